@@ -1,0 +1,6 @@
+#include "entry.h"
+
+int main(int argc, char** argv)
+{
+    return clarivex::Main::main(argc, argv);
+}

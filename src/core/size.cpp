@@ -1,0 +1,10 @@
+#include "size.h"
+
+namespace clarivex {
+
+std::string Size::description() const
+{
+    return std::to_string(width) + "×" + std::to_string(height);
+}
+
+} // namespace clarivex
