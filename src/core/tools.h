@@ -1,0 +1,34 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+
+namespace clarivex {
+
+// Where this program is installed: the folder of its executable and its resource folder
+// (<executable folder>/../share/clarivex), either of which may be unknown.
+struct Bundle {
+    std::optional<std::filesystem::path> executableFolder;
+    std::optional<std::filesystem::path> resourceFolder;
+
+    // Read from /proc/self/exe.
+    static Bundle current();
+
+    bool operator==(const Bundle&) const = default;
+};
+
+// The external programs a job needs, as found on this machine.
+struct Tools {
+    std::filesystem::path esrgan;
+    std::filesystem::path models;
+    std::optional<std::filesystem::path> ffmpeg;
+    std::optional<std::filesystem::path> ffprobe;
+
+    // Looks at the file system and the environment only; starts nothing. Raises
+    // UpscaleError::missingEngine when no usable Real-ESRGAN installation is found.
+    static Tools locate(const Bundle& bundle);
+
+    bool operator==(const Tools&) const = default;
+};
+
+} // namespace clarivex

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "options.h"
+#include "plan.h"
+#include "tools.h"
+#include "upscale_progress.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <stop_token>
+
+namespace clarivex {
+
+// The pipeline's one entry: from a source file and the job's options to a finished file next
+// to the source. A blocking call meant for a background thread; stopping `stopToken` cancels.
+class Upscaler {
+public:
+    // Bytes available on the volume of a folder, or nothing when the platform cannot say.
+    using FreeSpaceQuery = std::function<std::optional<std::int64_t>(const std::filesystem::path&)>;
+
+    explicit Upscaler(Tools tools);
+
+    Tools tools;
+    // How many video frames go through the network at a time.
+    int chunkSize = 48;
+    // Injected so that the low-disk refusal can be tested without filling a disk.
+    FreeSpaceQuery freeSpace;
+
+    UpscaleResult run(const std::filesystem::path& source, const Options& options,
+                      const ProgressCallback& report, std::stop_token stopToken = {}) const;
+
+    // What a path produced: the plan it followed and where the finished file finally went,
+    // which differs from the name chosen up front when that name was taken meanwhile.
+    struct Outcome {
+        Plan plan;
+        std::filesystem::path output;
+    };
+
+    Outcome image(const std::filesystem::path& source, const std::filesystem::path& output,
+                  const Options& options, const std::filesystem::path& work,
+                  const ProgressCallback& report, std::stop_token stopToken) const;
+    Outcome video(const std::filesystem::path& source, const std::filesystem::path& output,
+                  const Options& options, const std::filesystem::path& work,
+                  const ProgressCallback& report, std::stop_token stopToken) const;
+
+    // Copies a finished file into ~/Pictures/Clarivex under the first free name.
+    static std::filesystem::path copyToPictures(const std::filesystem::path& file);
+
+    // Refuses, before the engine starts, a model whose files are missing: the engine would
+    // otherwise run an empty network, write a blank picture and still report success.
+    void requireModelFiles(const std::string& model, int scale) const;
+};
+
+std::optional<std::int64_t> availableSpace(const std::filesystem::path& folder);
+
+} // namespace clarivex
