@@ -23,8 +23,7 @@ constexpr std::array<Unit, 5> units{{
     {"ПБ", 1e15, 2},
 }};
 
-std::string withComma(double value, int decimals)
-{
+std::string withComma(double value, int decimals) {
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
     std::string text(buffer);
@@ -43,8 +42,7 @@ std::string withComma(double value, int decimals)
 
 } // namespace
 
-std::string formatByteCount(std::int64_t bytes)
-{
+std::string formatByteCount(std::int64_t bytes) {
     const bool negative = bytes < 0;
     const double magnitude = std::fabs(static_cast<double>(bytes));
     const std::string sign = negative ? "-" : "";

@@ -4,28 +4,24 @@ namespace clarivex {
 
 namespace {
 
-const ResolvedModel& photoModel()
-{
+const ResolvedModel& photoModel() {
     static const ResolvedModel model{"realesrgan-x4plus", {4}};
     return model;
 }
 
-const ResolvedModel& artModel()
-{
+const ResolvedModel& artModel() {
     static const ResolvedModel model{"realesrgan-x4plus-anime", {4}};
     return model;
 }
 
-const ResolvedModel& videoModel()
-{
+const ResolvedModel& videoModel() {
     static const ResolvedModel model{"realesr-animevideov3", {2, 3, 4}};
     return model;
 }
 
 } // namespace
 
-std::string_view rawValue(ModelChoice choice)
-{
+std::string_view rawValue(ModelChoice choice) {
     switch (choice) {
     case ModelChoice::automatic:
         return "auto";
@@ -39,8 +35,7 @@ std::string_view rawValue(ModelChoice choice)
     return "auto";
 }
 
-std::optional<ModelChoice> modelChoiceFromRaw(std::string_view raw)
-{
+std::optional<ModelChoice> modelChoiceFromRaw(std::string_view raw) {
     for (ModelChoice choice : allModelChoices) {
         if (rawValue(choice) == raw)
             return choice;
@@ -48,8 +43,7 @@ std::optional<ModelChoice> modelChoiceFromRaw(std::string_view raw)
     return std::nullopt;
 }
 
-std::string_view title(ModelChoice choice)
-{
+std::string_view title(ModelChoice choice) {
     switch (choice) {
     case ModelChoice::automatic:
         return "Авто";
@@ -63,8 +57,7 @@ std::string_view title(ModelChoice choice)
     return "";
 }
 
-std::string_view hint(ModelChoice choice)
-{
+std::string_view hint(ModelChoice choice) {
     switch (choice) {
     case ModelChoice::automatic:
         return "Фото — детальная модель, видео — быстрая и стабильная между кадрами";
@@ -79,8 +72,7 @@ std::string_view hint(ModelChoice choice)
     return "";
 }
 
-ResolvedModel resolved(ModelChoice choice, MediaKind kind)
-{
+ResolvedModel resolved(ModelChoice choice, MediaKind kind) {
     switch (choice) {
     case ModelChoice::automatic:
         return kind == MediaKind::image ? photoModel() : videoModel();

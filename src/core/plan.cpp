@@ -8,8 +8,7 @@ namespace clarivex {
 
 namespace {
 
-double idealFactor(Size source, Target target)
-{
+double idealFactor(Size source, Target target) {
     const auto w = static_cast<double>(source.width);
     const auto h = static_cast<double>(source.height);
     double longSide = 0;
@@ -35,8 +34,7 @@ double idealFactor(Size source, Target target)
     return std::min(boxWidth / w, boxHeight / h);
 }
 
-int chooseScale(const std::vector<int>& scales, double factor)
-{
+int chooseScale(const std::vector<int>& scales, double factor) {
     for (int scale : scales) {
         if (factor <= scale)
             return scale;
@@ -46,8 +44,7 @@ int chooseScale(const std::vector<int>& scales, double factor)
 
 } // namespace
 
-std::int64_t roundHalfAway(double value)
-{
+std::int64_t roundHalfAway(double value) {
     // Sizes that cannot come from real media must not crash the conversion.
     constexpr double limit = 9.0e18;
     if (!std::isfinite(value))
@@ -55,19 +52,18 @@ std::int64_t roundHalfAway(double value)
     return static_cast<std::int64_t>(std::round(std::clamp(value, -limit, limit)));
 }
 
-std::int64_t Plan::even(double value)
-{
+std::int64_t Plan::even(double value) {
     return std::max<std::int64_t>(2, roundHalfAway(value / 2) * 2);
 }
 
-Plan Plan::make(Size source, Target target, ModelChoice model, MediaKind kind)
-{
+Plan Plan::make(Size source, Target target, ModelChoice model, MediaKind kind) {
     const ResolvedModel resolvedModel = resolved(model, kind);
     const double factor = idealFactor(source, target);
     const double width = factor * static_cast<double>(source.width);
     const double height = factor * static_cast<double>(source.height);
-    const Size output = kind == MediaKind::video ? Size{even(width), even(height)}
-                                                 : Size{roundHalfAway(width), roundHalfAway(height)};
+    const Size output = kind == MediaKind::video
+                            ? Size{even(width), even(height)}
+                            : Size{roundHalfAway(width), roundHalfAway(height)};
     return Plan{resolvedModel.name, chooseScale(resolvedModel.scales, factor), output, factor};
 }
 

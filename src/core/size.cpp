@@ -2,8 +2,7 @@
 
 namespace clarivex {
 
-std::string Size::description() const
-{
+std::string Size::description() const {
     return std::to_string(width) + "×" + std::to_string(height);
 }
 

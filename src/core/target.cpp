@@ -10,8 +10,7 @@ struct TargetTexts {
     std::string_view suffix;
 };
 
-TargetTexts texts(Target target)
-{
+TargetTexts texts(Target target) {
     switch (target) {
     case Target::x2:
         return {"x2", "×2", "-2x"};
@@ -27,12 +26,17 @@ TargetTexts texts(Target target)
 
 } // namespace
 
-std::string_view rawValue(Target target) { return texts(target).raw; }
-std::string_view title(Target target) { return texts(target).title; }
-std::string_view suffix(Target target) { return texts(target).suffix; }
+std::string_view rawValue(Target target) {
+    return texts(target).raw;
+}
+std::string_view title(Target target) {
+    return texts(target).title;
+}
+std::string_view suffix(Target target) {
+    return texts(target).suffix;
+}
 
-std::optional<Target> targetFromRaw(std::string_view raw)
-{
+std::optional<Target> targetFromRaw(std::string_view raw) {
     for (Target target : allTargets) {
         if (rawValue(target) == raw)
             return target;

@@ -7,28 +7,23 @@
 namespace clarivex {
 
 UpscaleError::UpscaleError(Case errorCase)
-    : case_(errorCase)
-{
-}
+    : case_(errorCase) {}
 
-UpscaleError UpscaleError::unsupported(std::string what)
-{
+UpscaleError UpscaleError::unsupported(std::string what) {
     UpscaleError error(Case::unsupported);
     error.text_ = std::move(what);
     error.describe();
     return error;
 }
 
-UpscaleError UpscaleError::failed(std::string message)
-{
+UpscaleError UpscaleError::failed(std::string message) {
     UpscaleError error(Case::failed);
     error.text_ = std::move(message);
     error.describe();
     return error;
 }
 
-UpscaleError UpscaleError::lowDisk(std::int64_t needed, std::int64_t free)
-{
+UpscaleError UpscaleError::lowDisk(std::int64_t needed, std::int64_t free) {
     UpscaleError error(Case::lowDisk);
     error.needed_ = needed;
     error.free_ = free;
@@ -36,8 +31,7 @@ UpscaleError UpscaleError::lowDisk(std::int64_t needed, std::int64_t free)
     return error;
 }
 
-UpscaleError UpscaleError::alreadyLarge(Size size, std::string targetTitle)
-{
+UpscaleError UpscaleError::alreadyLarge(Size size, std::string targetTitle) {
     UpscaleError error(Case::alreadyLarge);
     error.size_ = size;
     error.text_ = std::move(targetTitle);
@@ -45,22 +39,19 @@ UpscaleError UpscaleError::alreadyLarge(Size size, std::string targetTitle)
     return error;
 }
 
-UpscaleError UpscaleError::missingEngine()
-{
+UpscaleError UpscaleError::missingEngine() {
     UpscaleError error(Case::missingEngine);
     error.describe();
     return error;
 }
 
-UpscaleError UpscaleError::missingFFmpeg()
-{
+UpscaleError UpscaleError::missingFFmpeg() {
     UpscaleError error(Case::missingFFmpeg);
     error.describe();
     return error;
 }
 
-void UpscaleError::describe()
-{
+void UpscaleError::describe() {
     switch (case_) {
     case Case::unsupported:
         description_ = "Формат не поддерживается: " + text_;
@@ -69,8 +60,8 @@ void UpscaleError::describe()
         description_ = text_;
         break;
     case Case::lowDisk:
-        description_ =
-            "Мало места: нужно ~" + formatByteCount(needed_) + ", свободно " + formatByteCount(free_);
+        description_ = "Мало места: нужно ~" + formatByteCount(needed_) + ", свободно " +
+                       formatByteCount(free_);
         break;
     case Case::alreadyLarge:
         description_ = "Файл уже " + size_.description() + " — это не меньше " + text_ +

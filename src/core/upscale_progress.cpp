@@ -19,8 +19,7 @@ constexpr std::array<std::pair<Stage, std::string_view>, 6> stageTitles{{
 
 } // namespace
 
-std::string_view rawValue(UpscaleProgress::Stage stage)
-{
+std::string_view rawValue(UpscaleProgress::Stage stage) {
     for (const auto& [candidate, title] : stageTitles) {
         if (candidate == stage)
             return title;
@@ -28,8 +27,7 @@ std::string_view rawValue(UpscaleProgress::Stage stage)
     return "";
 }
 
-std::optional<UpscaleProgress::Stage> stageFromRaw(std::string_view raw)
-{
+std::optional<UpscaleProgress::Stage> stageFromRaw(std::string_view raw) {
     for (const auto& [stage, title] : stageTitles) {
         if (title == raw)
             return stage;

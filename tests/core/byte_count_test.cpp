@@ -4,8 +4,7 @@
 
 using namespace clarivex;
 
-TEST(ByteCount, DecimalUnitsWithRussianNamesAndComma)
-{
+TEST(ByteCount, DecimalUnitsWithRussianNamesAndComma) {
     EXPECT_EQ(formatByteCount(0), "0 байт");
     EXPECT_EQ(formatByteCount(999), "999 байт");
     EXPECT_EQ(formatByteCount(1000), "1 КБ");
@@ -17,8 +16,7 @@ TEST(ByteCount, DecimalUnitsWithRussianNamesAndComma)
     EXPECT_EQ(formatByteCount(-1'500'000), "-1,5 МБ");
 }
 
-TEST(ByteCount, RoundingNeverShowsAThousandOfAUnit)
-{
+TEST(ByteCount, RoundingNeverShowsAThousandOfAUnit) {
     EXPECT_EQ(formatByteCount(999'999), "1 МБ");
     EXPECT_EQ(formatByteCount(999'960'000), "1 ГБ");
 }

@@ -6,8 +6,7 @@
 
 using namespace clarivex;
 
-TEST(MediaKind, ClassifiesByLowerCasedLastExtension)
-{
+TEST(MediaKind, ClassifiesByLowerCasedLastExtension) {
     EXPECT_EQ(mediaKindOf("/a/Photo.JPG"), MediaKind::image);
     EXPECT_EQ(mediaKindOf("/a/clip.MOV"), MediaKind::video);
     EXPECT_EQ(mediaKindOf("/a/a.HeIc"), MediaKind::image);
@@ -16,22 +15,19 @@ TEST(MediaKind, ClassifiesByLowerCasedLastExtension)
     EXPECT_EQ(mediaKindOf("/a/x.m2ts"), MediaKind::video);
 }
 
-TEST(MediaKind, UnknownOrMissingExtensionHasNoKind)
-{
+TEST(MediaKind, UnknownOrMissingExtensionHasNoKind) {
     for (const char* name : {"README", "x.txt", "x.avif", "x.mpg", "/a.jpg/noext", "x.", ".jpg."})
         EXPECT_EQ(mediaKindOf(name), std::nullopt) << name;
 }
 
-TEST(MediaKind, ExtensionSetsAreDisjointAndComplete)
-{
+TEST(MediaKind, ExtensionSetsAreDisjointAndComplete) {
     EXPECT_EQ(imageExtensions().size(), 10u);
     EXPECT_EQ(videoExtensions().size(), 9u);
     for (const auto& extension : imageExtensions())
         EXPECT_FALSE(videoExtensions().contains(extension)) << extension;
 }
 
-TEST(Vocabularies, RawValuesRoundTripAndAreCaseSensitive)
-{
+TEST(Vocabularies, RawValuesRoundTripAndAreCaseSensitive) {
     for (ModelChoice choice : allModelChoices)
         EXPECT_EQ(modelChoiceFromRaw(rawValue(choice)), choice);
     for (Target target : allTargets)
@@ -45,8 +41,7 @@ TEST(Vocabularies, RawValuesRoundTripAndAreCaseSensitive)
     EXPECT_EQ(suffix(Target::uhd4k), "-4k");
 }
 
-TEST(ModelChoice, ResolvesPerKind)
-{
+TEST(ModelChoice, ResolvesPerKind) {
     const ResolvedModel photo{"realesrgan-x4plus", {4}};
     const ResolvedModel videoModel{"realesr-animevideov3", {2, 3, 4}};
     EXPECT_EQ(resolved(ModelChoice::photo, MediaKind::image), photo);

@@ -9,8 +9,7 @@ using namespace clarivex;
 
 namespace {
 
-Naming::ExistsTest takenPaths(std::set<std::string> paths)
-{
+Naming::ExistsTest takenPaths(std::set<std::string> paths) {
     return [paths = std::move(paths)](const std::filesystem::path& p) {
         return paths.contains(p.string());
     };
@@ -20,8 +19,7 @@ const Naming::ExistsTest nothingExists = [](const std::filesystem::path&) { retu
 
 } // namespace
 
-TEST(Naming, OutputNameFromKindTargetAndLoop)
-{
+TEST(Naming, OutputNameFromKindTargetAndLoop) {
     struct Case {
         const char* source;
         Target target;
@@ -40,8 +38,7 @@ TEST(Naming, OutputNameFromKindTargetAndLoop)
         {"/a/x.gif", Target::x4, MediaKind::image, false, "/a/x-4x.png"},
         {"/a/clip.mov", Target::x4, MediaKind::video, false, "/a/clip-4x.mp4"},
         {"/a/clip.mov", Target::uhd4k, MediaKind::video, true, "/a/clip-4k-loop.mp4"},
-        {"/a/holiday.photo.JPG", Target::uhd4k, MediaKind::image, false,
-         "/a/holiday.photo-4k.jpg"},
+        {"/a/holiday.photo.JPG", Target::uhd4k, MediaKind::image, false, "/a/holiday.photo-4k.jpg"},
         {"/a/v 2.png", Target::uhd4k, MediaKind::image, false, "/a/v 2-4k.png"},
         // The pipeline never asks for it, but the rule still applies.
         {"/a/p.png", Target::x2, MediaKind::image, true, "/a/p-2x-loop.png"},
@@ -51,8 +48,7 @@ TEST(Naming, OutputNameFromKindTargetAndLoop)
             << c.source;
 }
 
-TEST(Naming, NumbersAfterTakenNames)
-{
+TEST(Naming, NumbersAfterTakenNames) {
     EXPECT_EQ(Naming::output("/a/clip.mov", Target::uhd4k, MediaKind::video, true,
                              takenPaths({"/a/clip-4k-loop.mp4", "/a/clip-4k-loop 2.mp4"})),
               "/a/clip-4k-loop 3.mp4");
@@ -69,8 +65,7 @@ TEST(Naming, NumbersAfterTakenNames)
               "/a/photo-4k-4k.png");
 }
 
-TEST(Naming, CopyNumberingKeepsTheExtension)
-{
+TEST(Naming, CopyNumberingKeepsTheExtension) {
     EXPECT_EQ(Naming::firstFree("/p", std::filesystem::path("photo-4x.jpg"),
                                 takenPaths({"/p/photo-4x.jpg"})),
               "/p/photo-4x 2.jpg");
@@ -78,8 +73,7 @@ TEST(Naming, CopyNumberingKeepsTheExtension)
               "/p/a.b.png");
 }
 
-TEST(Naming, ExistsOnDiskSeesFilesFoldersAndDanglingLinks)
-{
+TEST(Naming, ExistsOnDiskSeesFilesFoldersAndDanglingLinks) {
     const auto folder = std::filesystem::temp_directory_path() / "clarivex-naming-test";
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder / "sub");

@@ -19,8 +19,7 @@ struct PlanCase {
 
 } // namespace
 
-TEST(Plan, WorkedExamples)
-{
+TEST(Plan, WorkedExamples) {
     const auto image = MediaKind::image;
     const auto video = MediaKind::video;
     const auto photo = ModelChoice::photo;
@@ -53,8 +52,7 @@ TEST(Plan, WorkedExamples)
     }
 }
 
-TEST(Plan, FactorExactlyAtAScalePicksThatScale)
-{
+TEST(Plan, FactorExactlyAtAScalePicksThatScale) {
     EXPECT_EQ(Plan::make({500, 500}, Target::x2, ModelChoice::video, MediaKind::video).esrganScale,
               2);
     // 720 high into 2160 is exactly 3.
@@ -63,15 +61,13 @@ TEST(Plan, FactorExactlyAtAScalePicksThatScale)
         3);
 }
 
-TEST(Plan, AlreadyAtTargetThreshold)
-{
+TEST(Plan, AlreadyAtTargetThreshold) {
     EXPECT_FALSE((Plan{"m", 4, {1, 1}, 1.15}).alreadyAtTarget());
     EXPECT_TRUE((Plan{"m", 4, {1, 1}, 1.1499}).alreadyAtTarget());
     EXPECT_FALSE((Plan{"m", 4, {1, 1}}).alreadyAtTarget());
 }
 
-TEST(Plan, EvenRounding)
-{
+TEST(Plan, EvenRounding) {
     EXPECT_EQ(Plan::even(1919.5), 1920);
     EXPECT_EQ(Plan::even(1919.25), 1920);
     EXPECT_EQ(Plan::even(5), 6);
@@ -81,16 +77,14 @@ TEST(Plan, EvenRounding)
     EXPECT_EQ(Plan::even(-7), 2);
 }
 
-TEST(Plan, RoundsHalvesAwayFromZero)
-{
+TEST(Plan, RoundsHalvesAwayFromZero) {
     EXPECT_EQ(roundHalfAway(2.5), 3);
     EXPECT_EQ(roundHalfAway(959.5), 960);
     EXPECT_EQ(roundHalfAway(-2.5), -3);
     EXPECT_EQ(roundHalfAway(2.4999), 2);
 }
 
-TEST(Plan, DegenerateSourcesDoNotCrash)
-{
+TEST(Plan, DegenerateSourcesDoNotCrash) {
     EXPECT_NO_THROW(Plan::make({0, 0}, Target::uhd4k, ModelChoice::automatic, MediaKind::video));
     EXPECT_NO_THROW(Plan::make({-5, 3}, Target::fullHD, ModelChoice::automatic, MediaKind::image));
     EXPECT_NO_THROW(Plan::make({INT64_MAX, 1}, Target::x4, ModelChoice::photo, MediaKind::image));

@@ -4,8 +4,7 @@
 
 using namespace clarivex;
 
-TEST(UpscaleError, EverySentence)
-{
+TEST(UpscaleError, EverySentence) {
     EXPECT_STREQ(UpscaleError::unsupported("xyz").what(), "Формат не поддерживается: xyz");
     EXPECT_STREQ(UpscaleError::unsupported("").what(), "Формат не поддерживается: ");
     EXPECT_STREQ(UpscaleError::failed("a\nb").what(), "a\nb");
@@ -23,8 +22,7 @@ TEST(UpscaleError, EverySentence)
                  "Для видео нужен ffmpeg: sudo apt install ffmpeg");
 }
 
-TEST(UpscaleError, CarriesItsPayload)
-{
+TEST(UpscaleError, CarriesItsPayload) {
     const auto error = UpscaleError::lowDisk(10, 3);
     EXPECT_EQ(error.kind(), UpscaleError::Case::lowDisk);
     EXPECT_EQ(error.needed(), 10);
@@ -34,8 +32,7 @@ TEST(UpscaleError, CarriesItsPayload)
     EXPECT_EQ(copy.text(), "×2");
 }
 
-TEST(UpscaleError, CancelledIsNotAnUpscaleError)
-{
+TEST(UpscaleError, CancelledIsNotAnUpscaleError) {
     try {
         throw Cancelled();
     } catch (const UpscaleError&) {

@@ -1,0 +1,103 @@
+#include "output_placement.h"
+
+#include "working_folder.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <system_error>
+
+namespace clarivex {
+
+namespace {
+
+enum class Move { placed, taken, unsupported, crossDevice };
+
+Move moveNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return Move::placed;
+    switch (errno) {
+    case EEXIST:
+        return Move::taken;
+    case EXDEV:
+        return Move::crossDevice;
+    case EINVAL:
+    case ENOSYS:
+    case ENOTSUP:
+        return Move::unsupported;
+    default:
+        throw std::filesystem::filesystem_error("move", from, to,
+                                                std::error_code(errno, std::generic_category()));
+    }
+}
+
+// For file systems without RENAME_NOREPLACE: a hard link fails, rather than replaces, when
+// the name is taken.
+Move linkNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (::link(from.c_str(), to.c_str()) == 0) {
+        ::unlink(from.c_str());
+        return Move::placed;
+    }
+    if (errno == EEXIST)
+        return Move::taken;
+    throw std::filesystem::filesystem_error("link", from, to,
+                                            std::error_code(errno, std::generic_category()));
+}
+
+Move place(const std::filesystem::path& from, const std::filesystem::path& to) {
+    const Move moved = moveNoReplace(from, to);
+    return moved == Move::unsupported ? linkNoReplace(from, to) : moved;
+}
+
+} // namespace
+
+std::filesystem::path temporarySibling(const std::filesystem::path& folder,
+                                       const std::string& extension) {
+    return folder /
+           (".clarivex-" + upperCaseUuid() + ".part" + (extension.empty() ? "" : "." + extension));
+}
+
+std::filesystem::path placeWithoutReplacing(const std::filesystem::path& finished,
+                                            const NameChooser& chooseName) {
+    std::filesystem::path source = finished;
+    std::filesystem::path staged;
+    // Removes the copy made for a move across volumes if it could not be placed.
+    struct StagedCopy {
+        std::filesystem::path& path;
+        ~StagedCopy() {
+            if (!path.empty()) {
+                std::error_code ignored;
+                std::filesystem::remove(path, ignored);
+            }
+        }
+    } stagedGuard{staged};
+
+    // Every failed try means the name was taken since it was chosen; the chooser then moves
+    // on, so the loop ends unless other processes keep taking names as fast as we choose.
+    for (int attempt = 0; attempt < 10'000; ++attempt) {
+        const std::filesystem::path candidate = chooseName();
+        Move moved = place(source, candidate);
+        if (moved == Move::crossDevice) {
+            std::string extension = candidate.extension().string();
+            staged = temporarySibling(candidate.parent_path(),
+                                      extension.empty() ? extension : extension.substr(1));
+            std::filesystem::copy_file(finished, staged);
+            source = staged;
+            moved = place(source, candidate);
+        }
+        if (moved == Move::placed) {
+            if (!staged.empty()) {
+                staged.clear();
+                std::error_code ignored;
+                std::filesystem::remove(finished, ignored);
+            }
+            return candidate;
+        }
+    }
+    throw std::filesystem::filesystem_error("move", finished,
+                                            std::make_error_code(std::errc::file_exists));
+}
+
+} // namespace clarivex

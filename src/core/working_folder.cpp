@@ -1,0 +1,41 @@
+#include "working_folder.h"
+
+#include <array>
+#include <cstdio>
+#include <random>
+
+namespace clarivex {
+
+std::string upperCaseUuid() {
+    std::random_device device;
+    std::array<unsigned char, 16> bytes{};
+    for (std::size_t i = 0; i < bytes.size(); i += 4) {
+        const unsigned int word = device();
+        for (std::size_t j = 0; j < 4; ++j)
+            bytes[i + j] = static_cast<unsigned char>(word >> (8 * j));
+    }
+    // Version 4, variant 1: the remaining 122 bits are random.
+    bytes[6] = static_cast<unsigned char>((bytes[6] & 0x0F) | 0x40);
+    bytes[8] = static_cast<unsigned char>((bytes[8] & 0x3F) | 0x80);
+    std::string text;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (i == 4 || i == 6 || i == 8 || i == 10)
+            text += '-';
+        char hex[3];
+        std::snprintf(hex, sizeof hex, "%02X", bytes[i]);
+        text += hex;
+    }
+    return text;
+}
+
+WorkingFolder::WorkingFolder()
+    : path_(std::filesystem::temp_directory_path() / ("Clarivex-" + upperCaseUuid())) {
+    std::filesystem::create_directories(path_);
+}
+
+WorkingFolder::~WorkingFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+} // namespace clarivex

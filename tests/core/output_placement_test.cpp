@@ -1,0 +1,73 @@
+#include "naming.h"
+#include "output_placement.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+using namespace clarivex;
+
+namespace {
+
+std::string contentOf(const std::filesystem::path& file) {
+    std::ifstream in(file);
+    return std::string((std::istreambuf_iterator<char>(in)), {});
+}
+
+class PlacementTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = std::filesystem::temp_directory_path() /
+                 ("clarivex-placement-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(folder);
+        finished = folder / "finished.tmp";
+        std::ofstream(finished) << "new";
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+
+    std::filesystem::path folder;
+    std::filesystem::path finished;
+};
+
+} // namespace
+
+TEST_F(PlacementTest, NeverReplacesANameTakenAfterItWasChosen) {
+    std::ofstream(folder / "photo-4k.png") << "old";
+    // The first choice was made before someone else wrote the file.
+    int calls = 0;
+    const auto placed = placeWithoutReplacing(finished, [&] {
+        return ++calls == 1 ? folder / "photo-4k.png"
+                            : Naming::firstFree(folder, "photo-4k", "png", Naming::existsOnDisk);
+    });
+    EXPECT_EQ(placed, folder / "photo-4k 2.png");
+    EXPECT_EQ(contentOf(folder / "photo-4k.png"), "old");
+    EXPECT_EQ(contentOf(placed), "new");
+    EXPECT_FALSE(std::filesystem::exists(finished));
+}
+
+TEST_F(PlacementTest, FailureLeavesTheFinishedFileAndNothingElse) {
+    EXPECT_THROW(placeWithoutReplacing(finished, [&] { return folder / "missing" / "x.png"; }),
+                 std::filesystem::filesystem_error);
+    EXPECT_EQ(contentOf(finished), "new");
+    EXPECT_FALSE(std::filesystem::exists(folder / "missing"));
+}
+
+TEST_F(PlacementTest, MovesAcrossVolumes) {
+    // /dev/shm is a separate memory file system on Linux, so a rename to it crosses volumes.
+    const std::filesystem::path other = "/dev/shm";
+    if (!std::filesystem::is_directory(other) ||
+        std::filesystem::status(other).permissions() == std::filesystem::perms::none)
+        GTEST_SKIP() << "no second volume to move to";
+    const auto target = other / ("clarivex-placement-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(target);
+    std::ofstream(target / "clip.mp4") << "old";
+    const auto placed = placeWithoutReplacing(
+        finished, [&] { return Naming::firstFree(target, "clip", "mp4", Naming::existsOnDisk); });
+    EXPECT_EQ(placed, target / "clip 2.mp4");
+    EXPECT_EQ(contentOf(placed), "new");
+    EXPECT_EQ(contentOf(target / "clip.mp4"), "old");
+    EXPECT_FALSE(std::filesystem::exists(finished));
+    // No hidden staging copy is left behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(target), {}), 2);
+    std::filesystem::remove_all(target);
+}
