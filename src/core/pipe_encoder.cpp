@@ -1,12 +1,16 @@
 #include "pipe_encoder.h"
 
+#include "line_splitter.h"
 #include "upscale_error.h"
 
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdint>
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
+#include <sys/eventfd.h>
 #include <sys/wait.h>
 #include <system_error>
 #include <unistd.h>
@@ -29,49 +33,13 @@ std::system_error systemError(int error, const char* what) {
     return std::system_error(error, std::generic_category(), what);
 }
 
-bool isValidUtf8(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = 0;
-        char32_t code = 0;
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        } else if ((lead & 0xE0) == 0xC0) {
-            length = 2;
-            code = lead & 0x1F;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-            code = lead & 0x0F;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4;
-            code = lead & 0x07;
-        } else {
-            return false;
-        }
-        if (i + length > text.size())
-            return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            code = (code << 6) | (next & 0x3F);
-        }
-        const char32_t smallest[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (code < smallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            return false;
-        i += length;
-    }
-    return true;
-}
-
 int exitStatus(int waitStatus) {
     if (WIFEXITED(waitStatus))
         return WEXITSTATUS(waitStatus);
+    // As the process runner reports it: a signal's end is 128 plus the signal.
     if (WIFSIGNALED(waitStatus))
-        return WTERMSIG(waitStatus);
-    return waitStatus;
+        return 128 + WTERMSIG(waitStatus);
+    return 255;
 }
 
 // SIGPIPE is ignored process-wide by the entry; blocking it on the writing thread as well
@@ -130,9 +98,19 @@ PipeEncoder::PipeEncoder(const std::filesystem::path& ffmpeg,
     startProcess(ffmpeg, args, input.read, errors.write);
     input_ = input.release(input.write);
     const int errorRead = errors.release(errors.read);
-    errorReader_ = std::jthread([this, errorRead] { readErrors(errorRead); });
-    queue_ = std::make_unique<SerialQueue>();
-    queue_->submit(blockBrokenPipeSignal).get();
+    try {
+        errorReader_ = std::jthread(
+            [this, errorRead](std::stop_token stopToken) { readErrors(stopToken, errorRead); });
+        queue_ = std::make_unique<SerialQueue>();
+        queue_->submit(blockBrokenPipeSignal).get();
+    } catch (...) {
+        if (!errorReader_.joinable())
+            ::close(errorRead);
+        ::kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+        reaped_ = true;
+        throw;
+    }
 }
 
 PipeEncoder::~PipeEncoder() {
@@ -158,6 +136,9 @@ PipeEncoder::~PipeEncoder() {
             input_ = -1;
         }
     }
+    // Only a descendant that inherited the error pipe could still hold it open; its output
+    // is of no use any more and must not keep us waiting.
+    errorReader_.request_stop();
     if (errorReader_.joinable())
         errorReader_.join();
 }
@@ -179,12 +160,14 @@ void PipeEncoder::startProcess(const std::filesystem::path& ffmpeg,
     posix_spawn_file_actions_adddup2(&actions, inputRead, STDIN_FILENO);
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, errorWrite, STDERR_FILENO);
-    // The child must not inherit our ignored SIGPIPE or blocked signals.
+    // Ignored signals survive exec: the child must get the broken-pipe signal and the
+    // termination request back, and none of our blocked signals.
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     sigset_t defaults;
     sigemptyset(&defaults);
     sigaddset(&defaults, SIGPIPE);
+    sigaddset(&defaults, SIGTERM);
     sigset_t none;
     sigemptyset(&none);
     posix_spawnattr_setsigdefault(&attributes, &defaults);
@@ -199,21 +182,38 @@ void PipeEncoder::startProcess(const std::filesystem::path& ffmpeg,
         throw systemError(error, ffmpeg.c_str());
 }
 
-void PipeEncoder::readErrors(int errorRead) {
+void PipeEncoder::readErrors(std::stop_token stopToken, int errorRead) {
+    const int wake = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    const std::stop_callback onStop(stopToken, [wake] {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const auto written = ::write(wake, &one, sizeof one);
+    });
+    LineSplitter splitter;
+    const auto keep = [this](const std::vector<std::string>& lines) {
+        for (const std::string& line : lines)
+            errors_->append(line, false);
+    };
     std::string buffer(64 * 1024, '\0');
     for (;;) {
+        pollfd watched[] = {{errorRead, POLLIN, 0}, {wake, POLLIN, 0}};
+        if (::poll(watched, wake >= 0 ? 2 : 1, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            break;
+        }
+        if (watched[0].revents == 0)
+            break;
         const ssize_t count = ::read(errorRead, buffer.data(), buffer.size());
         if (count < 0 && errno == EINTR)
             continue;
         if (count <= 0)
             break;
-        std::string chunk(buffer.data(), static_cast<std::size_t>(count));
-        // Each chunk is kept whole, with its own line feeds, so the message reproduces what
-        // ffmpeg printed without added separators.
-        if (isValidUtf8(chunk))
-            errors_->append(std::move(chunk), false);
+        keep(splitter.feed({buffer.data(), static_cast<std::size_t>(count)}));
     }
+    keep(splitter.finish());
     ::close(errorRead);
+    if (wake >= 0)
+        ::close(wake);
     {
         std::lock_guard guard(drainLock_);
         errorsDrained_ = true;
@@ -253,10 +253,7 @@ std::string PipeEncoder::collectedErrors() {
         std::unique_lock guard(drainLock_);
         drained_.wait_for(guard, errorDrainLimit, [this] { return errorsDrained_; });
     }
-    std::string joined;
-    for (const std::string& chunk : errors_->errLines())
-        joined += chunk;
-    return joined;
+    return errors_->lastErrorLines(Shell::Collected::maxErrorLines);
 }
 
 void PipeEncoder::throwStopped() {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <sys/types.h>
@@ -41,7 +42,7 @@ public:
 private:
     void startProcess(const std::filesystem::path& ffmpeg, const std::vector<std::string>& args,
                       int inputRead, int errorWrite);
-    void readErrors(int errorRead);
+    void readErrors(std::stop_token stopToken, int errorRead);
     bool running();
     int waitForExit();
     void closeInput() noexcept;

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace clarivex::testing {
+
+// A program found on PATH, or nothing.
+std::optional<std::filesystem::path> findProgram(const std::string& name);
+
+// A fresh, empty folder under the temporary folder, removed when the object goes away.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const std::string& name);
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Runs ffmpeg with `arguments` after "-v error -y" and fails the test when it fails.
+void ffmpeg(const std::vector<std::string>& arguments);
+
+struct ClipSpec {
+    int width = 64;
+    int height = 48;
+    int frames = 30;
+    std::string rate = "30";
+    // Empty for a silent clip, otherwise the audio codec ("aac", "pcm_s16le", …).
+    std::string audioCodec;
+    // Written as the "rotate" tag, which ffmpeg turns into a display matrix.
+    int rotate = 0;
+};
+
+// A test-pattern clip made by ffmpeg at `file` (container from its extension).
+void makeClip(const std::filesystem::path& file, const ClipSpec& spec);
+
+// Numbered PNG frames of a test pattern, "000001.png" onwards.
+void makeFrames(const std::filesystem::path& folder, int width, int height, int count);
+
+struct StreamFacts {
+    int width = 0;
+    int height = 0;
+    std::int64_t frames = 0;
+    double duration = 0;
+    std::string videoCodec;
+    std::string audioCodec;
+    int rotation = 0;
+};
+
+// What ffprobe says about a finished file (frames counted by decoding).
+StreamFacts probeFile(const std::filesystem::path& file);
+
+// Whether this process has no child at all, neither running nor waiting to be reaped.
+bool noChildLeft();
+
+// The entries of a folder whose names start with `prefix`.
+std::vector<std::filesystem::path> entriesStartingWith(const std::filesystem::path& folder,
+                                                       const std::string& prefix);
+
+} // namespace clarivex::testing
