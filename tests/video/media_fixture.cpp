@@ -7,7 +7,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <random>
 #include <sstream>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -26,18 +25,6 @@ std::optional<std::filesystem::path> findProgram(const std::string& name) {
             return candidate;
     }
     return std::nullopt;
-}
-
-ScratchFolder::ScratchFolder(const std::string& name)
-    : path_(std::filesystem::temp_directory_path() /
-            ("clarivex-test-" + name + "-" + std::to_string(::getpid()) + "-" +
-             std::to_string(std::random_device()()))) {
-    std::filesystem::create_directories(path_);
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
 }
 
 void ffmpeg(const std::vector<std::string>& arguments) {

@@ -10,21 +10,6 @@ namespace clarivex::testing {
 // A program found on PATH, or nothing.
 std::optional<std::filesystem::path> findProgram(const std::string& name);
 
-// A fresh, empty folder under the temporary folder, removed when the object goes away.
-class ScratchFolder {
-public:
-    explicit ScratchFolder(const std::string& name);
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
-private:
-    std::filesystem::path path_;
-};
-
 // Runs ffmpeg with `arguments` after "-v error -y" and fails the test when it fails.
 void ffmpeg(const std::vector<std::string>& arguments);
 

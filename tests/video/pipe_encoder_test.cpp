@@ -1,6 +1,7 @@
 #include "pipe_encoder.h"
 
 #include "media_fixture.h"
+#include "temporary_folder.h"
 #include "upscale_error.h"
 #include "video_commands.h"
 
@@ -57,7 +58,7 @@ TEST_F(PipeEncoderTest, EncodesFramesInOrderAtTheExactSize) {
     const auto ffmpeg = findProgram("ffmpeg");
     if (!ffmpeg)
         GTEST_SKIP() << "ffmpeg is not installed";
-    ScratchFolder folder("encoder");
+    test::TemporaryFolder folder("clarivex-encoder");
     makeFrames(folder / "frames", 64, 48, 12);
     const auto video = folder / "video.mp4";
     {
@@ -81,7 +82,7 @@ TEST_F(PipeEncoderTest, FinishWithoutFramesReportsTheStatusAndWhatFfmpegSaid) {
     const auto ffmpeg = findProgram("ffmpeg");
     if (!ffmpeg)
         GTEST_SKIP() << "ffmpeg is not installed";
-    ScratchFolder folder("empty");
+    test::TemporaryFolder folder("clarivex-empty");
     PipeEncoder encoder(*ffmpeg, VideoCommands::encoder("10/1", {64, 48}, folder / "video.mp4"));
     const std::string message = failureOf([&] { encoder.finish(); });
     EXPECT_TRUE(message.starts_with("Кодировщик: код ")) << message;
@@ -116,7 +117,7 @@ TEST_F(PipeEncoderTest, KeepsTheLastFiftyErrorLines) {
 }
 
 TEST_F(PipeEncoderTest, FinishSucceedsAfterTheProgramReadAllFrames) {
-    ScratchFolder folder("cat");
+    test::TemporaryFolder folder("clarivex-cat");
     auto encoder = scriptEncoder("cat > '" + (folder / "received").string() + "'");
     encoder.write("one,");
     encoder.write(bigFrame);
