@@ -22,6 +22,28 @@ struct ClipSpec {
     std::string audioCodec;
     // Written as the "rotate" tag, which ffmpeg turns into a display matrix.
     int rotate = 0;
+
+    ClipSpec& withSize(int w, int h) {
+        width = w;
+        height = h;
+        return *this;
+    }
+    ClipSpec& withFrames(int count) {
+        frames = count;
+        return *this;
+    }
+    ClipSpec& withRate(std::string perSecond) {
+        rate = std::move(perSecond);
+        return *this;
+    }
+    ClipSpec& withAudio(std::string codec) {
+        audioCodec = std::move(codec);
+        return *this;
+    }
+    ClipSpec& withRotation(int degrees) {
+        rotate = degrees;
+        return *this;
+    }
 };
 
 // A test-pattern clip made by ffmpeg at `file` (container from its extension).
