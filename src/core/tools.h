@@ -2,6 +2,8 @@
 
 #include <filesystem>
 #include <optional>
+#include <string>
+#include <vector>
 
 namespace clarivex {
 
@@ -24,9 +26,23 @@ struct Tools {
     std::optional<std::filesystem::path> ffmpeg;
     std::optional<std::filesystem::path> ffprobe;
 
+    // What discovery reads besides the file system, so that it can be given in tests.
+    struct Environment {
+        std::optional<std::string> realesrganDir; // REALESRGAN_DIR, if set
+        std::optional<std::string> path;          // PATH, if set
+        std::optional<std::filesystem::path> home;
+        // Searched after PATH, in this order.
+        std::vector<std::filesystem::path> fixedFolders;
+
+        // This process's environment, home folder and the standard fixed folders.
+        static Environment current();
+        static std::vector<std::filesystem::path> standardFolders();
+    };
+
     // Looks at the file system and the environment only; starts nothing. Raises
     // UpscaleError::missingEngine when no usable Real-ESRGAN installation is found.
     static Tools locate(const Bundle& bundle);
+    static Tools locate(const Bundle& bundle, const Environment& environment);
 
     bool operator==(const Tools&) const = default;
 };

@@ -1,0 +1,40 @@
+#include "temporary_folder.h"
+
+#include <cerrno>
+#include <fstream>
+#include <stdexcept>
+#include <system_error>
+
+#include <stdlib.h>
+
+namespace clarivex::test {
+
+TemporaryFolder::TemporaryFolder(const std::string& prefix) {
+    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
+    if (::mkdtemp(pattern.data()) == nullptr)
+        throw std::system_error(errno, std::system_category(), "mkdtemp " + pattern);
+    path_ = pattern;
+}
+
+TemporaryFolder::~TemporaryFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+void writeFile(const std::filesystem::path& path, const std::string& contents,
+               std::filesystem::perms permissions) {
+    std::filesystem::create_directories(path.parent_path());
+    {
+        std::ofstream file(path, std::ios::binary | std::ios::trunc);
+        file << contents;
+        if (!file)
+            throw std::runtime_error("cannot write " + path.string());
+    }
+    std::filesystem::permissions(path, permissions);
+}
+
+void writeExecutable(const std::filesystem::path& path, const std::string& script) {
+    writeFile(path, script, std::filesystem::perms(0755));
+}
+
+} // namespace clarivex::test
