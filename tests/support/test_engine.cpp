@@ -1,0 +1,35 @@
+#include "test_engine.h"
+
+namespace clarivex::test {
+
+TestEngine::TestEngine() {
+    std::filesystem::create_symlink(standIn(), executable());
+    std::filesystem::create_directories(models());
+    for (const auto& name : modelFileNames())
+        writeFile(models() / name);
+}
+
+std::filesystem::path TestEngine::executable() const {
+    return folder() / "realesrgan-ncnn-vulkan";
+}
+
+std::filesystem::path TestEngine::models() const {
+    return folder() / "models";
+}
+
+std::vector<std::string> TestEngine::modelFileNames() {
+    std::vector<std::string> names;
+    for (const char* model :
+         {"realesrgan-x4plus", "realesrgan-x4plus-anime", "realesr-animevideov3-x2",
+          "realesr-animevideov3-x3", "realesr-animevideov3-x4"}) {
+        names.push_back(std::string(model) + ".param");
+        names.push_back(std::string(model) + ".bin");
+    }
+    return names;
+}
+
+std::filesystem::path TestEngine::standIn() {
+    return CLARIVEX_FAKE_REALESRGAN;
+}
+
+} // namespace clarivex::test

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "temporary_folder.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace clarivex::test {
+
+// A temporary Real-ESRGAN installation around the stand-in engine (tests/fixtures): the
+// executable "realesrgan-ncnn-vulkan" and a "models" folder with every model file the system
+// uses, as discovery expects it. Point REALESRGAN_DIR at folder() to have it found.
+class TestEngine {
+public:
+    TestEngine();
+
+    const std::filesystem::path& folder() const { return folder_.path(); }
+    std::filesystem::path executable() const;
+    std::filesystem::path models() const;
+
+    // The file names in models(): .param and .bin of realesrgan-x4plus, realesrgan-x4plus-anime
+    // and realesr-animevideov3 at x2, x3 and x4.
+    static std::vector<std::string> modelFileNames();
+    // The built stand-in itself.
+    static std::filesystem::path standIn();
+
+private:
+    TemporaryFolder folder_{"clarivex-engine"};
+};
+
+} // namespace clarivex::test
