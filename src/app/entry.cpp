@@ -1,5 +1,7 @@
 #include "entry.h"
 
+#include "command_line.h"
+
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
@@ -8,13 +10,11 @@ namespace clarivex::Main {
 
 namespace {
 
-bool contains(const Arguments& arguments, const std::string& flag)
-{
+bool contains(const Arguments& arguments, const std::string& flag) {
     return std::find(arguments.begin(), arguments.end(), flag) != arguments.end();
 }
 
-Target targetFromCommandLine(const std::optional<std::string>& text)
-{
+Target targetFromCommandLine(const std::optional<std::string>& text) {
     if (text == "1080p")
         return Target::fullHD;
     if (text == "x2")
@@ -24,8 +24,7 @@ Target targetFromCommandLine(const std::optional<std::string>& text)
     return Target::uhd4k;
 }
 
-int notBuiltYet(const char* what)
-{
+int notBuiltYet(const char* what) {
     std::printf("%s пока не готов в этой сборке.\n", what);
     std::fflush(stdout);
     return 2;
@@ -33,16 +32,14 @@ int notBuiltYet(const char* what)
 
 } // namespace
 
-std::optional<std::string> value(const Arguments& arguments, const std::string& name)
-{
+std::optional<std::string> value(const Arguments& arguments, const std::string& name) {
     const auto found = std::find(arguments.begin(), arguments.end(), name);
     if (found == arguments.end() || std::next(found) == arguments.end())
         return std::nullopt;
     return *std::next(found);
 }
 
-Options options(const Arguments& arguments)
-{
+Options options(const Arguments& arguments) {
     Options result;
     result.target = targetFromCommandLine(value(arguments, "--target"));
     if (const auto model = value(arguments, "--model"))
@@ -52,8 +49,7 @@ Options options(const Arguments& arguments)
     return result;
 }
 
-Mode mode(const Arguments& arguments)
-{
+Mode mode(const Arguments& arguments) {
     if (const auto file = value(arguments, "--cli"))
         return Mode{Mode::Kind::commandLine, *file, {}};
     const auto snapshot = std::find(arguments.begin(), arguments.end(), "--snapshot");
@@ -63,15 +59,14 @@ Mode mode(const Arguments& arguments)
     return Mode{};
 }
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     // A dead encoder must make our pipe write fail, not kill the whole process.
     std::signal(SIGPIPE, SIG_IGN);
     const Arguments arguments(argv, argv + argc);
     const Mode selected = mode(arguments);
     switch (selected.kind) {
     case Mode::Kind::commandLine:
-        return notBuiltYet("Режим командной строки");
+        return cli(arguments, selected.file);
     case Mode::Kind::snapshot:
         return notBuiltYet("Режим снимка");
     case Mode::Kind::window:

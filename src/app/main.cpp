@@ -1,6 +1,5 @@
 #include "entry.h"
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     return clarivex::Main::main(argc, argv);
 }

@@ -6,8 +6,7 @@ using namespace clarivex;
 using Main::Arguments;
 using Main::Mode;
 
-TEST(Entry, ValueIsTheArgumentAfterTheFirstOccurrence)
-{
+TEST(Entry, ValueIsTheArgumentAfterTheFirstOccurrence) {
     const Arguments arguments{"clarivex", "--cli", "a.jpg", "--target", "--loop", "--cli", "b"};
     EXPECT_EQ(Main::value(arguments, "--cli"), "a.jpg");
     EXPECT_EQ(Main::value(arguments, "--target"), "--loop");
@@ -17,15 +16,14 @@ TEST(Entry, ValueIsTheArgumentAfterTheFirstOccurrence)
     EXPECT_EQ(Main::value({"--cli", "f"}, "--cli"), "f");
 }
 
-TEST(Entry, OptionsFromArguments)
-{
+TEST(Entry, OptionsFromArguments) {
     Options expected;
     expected.target = Target::x2;
     expected.model = ModelChoice::art;
     expected.copyToPictures = false;
-    EXPECT_EQ(Main::options({"c", "--cli", "a.jpg", "--target", "x2", "--model", "art",
-                             "--no-pictures"}),
-              expected);
+    EXPECT_EQ(
+        Main::options({"c", "--cli", "a.jpg", "--target", "x2", "--model", "art", "--no-pictures"}),
+        expected);
 
     const Options before = Main::options({"c", "--target", "1080p", "--loop", "--cli", "clip.mp4"});
     EXPECT_EQ(before.target, Target::fullHD);
@@ -45,8 +43,7 @@ TEST(Entry, OptionsFromArguments)
     EXPECT_EQ(Main::options({"c"}), Options{});
 }
 
-TEST(Entry, ModeSelection)
-{
+TEST(Entry, ModeSelection) {
     EXPECT_EQ(Main::mode({"c", "--cli", "a.jpg", "--cli", "b.jpg"}),
               (Mode{Mode::Kind::commandLine, "a.jpg", {}}));
     EXPECT_EQ(Main::mode({"c", "--snapshot", "o.png", "--cli", "a.jpg"}).kind,
