@@ -52,8 +52,7 @@ std::vector<std::string> soundCopy(const std::filesystem::path& video,
                                    const std::filesystem::path& source,
                                    const std::filesystem::path& output) {
     auto arguments = soundCommon(video, source);
-    arguments.insert(arguments.end(),
-                     {"-c:a", "copy", "-shortest", "-movflags", "+faststart", output.string()});
+    arguments.insert(arguments.end(), {"-c:a", "copy", "-movflags", "+faststart", output.string()});
     return arguments;
 }
 
@@ -61,8 +60,8 @@ std::vector<std::string> soundAac(const std::filesystem::path& video,
                                   const std::filesystem::path& source,
                                   const std::filesystem::path& output) {
     auto arguments = soundCommon(video, source);
-    arguments.insert(arguments.end(), {"-c:a", "aac", "-b:a", "192k", "-shortest", "-movflags",
-                                       "+faststart", output.string()});
+    arguments.insert(arguments.end(),
+                     {"-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart", output.string()});
     return arguments;
 }
 

@@ -23,7 +23,9 @@ std::vector<std::string> engine(const std::filesystem::path& inFolder,
                                 const std::filesystem::path& outFolder, const std::string& model,
                                 int scale, const std::filesystem::path& models);
 
-// The new video with the source's first sound stream copied unchanged.
+// The new video with the source's first sound stream copied unchanged. Both streams are kept
+// whole: "-shortest" would end the result with the sound, so a clip whose sound stops early
+// would lose every frame after it.
 std::vector<std::string> soundCopy(const std::filesystem::path& video,
                                    const std::filesystem::path& source,
                                    const std::filesystem::path& output);

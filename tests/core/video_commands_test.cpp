@@ -53,12 +53,11 @@ TEST(VideoCommands, SoundCopiedThenAac) {
     const Arguments common{"-v",   "error", "-y",   "-i",    "/w/video.mp4", "-i",  "/v/s.mp4",
                            "-map", "0:v",   "-map", "1:a:0", "-c:v",         "copy"};
     Arguments copy = common;
-    copy.insert(copy.end(), {"-c:a", "copy", "-shortest", "-movflags", "+faststart", "/w/f.mp4"});
+    copy.insert(copy.end(), {"-c:a", "copy", "-movflags", "+faststart", "/w/f.mp4"});
     Arguments aac = common;
-    aac.insert(aac.end(),
-               {"-c:a", "aac", "-b:a", "192k", "-shortest", "-movflags", "+faststart", "/w/f.mp4"});
+    aac.insert(aac.end(), {"-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart", "/w/f.mp4"});
     EXPECT_EQ(VideoCommands::soundCopy("/w/video.mp4", "/v/s.mp4", "/w/f.mp4"), copy);
     EXPECT_EQ(VideoCommands::soundAac("/w/video.mp4", "/v/s.mp4", "/w/f.mp4"), aac);
-    EXPECT_EQ(copy.size(), 19u);
-    EXPECT_EQ(aac.size(), 21u);
+    EXPECT_EQ(copy.size(), 18u);
+    EXPECT_EQ(aac.size(), 20u);
 }

@@ -39,12 +39,17 @@ void makeClip(const std::filesystem::path& file, const ClipSpec& spec) {
     const std::string size = std::to_string(spec.width) + "x" + std::to_string(spec.height);
     std::vector<std::string> arguments{"-f", "lavfi", "-i",
                                        "testsrc=size=" + size + ":rate=" + spec.rate};
-    if (!spec.audioCodec.empty())
-        arguments.insert(arguments.end(), {"-f", "lavfi", "-i", "sine=frequency=440"});
+    if (!spec.audioCodec.empty()) {
+        const double seconds =
+            spec.audioSeconds > 0 ? spec.audioSeconds : spec.frames / std::stod(spec.rate);
+        arguments.insert(
+            arguments.end(),
+            {"-f", "lavfi", "-i", "sine=frequency=440:duration=" + std::to_string(seconds)});
+    }
     arguments.insert(arguments.end(), {"-frames:v", std::to_string(spec.frames), "-c:v", "libx264",
                                        "-preset", "ultrafast", "-pix_fmt", "yuv420p"});
     if (!spec.audioCodec.empty())
-        arguments.insert(arguments.end(), {"-c:a", spec.audioCodec, "-shortest"});
+        arguments.insert(arguments.end(), {"-c:a", spec.audioCodec});
     if (spec.rotate == 0) {
         arguments.push_back(file.string());
         ffmpeg(arguments);

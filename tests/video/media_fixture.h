@@ -20,6 +20,8 @@ struct ClipSpec {
     std::string rate = "30";
     // Empty for a silent clip, otherwise the audio codec ("aac", "pcm_s16le", …).
     std::string audioCodec;
+    // Seconds of sound; by default as long as the pictures.
+    double audioSeconds = 0;
     // Written as the "rotate" tag, which ffmpeg turns into a display matrix.
     int rotate = 0;
 
@@ -36,8 +38,9 @@ struct ClipSpec {
         rate = std::move(perSecond);
         return *this;
     }
-    ClipSpec& withAudio(std::string codec) {
+    ClipSpec& withAudio(std::string codec, double seconds = 0) {
         audioCodec = std::move(codec);
+        audioSeconds = seconds;
         return *this;
     }
     ClipSpec& withRotation(int degrees) {

@@ -215,6 +215,14 @@ TEST_F(VideoPathTest, SoundMp4CannotHoldIsReencodedAsAac) {
     EXPECT_EQ(result.output, sources() / "clip-2x.mp4");
 }
 
+TEST_F(VideoPathTest, SoundShorterThanThePicturesCostsNoFrame) {
+    useTools();
+    const auto source = clip("clip.mp4", ClipSpec().withFrames(30).withAudio("aac", 0.3));
+    const auto facts = probeFile(upscale(source, options()).output);
+    EXPECT_EQ(facts.frames, 30);
+    EXPECT_EQ(facts.audioCodec, "aac");
+}
+
 TEST_F(VideoPathTest, SilentClipIsMovedWithoutASoundPass) {
     useTools();
     const auto source = clip("quiet.mp4", ClipSpec().withFrames(12));
