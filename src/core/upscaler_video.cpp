@@ -115,8 +115,9 @@ public:
 private:
     void runChunk(const std::vector<std::string>& chunk, std::size_t index, std::int64_t doneBefore,
                   std::int64_t count, PipeEncoder& encoder) {
-        const fs::path chunkIn = work_ / ("chunk-in-" + std::to_string(index));
-        const fs::path chunkOut = work_ / ("chunk-out-" + std::to_string(index));
+        // The engine resolves relative paths against its own folder, not ours.
+        const fs::path chunkIn = fs::absolute(work_ / ("chunk-in-" + std::to_string(index)));
+        const fs::path chunkOut = fs::absolute(work_ / ("chunk-out-" + std::to_string(index)));
         fs::create_directories(chunkIn);
         fs::create_directories(chunkOut);
         for (const std::string& name : chunk)
@@ -183,6 +184,33 @@ void addSound(const fs::path& ffmpeg, const fs::path& video, const fs::path& sou
     Shell::run(ffmpeg, VideoCommands::soundAac(video, source, finished), {}, stopToken);
 }
 
+// Loop, sound or nothing. Every pass writes inside the working folder; only a complete file is
+// then placed next to the source, so a failing pass never leaves a broken file there.
+fs::path finalPass(const fs::path& ffmpeg, const fs::path& source, const fs::path& work,
+                   const fs::path& extension, const Options& options, const VideoInfo& info,
+                   std::size_t frameCount, const ProgressCallback& report,
+                   const std::stop_token& stopToken) {
+    const fs::path video = work / "video.mp4";
+    const fs::path finished = work / ("finished" + extension.string());
+    const double duration = static_cast<double>(frameCount) / info.fps;
+    const double fade = LoopFilter::fadeFor(duration, options.loopFade);
+    if (options.seamlessLoop && fade >= LoopFilter::shortestFade) {
+        if (report)
+            report(UpscaleProgress{Stage::looping, 0.95, LoopFilter::seamDetail(fade)});
+        Shell::run(ffmpeg,
+                   LoopFilter::passArguments(video, LoopFilter::make(duration, fade), finished), {},
+                   stopToken);
+        return finished;
+    }
+    // A loop too short for a seam still drops the sound, as a loop would.
+    if (!info.hasAudio || options.seamlessLoop)
+        return video;
+    if (report)
+        report(UpscaleProgress{Stage::encoding, 0.97, "Звук"});
+    addSound(ffmpeg, video, source, finished, stopToken);
+    return finished;
+}
+
 } // namespace
 
 Upscaler::Outcome Upscaler::video(const fs::path& source, const fs::path& output,
@@ -211,25 +239,8 @@ Upscaler::Outcome Upscaler::video(const fs::path& source, const fs::path& output
 
     encode(*this, plan, info, frames, work, report, stopToken);
 
-    // Every final pass writes inside the working folder; only a complete file is then placed
-    // next to the source, so a failing pass never leaves a broken file there.
-    const fs::path video = work / "video.mp4";
-    fs::path finished = work / ("finished" + output.extension().string());
-    const double duration = static_cast<double>(frames.size()) / info.fps;
-    const double fade = LoopFilter::fadeFor(duration, options.loopFade);
-    if (options.seamlessLoop && fade >= LoopFilter::shortestFade) {
-        if (report)
-            report(UpscaleProgress{Stage::looping, 0.95, LoopFilter::seamDetail(fade)});
-        Shell::run(ffmpeg,
-                   LoopFilter::passArguments(video, LoopFilter::make(duration, fade), finished), {},
-                   stopToken);
-    } else if (!info.hasAudio || options.seamlessLoop) {
-        finished = video;
-    } else {
-        if (report)
-            report(UpscaleProgress{Stage::encoding, 0.97, "Звук"});
-        addSound(ffmpeg, video, source, finished, stopToken);
-    }
+    const fs::path finished = finalPass(ffmpeg, source, work, output.extension(), options, info,
+                                        frames.size(), report, stopToken);
     throwIfStopped(stopToken);
 
     // The name chosen at the start may have been taken while the video was being made.
