@@ -2,70 +2,31 @@
 // that proves the image path end to end against the real network. Skipped where no engine is
 // installed (scripts/install-engine installs one).
 
+#include "program_run.h"
+#include "temporary_folder.h"
+
 #include <gtest/gtest.h>
 #include <vips/vips8>
 
+#include <pwd.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <optional>
-#include <poll.h>
-#include <pwd.h>
 #include <regex>
-#include <signal.h>
-#include <spawn.h>
-#include <sstream>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
 namespace fs = std::filesystem;
+using clarivex::test::runProgram;
 
 constexpr int sourceWidth = 32;
 constexpr int sourceHeight = 24;
-
-// The real engine on the CPU fallback takes seconds here; this only stops a hung run from
-// outliving the test.
-constexpr auto runLimit = std::chrono::minutes(15);
-
-struct Outcome {
-    bool exited = false;
-    int status = -1;
-    bool timedOut = false;
-    std::string out;
-    std::string err;
-};
-
-class TemporaryFolder {
-public:
-    TemporaryFolder() {
-        std::string pattern = (fs::temp_directory_path() / "clarivex-e2e-XXXXXX").string();
-        if (!mkdtemp(pattern.data()))
-            throw std::runtime_error("cannot create a temporary folder");
-        path_ = pattern;
-    }
-    ~TemporaryFolder() {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    TemporaryFolder(const TemporaryFolder&) = delete;
-    TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
 
 fs::path realHome() {
     if (const char* home = std::getenv("HOME"); home && *home)
@@ -88,92 +49,6 @@ bool holdsEngine(const fs::path& folder) {
     return fs::is_regular_file(executable) && access(executable.c_str(), X_OK) == 0 &&
            fs::is_regular_file(folder / "models/realesrgan-x4plus.param") &&
            fs::is_regular_file(folder / "models/realesrgan-x4plus.bin");
-}
-
-std::vector<std::string> environmentWith(const std::vector<std::string>& replacements) {
-    std::vector<std::string> result;
-    for (char** entry = environ; *entry; ++entry) {
-        const std::string text = *entry;
-        const std::string name = text.substr(0, text.find('='));
-        const bool replaced =
-            std::any_of(replacements.begin(), replacements.end(), [&](const std::string& r) {
-                return r.compare(0, name.size() + 1, name + "=") == 0;
-            });
-        if (!replaced)
-            result.push_back(text);
-    }
-    result.insert(result.end(), replacements.begin(), replacements.end());
-    return result;
-}
-
-std::vector<char*> pointers(std::vector<std::string>& texts) {
-    std::vector<char*> result;
-    for (std::string& text : texts)
-        result.push_back(text.data());
-    result.push_back(nullptr);
-    return result;
-}
-
-// Runs a program with stdin on /dev/null, collecting stdout and stderr separately.
-Outcome run(std::vector<std::string> arguments, std::vector<std::string> environment) {
-    int outPipe[2];
-    int errPipe[2];
-    if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0)
-        throw std::runtime_error("pipe failed");
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
-    auto argv = pointers(arguments);
-    auto envp = pointers(environment);
-    pid_t child = 0;
-    const int spawned = posix_spawn(&child, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    close(outPipe[1]);
-    close(errPipe[1]);
-    Outcome outcome;
-    if (spawned != 0) {
-        close(outPipe[0]);
-        close(errPipe[0]);
-        outcome.err = "cannot start " + arguments[0];
-        return outcome;
-    }
-
-    pollfd streams[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-    std::string* sinks[2] = {&outcome.out, &outcome.err};
-    const auto deadline = std::chrono::steady_clock::now() + runLimit;
-    int open = 2;
-    while (open > 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            outcome.timedOut = true;
-            kill(child, SIGKILL);
-            break;
-        }
-        if (poll(streams, 2, 1000) < 0)
-            break;
-        for (int index = 0; index < 2; ++index) {
-            if (streams[index].fd < 0 || streams[index].revents == 0)
-                continue;
-            char buffer[4096];
-            const ssize_t count = read(streams[index].fd, buffer, sizeof buffer);
-            if (count > 0) {
-                sinks[index]->append(buffer, static_cast<size_t>(count));
-            } else {
-                close(streams[index].fd);
-                streams[index].fd = -1;
-                --open;
-            }
-        }
-    }
-    for (const pollfd& stream : streams)
-        if (stream.fd >= 0)
-            close(stream.fd);
-    int status = 0;
-    waitpid(child, &status, 0);
-    outcome.exited = WIFEXITED(status);
-    outcome.status = outcome.exited ? WEXITSTATUS(status) : -1;
-    return outcome;
 }
 
 // A soft, colourful picture (a gradient, diagonal stripes and a blurred disc): the kind of
@@ -202,14 +77,6 @@ std::string contents(const fs::path& file) {
     return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
 }
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> result;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);)
-        result.push_back(line);
-    return result;
-}
-
 bool startsWith(const std::string& text, const std::string& prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
 }
@@ -230,7 +97,7 @@ TEST_F(EngineEndToEnd, PhotoAtX4ThroughTheCommandLine) {
                      << " has no realesrgan-ncnn-vulkan with models/realesrgan-x4plus "
                         "(run scripts/install-engine, or set REALESRGAN_DIR)";
 
-    TemporaryFolder scratch;
+    const clarivex::test::TemporaryFolder scratch("clarivex-e2e");
     const fs::path home = scratch.path() / "home";
     const fs::path work = scratch.path() / "tmp";
     fs::create_directories(home);
@@ -239,17 +106,14 @@ TEST_F(EngineEndToEnd, PhotoAtX4ThroughTheCommandLine) {
     writeSource(source);
     const std::string sourceBytes = contents(source);
 
-    const Outcome outcome =
-        run({CLARIVEX_BINARY, "--cli", source.string(), "--model", "photo", "--target", "x4",
-             "--no-pictures"},
-            environmentWith({"HOME=" + home.string(), "REALESRGAN_DIR=" + engine.string(),
-                             "TMPDIR=" + work.string()}));
-    ASSERT_FALSE(outcome.timedOut) << outcome.out;
-    ASSERT_TRUE(outcome.exited) << "killed by a signal\n" << outcome.out;
-    ASSERT_EQ(outcome.status, 0) << outcome.out << outcome.err;
+    const auto outcome = runProgram(
+        CLARIVEX_BINARY,
+        {"--cli", source.string(), "--model", "photo", "--target", "x4", "--no-pictures"},
+        {{"HOME", home.string()}, {"REALESRGAN_DIR", engine.string()}, {"TMPDIR", work.string()}});
+    ASSERT_EQ(outcome.exitStatus, 0) << outcome.out << outcome.err;
     EXPECT_EQ(outcome.err, "") << "the command line writes only to standard output";
 
-    const std::vector<std::string> printed = lines(outcome.out);
+    const std::vector<std::string> printed = outcome.outLines();
     ASSERT_GE(printed.size(), 3u) << outcome.out;
     EXPECT_EQ(printed[0], "ESRGAN: " + (engine / "realesrgan-ncnn-vulkan").string());
     EXPECT_TRUE(startsWith(printed[1], "ffmpeg: ")) << printed[1];
