@@ -42,13 +42,16 @@ SCRIPT
 chmod +x "$engine/realesrgan-ncnn-vulkan"
 
 export REALESRGAN_DIR="$engine" HOME="$work/home"
-run_clarivex() { rm -f "$work"/photo-4k*.jpg; "$clarivex" --cli "$work/photo.jpg" --no-pictures >/dev/null; }
-export -f run_clarivex
-export clarivex work
+cat >"$work/run-clarivex" <<SCRIPT
+#!/usr/bin/env bash
+rm -f "$work"/photo-4k*.jpg
+exec "$clarivex" --cli "$work/photo.jpg" --no-pictures >/dev/null
+SCRIPT
+chmod +x "$work/run-clarivex"
 
 rm -f "$work/engine-us"
 hyperfine --warmup 2 --runs 10 --export-json "$work/ours.json" \
-    -n clarivex "bash -c run_clarivex" \
+    -n clarivex "$work/run-clarivex" \
     -n vips "vips autorot $work/photo.jpg $work/in.png && vips resize $work/ready-4x.png '$work/out.jpg[Q=95,strip]' 0.72 --kernel lanczos3" \
     >/dev/null
 python3 - "$work" <<'PY'

@@ -56,6 +56,15 @@ std::optional<std::int64_t> availableSpace(const std::filesystem::path& folder) 
     return static_cast<std::int64_t>(space.available);
 }
 
+std::optional<UpscaleProgress> Upscaler::engineLineProgress(const std::string& line) {
+    const auto percent = percentFromLine(line);
+    if (!percent)
+        return std::nullopt;
+    // The network's 0–100 % fills the band between the fixed reports around it.
+    return UpscaleProgress{UpscaleProgress::Stage::upscaling, 0.02 + *percent * 0.9 / 100,
+                           percentDetail(*percent)};
+}
+
 Upscaler::Upscaler(Tools tools)
     : tools(std::move(tools))
     , freeSpace(availableSpace) {}
@@ -110,9 +119,8 @@ Upscaler::Outcome Upscaler::image(const std::filesystem::path& source,
     report({UpscaleProgress::Stage::upscaling, 0.02,
             plan.model + ", ×" + std::to_string(plan.esrganScale)});
     const auto onLine = [&report](const std::string& line) {
-        if (const auto percent = percentFromLine(line))
-            report({UpscaleProgress::Stage::upscaling, 0.02 + *percent * 0.9 / 100,
-                    percentDetail(*percent)});
+        if (const auto progress = engineLineProgress(line))
+            report(*progress);
     };
     Shell::run(tools.esrgan,
                {"-i", input.string(), "-o", upscaled.string(), "-n", plan.model, "-s",

@@ -1,0 +1,98 @@
+#include "upscaler.h"
+
+#include "scoped_environment_variable.h"
+#include "temporary_folder.h"
+#include "test_engine.h"
+#include "upscale_error.h"
+
+#include <gtest/gtest.h>
+#include <vips/vips8>
+
+#include <sys/wait.h>
+
+#include <thread>
+
+using namespace clarivex;
+
+TEST(UpscalerImage, EngineLinesBecomeProgress) {
+    const auto at = Upscaler::engineLineProgress("45.00%");
+    ASSERT_TRUE(at);
+    EXPECT_NEAR(at->fraction, 0.425, 1e-12);
+    EXPECT_EQ(at->detail, "45%");
+    EXPECT_EQ(at->stage, UpscaleProgress::Stage::upscaling);
+    const auto spaced = Upscaler::engineLineProgress(" 45.6 %");
+    ASSERT_TRUE(spaced);
+    EXPECT_NEAR(spaced->fraction, 0.4304, 1e-12);
+    EXPECT_EQ(spaced->detail, "46%");
+    EXPECT_EQ(Upscaler::engineLineProgress("100.00%")->fraction, 0.92);
+    for (const char* other :
+         {"45.00", "%", " %", "abc%", "45.00% done", "4 5%", "[0 NVIDIA]  queueC=2[8]"})
+        EXPECT_FALSE(Upscaler::engineLineProgress(other)) << other;
+}
+
+namespace {
+
+class UpscalerImageRun : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::filesystem::create_directories(temporary());
+        vips::VImage::black(32, 24, vips::VImage::option()->set("bands", 3))
+            .pngsave(source().c_str());
+    }
+
+    std::filesystem::path temporary() const { return folder / "tmp"; }
+    std::filesystem::path source() const { return folder / "photo.png"; }
+    Upscaler upscaler() const {
+        return Upscaler(Tools{engine.executable(), engine.models(), std::nullopt, std::nullopt});
+    }
+
+    test::TemporaryFolder folder{"clarivex-upscaler"};
+    test::TestEngine engine;
+    test::ScopedEnvironmentVariable tmpdir{"TMPDIR", temporary().string()};
+};
+
+} // namespace
+
+TEST_F(UpscalerImageRun, ReportsInOrderAndBuildsTheResult) {
+    test::ScopedEnvironmentVariable home("HOME", (folder / "home").string());
+    std::vector<UpscaleProgress> reports;
+    std::mutex lock;
+    const auto result = upscaler().run(source(), Options{}, [&](const UpscaleProgress& progress) {
+        const std::lock_guard guard(lock);
+        reports.push_back(progress);
+    });
+    EXPECT_EQ(result.output, folder / "photo-4k.png");
+    EXPECT_EQ(result.picturesCopy, folder / "home" / "Pictures" / "Clarivex" / "photo-4k.png");
+    EXPECT_EQ(result.size, (Size{2880, 2160}));
+    EXPECT_EQ(result.model, "realesrgan-x4plus");
+    EXPECT_GT(result.seconds, 0);
+    ASSERT_GE(reports.size(), 5u);
+    EXPECT_EQ(reports.front(),
+              (UpscaleProgress{UpscaleProgress::Stage::preparing, 0, "photo.png"}));
+    EXPECT_EQ(reports.back(),
+              (UpscaleProgress{UpscaleProgress::Stage::saving, 1.0, "photo-4k.png"}));
+    for (std::size_t i = 1; i < reports.size(); ++i)
+        EXPECT_LE(reports[i - 1].fraction, reports[i].fraction) << i;
+    EXPECT_TRUE(std::filesystem::is_empty(temporary()));
+}
+
+TEST_F(UpscalerImageRun, CancellingWhileTheEngineRunsLeavesNothing) {
+    const auto started = folder / "engine-started";
+    test::ScopedEnvironmentVariable hang("FAKE_ESRGAN_HANG", "1");
+    test::ScopedEnvironmentVariable log("FAKE_ESRGAN_ARGS_FILE", started.string());
+    std::stop_source stop;
+    std::jthread canceller([&] {
+        // Waits for the engine to be running; no time limit is asserted.
+        while (!std::filesystem::exists(started))
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        stop.request_stop();
+    });
+    EXPECT_THROW(upscaler().run(
+                     source(), Options{}, [](const UpscaleProgress&) {}, stop.get_token()),
+                 Cancelled);
+    EXPECT_FALSE(std::filesystem::exists(folder / "photo-4k.png"));
+    EXPECT_TRUE(std::filesystem::is_empty(temporary()));
+    // The engine was reaped: this process has no child left.
+    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
+    EXPECT_EQ(errno, ECHILD);
+}
