@@ -22,6 +22,7 @@
 #include "target_display.h"
 #include "theme.h"
 
+#include <QGraphicsOpacityEffect>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -131,12 +132,12 @@ GalleryWindow::GalleryWindow(QWidget* parent)
     columns->setContentsMargins(24, 20, 24, 20);
     columns->setSpacing(24);
     columns->addWidget(buildThemeColumn(), 3);
-    columns->addWidget(buildPictureColumn(), 4);
+    columns->addWidget(buildPictureColumn(), 5);
     columns->addWidget(buildProgressColumn(), 3);
     columns->addWidget(buildChoiceColumn(), 3);
     burst_->setTrigger(celebrations_);
     burst_->raise();
-    resize(1480, 920);
+    resize(1600, 1040);
 }
 
 QWidget* GalleryWindow::buildThemeColumn() {
@@ -224,7 +225,7 @@ QWidget* GalleryWindow::buildPictureColumn() {
     auto* slider = new BeforeAfterSlider(sampleSource(picture, 150), picture,
                                          QStringLiteral("ПОСЛЕ · 3840×2160"));
     slider->setPosition(0.42, false);
-    slider->setMinimumHeight(330);
+    slider->setMinimumHeight(290);
     layout->addWidget(slider, 1);
 
     layout->addWidget(caption(QStringLiteral("СКАН")));
@@ -232,8 +233,28 @@ QWidget* GalleryWindow::buildPictureColumn() {
     scan_->setImage(sampleSource(picture, 900));
     scan_->setPixelated(sampleSource(picture, 48));
     scan_->setFractionImmediately(fraction_);
-    scan_->setMinimumHeight(330);
+    scan_->setMinimumHeight(290);
     layout->addWidget(scan_, 1);
+
+    layout->addWidget(caption(QStringLiteral("4× · ЖДЁТ ОЧЕРЕДИ")));
+    auto* variants = new QHBoxLayout;
+    variants->setSpacing(12);
+    auto* zoomed =
+        new BeforeAfterSlider(sampleSource(picture, 150), picture, QStringLiteral("ПОСЛЕ · 4×"));
+    zoomed->setPosition(0.5, false);
+    zoomed->setZoom(4, false);
+    variants->addWidget(zoomed);
+    auto* waiting = new ScanPreview;
+    waiting->setImage(sampleSource(picture, 600));
+    waiting->setPixelated(sampleSource(picture, 48));
+    auto* dimmed = new QGraphicsOpacityEffect(waiting);
+    dimmed->setOpacity(0.7);
+    waiting->setGraphicsEffect(dimmed);
+    variants->addWidget(waiting);
+    auto* holder = new QWidget;
+    holder->setLayout(variants);
+    holder->setFixedHeight(220);
+    layout->addWidget(holder);
     return column;
 }
 

@@ -57,6 +57,9 @@ int writePng(clarivex::gallery::GalleryWindow& window, const QString& file) {
     clock.advanceTo(settleAt);
     window.celebrate();
     window.shine()->freezeAt(400);
+    // The percentage caught mid-roll.
+    clock.advanceTo(settleAt + burstAge - 0.1);
+    window.advance();
     clock.advanceTo(settleAt + burstAge);
     QApplication::processEvents();
     if (!window.grab().save(file, "PNG")) {
