@@ -1,5 +1,6 @@
 #include "theme.h"
 
+#include "reduce_motion.h"
 #include "symbol_font.h"
 
 #include <QApplication>
@@ -147,6 +148,8 @@ void install(QApplication& application) {
 
     application.setFont(body(13));
     SymbolFont::load();
+    // Asking the desktop may start a process; better once now than during the first paint.
+    ReduceMotion::enabled();
 }
 
 } // namespace clarivex::Theme

@@ -58,8 +58,8 @@ QFont digits(qreal size, QFont::Weight weight);
 QEasingCurve easeOut();
 QEasingCurve easeInOut();
 
-// Fusion with a dark palette, Inter as the default font and the symbol font registered.
-// Call once after the QApplication exists.
+// Fusion with a dark palette, Inter as the default font, the symbol font registered and the
+// reduce-motion preference read. Call once after the QApplication exists.
 void install(QApplication& application);
 
 } // namespace Theme
