@@ -271,12 +271,6 @@ TEST(Tools, MissingEngineIsAnErrorEvenWithFFmpeg) {
     }
 }
 
-TEST(Tools, StandardFoldersComeInTheirFixedOrder) {
-    EXPECT_EQ(Tools::Environment::standardFolders(),
-              (std::vector<fs::path>{"/opt/homebrew/bin", "/usr/local/bin", "/opt/local/bin",
-                                     "/usr/bin"}));
-}
-
 TEST(Tools, ReadsTheRealEnvironment) {
     const TemporaryFolder engine;
     const TemporaryFolder home;

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace clarivex {
+
+// The remaining time of a job estimated from linear progress, "осталось ~20 с" or
+// "осталось ~3 мин"; nothing while too little is known (3 % or less done, or 2 s or less
+// elapsed, NaN included).
+std::optional<QString> etaText(double fraction, double elapsed);
+
+} // namespace clarivex

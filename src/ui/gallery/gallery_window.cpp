@@ -1,0 +1,402 @@
+#include "gallery_window.h"
+
+#include "ambient_background.h"
+#include "before_after_slider.h"
+#include "big_progress.h"
+#include "card.h"
+#include "celebration_burst.h"
+#include "eta_text.h"
+#include "format_size.h"
+#include "glow_bar.h"
+#include "mini_ring.h"
+#include "model_choice_display.h"
+#include "option_tile.h"
+#include "pill_button.h"
+#include "pixel_resolve_icon.h"
+#include "sample_pictures.h"
+#include "scan_preview.h"
+#include "segmented.h"
+#include "shine_sweep.h"
+#include "size_tile.h"
+#include "symbol_font.h"
+#include "target_display.h"
+#include "theme.h"
+
+#include <QGraphicsOpacityEffect>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QVBoxLayout>
+
+namespace clarivex::gallery {
+
+namespace {
+
+QString text(std::string_view value) {
+    return QString::fromUtf8(value.data(), qsizetype(value.size()));
+}
+
+QLabel* caption(const QString& title) {
+    auto* label = new QLabel(title);
+    QFont font = Theme::caps(9.5);
+    font.setLetterSpacing(QFont::AbsoluteSpacing, 1.6);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, Theme::muted());
+    label->setPalette(palette);
+    return label;
+}
+
+QLabel* note(const QString& value, qreal size = 12) {
+    auto* label = new QLabel(value);
+    label->setFont(Theme::body(size));
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, Theme::text());
+    label->setPalette(palette);
+    return label;
+}
+
+// The palette, the accent gradient and every symbol, painted side by side.
+class Swatches : public QWidget {
+public:
+    Swatches() { setFixedHeight(84); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        const QList<QColor> colors{Theme::background(), Theme::surface(), Theme::surfaceRaised(),
+                                   Theme::text(),       Theme::muted(),   Theme::line(),
+                                   Theme::lineStrong(), Theme::accent(),  Theme::accentDeep(),
+                                   Theme::accentGlow()};
+        qreal x = 0;
+        for (const QColor& color : colors) {
+            const QRectF chip(x, 0, 22, 22);
+            painter.setPen(QPen(Theme::lineStrong(), 1));
+            painter.setBrush(color);
+            painter.drawRoundedRect(chip.adjusted(0.5, 0.5, -0.5, -0.5), 6, 6);
+            x += 26;
+        }
+        const QRectF gradient(x + 4, 0, width() - x - 4, 22);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Theme::accentGradient(gradient));
+        painter.drawRoundedRect(gradient, 6, 6);
+
+        const char* names[] = {"xmark",
+                               "xmark.circle",
+                               "plus",
+                               "plus.circle.fill",
+                               "checkmark",
+                               "checkmark.circle.fill",
+                               "exclamationmark.triangle.fill",
+                               "exclamationmark.circle.fill",
+                               "clock",
+                               "film",
+                               "film.stack",
+                               "photo",
+                               "chevron.left.chevron.right",
+                               "wand.and.sparkles",
+                               "camera.aperture",
+                               "paintbrush.pointed"};
+        x = 0;
+        for (const char* name : names) {
+            SymbolFont::paint(painter, QRectF(x, 30, 22, 22), name, 15, Theme::text());
+            x += 24;
+        }
+        painter.setFont(Theme::title(17));
+        painter.setPen(Theme::text());
+        painter.drawText(QPointF(0, 78), QStringLiteral("Заголовок"));
+        painter.setFont(Theme::body(13));
+        painter.drawText(QPointF(104, 78), QStringLiteral("Обычный текст"));
+        QFont caps = Theme::caps(10);
+        caps.setLetterSpacing(QFont::AbsoluteSpacing, 1.4);
+        painter.setFont(caps);
+        painter.setPen(Theme::accentGlow());
+        painter.drawText(QPointF(212, 78), QStringLiteral("АПСКЕЙЛ"));
+        painter.setFont(Theme::digits(14, QFont::Bold));
+        painter.setPen(Theme::muted());
+        painter.drawText(QPointF(300, 78), QStringLiteral("0123456789"));
+    }
+};
+
+} // namespace
+
+GalleryWindow::GalleryWindow(QWidget* parent)
+    : QWidget(parent)
+    , background_(new AmbientBackground(this))
+    , content_(new QWidget(this))
+    , burst_(new CelebrationBurst(this)) {
+    setWindowTitle(QStringLiteral("Clarivex — компоненты"));
+    auto* columns = new QHBoxLayout(content_);
+    columns->setContentsMargins(24, 20, 24, 20);
+    columns->setSpacing(24);
+    columns->addWidget(buildThemeColumn(), 3);
+    columns->addWidget(buildPictureColumn(), 5);
+    columns->addWidget(buildProgressColumn(), 3);
+    columns->addWidget(buildChoiceColumn(), 3);
+    burst_->setTrigger(celebrations_);
+    burst_->raise();
+    resize(1600, 1040);
+}
+
+QWidget* GalleryWindow::buildThemeColumn() {
+    auto* column = new QWidget;
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+
+    layout->addWidget(caption(QStringLiteral("ТЕМА")));
+    layout->addWidget(new Swatches);
+
+    layout->addWidget(caption(QStringLiteral("КНОПКИ")));
+    auto* large = new PillButton(QStringLiteral("Выбрать файлы"), {true, true});
+    large->setSymbol("plus");
+    connect(large, &QAbstractButton::clicked, this, &GalleryWindow::celebrate);
+    layout->addWidget(large);
+    auto* row = new QHBoxLayout;
+    row->setSpacing(0);
+    auto* cancel = new PillButton(QString(), {false, false});
+    cancel->setSymbol("xmark");
+    cancel->setToolTip(QStringLiteral("Отменить"));
+    row->addWidget(cancel);
+    row->addWidget(new PillButton(QStringLiteral("Показать в Finder"), {false, false}));
+    auto* open = new PillButton(QStringLiteral("Открыть"), {true, false});
+    connect(open, &QAbstractButton::clicked, this, &GalleryWindow::advance);
+    row->addWidget(open);
+    row->addStretch();
+    layout->addLayout(row);
+    auto* states = new QHBoxLayout;
+    states->setSpacing(0);
+    auto* pressed = new PillButton(QStringLiteral("Нажата"), {true, false});
+    pressed->setObjectName("pressedButton");
+    states->addWidget(pressed);
+    auto* disabled = new PillButton(QStringLiteral("Недоступна"), {true, false});
+    disabled->setEnabled(false);
+    states->addWidget(disabled);
+    auto* retry = new PillButton(QStringLiteral("Повторить"), {false, false});
+    retry->setEnabled(false);
+    states->addWidget(retry);
+    states->addStretch();
+    layout->addLayout(states);
+
+    layout->addWidget(caption(QStringLiteral("ПЕРЕКЛЮЧАТЕЛЬ")));
+    auto* segmented = new Segmented;
+    segmented->setOptions({{1, QStringLiteral("Фото")},
+                           {2, QStringLiteral("Графика")},
+                           {3, QStringLiteral("Видео")}});
+    segmented->setSelection(2, false);
+    layout->addWidget(segmented);
+    auto* empty = new Segmented;
+    empty->setOptions(
+        {{1, QStringLiteral("1×")}, {2, QStringLiteral("2×")}, {4, QStringLiteral("4×")}});
+    layout->addWidget(empty);
+
+    layout->addWidget(caption(QStringLiteral("КАРТОЧКА")));
+    auto* inside = new QWidget;
+    auto* insideLayout = new QVBoxLayout(inside);
+    insideLayout->setContentsMargins(18, 18, 18, 18);
+    insideLayout->addWidget(note(QStringLiteral("Готово — 3840×2160"), 16));
+    insideLayout->addWidget(note(QStringLiteral("photo-4k.png · 12 с · realesrgan-x4plus"), 12));
+    card_ = card(inside, 20, false);
+    layout->addWidget(card_);
+    shine_ = clarivex::shine(card_, celebrations_);
+    auto* highlightedInside = new QWidget;
+    auto* highlightedLayout = new QVBoxLayout(highlightedInside);
+    highlightedLayout->setContentsMargins(18, 14, 18, 14);
+    highlightedLayout->addWidget(note(QStringLiteral("Выделенная, радиус 0"), 13));
+    layout->addWidget(card(highlightedInside, 0, true));
+
+    layout->addWidget(caption(QStringLiteral("РАЗМЕР ФАЙЛА")));
+    layout->addWidget(note(formatSize(0) + QStringLiteral("   ") + formatSize(999'999) +
+                           QStringLiteral("   ") + formatSize(4'321'000'000)));
+    layout->addStretch();
+    return column;
+}
+
+QWidget* GalleryWindow::buildPictureColumn() {
+    auto* column = new QWidget;
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+    const QImage picture = samplePicture(QSize(1200, 800));
+
+    layout->addWidget(caption(QStringLiteral("СРАВНЕНИЕ")));
+    auto* slider = new BeforeAfterSlider(sampleSource(picture, 150), picture,
+                                         QStringLiteral("ПОСЛЕ · 3840×2160"));
+    slider->setPosition(0.42, false);
+    slider->setMinimumHeight(290);
+    layout->addWidget(slider, 1);
+
+    layout->addWidget(caption(QStringLiteral("СКАН")));
+    scan_ = new ScanPreview;
+    scan_->setImage(sampleSource(picture, 900));
+    scan_->setPixelated(sampleSource(picture, 48));
+    scan_->setFractionImmediately(fraction_);
+    scan_->setMinimumHeight(290);
+    layout->addWidget(scan_, 1);
+
+    layout->addWidget(caption(QStringLiteral("4× · ЖДЁТ ОЧЕРЕДИ")));
+    auto* variants = new QHBoxLayout;
+    variants->setSpacing(12);
+    auto* zoomed =
+        new BeforeAfterSlider(sampleSource(picture, 150), picture, QStringLiteral("ПОСЛЕ · 4×"));
+    zoomed->setPosition(0.5, false);
+    zoomed->setZoom(4, false);
+    variants->addWidget(zoomed);
+    auto* waiting = new ScanPreview;
+    waiting->setImage(sampleSource(picture, 600));
+    waiting->setPixelated(sampleSource(picture, 48));
+    auto* dimmed = new QGraphicsOpacityEffect(waiting);
+    dimmed->setOpacity(0.7);
+    waiting->setGraphicsEffect(dimmed);
+    variants->addWidget(waiting);
+    auto* holder = new QWidget;
+    holder->setLayout(variants);
+    holder->setFixedHeight(220);
+    layout->addWidget(holder);
+    return column;
+}
+
+QWidget* GalleryWindow::buildProgressColumn() {
+    auto* column = new QWidget;
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+
+    layout->addWidget(caption(QStringLiteral("ПРОГРЕСС")));
+    progress_ = new BigProgress;
+    progress_->setStage(QStringLiteral("Апскейл"));
+    progress_->setDetail(
+        QStringLiteral("Кадры 97–144 из 240 · пачка 3 из 5 · realesr-animevideov3"));
+    progress_->setEta(etaText(fraction_, 95));
+    progress_->setFraction(fraction_);
+    progress_->bar()->setValueImmediately(fraction_);
+    layout->addWidget(progress_);
+    auto* waiting = new BigProgress;
+    waiting->setStage(QStringLiteral("Подготовка"));
+    waiting->setDetail(QStringLiteral("Без оценки времени"));
+    layout->addWidget(waiting);
+
+    for (double value : {0.0, 0.3, 1.0}) {
+        auto* bar = new GlowBar;
+        bar->setValueImmediately(value);
+        layout->addWidget(bar);
+    }
+
+    auto* rings = new QHBoxLayout;
+    for (double value : {0.0, 0.25, 0.7, 1.0}) {
+        auto* ring = new MiniRing;
+        ring->setValueImmediately(value);
+        ring->setFixedSize(ring->sizeHint());
+        rings->addWidget(ring);
+        if (value == 0.7)
+            ring_ = ring;
+    }
+    auto* bigRing = new MiniRing;
+    bigRing->setValueImmediately(0.6);
+    bigRing->setFixedSize(52, 52);
+    rings->addWidget(bigRing);
+    rings->addStretch();
+    layout->addLayout(rings);
+
+    layout->addWidget(caption(QStringLiteral("ОСТАЛОСЬ")));
+    QString etas;
+    for (auto [fraction, elapsed] :
+         {std::pair{0.5, 20.0}, {0.25, 60.0}, {0.03, 100.0}, {0.5, 119.0}}) {
+        etas += etaText(fraction, elapsed).value_or(QStringLiteral("—")) + QStringLiteral("\n");
+    }
+    layout->addWidget(note(etas.trimmed()));
+
+    layout->addWidget(caption(QStringLiteral("ЗНАЧОК")));
+    auto* icons = new QHBoxLayout;
+    icons->setSpacing(0);
+    auto* idle = new PixelResolveIcon;
+    idle->setFixedSize(idle->sizeHint());
+    icons->addWidget(idle);
+    auto* active = new PixelResolveIcon;
+    active->setActive(true);
+    active->setFixedSize(active->sizeHint());
+    icons->addWidget(active);
+    icons->addStretch();
+    layout->addLayout(icons);
+    layout->addStretch();
+    return column;
+}
+
+QWidget* GalleryWindow::buildChoiceColumn() {
+    auto* column = new QWidget;
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(6);
+
+    layout->addWidget(caption(QStringLiteral("МОДЕЛЬ")));
+    QList<OptionTile*> tiles;
+    for (ModelChoice choice : allModelChoices) {
+        auto* tile = new OptionTile(std::string(symbol(choice)), text(title(choice)),
+                                    text(shortHint(choice)), choice == ModelChoice::automatic);
+        tiles.push_back(tile);
+        layout->addWidget(tile);
+    }
+    auto* narrow =
+        new OptionTile("film.stack", QStringLiteral("Очень длинная подпись"),
+                       QStringLiteral("Подпись, которая никак не помещается в строку"), false);
+    narrow->setMaximumWidth(220);
+    layout->addWidget(narrow);
+    for (OptionTile* tile : tiles) {
+        connect(tile, &QAbstractButton::clicked, this, [tile, tiles] {
+            for (OptionTile* other : tiles)
+                other->setSelected(other == tile);
+        });
+    }
+
+    layout->addSpacing(10);
+    layout->addWidget(caption(QStringLiteral("РАЗМЕР")));
+    auto* grid = new QGridLayout;
+    grid->setSpacing(0);
+    QList<SizeTile*> sizes;
+    int index = 0;
+    for (Target target : allTargets) {
+        auto* tile = new SizeTile(text(title(target)), text(resolutionHint(target)),
+                                  target == Target::uhd4k);
+        sizes.push_back(tile);
+        grid->addWidget(tile, index / 2, index % 2);
+        ++index;
+    }
+    for (SizeTile* tile : sizes) {
+        connect(tile, &QAbstractButton::clicked, this, [tile, sizes] {
+            for (SizeTile* other : sizes)
+                other->setSelected(other == tile);
+        });
+    }
+    layout->addLayout(grid);
+    layout->addStretch();
+    return column;
+}
+
+void GalleryWindow::resizeEvent(QResizeEvent* event) {
+    background_->setGeometry(rect());
+    content_->setGeometry(rect());
+    burst_->setGeometry(rect());
+    QWidget::resizeEvent(event);
+}
+
+void GalleryWindow::celebrate() {
+    ++celebrations_;
+    burst_->setTrigger(celebrations_);
+    shine_->setTrigger(celebrations_);
+}
+
+void GalleryWindow::advance() {
+    fraction_ = fraction_ >= 1.0 ? 0.0 : std::min(1.0, fraction_ + 0.13);
+    setProgress(fraction_);
+}
+
+void GalleryWindow::setProgress(double fraction) {
+    scan_->setFraction(fraction);
+    progress_->setFraction(fraction);
+    progress_->setEta(etaText(fraction, 95));
+    ring_->setValue(fraction);
+}
+
+} // namespace clarivex::gallery

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QWidget>
+
+namespace clarivex {
+
+class AmbientBackground;
+class BeforeAfterSlider;
+class BigProgress;
+class Card;
+class CelebrationBurst;
+class GlowBar;
+class MiniRing;
+class ScanPreview;
+class ShineSweep;
+
+namespace gallery {
+
+// Every visual component in its states on one page, over the backdrop, for looking at them
+// without the rest of the window.
+class GalleryWindow : public QWidget {
+    Q_OBJECT
+public:
+    explicit GalleryWindow(QWidget* parent = nullptr);
+
+    // Fires the confetti and the card's shine.
+    void celebrate();
+    // Moves the running job on by a step.
+    void advance();
+    ShineSweep* shine() const { return shine_; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QWidget* buildThemeColumn();
+    QWidget* buildPictureColumn();
+    QWidget* buildProgressColumn();
+    QWidget* buildChoiceColumn();
+    void setProgress(double fraction);
+
+    AmbientBackground* background_;
+    QWidget* content_;
+    CelebrationBurst* burst_;
+    Card* card_ = nullptr;
+    ShineSweep* shine_ = nullptr;
+    ScanPreview* scan_ = nullptr;
+    BigProgress* progress_ = nullptr;
+    MiniRing* ring_ = nullptr;
+    int celebrations_ = 0;
+    double fraction_ = 0.47;
+};
+
+} // namespace gallery
+
+} // namespace clarivex

@@ -1,0 +1,19 @@
+// The widgets need an application; tests run it offscreen with a frozen clock, so that every
+// animation moves only when a test steps time.
+#include "frame_clock.h"
+#include "reduce_motion.h"
+#include "theme.h"
+
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    clarivex::Theme::install(application);
+    clarivex::FrameClock::instance().setManualTime(1000.0);
+    clarivex::ReduceMotion::setOverride(false);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
