@@ -1,5 +1,6 @@
 #include "pipe_encoder.h"
 
+#include "child_spawn.h"
 #include "line_splitter.h"
 #include "upscale_error.h"
 
@@ -9,13 +10,11 @@
 #include <cstdint>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
 #include <sys/eventfd.h>
 #include <sys/wait.h>
 #include <system_error>
 #include <unistd.h>
 
-extern char** environ;
 
 namespace clarivex {
 
@@ -95,7 +94,7 @@ PipeEncoder::PipeEncoder(const std::filesystem::path& ffmpeg,
     Pipe input;
     Pipe errors;
     fcntl(input.write, F_SETPIPE_SZ, preferredPipeBytes);
-    startProcess(ffmpeg, args, input.read, errors.write);
+    pid_ = spawnChild(ffmpeg, args, input.read, -1, errors.write);
     input_ = input.release(input.write);
     const int errorRead = errors.release(errors.read);
     try {
@@ -141,45 +140,6 @@ PipeEncoder::~PipeEncoder() {
     errorReader_.request_stop();
     if (errorReader_.joinable())
         errorReader_.join();
-}
-
-void PipeEncoder::startProcess(const std::filesystem::path& ffmpeg,
-                               const std::vector<std::string>& args, int inputRead,
-                               int errorWrite) {
-    std::vector<std::string> argumentTexts;
-    argumentTexts.reserve(args.size() + 1);
-    argumentTexts.push_back(ffmpeg.string());
-    argumentTexts.insert(argumentTexts.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& text : argumentTexts)
-        argv.push_back(text.data());
-    argv.push_back(nullptr);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, inputRead, STDIN_FILENO);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, errorWrite, STDERR_FILENO);
-    // Ignored signals survive exec: the child must get the broken-pipe signal and the
-    // termination request back, and none of our blocked signals.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    sigaddset(&defaults, SIGTERM);
-    sigset_t none;
-    sigemptyset(&none);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-
-    const int error =
-        posix_spawn(&pid_, ffmpeg.c_str(), &actions, &attributes, argv.data(), environ);
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    if (error != 0)
-        throw systemError(error, ffmpeg.c_str());
 }
 
 void PipeEncoder::readErrors(std::stop_token stopToken, int errorRead) {

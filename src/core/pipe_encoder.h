@@ -40,8 +40,6 @@ public:
     void kill() noexcept;
 
 private:
-    void startProcess(const std::filesystem::path& ffmpeg, const std::vector<std::string>& args,
-                      int inputRead, int errorWrite);
     void readErrors(std::stop_token stopToken, int errorRead);
     bool running();
     int waitForExit();

@@ -1,5 +1,6 @@
 #include "shell.h"
 
+#include "child_spawn.h"
 #include "line_splitter.h"
 #include "upscale_error.h"
 
@@ -14,13 +15,11 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/eventfd.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-extern char** environ;
 
 namespace clarivex::Shell {
 
@@ -161,49 +160,6 @@ private:
     bool reaped_ = false;
 };
 
-pid_t spawn(const std::filesystem::path& executable, const std::vector<std::string>& arguments,
-            int outFd, int errFd) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, outFd, STDOUT_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, errFd, STDERR_FILENO);
-
-    // Ignored signals survive exec: the broken-pipe signal that this process ignores must not
-    // be ignored by the child, and a termination request must always reach it.
-    posix_spawnattr_t attributes;
-    posix_spawnattr_init(&attributes);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    sigaddset(&defaults, SIGPIPE);
-    sigaddset(&defaults, SIGTERM);
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    sigset_t unblocked;
-    sigemptyset(&unblocked);
-    posix_spawnattr_setsigmask(&attributes, &unblocked);
-    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
-
-    std::vector<std::string> words;
-    words.reserve(arguments.size() + 1);
-    words.push_back(executable.string());
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (auto& word : words)
-        argv.push_back(word.data());
-    argv.push_back(nullptr);
-
-    // glibc starts the child with vfork semantics and reports a failed exec (missing file, not
-    // executable) here, as the return value, instead of as exit status 127.
-    pid_t pid = -1;
-    const int result =
-        ::posix_spawn(&pid, words.front().c_str(), &actions, &attributes, argv.data(), environ);
-    posix_spawnattr_destroy(&attributes);
-    posix_spawn_file_actions_destroy(&actions);
-    if (result != 0)
-        throwErrno(result, "Не удалось запустить " + executable.string());
-    return pid;
-}
-
 // One of the child's output streams, split into lines as it arrives.
 struct Stream {
     FileDescriptor fd;
@@ -321,7 +277,8 @@ std::string run(const std::filesystem::path& executable, const std::vector<std::
     if (!wake.isOpen())
         throwErrno(errno, "eventfd");
 
-    Child child(spawn(executable, arguments, outPipe.writeEnd.get(), errPipe.writeEnd.get()));
+    Child child(
+        spawnChild(executable, arguments, -1, outPipe.writeEnd.get(), errPipe.writeEnd.get()));
     // Our copies of the writing ends would keep the streams from ever reaching their end.
     outPipe.writeEnd.reset();
     errPipe.writeEnd.reset();
