@@ -21,11 +21,6 @@ std::string fileName(const std::filesystem::path& file) {
     return file.filename().string();
 }
 
-std::filesystem::path homeFolder() {
-    const char* home = std::getenv("HOME");
-    return home ? std::filesystem::path(home) : std::filesystem::path("/");
-}
-
 // The engine prints its progress as lines like "45.00%"; every other line is ignored.
 std::optional<double> percentFromLine(const std::string& line) {
     if (line.empty() || line.back() != '%')
@@ -153,7 +148,11 @@ Upscaler::Outcome Upscaler::image(const std::filesystem::path& source,
 }
 
 std::filesystem::path Upscaler::copyToPictures(const std::filesystem::path& file) {
-    const std::filesystem::path folder = homeFolder() / "Pictures" / "Clarivex";
+    const auto home = Tools::Environment::current().home;
+    if (!home || home->empty())
+        throw std::filesystem::filesystem_error(
+            "no home folder", std::make_error_code(std::errc::no_such_file_or_directory));
+    const std::filesystem::path folder = *home / "Pictures" / "Clarivex";
     std::filesystem::create_directories(folder);
     const std::filesystem::path staged = temporarySibling(folder, pathExtension(file));
     try {
