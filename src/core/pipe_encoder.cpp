@@ -15,7 +15,6 @@
 #include <system_error>
 #include <unistd.h>
 
-
 namespace clarivex {
 
 namespace {

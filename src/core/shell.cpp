@@ -20,7 +20,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-
 namespace clarivex::Shell {
 
 // ---- Collected ----------------------------------------------------------------------------
