@@ -84,13 +84,8 @@ std::optional<double> CelebrationBurst::elapsed() const {
 }
 
 void CelebrationBurst::setTrigger(int trigger) {
-    if (!trigger_) {
-        trigger_ = trigger;
+    if (!trigger_.changedTo(trigger))
         return;
-    }
-    if (*trigger_ == trigger)
-        return;
-    trigger_ = trigger;
     if (ReduceMotion::enabled())
         return;
     particles_ = BurstScene::makeParticles();

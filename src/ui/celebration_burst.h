@@ -1,6 +1,7 @@
 #pragma once
 
 #include "frame_clock.h"
+#include "trigger_counter.h"
 
 #include <QColor>
 #include <QWidget>
@@ -61,7 +62,7 @@ public:
     explicit CelebrationBurst(QWidget* parent = nullptr);
 
     void setTrigger(int trigger);
-    int trigger() const { return trigger_.value_or(0); }
+    int trigger() const { return trigger_.value(); }
     bool isPlaying() const { return start_.has_value(); }
     // Seconds since the burst fired, or none when idle.
     std::optional<double> elapsed() const;
@@ -75,7 +76,7 @@ protected:
 private:
     void tick(double now);
 
-    std::optional<int> trigger_;
+    TriggerCounter trigger_;
     std::optional<double> start_;
     std::vector<Particle> particles_;
     FrameTicker ticker_;

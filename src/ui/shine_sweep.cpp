@@ -41,13 +41,8 @@ ShineSweep* ShineSweep::on(QWidget* view) {
 }
 
 void ShineSweep::setTrigger(int trigger) {
-    if (!trigger_) {
-        trigger_ = trigger;
+    if (!trigger_.changedTo(trigger))
         return;
-    }
-    if (*trigger_ == trigger)
-        return;
-    trigger_ = trigger;
     // A new trigger during a sweep starts it again from the left.
     raise();
     phase_.jumpTo(ShinePath::startPhase);

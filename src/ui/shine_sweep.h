@@ -1,6 +1,7 @@
 #pragma once
 
 #include "eased_value.h"
+#include "trigger_counter.h"
 
 #include <QWidget>
 
@@ -34,7 +35,7 @@ public:
     static ShineSweep* on(QWidget* view);
 
     void setTrigger(int trigger);
-    int trigger() const { return trigger_.value_or(0); }
+    int trigger() const { return trigger_.value(); }
     qreal phase() const { return phase_.value(); }
     // Holds the running sweep at `elapsedMs`; lets tests look at a moment of it.
     void freezeAt(int elapsedMs) { phase_.freezeAt(elapsedMs); }
@@ -47,7 +48,7 @@ protected:
 private:
     explicit ShineSweep(QWidget* view);
 
-    std::optional<int> trigger_;
+    TriggerCounter trigger_;
     EasedValue phase_;
 };
 

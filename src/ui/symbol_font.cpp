@@ -53,6 +53,13 @@ const Symbol* find(std::string_view name) {
 
 } // namespace
 
+std::vector<std::string_view> names() {
+    std::vector<std::string_view> result;
+    for (const Symbol& symbol : symbols)
+        result.push_back(symbol.name);
+    return result;
+}
+
 void load() {
     if (!family().isEmpty())
         return;

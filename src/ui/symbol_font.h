@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <string_view>
+#include <vector>
 
 class QPainter;
 class QRectF;
@@ -20,6 +21,8 @@ namespace SymbolFont {
 void load();
 bool available();
 
+// Every symbol name the table knows, in its order.
+std::vector<std::string_view> names();
 // The Material Icons code point for a symbol name, or 0 when the table has no such name.
 char32_t codePoint(std::string_view name);
 // The text to draw for a symbol name: the icon glyph, or the stand-in sign without the font.

@@ -83,24 +83,8 @@ protected:
         painter.setBrush(Theme::accentGradient(gradient));
         painter.drawRoundedRect(gradient, 6, 6);
 
-        const char* names[] = {"xmark",
-                               "xmark.circle",
-                               "plus",
-                               "plus.circle.fill",
-                               "checkmark",
-                               "checkmark.circle.fill",
-                               "exclamationmark.triangle.fill",
-                               "exclamationmark.circle.fill",
-                               "clock",
-                               "film",
-                               "film.stack",
-                               "photo",
-                               "chevron.left.chevron.right",
-                               "wand.and.sparkles",
-                               "camera.aperture",
-                               "paintbrush.pointed"};
         x = 0;
-        for (const char* name : names) {
+        for (const std::string_view name : SymbolFont::names()) {
             SymbolFont::paint(painter, QRectF(x, 30, 22, 22), name, 15, Theme::text());
             x += 24;
         }
