@@ -285,12 +285,13 @@ QWidget* GalleryWindow::buildProgressColumn() {
     layout->addLayout(rings);
 
     layout->addWidget(caption(QStringLiteral("ОСТАЛОСЬ")));
-    QString etas;
+    QStringList etas;
     for (auto [fraction, elapsed] :
          {std::pair{0.5, 20.0}, {0.25, 60.0}, {0.03, 100.0}, {0.5, 119.0}}) {
-        etas += etaText(fraction, elapsed).value_or(QStringLiteral("—")) + QStringLiteral("\n");
+        etas << etaText(fraction, elapsed).value_or(QStringLiteral("—"));
     }
-    layout->addWidget(note(etas.trimmed()));
+    // One line: the note is laid out for a single line of text.
+    layout->addWidget(note(etas.join(QStringLiteral(" · "))));
 
     layout->addWidget(caption(QStringLiteral("ЗНАЧОК")));
     auto* icons = new QHBoxLayout;
