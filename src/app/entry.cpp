@@ -1,6 +1,6 @@
-#include "entry.h"
+#include "app/entry.h"
 
-#include "command_line.h"
+#include "app/cli/command_line.h"
 
 #include <algorithm>
 #include <csignal>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "options.h"
+#include "core/vocabulary/options.h"
 
 #include <optional>
 #include <string>

@@ -1,6 +1,6 @@
-#include "output_placement.h"
+#include "core/output_placement.h"
 
-#include "working_folder.h"
+#include "core/working_folder.h"
 
 #include <fcntl.h>
 #include <unistd.h>

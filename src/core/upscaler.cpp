@@ -1,12 +1,12 @@
-#include "upscaler.h"
+#include "core/upscaler.h"
 
-#include "decimal_text.h"
-#include "image_ops.h"
-#include "naming.h"
-#include "output_placement.h"
-#include "shell.h"
-#include "upscale_error.h"
-#include "working_folder.h"
+#include "core/image/image_ops.h"
+#include "core/output_placement.h"
+#include "core/process/shell.h"
+#include "core/vocabulary/decimal_text.h"
+#include "core/vocabulary/naming.h"
+#include "core/vocabulary/upscale_error.h"
+#include "core/working_folder.h"
 
 #include <chrono>
 #include <cstdio>

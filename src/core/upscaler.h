@@ -1,9 +1,9 @@
 #pragma once
 
-#include "options.h"
-#include "plan.h"
-#include "tools.h"
-#include "upscale_progress.h"
+#include "core/process/tools.h"
+#include "core/vocabulary/options.h"
+#include "core/vocabulary/plan.h"
+#include "core/vocabulary/upscale_progress.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -2,8 +2,8 @@
 // that proves the image path end to end against the real network. Skipped where no engine is
 // installed (scripts/install-engine installs one).
 
-#include "program_run.h"
-#include "temporary_folder.h"
+#include "support/program_run.h"
+#include "support/temporary_folder.h"
 
 #include <gtest/gtest.h>
 #include <vips/vips8>

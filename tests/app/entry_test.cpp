@@ -1,4 +1,4 @@
-#include "entry.h"
+#include "app/entry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "naming.h"
-#include "output_placement.h"
+#include "core/output_placement.h"
+#include "core/vocabulary/naming.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "upscaler.h"
+#include "core/upscaler.h"
 
-#include "scoped_environment_variable.h"
-#include "temporary_folder.h"
-#include "test_engine.h"
-#include "upscale_error.h"
+#include "core/vocabulary/upscale_error.h"
+#include "support/scoped_environment_variable.h"
+#include "support/temporary_folder.h"
+#include "support/test_engine.h"
 
 #include <gtest/gtest.h>
 #include <vips/vips8>

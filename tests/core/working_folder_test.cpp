@@ -1,4 +1,4 @@
-#include "working_folder.h"
+#include "core/working_folder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "program_run.h"
+#include "support/program_run.h"
 
-#include "temporary_folder.h"
+#include "support/temporary_folder.h"
 
 #include <fcntl.h>
 #include <spawn.h>

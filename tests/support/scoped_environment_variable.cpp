@@ -1,4 +1,4 @@
-#include "scoped_environment_variable.h"
+#include "support/scoped_environment_variable.h"
 
 #include <cstdlib>
 

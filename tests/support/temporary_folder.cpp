@@ -1,4 +1,4 @@
-#include "temporary_folder.h"
+#include "support/temporary_folder.h"
 
 #include <cerrno>
 #include <fstream>

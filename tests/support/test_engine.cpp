@@ -1,4 +1,4 @@
-#include "test_engine.h"
+#include "support/test_engine.h"
 
 namespace clarivex::test {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "temporary_folder.h"
+#include "support/temporary_folder.h"
 
 #include <filesystem>
 #include <string>

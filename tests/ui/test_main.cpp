@@ -1,8 +1,8 @@
 // The widgets need an application; tests run it offscreen with a frozen clock, so that every
 // animation moves only when a test steps time.
-#include "frame_clock.h"
-#include "reduce_motion.h"
-#include "theme.h"
+#include "ui/animation/frame_clock.h"
+#include "ui/animation/reduce_motion.h"
+#include "ui/paint/theme.h"
 
 #include <QApplication>
 

@@ -5,13 +5,13 @@
 //   clarivex-gallery --seconds N        quit after N seconds (for measuring idle CPU use)
 //   clarivex-gallery --reduce-motion    as with CLARIVEX_REDUCE_MOTION=1
 
-#include "gallery_window.h"
+#include "ui/gallery/gallery_window.h"
 
-#include "frame_clock.h"
-#include "pill_button.h"
-#include "reduce_motion.h"
-#include "shine_sweep.h"
-#include "theme.h"
+#include "ui/animation/frame_clock.h"
+#include "ui/animation/reduce_motion.h"
+#include "ui/paint/theme.h"
+#include "ui/widgets/pill_button.h"
+#include "ui/widgets/shine_sweep.h"
 
 #include <QApplication>
 #include <QTimer>

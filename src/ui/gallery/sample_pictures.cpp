@@ -1,4 +1,4 @@
-#include "sample_pictures.h"
+#include "ui/gallery/sample_pictures.h"
 
 #include <QLinearGradient>
 #include <QPainter>

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "app/entry.h"
+#include "core/vocabulary/upscale_progress.h"
+
+#include <functional>
+#include <mutex>
+#include <string>
+
+namespace clarivex::Main {
+
+// Upscales one file with options from the arguments, printing progress and the result on
+// standard output; returns the exit status (0 done, 1 failed). Blocks until the job is over.
+int cli(const Arguments& arguments, const std::string& file);
+
+// The progress printer of the command line: one line per change of the printed text.
+// Safe to call from any thread.
+class ProgressPrinter {
+public:
+    using Printer = std::function<void(const std::string& line)>;
+    explicit ProgressPrinter(Printer print);
+
+    void operator()(const UpscaleProgress& progress);
+
+    // "[50%] Апскейл: 46%": the percent is truncated, never rounded up.
+    static std::string line(const UpscaleProgress& progress);
+
+private:
+    Printer print_;
+    std::mutex lock_;
+    std::string last_;
+};
+
+// "Готово: <output> · 2880×2160 · realesrgan-x4plus · 7.4 с"
+std::string summaryLine(const UpscaleResult& result);
+
+} // namespace clarivex::Main

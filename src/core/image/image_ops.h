@@ -1,0 +1,42 @@
+#pragma once
+
+#include "core/vocabulary/size.h"
+
+#include <vips/vips8>
+
+#include <filesystem>
+
+namespace clarivex::ImageOps {
+
+// A decoded raster image. libvips images are immutable values that share their pixels, so
+// they are cheap to copy and safe to hand between threads.
+using Bitmap = vips::VImage;
+
+enum class FileType { png, jpeg };
+
+// The type a result is written in: JPEG exactly when the name ends in ".jpg".
+FileType fileTypeFor(const std::filesystem::path& output);
+
+Size sizeOf(const Bitmap& image);
+
+// The user's photo, fully decoded, upright (orientation tag applied), as 8-bit sRGB.
+// Raises UpscaleError::unsupported when the file is no image or cannot be decoded.
+Bitmap decodeSource(const std::filesystem::path& file);
+
+// The network's output, unchanged, read lazily and in one pass, so that a large result is
+// streamed rather than held in memory. Raises UpscaleError::failed when it is missing.
+Bitmap readResult(const std::filesystem::path& file);
+
+// Exactly size.width × size.height with a Lanczos kernel, each axis with its own factor;
+// the very same image when the size already matches.
+Bitmap resize(const Bitmap& image, Size size);
+
+// Writes one image, with no metadata, replacing any file at `file`. JPEG at quality 95.
+// Errors name `shownName` (the name the user will look for) when given, else the file's name.
+void write(const Bitmap& image, const std::filesystem::path& file, FileType type,
+           const std::string& shownName = {});
+
+// Writes a PNG for a program to read right away: fast compression rather than small files.
+void writeIntermediate(const Bitmap& image, const std::filesystem::path& file);
+
+} // namespace clarivex::ImageOps

@@ -1,0 +1,33 @@
+#include "core/video/loop_filter.h"
+
+#include "core/vocabulary/decimal_text.h"
+
+#include <algorithm>
+
+namespace clarivex::LoopFilter {
+
+double fadeFor(double duration, double loopFade) {
+    return std::min(loopFade, duration / 3);
+}
+
+std::string make(double duration, double fade) {
+    const std::string f = fixedDecimal(fade, 3);
+    const std::string offset = fixedDecimal(duration - 2 * fade, 3);
+    return "[0:v]split[a][b];[a]trim=start=" + f + ",setpts=PTS-STARTPTS[main];[b]trim=end=" + f +
+           ",setpts=PTS-STARTPTS[head];[main][head]xfade=transition=fade:duration=" + f +
+           ":offset=" + offset + ",format=yuv420p";
+}
+
+std::vector<std::string> passArguments(const std::filesystem::path& video, const std::string& graph,
+                                       const std::filesystem::path& output) {
+    return {"-v",           "error",    "-y",      "-i",        video.string(), "-filter_complex",
+            graph,          "-c:v",     "libx264", "-preset",   "slow",         "-crf",
+            "18",           "-pix_fmt", "yuv420p", "-movflags", "+faststart",   "-an",
+            output.string()};
+}
+
+std::string seamDetail(double fade) {
+    return "Стык " + fixedDecimal(fade, 1) + " с";
+}
+
+} // namespace clarivex::LoopFilter

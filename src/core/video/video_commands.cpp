@@ -1,0 +1,68 @@
+#include "core/video/video_commands.h"
+
+namespace clarivex::VideoCommands {
+
+namespace {
+
+std::vector<std::string> soundCommon(const std::filesystem::path& video,
+                                     const std::filesystem::path& source) {
+    return {"-v",   "error", "-y",   "-i",    video.string(), "-i",  source.string(),
+            "-map", "0:v",   "-map", "1:a:0", "-c:v",         "copy"};
+}
+
+} // namespace
+
+std::vector<std::string> extraction(const std::filesystem::path& source,
+                                    const std::filesystem::path& folder) {
+    return {"-v",
+            "error",
+            "-nostats",
+            "-progress",
+            "pipe:1",
+            "-i",
+            source.string(),
+            "-map",
+            "0:v:0",
+            "-fps_mode",
+            "passthrough",
+            "-pix_fmt",
+            "rgb24",
+            (folder / "%06d.png").string()};
+}
+
+std::vector<std::string> encoder(const std::string& frameRate, Size output,
+                                 const std::filesystem::path& video) {
+    const std::string scale = "scale=" + std::to_string(output.width) + ":" +
+                              std::to_string(output.height) + ":flags=lanczos,setsar=1";
+    return {"-v",         "error",     "-nostats",   "-f",   "image2pipe",
+            "-framerate", frameRate,   "-c:v",       "png",  "-i",
+            "-",          "-vf",       scale,        "-c:v", "libx264",
+            "-preset",    "slow",      "-crf",       "18",   "-pix_fmt",
+            "yuv420p",    "-movflags", "+faststart", "-an",  video.string()};
+}
+
+std::vector<std::string> engine(const std::filesystem::path& inFolder,
+                                const std::filesystem::path& outFolder, const std::string& model,
+                                int scale, const std::filesystem::path& models) {
+    return {"-i", inFolder.string(),     "-o", outFolder.string(), "-n", model,
+            "-s", std::to_string(scale), "-m", models.string(),    "-f", "png"};
+}
+
+std::vector<std::string> soundCopy(const std::filesystem::path& video,
+                                   const std::filesystem::path& source,
+                                   const std::filesystem::path& output) {
+    auto arguments = soundCommon(video, source);
+    arguments.insert(arguments.end(), {"-c:a", "copy", "-movflags", "+faststart", output.string()});
+    return arguments;
+}
+
+std::vector<std::string> soundAac(const std::filesystem::path& video,
+                                  const std::filesystem::path& source,
+                                  const std::filesystem::path& output) {
+    auto arguments = soundCommon(video, source);
+    arguments.insert(arguments.end(),
+                     {"-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart", output.string()});
+    return arguments;
+}
+
+} // namespace clarivex::VideoCommands

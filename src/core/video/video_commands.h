@@ -1,0 +1,38 @@
+#pragma once
+
+#include "core/vocabulary/size.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace clarivex::VideoCommands {
+
+// Every decoded frame of the first video stream, upright, as "%06d.png" files in `folder`,
+// with machine-readable "frame=N" progress on standard output.
+std::vector<std::string> extraction(const std::filesystem::path& source,
+                                    const std::filesystem::path& folder);
+
+// The streaming encoder: PNG files on standard input, resampled with Lanczos to `output` and
+// encoded silently with libx264 into `video`. `frameRate` is ffprobe's text, unchanged.
+std::vector<std::string> encoder(const std::string& frameRate, Size output,
+                                 const std::filesystem::path& video);
+
+// Real-ESRGAN over a folder of frames, writing frames of the same names into `outFolder`.
+std::vector<std::string> engine(const std::filesystem::path& inFolder,
+                                const std::filesystem::path& outFolder, const std::string& model,
+                                int scale, const std::filesystem::path& models);
+
+// The new video with the source's first sound stream copied unchanged. Both streams are kept
+// whole: "-shortest" would end the result with the sound, so a clip whose sound stops early
+// would lose every frame after it.
+std::vector<std::string> soundCopy(const std::filesystem::path& video,
+                                   const std::filesystem::path& source,
+                                   const std::filesystem::path& output);
+
+// The same with the sound re-encoded as AAC, for codecs MP4 cannot hold.
+std::vector<std::string> soundAac(const std::filesystem::path& video,
+                                  const std::filesystem::path& source,
+                                  const std::filesystem::path& output);
+
+} // namespace clarivex::VideoCommands

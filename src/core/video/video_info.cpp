@@ -1,0 +1,183 @@
+#include "core/video/video_info.h"
+
+#include "core/process/shell.h"
+#include "core/vocabulary/upscale_error.h"
+
+#include <nlohmann/json.hpp>
+
+#include <charconv>
+#include <cmath>
+#include <optional>
+
+namespace clarivex {
+
+namespace {
+
+using Json = nlohmann::json;
+
+UpscaleError noVideoTrack() {
+    return UpscaleError::unsupported("в файле нет видеодорожки");
+}
+
+// Whole text only, independent of the C locale (ffprobe always writes a decimal point).
+std::optional<double> parseDouble(std::string_view text) {
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty())
+        return std::nullopt;
+    return value;
+}
+
+std::optional<std::int64_t> parseInteger(std::string_view text) {
+    std::int64_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || text.empty())
+        return std::nullopt;
+    return value;
+}
+
+std::optional<std::string> textField(const Json& object, const char* key) {
+    const auto found = object.find(key);
+    if (found == object.end() || !found->is_string())
+        return std::nullopt;
+    return found->get<std::string>();
+}
+
+std::optional<std::int64_t> integerField(const Json& object, const char* key) {
+    const auto found = object.find(key);
+    if (found == object.end() || !found->is_number_integer())
+        return std::nullopt;
+    if (found->is_number_unsigned()) {
+        const auto value = found->get<std::uint64_t>();
+        if (value > static_cast<std::uint64_t>(INT64_MAX))
+            return std::nullopt;
+        return static_cast<std::int64_t>(value);
+    }
+    return found->get<std::int64_t>();
+}
+
+bool hasCodecType(const Json& stream, std::string_view type) {
+    return stream.is_object() && textField(stream, "codec_type") == type;
+}
+
+std::optional<std::int64_t> firstRotation(const Json& stream) {
+    const auto sideData = stream.find("side_data_list");
+    if (sideData == stream.end() || !sideData->is_array())
+        return std::nullopt;
+    for (const Json& entry : *sideData) {
+        if (!entry.is_object())
+            continue;
+        if (auto rotation = integerField(entry, "rotation"))
+            return rotation;
+    }
+    return std::nullopt;
+}
+
+double durationSeconds(const Json& stream, const Json& top) {
+    if (auto text = textField(stream, "duration")) {
+        if (auto seconds = parseDouble(*text))
+            return *seconds;
+    }
+    const auto format = top.find("format");
+    if (format != top.end() && format->is_object()) {
+        if (auto text = textField(*format, "duration")) {
+            if (auto seconds = parseDouble(*text))
+                return *seconds;
+        }
+    }
+    return 0;
+}
+
+// A malformed rate can make the product infinite or enormous; an estimate of 0 only costs
+// progress accuracy, whereas converting such a value would be undefined.
+std::int64_t estimateFrames(double rate, double seconds) {
+    const double product = std::round(rate * seconds);
+    constexpr double limit = 9.2e18;
+    if (!std::isfinite(product) || std::fabs(product) >= limit)
+        return 0;
+    return static_cast<std::int64_t>(product);
+}
+
+} // namespace
+
+std::vector<std::string> VideoInfo::probeArguments(const std::filesystem::path& source) {
+    return {"-v",
+            "error",
+            "-show_entries",
+            "stream=codec_type,width,height,r_frame_rate,nb_frames,duration:stream_side_data="
+            "rotation:format=duration",
+            "-of",
+            "json",
+            source.string()};
+}
+
+double VideoInfo::rate(std::string_view frameRate) {
+    std::vector<double> pieces;
+    std::size_t start = 0;
+    while (start <= frameRate.size()) {
+        const std::size_t slash = std::min(frameRate.find('/', start), frameRate.size());
+        const std::string_view piece = frameRate.substr(start, slash - start);
+        if (auto value = parseDouble(piece))
+            pieces.push_back(*value);
+        start = slash + 1;
+    }
+    if (pieces.empty())
+        return 30;
+    if (pieces.size() == 2)
+        return pieces[1] > 0 ? pieces[0] / pieces[1] : pieces[0];
+    return pieces[0];
+}
+
+VideoInfo VideoInfo::read(std::string_view json) {
+    const Json top = Json::parse(json);
+    if (!top.is_object())
+        throw noVideoTrack();
+    const auto streams = top.find("streams");
+    if (streams == top.end() || !streams->is_array())
+        throw noVideoTrack();
+    for (const Json& stream : *streams) {
+        if (!stream.is_object())
+            throw noVideoTrack();
+    }
+
+    const Json* video = nullptr;
+    for (const Json& stream : *streams) {
+        if (hasCodecType(stream, "video")) {
+            video = &stream;
+            break;
+        }
+    }
+    if (video == nullptr)
+        throw noVideoTrack();
+    const auto width = integerField(*video, "width");
+    const auto height = integerField(*video, "height");
+    if (!width || !height)
+        throw noVideoTrack();
+
+    VideoInfo info;
+    info.size = Size{*width, *height};
+    if (const auto rotation = firstRotation(*video); rotation && std::abs(*rotation % 180) == 90)
+        info.size = Size{*height, *width};
+
+    info.frameRate = textField(*video, "r_frame_rate").value_or("30/1");
+    const double numericRate = rate(info.frameRate);
+    const auto framesText = textField(*video, "nb_frames");
+    const auto counted = framesText ? parseInteger(*framesText) : std::nullopt;
+    info.frameEstimate =
+        counted ? *counted : estimateFrames(numericRate, durationSeconds(*video, top));
+    for (const Json& stream : *streams) {
+        if (hasCodecType(stream, "audio"))
+            info.hasAudio = true;
+    }
+    // An infinite rate passes "greater than 0" but would make every duration zero.
+    info.fps = std::isfinite(numericRate) && numericRate > 0 ? numericRate : 30;
+    return info;
+}
+
+VideoInfo VideoInfo::probe(const std::filesystem::path& source,
+                           const std::filesystem::path& ffprobe, std::stop_token stopToken) {
+    const std::string answer = Shell::run(ffprobe, probeArguments(source), {}, stopToken);
+    return read(answer);
+}
+
+} // namespace clarivex

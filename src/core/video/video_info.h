@@ -1,0 +1,41 @@
+#pragma once
+
+#include "core/vocabulary/size.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <stop_token>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace clarivex {
+
+// What the video path needs to know about a video before taking it apart: the upright frame
+// size, the frame rate (as ffprobe's text for the encoder and as a number), a frame count for
+// progress and the disk check, and whether there is sound to carry over.
+struct VideoInfo {
+    Size size;
+    std::string frameRate = "30/1";
+    double fps = 30;
+    std::int64_t frameEstimate = 0;
+    bool hasAudio = false;
+
+    // Runs ffprobe once and reads its answer. Blocks; a stop request terminates ffprobe and
+    // raises Cancelled. A file without a video stream raises UpscaleError::unsupported.
+    static VideoInfo probe(const std::filesystem::path& source,
+                           const std::filesystem::path& ffprobe, std::stop_token stopToken = {});
+
+    // Reads ffprobe's JSON answer. Text that is not JSON raises the parser's own error.
+    static VideoInfo read(std::string_view json);
+
+    static std::vector<std::string> probeArguments(const std::filesystem::path& source);
+
+    // Frames per second from a rational text such as "30000/1001"; 30 when nothing parses.
+    // May be 0, negative or not finite for malformed text; callers guard against that.
+    static double rate(std::string_view frameRate);
+
+    bool operator==(const VideoInfo&) const = default;
+};
+
+} // namespace clarivex

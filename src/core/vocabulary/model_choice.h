@@ -1,0 +1,34 @@
+#pragma once
+
+#include "core/vocabulary/media_kind.h"
+
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace clarivex {
+
+// The user's choice of super-resolution model. `automatic` stands for the raw value "auto",
+// which C++ keeps as a keyword.
+enum class ModelChoice { automatic, photo, art, video };
+
+inline constexpr std::array<ModelChoice, 4> allModelChoices{
+    ModelChoice::automatic, ModelChoice::photo, ModelChoice::art, ModelChoice::video};
+
+// A Real-ESRGAN model by the file stem the engine loads it under, with its scales ascending.
+struct ResolvedModel {
+    std::string name;
+    std::vector<int> scales;
+
+    bool operator==(const ResolvedModel&) const = default;
+};
+
+std::string_view rawValue(ModelChoice choice);
+std::optional<ModelChoice> modelChoiceFromRaw(std::string_view raw);
+std::string_view title(ModelChoice choice);
+std::string_view hint(ModelChoice choice);
+ResolvedModel resolved(ModelChoice choice, MediaKind kind);
+
+} // namespace clarivex

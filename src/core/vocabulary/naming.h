@@ -1,0 +1,30 @@
+#pragma once
+
+#include "core/vocabulary/media_kind.h"
+#include "core/vocabulary/target.h"
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace clarivex::Naming {
+
+// Says whether anything is at a path; injected so that the rule can be tested without a disk.
+using ExistsTest = std::function<bool(const std::filesystem::path&)>;
+
+// Where the result of a job goes: next to the source, never onto anything that exists.
+std::filesystem::path output(const std::filesystem::path& source, Target target, MediaKind kind,
+                             bool loop, const ExistsTest& exists);
+
+// `stem.extension` in `folder`, or the first free "stem N.extension" for N = 2, 3, …
+std::filesystem::path firstFree(const std::filesystem::path& folder, const std::string& stem,
+                                const std::string& extension, const ExistsTest& exists);
+
+// The same rule for a file name that already carries its extension (the Pictures copy).
+std::filesystem::path firstFree(const std::filesystem::path& folder,
+                                const std::filesystem::path& fileName, const ExistsTest& exists);
+
+// Whether a file or folder (or a dangling link) is at the path; errors count as "something".
+bool existsOnDisk(const std::filesystem::path& path);
+
+} // namespace clarivex::Naming

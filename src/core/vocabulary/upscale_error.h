@@ -1,0 +1,52 @@
+#pragma once
+
+#include "core/vocabulary/size.h"
+
+#include <cstdint>
+#include <exception>
+#include <string>
+
+namespace clarivex {
+
+// The one error the pipeline raises itself; what() is the complete Russian sentence shown to
+// the user. Platform errors and cancellation travel beside it, unwrapped.
+class UpscaleError : public std::exception {
+public:
+    enum class Case { unsupported, failed, lowDisk, alreadyLarge, missingEngine, missingFFmpeg };
+
+    static UpscaleError unsupported(std::string what);
+    static UpscaleError failed(std::string message);
+    static UpscaleError lowDisk(std::int64_t needed, std::int64_t free);
+    static UpscaleError alreadyLarge(Size size, std::string targetTitle);
+    static UpscaleError missingEngine();
+    static UpscaleError missingFFmpeg();
+
+    Case kind() const { return case_; }
+    // The text payload of `unsupported` and `failed`, or the target title of `alreadyLarge`.
+    const std::string& text() const { return text_; }
+    std::int64_t needed() const { return needed_; }
+    std::int64_t free() const { return free_; }
+    Size size() const { return size_; }
+
+    const std::string& errorDescription() const { return description_; }
+    const char* what() const noexcept override { return description_.c_str(); }
+
+private:
+    explicit UpscaleError(Case errorCase);
+    void describe();
+
+    Case case_;
+    std::string text_;
+    std::int64_t needed_ = 0;
+    std::int64_t free_ = 0;
+    Size size_;
+    std::string description_;
+};
+
+// A job stopped on request. Never an UpscaleError: a cancelled job is neither failed nor done.
+class Cancelled : public std::exception {
+public:
+    const char* what() const noexcept override { return "Отменено"; }
+};
+
+} // namespace clarivex

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "core/vocabulary/size.h"
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace clarivex {
+
+// One report of a running job. `fraction` is the whole job's completion, 0 to 1.
+struct UpscaleProgress {
+    enum class Stage { preparing, extracting, upscaling, encoding, looping, saving };
+
+    Stage stage = Stage::preparing;
+    double fraction = 0;
+    std::string detail;
+
+    bool operator==(const UpscaleProgress&) const = default;
+};
+
+// The Russian stage title, shown unchanged by the window and the command line.
+std::string_view rawValue(UpscaleProgress::Stage stage);
+std::optional<UpscaleProgress::Stage> stageFromRaw(std::string_view raw);
+
+// May be called from any thread, also from two at once.
+using ProgressCallback = std::function<void(const UpscaleProgress&)>;
+
+struct UpscaleResult {
+    std::filesystem::path output;
+    // Present only when a copy was asked for and succeeded.
+    std::optional<std::filesystem::path> picturesCopy;
+    Size size;
+    std::string model;
+    double seconds = 0;
+
+    bool operator==(const UpscaleResult&) const = default;
+};
+
+} // namespace clarivex

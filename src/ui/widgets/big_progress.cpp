@@ -1,0 +1,206 @@
+#include "ui/widgets/big_progress.h"
+
+#include "ui/paint/theme.h"
+#include "ui/widgets/glow_bar.h"
+
+#include <QFontMetricsF>
+#include <QPaintEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace clarivex {
+
+namespace {
+
+constexpr qreal percentSpacing = 2.0;
+constexpr qreal columnSpacing = 3.0;
+constexpr qreal barHeight = 6.0;
+
+QFont numberFont() {
+    return Theme::digits(56, QFont::ExtraBold);
+}
+QFont percentFont() {
+    return Theme::digits(24, QFont::Bold);
+}
+QFont detailFont() {
+    return Theme::digits(12, QFont::Medium);
+}
+
+QFont stageFont() {
+    QFont font = Theme::caps(10);
+    font.setLetterSpacing(QFont::AbsoluteSpacing, 1.4);
+    return font;
+}
+
+// Inter's digits differ in width; drawing each in a slot as wide as the widest keeps the number
+// from jittering as it counts, like tabular digits would.
+qreal digitSlotWidth() {
+    const QFontMetricsF metrics(numberFont());
+    qreal widest = 0.0;
+    for (char digit = '0'; digit <= '9'; ++digit)
+        widest = std::max(widest, metrics.horizontalAdvance(QChar(digit)));
+    return widest;
+}
+
+} // namespace
+
+BigProgress::BigProgress(QWidget* parent)
+    : QWidget(parent)
+    , roll_(
+          1.0, rollSpring(), [this] { update(QRectF(rows().number).toAlignedRect()); }, this)
+    , bar_(new GlowBar(barHeight, this)) {
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+long long BigProgress::percentFor(qreal fraction) {
+    const double percent = std::floor(fraction * 100.0);
+    if (std::isnan(percent))
+        return 0;
+    return static_cast<long long>(std::clamp(percent, -1e15, 1e15));
+}
+
+void BigProgress::setFraction(qreal fraction) {
+    bar_->setValue(fraction);
+    const long long percent = percentFor(fraction);
+    if (percent == number_.to)
+        return;
+    // A change mid-roll starts from what the viewer last settled on.
+    number_.from = roll_.value() >= 0.5 ? number_.to : number_.from;
+    number_.to = percent;
+    roll_.jumpTo(0.0);
+    roll_.animateTo(1.0);
+    update();
+}
+
+void BigProgress::setStage(const QString& stage) {
+    stage_ = stage;
+    update();
+}
+
+void BigProgress::setDetail(const QString& detail) {
+    detail_ = detail;
+    update();
+}
+
+void BigProgress::setEta(const std::optional<QString>& eta) {
+    eta_ = eta;
+    update();
+}
+
+QRectF BigProgress::contentRect() const {
+    // Room at the sides for the bar's glow; the text lines up with the bar.
+    const QMargins room = GlowBar::room();
+    return QRectF(rect()).adjusted(room.left(), 0, -room.right(), 0);
+}
+
+BigProgress::Rows BigProgress::rows() const {
+    const QRectF content = contentRect();
+    const QFontMetricsF number(numberFont());
+    const QFontMetricsF eta(Theme::digits(12, QFont::Medium));
+    const QFontMetricsF stage(stageFont());
+    const qreal baseline = content.top() + number.ascent();
+    // The right column hangs from the shared baseline: its ETA line may reach below the number.
+    const qreal etaBottom = baseline + stage.descent() + columnSpacing + eta.height();
+    const qreal headlineBottom = std::max(baseline + number.descent(), etaBottom);
+    const QRectF bar(content.left(), headlineBottom + rowSpacing, content.width(), barHeight);
+    const QFontMetricsF detail(detailFont());
+    const QRectF detailRect(content.left(), bar.bottom() + rowSpacing, content.width(),
+                            detail.height());
+    return {baseline,
+            QRectF(content.left(), content.top(), content.width(), headlineBottom - content.top()),
+            bar, detailRect, detailRect.bottom()};
+}
+
+QSize BigProgress::sizeHint() const {
+    return {360, int(std::ceil(rows().height))};
+}
+
+QSize BigProgress::minimumSizeHint() const {
+    return {160, int(std::ceil(rows().height))};
+}
+
+void BigProgress::placeBar() {
+    const QMargins room = GlowBar::room();
+    bar_->setGeometry(rows().bar.toAlignedRect().marginsAdded(room));
+}
+
+void BigProgress::resizeEvent(QResizeEvent* event) {
+    placeBar();
+    QWidget::resizeEvent(event);
+}
+
+void BigProgress::hideEvent(QHideEvent* event) {
+    roll_.finish();
+    QWidget::hideEvent(event);
+}
+
+void BigProgress::paintEvent(QPaintEvent* event) {
+    const Rows layout = rows();
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    // The bar's shimmer repaints a strip between the rows every frame; text it does not touch
+    // is not laid out again.
+    const QRectF dirty(event->rect());
+    if (dirty.intersects(layout.number))
+        paintHeadline(painter, layout);
+    if (dirty.intersects(layout.detail)) {
+        const QFontMetricsF detailMetrics(detailFont());
+        painter.setFont(detailFont());
+        painter.setPen(Theme::muted());
+        painter.drawText(layout.detail, Qt::AlignLeft | Qt::AlignVCenter,
+                         detailMetrics.elidedText(detail_, Qt::ElideRight, layout.detail.width()));
+    }
+}
+
+void BigProgress::paintHeadline(QPainter& painter, const Rows& layout) {
+    const QRectF content = contentRect();
+
+    const qreal progress = roll_.value();
+    const qreal slot = digitSlotWidth();
+    const QFontMetricsF numberMetrics(numberFont());
+    const qreal numberWidth = number_.width(progress) * slot;
+    const qreal lineHeight = numberMetrics.ascent() * 0.8;
+    painter.save();
+    // Rolling digits are cut at the line's top and bottom, as if behind a window.
+    painter.setClipRect(QRectF(content.left(), layout.baseline - numberMetrics.ascent(),
+                               numberWidth + slot, numberMetrics.height()));
+    painter.setFont(numberFont());
+    const qreal numberRight = content.left() + numberWidth;
+    for (const RollingNumber::Glyph& glyph : number_.glyphs(progress)) {
+        const qreal slotLeft = numberRight - (glyph.slot + 1) * slot;
+        const qreal advance = numberMetrics.horizontalAdvance(glyph.digit);
+        painter.setOpacity(glyph.opacity);
+        painter.setPen(Theme::text());
+        painter.drawText(
+            QPointF(slotLeft + (slot - advance) / 2.0, layout.baseline + glyph.offset * lineHeight),
+            QString(glyph.digit));
+    }
+    painter.restore();
+
+    painter.setFont(percentFont());
+    painter.setPen(Theme::muted());
+    painter.drawText(QPointF(numberRight + percentSpacing, layout.baseline), QStringLiteral("%"));
+
+    const QFontMetricsF stageMetrics(stageFont());
+    const QString stage = stage_.toUpper();
+    painter.setFont(stageFont());
+    painter.setPen(Theme::accentGlow());
+    painter.drawText(
+        QPointF(content.right() - stageMetrics.horizontalAdvance(stage), layout.baseline), stage);
+    if (eta_) {
+        const QFont etaFont = Theme::digits(12, QFont::Medium);
+        const QFontMetricsF etaMetrics(etaFont);
+        painter.setFont(etaFont);
+        painter.setPen(Theme::muted());
+        const qreal etaBaseline =
+            layout.baseline + stageMetrics.descent() + columnSpacing + etaMetrics.ascent();
+        painter.drawText(
+            QPointF(content.right() - etaMetrics.horizontalAdvance(*eta_), etaBaseline), *eta_);
+    }
+}
+
+} // namespace clarivex

@@ -1,0 +1,65 @@
+#pragma once
+
+#include "ui/animation/spring_value.h"
+#include "ui/widgets/rolling_number.h"
+
+#include <QWidget>
+
+#include <optional>
+
+namespace clarivex {
+
+class GlowBar;
+
+// The running job's progress: a large rolling percentage, the stage in caps with the remaining
+// time under it, a glowing bar and a one-line detail. A pure view of the numbers the caller
+// passes on every report. Main thread only.
+class BigProgress : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr qreal rowSpacing = 12.0;
+
+    explicit BigProgress(QWidget* parent = nullptr);
+
+    void setFraction(qreal fraction);
+    void setStage(const QString& stage);
+    void setDetail(const QString& detail);
+    void setEta(const std::optional<QString>& eta);
+
+    // ⌊fraction × 100⌋, not clamped: a fraction above 1 shows more than 100.
+    static long long percentFor(qreal fraction);
+    static SpringParameters rollSpring() { return {0.5, 0.85}; }
+
+    long long percent() const { return number_.to; }
+    GlowBar* bar() const { return bar_; }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    struct Rows {
+        qreal baseline;
+        QRectF number;
+        QRectF bar;
+        QRectF detail;
+        qreal height;
+    };
+    Rows rows() const;
+    void paintHeadline(QPainter& painter, const Rows& layout);
+    QRectF contentRect() const;
+    void placeBar();
+
+    RollingNumber number_;
+    SpringValue roll_;
+    QString stage_;
+    QString detail_;
+    std::optional<QString> eta_;
+    GlowBar* bar_;
+};
+
+} // namespace clarivex

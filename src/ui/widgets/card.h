@@ -1,0 +1,49 @@
+#pragma once
+
+#include "ui/paint/glow.h"
+
+#include <QWidget>
+
+namespace clarivex {
+
+// Paints the card frame into `rect`: a fill from `surfaceRaised` to `surface` with continuous
+// corners of `radius`, its soft shadow (from `shadowCache`) and an inside border, a white
+// fading hairline or, when highlighted, the accent gradient.
+void paintCard(QPainter& painter, const QRectF& rect, qreal radius, bool highlighted,
+               GlowCache& shadowCache);
+
+// A card frame around one content widget, which it centres on the fill. The widget is larger
+// than the card by shadowMargins(), the room its shadow needs. Main thread only.
+class Card : public QWidget {
+    Q_OBJECT
+public:
+    explicit Card(qreal radius = 20.0, bool highlighted = false, QWidget* parent = nullptr);
+
+    void setContent(QWidget* content);
+    QWidget* content() const { return content_; }
+
+    qreal radius() const { return radius_; }
+    void setRadius(qreal radius);
+    bool isHighlighted() const { return highlighted_; }
+    void setHighlighted(bool highlighted);
+
+    // The card's own rectangle inside the widget.
+    QRectF cardRect() const;
+
+    static GlowSpec shadow();
+    static QMargins shadowMargins();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    qreal radius_;
+    bool highlighted_;
+    QWidget* content_ = nullptr;
+    GlowCache shadowCache_;
+};
+
+// Convenience in the spirit of the design's modifier: wraps `content` in a new card.
+Card* card(QWidget* content, qreal radius, bool highlighted, QWidget* parent = nullptr);
+
+} // namespace clarivex

@@ -1,0 +1,237 @@
+#include "ui/widgets/pixel_resolve_icon.h"
+
+#include "ui/animation/reduce_motion.h"
+#include "ui/paint/shapes.h"
+#include "ui/paint/theme.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace clarivex {
+
+namespace {
+
+constexpr qreal bracketWidth = 3.0;
+
+} // namespace
+
+double PixelResolveScene::phase(double seconds, bool active, bool reduceMotion) {
+    if (reduceMotion)
+        return reducedPhase;
+    return (active ? activeSpeed : idleSpeed) * seconds;
+}
+
+double PixelResolveScene::progress(double phase) {
+    return (std::sin(phase) + 1.0) / 2.0;
+}
+
+int PixelResolveScene::level(double progress) {
+    if (!(progress > 0.0))
+        return 0;
+    return std::min(int(std::floor(4.0 * progress)), 3);
+}
+
+QRectF PixelResolveScene::tile(const QSizeF& canvas) {
+    const qreal side = 0.8 * std::min(canvas.width(), canvas.height());
+    return {(canvas.width() - side) / 2.0, (canvas.height() - side) / 2.0, side, side};
+}
+
+double PixelResolveScene::cellOpacity(double progress, int dither) {
+    return (1.0 - progress) * (0.05 + 0.2 * dither / 5.0);
+}
+
+QPainterPath PixelResolveScene::brackets(const QRectF& tile) {
+    const qreal side = tile.width();
+    const QRectF frame = tile.adjusted(-0.1 * side, -0.1 * side, 0.1 * side, 0.1 * side);
+    const qreal arm = 0.18 * side;
+    QPainterPath path;
+    const auto corner = [&path, arm](QPointF point, qreal horizontal, qreal vertical) {
+        path.moveTo(point + QPointF(horizontal * arm, 0));
+        path.lineTo(point);
+        path.lineTo(point + QPointF(0, vertical * arm));
+    };
+    corner(frame.topLeft(), 1, 1);
+    corner(frame.topRight(), -1, 1);
+    corner(frame.bottomLeft(), 1, -1);
+    corner(frame.bottomRight(), -1, -1);
+    return path;
+}
+
+GlowSpec PixelResolveScene::glow(bool active) {
+    return active ? GlowSpec{Theme::withOpacity(Theme::accent(), 0.6), 30.0, {}}
+                  : GlowSpec{Theme::withOpacity(Theme::accent(), 0.35), 20.0, {}};
+}
+
+PixelResolveIcon::PixelResolveIcon(QWidget* parent)
+    : QWidget(parent)
+    // Only the tile changes with time; the brackets and the glow stand still.
+    , ticker_([this](double) {
+        const QRectF canvas = canvasRect();
+        update(PixelResolveScene::tile(canvas.size()).translated(canvas.topLeft()).toAlignedRect());
+    }) {
+    setAttribute(Qt::WA_NoSystemBackground);
+}
+
+QSize PixelResolveIcon::sizeHint() const {
+    const QMargins margins = room();
+    return {150 + margins.left() + margins.right(), 150 + margins.top() + margins.bottom()};
+}
+
+void PixelResolveIcon::setActive(bool active) {
+    if (active_ == active)
+        return;
+    active_ = active;
+    update();
+}
+
+QRectF PixelResolveIcon::canvasRect() const {
+    return QRectF(rect()).marginsRemoved(QMarginsF(room()));
+}
+
+double PixelResolveIcon::currentProgress() const {
+    const bool reduce = ReduceMotion::enabled();
+    return PixelResolveScene::progress(
+        PixelResolveScene::phase(FrameClock::now(), active_, reduce));
+}
+
+void PixelResolveIcon::updateTicker() {
+    if (isVisible() && !ReduceMotion::enabled())
+        ticker_.start();
+    else
+        ticker_.stop();
+}
+
+void PixelResolveIcon::showEvent(QShowEvent* event) {
+    updateTicker();
+    QWidget::showEvent(event);
+}
+
+void PixelResolveIcon::hideEvent(QHideEvent* event) {
+    ticker_.stop();
+    QWidget::hideEvent(event);
+}
+
+QImage PixelResolveIcon::tileImage(const QRectF& tile, qreal ratio,
+                                   const std::function<void(QPainter&)>& paint) const {
+    QImage image((tile.size() * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(-tile.topLeft());
+    paint(painter);
+    return image;
+}
+
+void PixelResolveIcon::ensureLayers(const QRectF& tile, qreal ratio) {
+    if (layers_.tile == tile && layers_.ratio == ratio)
+        return;
+    layers_.tile = tile;
+    layers_.ratio = ratio;
+    layers_.base = tileImage(tile, ratio, [&tile](QPainter& painter) {
+        painter.fillRect(tile, Theme::accentGradient(tile));
+    });
+    for (size_t level = 0; level < PixelResolveScene::grids.size(); ++level) {
+        const int count = PixelResolveScene::grids[level];
+        layers_.grids[level] = tileImage(
+            tile, ratio, [&tile, count](QPainter& painter) { paintGrid(painter, tile, count); });
+    }
+    layers_.gloss = tileImage(tile, ratio, [&tile](QPainter& painter) {
+        const QPointF centre(tile.left() + 0.7 * tile.width(), tile.top() + 0.25 * tile.height());
+        QRadialGradient gloss(centre, 0.45 * tile.width());
+        gloss.setColorAt(0.0, Theme::color(0xFFFFFF, PixelResolveScene::glossOpacity(1.0)));
+        gloss.setColorAt(1.0, Theme::color(0xFFFFFF, 0.0));
+        painter.fillRect(tile, gloss);
+    });
+    layers_.mask = tileImage(tile, ratio, [&tile](QPainter& painter) {
+        painter.fillPath(continuousRoundedRect(tile, PixelResolveScene::cornerRadius(tile)),
+                         Qt::black);
+    });
+    layers_.frame = QImage(layers_.base.size(), QImage::Format_ARGB32_Premultiplied);
+    layers_.frame.setDevicePixelRatio(ratio);
+}
+
+void PixelResolveIcon::paintGrid(QPainter& painter, const QRectF& tile, int count) {
+    const qreal cell = tile.width() / count;
+    // Cells of one dither value share an opacity: five fills instead of one per cell.
+    std::array<QPainterPath, 5> shades;
+    for (int column = 0; column < count; ++column) {
+        for (int row = 0; row < count; ++row) {
+            shades[size_t(PixelResolveScene::dither(column, row))].addRect(
+                QRectF(tile.left() + column * cell, tile.top() + row * cell, cell, cell));
+        }
+    }
+    for (int value = 0; value < 5; ++value) {
+        painter.fillPath(shades[size_t(value)],
+                         Theme::color(0x000000, PixelResolveScene::cellOpacity(0.0, value)));
+    }
+
+    // Every cell's 1-wide outline, drawn as grid lines: an inner line is where two outlines lie
+    // on top of each other, so it carries their combined opacity.
+    const qreal single = PixelResolveScene::outlineOpacity(0.0);
+    const qreal doubled = 1.0 - (1.0 - single) * (1.0 - single);
+    for (int line = 0; line <= count; ++line) {
+        const bool edge = line == 0 || line == count;
+        const QColor color = Theme::color(0xFFFFFF, edge ? single : doubled);
+        const qreal offset = line * cell;
+        painter.fillRect(
+            QRectF(tile.left() + offset - 0.5, tile.top() - 0.5, 1.0, tile.height() + 1.0), color);
+        painter.fillRect(
+            QRectF(tile.left() - 0.5, tile.top() + offset - 0.5, tile.width() + 1.0, 1.0), color);
+    }
+}
+
+void PixelResolveIcon::paintEvent(QPaintEvent*) {
+    const QRectF canvas = canvasRect();
+    if (canvas.isEmpty())
+        return;
+    const QRectF tile = PixelResolveScene::tile(canvas.size()).translated(canvas.topLeft());
+    const double progress = currentProgress();
+    const qreal ratio = devicePixelRatioF();
+    ensureLayers(tile, ratio);
+
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+
+    // The glow follows the finished canvas' outline, which never changes with time: the tile
+    // and the brackets.
+    const QPainterPath brackets = PixelResolveScene::brackets(tile);
+    if (silhouetteTile_ != tile) {
+        QPainterPathStroker stroker;
+        stroker.setWidth(bracketWidth);
+        stroker.setCapStyle(Qt::RoundCap);
+        stroker.setJoinStyle(Qt::RoundJoin);
+        silhouette_ = continuousRoundedRect(tile, PixelResolveScene::cornerRadius(tile))
+                          .united(stroker.createStroke(brackets));
+        silhouetteTile_ = tile;
+    }
+    glowCache_.paint(painter, silhouette_, PixelResolveScene::glow(active_));
+
+    // The tile's layer, cut to its rounded square with soft edges at the end. Every cell of a
+    // level fades by the same factor (1 - p) and the gloss grows by p, so each frame blends the
+    // level's pattern and the gloss, made once, at those opacities: the same picture as drawing
+    // every cell anew, to well within one colour step, at a fraction of the cost.
+    QImage& frame = layers_.frame;
+    frame.fill(Qt::transparent);
+    {
+        QPainter layer(&frame);
+        layer.drawImage(QPointF(0, 0), layers_.base);
+        layer.setOpacity(1.0 - progress);
+        layer.drawImage(QPointF(0, 0), layers_.grids[size_t(PixelResolveScene::level(progress))]);
+        layer.setOpacity(progress);
+        layer.drawImage(QPointF(0, 0), layers_.gloss);
+        layer.setOpacity(1.0);
+        layer.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        layer.drawImage(QPointF(0, 0), layers_.mask);
+    }
+    painter.drawImage(tile.topLeft(), frame);
+
+    painter.setPen(QPen(Theme::withOpacity(Theme::text(), 0.85), bracketWidth, Qt::SolidLine,
+                        Qt::RoundCap, Qt::RoundJoin));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(brackets);
+}
+
+} // namespace clarivex

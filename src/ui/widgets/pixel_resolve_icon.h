@@ -1,0 +1,96 @@
+#pragma once
+
+#include "ui/animation/frame_clock.h"
+#include "ui/paint/glow.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+
+namespace clarivex {
+
+// The emblem's picture as a function of time: pure arithmetic for the view and its tests.
+struct PixelResolveScene {
+    static constexpr std::array<int, 4> grids{3, 6, 12, 24};
+    static constexpr double reducedPhase = 1.2;
+    static constexpr double activeSpeed = 1.6;
+    static constexpr double idleSpeed = 0.8;
+
+    // Radians into the sharpen-and-coarsen cycle at `seconds` on the clock.
+    static double phase(double seconds, bool active, bool reduceMotion);
+    // 0 (coarse) … 1 (sharp).
+    static double progress(double phase);
+    // 0..3: ⌊4p⌋, with p = 1 kept on the finest level.
+    static int level(double progress);
+    static int gridSize(double progress) { return grids[size_t(level(progress))]; }
+
+    // The square tile: 0.8 of the shorter side, centred.
+    static QRectF tile(const QSizeF& canvas);
+    static qreal cornerRadius(const QRectF& tile) { return 0.22 * tile.width(); }
+    // 0..4, a fixed dither per cell.
+    static int dither(int column, int row) { return (7 * column + 13 * row) % 5; }
+    static double cellOpacity(double progress, int dither);
+    static double outlineOpacity(double progress) { return 0.07 * (1.0 - progress); }
+    static double glossOpacity(double progress) { return 0.35 * progress; }
+    // The four viewfinder corners as one path, around the tile grown by a tenth of its side.
+    static QPainterPath brackets(const QRectF& tile);
+    static GlowSpec glow(bool active);
+};
+
+// The animated emblem of the drop area: a red tile whose pixel grid keeps refining from 3×3 to
+// 24×24 and back while a gloss grows and fades, framed by viewfinder brackets. Faster and
+// glowing more while `active`. Redraws its tile every frame only while shown and reduce motion
+// is off, from layers made once per size. The widget keeps room() around the canvas for the
+// glow. Main thread only.
+class PixelResolveIcon : public QWidget {
+    Q_OBJECT
+public:
+    explicit PixelResolveIcon(QWidget* parent = nullptr);
+
+    bool isActive() const { return active_; }
+    void setActive(bool active);
+    bool isAnimating() const { return ticker_.isActive(); }
+
+    // The canvas inside the widget that the tile and brackets are laid out in.
+    QRectF canvasRect() const;
+    double currentProgress() const;
+
+    static QMargins room() { return glowRoom(PixelResolveScene::glow(true)); }
+
+    QSize sizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void updateTicker();
+    // The still parts of a tile, made once per size: its gradient, the pattern of each level at
+    // full strength, the gloss at full strength, the rounded-square mask.
+    struct Layers {
+        QRectF tile;
+        qreal ratio = 0.0;
+        QImage base;
+        std::array<QImage, 4> grids;
+        QImage gloss;
+        QImage mask;
+        QImage frame;
+    };
+
+    static void paintGrid(QPainter& painter, const QRectF& tile, int count);
+    QImage tileImage(const QRectF& tile, qreal ratio,
+                     const std::function<void(QPainter&)>& paint) const;
+    void ensureLayers(const QRectF& tile, qreal ratio);
+
+    bool active_ = false;
+    FrameTicker ticker_;
+    QRectF silhouetteTile_;
+    QPainterPath silhouette_;
+    Layers layers_;
+    GlowCache glowCache_;
+};
+
+} // namespace clarivex

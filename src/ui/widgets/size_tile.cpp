@@ -1,0 +1,109 @@
+#include "ui/widgets/size_tile.h"
+
+#include "ui/paint/shapes.h"
+#include "ui/paint/theme.h"
+
+#include <QFontMetricsF>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace clarivex {
+
+namespace {
+
+QFont titleFont() {
+    return Theme::digits(20, QFont::ExtraBold);
+}
+QFont subtitleFont() {
+    return Theme::system(10, QFont::Normal);
+}
+
+} // namespace
+
+SizeTile::SizeTile(QString title, QString subtitle, bool selected, QWidget* parent)
+    : QAbstractButton(parent)
+    , title_(std::move(title))
+    , subtitle_(std::move(subtitle))
+    , selected_(
+          selected ? 1.0 : 0.0, Theme::spring(), [this] { update(); }, this) {
+    setCursor(Qt::PointingHandCursor);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+GlowSpec SizeTile::shadow() {
+    return {Theme::withOpacity(Theme::accent(), 0.45), 14.0, {0, 4}};
+}
+
+void SizeTile::setSelected(bool selected, bool animated) {
+    const double target = selected ? 1.0 : 0.0;
+    if (animated)
+        selected_.animateTo(target);
+    else
+        selected_.jumpTo(target);
+}
+
+QRectF SizeTile::tileRect() const {
+    const QRectF inner = QRectF(rect()).marginsRemoved(QMarginsF(room()));
+    return {inner.left(), inner.center().y() - tileHeight / 2.0, inner.width(), tileHeight};
+}
+
+QSize SizeTile::sizeHint() const {
+    const qreal text = std::max(QFontMetricsF(titleFont()).horizontalAdvance(title_),
+                                QFontMetricsF(subtitleFont()).horizontalAdvance(subtitle_));
+    const QMargins margins = room();
+    return {int(std::ceil(text + 24)) + margins.left() + margins.right(),
+            int(tileHeight) + margins.top() + margins.bottom()};
+}
+
+QSize SizeTile::minimumSizeHint() const {
+    const QMargins margins = room();
+    return {40 + margins.left() + margins.right(),
+            int(tileHeight) + margins.top() + margins.bottom()};
+}
+
+bool SizeTile::hitButton(const QPoint& position) const {
+    return continuousRoundedRect(tileRect(), cornerRadius).contains(QPointF(position));
+}
+
+void SizeTile::hideEvent(QHideEvent* event) {
+    selected_.finish();
+    QAbstractButton::hideEvent(event);
+}
+
+void SizeTile::paintEvent(QPaintEvent*) {
+    const qreal selected = std::clamp(selected_.value(), 0.0, 1.0);
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+
+    const QRectF tile = tileRect();
+    const QPainterPath shape = continuousRoundedRect(tile, cornerRadius);
+    if (selected > 0.0) {
+        painter.save();
+        painter.setOpacity(selected);
+        shadowCache_.paint(painter, shape, shadow());
+        painter.fillPath(shape, Theme::accentGradient(tile));
+        painter.restore();
+    }
+    painter.fillPath(shape, Theme::color(0xFFFFFF, 0.03 * (1.0 - selected)));
+    strokeInside(painter, tile, cornerRadius,
+                 Theme::mix(Theme::line(), Theme::color(0xFFFFFF, 0.25), selected), 1.0);
+
+    const QFontMetricsF titleMetrics(titleFont());
+    const QFontMetricsF subtitleMetrics(subtitleFont());
+    const qreal block = titleMetrics.height() + spacing + subtitleMetrics.height();
+    const qreal top = tile.center().y() - block / 2.0;
+    painter.setFont(titleFont());
+    painter.setPen(Theme::mix(Theme::text(), Qt::white, selected));
+    painter.drawText(QRectF(tile.left(), top, tile.width(), titleMetrics.height()),
+                     Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, title_);
+    painter.setFont(subtitleFont());
+    painter.setPen(Theme::mix(Theme::muted(), Theme::color(0xFFFFFF, 0.8), selected));
+    painter.drawText(QRectF(tile.left(), top + titleMetrics.height() + spacing, tile.width(),
+                            subtitleMetrics.height()),
+                     Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, subtitle_);
+}
+
+} // namespace clarivex

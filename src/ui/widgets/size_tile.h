@@ -1,0 +1,48 @@
+#pragma once
+
+#include "ui/animation/spring_value.h"
+#include "ui/paint/glow.h"
+
+#include <QAbstractButton>
+
+namespace clarivex {
+
+// A compact choice block for the output size: a big label over a small caption. Selected, it
+// takes the accent gradient and casts an accent shadow, for which the widget keeps room()
+// around the 60-high tile. A click emits clicked(). Main thread only.
+class SizeTile : public QAbstractButton {
+    Q_OBJECT
+public:
+    static constexpr qreal tileHeight = 60.0;
+    static constexpr qreal cornerRadius = 13.0;
+    static constexpr qreal spacing = 2.0;
+
+    SizeTile(QString title, QString subtitle, bool selected = false, QWidget* parent = nullptr);
+
+    bool isSelected() const { return selected_.target() >= 0.5; }
+    void setSelected(bool selected, bool animated = true);
+    QString title() const { return title_; }
+    QString subtitle() const { return subtitle_; }
+
+    // The tile inside the widget.
+    QRectF tileRect() const;
+
+    static GlowSpec shadow();
+    static QMargins room() { return glowRoom(shadow()); }
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool hitButton(const QPoint& position) const override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    QString title_;
+    QString subtitle_;
+    SpringValue selected_;
+    GlowCache shadowCache_;
+};
+
+} // namespace clarivex

@@ -1,0 +1,255 @@
+// The command line on real pictures, with the stand-in engine installed in a temporary
+// folder and HOME and TMPDIR pointed at folders of the test's own.
+#include "support/program_run.h"
+#include "support/temporary_folder.h"
+#include "support/test_engine.h"
+
+#include <gtest/gtest.h>
+#include <vips/vips8>
+
+#include <fstream>
+
+using namespace clarivex;
+using test::runProgram;
+using vips::VImage;
+
+namespace {
+
+class CliImageTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { VIPS_INIT("cli-image-test"); }
+
+    void SetUp() override {
+        std::filesystem::create_directories(home());
+        std::filesystem::create_directories(temporary());
+    }
+
+    void TearDown() override {
+        // Whatever happened, the run left no working folder behind.
+        EXPECT_TRUE(std::filesystem::is_empty(temporary()));
+    }
+
+    std::filesystem::path home() const { return folder / "home"; }
+    std::filesystem::path temporary() const { return folder / "tmp"; }
+    std::filesystem::path argumentsLog() const { return folder / "engine-arguments"; }
+
+    test::ProgramRun cli(const std::vector<std::string>& arguments,
+                         std::map<std::string, std::optional<std::string>> environment = {}) {
+        environment.emplace("REALESRGAN_DIR", engine.folder().string());
+        environment.emplace("HOME", home().string());
+        environment.emplace("TMPDIR", temporary().string());
+        environment.emplace("FAKE_ESRGAN_ARGS_FILE", argumentsLog().string());
+        return runProgram(CLARIVEX_BINARY, arguments, environment);
+    }
+
+    // Noise, so that every format really has to store pixels.
+    static VImage picture(int width, int height) {
+        return VImage::gaussnoise(width, height, VImage::option()->set("mean", 128.0))
+            .bandjoin({VImage::gaussnoise(width, height), VImage::gaussnoise(width, height)})
+            .cast(VIPS_FORMAT_UCHAR)
+            .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+    }
+
+    std::filesystem::path save(const VImage& image, const std::string& name) const {
+        const auto file = folder / "photos" / name;
+        std::filesystem::create_directories(file.parent_path());
+        image.write_to_file(file.c_str());
+        return file;
+    }
+
+    static std::pair<int, int> sizeOf(const std::filesystem::path& file) {
+        const VImage image = VImage::new_from_file(file.c_str());
+        return {image.width(), image.height()};
+    }
+
+    test::TemporaryFolder folder{"clarivex-cli"};
+    test::TestEngine engine;
+};
+
+} // namespace
+
+TEST_F(CliImageTest, PhotoToFourKPrintsEveryStepAndCopiesIntoPictures) {
+    const auto source = save(picture(1000, 750), "photo.jpg");
+    const auto run = cli({"--cli", source.string(), "--target", "4k"});
+    ASSERT_EQ(run.exitStatus, 0) << run.out;
+    EXPECT_EQ(run.err, "");
+    const auto output = folder / "photos" / "photo-4k.jpg";
+    const auto copy = home() / "Pictures" / "Clarivex" / "photo-4k.jpg";
+    auto lines = run.outLines();
+    ASSERT_GE(lines.size(), 9u);
+    EXPECT_EQ(lines[0], "ESRGAN: " + engine.executable().string());
+    EXPECT_EQ(lines[1].rfind("ffmpeg: ", 0), 0u);
+    EXPECT_EQ(lines[2], "[0%] Подготовка: photo.jpg");
+    EXPECT_EQ(lines[3], "[2%] Апскейл: realesrgan-x4plus, ×4");
+    const std::vector<std::string> tail(lines.end() - 5, lines.end());
+    EXPECT_EQ(tail[0], "[95%] Сохранение: 2880×2160");
+    EXPECT_EQ(tail[1], "[99%] Сохранение: Копия в ~/Pictures/Clarivex");
+    EXPECT_EQ(tail[2], "[100%] Сохранение: photo-4k.jpg");
+    EXPECT_EQ(
+        tail[3].rfind("Готово: " + output.string() + " · 2880×2160 · realesrgan-x4plus · ", 0), 0u);
+    EXPECT_EQ(tail[3].substr(tail[3].size() - 3), " с");
+    EXPECT_EQ(tail[4], "Копия: " + copy.string());
+    // The engine's own percentages became progress lines between the two fixed ones.
+    EXPECT_TRUE(std::any_of(lines.begin() + 4, lines.end() - 5,
+                            [](const std::string& line) { return line == "[92%] Апскейл: 100%"; }));
+    EXPECT_EQ(sizeOf(output), std::make_pair(2880, 2160));
+    EXPECT_EQ(std::string(vips_foreign_find_load(output.c_str())), "VipsForeignLoadJpegFile");
+    EXPECT_TRUE(std::filesystem::exists(copy));
+    // The engine got its twelve arguments, with absolute paths.
+    std::ifstream log(argumentsLog());
+    std::vector<std::string> arguments;
+    for (std::string line; std::getline(log, line);)
+        arguments.push_back(line);
+    ASSERT_EQ(arguments.size(), 12u);
+    EXPECT_EQ(arguments[0], "-i");
+    EXPECT_EQ(std::filesystem::path(arguments[1]).filename(), "in.png");
+    EXPECT_EQ(std::filesystem::path(arguments[1]).parent_path().parent_path(), temporary());
+    EXPECT_EQ(arguments[4], "-n");
+    EXPECT_EQ(arguments[5], "realesrgan-x4plus");
+    EXPECT_EQ(arguments[7], "4");
+    EXPECT_EQ(arguments[9], engine.models().string());
+    EXPECT_EQ(arguments[11], "png");
+}
+
+TEST_F(CliImageTest, EveryStillFormatAndTarget) {
+    struct Case {
+        const char* source;
+        int width, height;
+        const char* target;
+        const char* model;
+        const char* output;
+        int outputWidth, outputHeight;
+    };
+    const std::vector<Case> cases{
+        {"a.png", 40, 30, "x2", "photo", "a-2x.png", 80, 60},
+        {"b.webp", 40, 30, "x4", "art", "b-4x.png", 160, 120},
+        {"c.tif", 30, 40, "1080p", "auto", "c-1080p.png", 1080, 1440},
+        {"d.bmp", 50, 50, "4k", "photo", "d-4k.png", 2160, 2160},
+        {"e.gif", 40, 30, "x2", "video", "e-2x.png", 80, 60},
+        {"f.heic", 64, 48, "x2", "auto", "f-2x.jpg", 128, 96},
+        {"g.JPEG", 853, 480, "1080p", "auto", "g-1080p.jpg", 1919, 1080},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.source);
+        const auto source = save(picture(c.width, c.height), c.source);
+        const auto run = cli(
+            {"--cli", source.string(), "--target", c.target, "--model", c.model, "--no-pictures"});
+        ASSERT_EQ(run.exitStatus, 0) << run.out;
+        const auto output = folder / "photos" / c.output;
+        EXPECT_EQ(sizeOf(output), std::make_pair(c.outputWidth, c.outputHeight));
+        EXPECT_EQ(run.out.find("Копия: "), std::string::npos);
+    }
+    EXPECT_FALSE(std::filesystem::exists(home() / "Pictures"));
+}
+
+TEST_F(CliImageTest, RotatedPortraitIsPlannedAndWrittenUpright) {
+    VImage stored = picture(40, 20).copy();
+    stored.set("orientation", 6);
+    const auto source = folder / "photos" / "portrait.jpg";
+    std::filesystem::create_directories(source.parent_path());
+    stored.jpegsave(source.c_str());
+    const auto run = cli({"--cli", source.string(), "--target", "1080p", "--no-pictures"});
+    ASSERT_EQ(run.exitStatus, 0) << run.out;
+    // Upright 20×40, fitted into the portrait box 1080×1920.
+    EXPECT_EQ(sizeOf(folder / "photos" / "portrait-1080p.jpg"), std::make_pair(960, 1920));
+    EXPECT_NE(run.out.find(" · 960×1920 · "), std::string::npos);
+}
+
+TEST_F(CliImageTest, RefusalsHappenBeforeTheEngineRuns) {
+    const auto large = save(picture(1920, 1080), "large.png");
+    auto run = cli({"--cli", large.string(), "--target", "1080p"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.outLines().back(),
+              "Ошибка: Файл уже 1920×1080 — это не меньше 1080p. Нейросеть тут ничего не "
+              "добавит, только испортит детали. Выберите больший размер или файл меньшего "
+              "разрешения.");
+    EXPECT_FALSE(std::filesystem::exists(argumentsLog()));
+
+    std::ofstream(folder / "a.xyz") << "text";
+    run = cli({"--cli", (folder / "a.xyz").string()});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.outLines().back(), "Ошибка: Формат не поддерживается: xyz");
+
+    std::ofstream(folder / "photos" / "fake.png") << "not a picture";
+    run = cli({"--cli", (folder / "photos" / "fake.png").string()});
+    EXPECT_EQ(run.outLines().back(),
+              "Ошибка: Формат не поддерживается: не удалось прочитать картинку");
+
+    // A missing model would make the real engine write a blank picture and report success.
+    std::filesystem::remove(engine.models() / "realesrgan-x4plus-anime.bin");
+    const auto small = save(picture(20, 20), "small.png");
+    run = cli({"--cli", small.string(), "--model", "art"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.outLines().back(), "Ошибка: Не найден файл модели realesrgan-x4plus-anime.bin в "
+                                     "папке " +
+                                         engine.models().string() +
+                                         ". Установите модели Real-ESRGAN заново.");
+    EXPECT_FALSE(std::filesystem::exists(argumentsLog()));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "photos"), {}), 3);
+}
+
+TEST_F(CliImageTest, EngineFailuresLeaveNothingNextToTheSource) {
+    const auto source = save(picture(20, 20), "photo.png");
+    struct Case {
+        std::map<std::string, std::optional<std::string>> environment;
+        std::string error;
+    };
+    const std::vector<Case> cases{
+        {{{"FAKE_ESRGAN_FAIL", "3"}, {"FAKE_ESRGAN_ERROR", "vkCreateInstance failed\nno GPU"}},
+         "Ошибка: realesrgan-ncnn-vulkan завершился с кодом 3\nvkCreateInstance failed\nno GPU\n"},
+        {{{"FAKE_ESRGAN_SKIP", "in.png"}}, "Ошибка: ESRGAN не создал результат\n"},
+        {{{"FAKE_ESRGAN_GARBAGE", "1"}}, "Ошибка: ESRGAN не создал результат\n"},
+    };
+    for (const auto& c : cases) {
+        const auto run = cli({"--cli", source.string(), "--target", "x2"}, c.environment);
+        EXPECT_EQ(run.exitStatus, 1);
+        EXPECT_EQ(run.out.substr(run.out.find("Ошибка: ")), c.error);
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "photos"), {}), 1);
+    }
+    const auto run = cli({"--cli", (folder / "photos" / "missing.png").string()});
+    EXPECT_EQ(run.outLines().back(),
+              "Ошибка: Формат не поддерживается: не удалось прочитать картинку");
+}
+
+TEST_F(CliImageTest, TakenNamesAreNumberedNeverReplaced) {
+    const auto source = save(picture(20, 20), "photo.jpg");
+    { std::ofstream(folder / "photos" / "photo-4x.jpg") << "keep me"; }
+    std::filesystem::create_directories(home() / "Pictures" / "Clarivex");
+    std::ofstream(home() / "Pictures" / "Clarivex" / "photo-4x 2.jpg") << "keep me too";
+    std::ofstream(home() / "Pictures" / "Clarivex" / "photo-4x.jpg") << "and me";
+
+    const auto run = cli({"--cli", source.string(), "--target", "x4"});
+    ASSERT_EQ(run.exitStatus, 0) << run.out;
+    const auto lines = run.outLines();
+    EXPECT_EQ(lines[lines.size() - 2].rfind(
+                  "Готово: " + (folder / "photos" / "photo-4x 2.jpg").string() + " · 80×80", 0),
+              0u);
+    EXPECT_EQ(lines.back(),
+              "Копия: " + (home() / "Pictures" / "Clarivex" / "photo-4x 2 2.jpg").string());
+    std::ifstream kept(folder / "photos" / "photo-4x.jpg");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "keep me");
+}
+
+TEST_F(CliImageTest, UnusablePicturesFolderDoesNotFailTheJob) {
+    // A file where the Pictures folder should be: even root cannot create the folder.
+    std::ofstream(home() / "Pictures") << "in the way";
+    const auto source = save(picture(20, 20), "photo.png");
+    const auto run = cli({"--cli", source.string(), "--target", "x2"});
+    ASSERT_EQ(run.exitStatus, 0) << run.out;
+    const auto lines = run.outLines();
+    EXPECT_EQ(lines[lines.size() - 3], "[99%] Сохранение: Копия в ~/Pictures/Clarivex");
+    EXPECT_EQ(lines[lines.size() - 2], "[100%] Сохранение: photo-2x.png");
+    EXPECT_EQ(lines.back().rfind("Готово: ", 0), 0u);
+}
+
+TEST_F(CliImageTest, MissingEngineIsTheOnlyLine) {
+    const auto source = save(picture(20, 20), "photo.png");
+    const auto run = runProgram(CLARIVEX_BINARY, {"--cli", source.string()},
+                                {{"REALESRGAN_DIR", std::nullopt},
+                                 {"HOME", home().string()},
+                                 {"TMPDIR", temporary().string()}});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.out,
+              "Ошибка: Не найден Real-ESRGAN (ни в приложении, ни в ~/.local/opt/realesrgan)\n");
+}

@@ -1,0 +1,144 @@
+#include "core/image/image_ops.h"
+#include "core/vocabulary/upscale_error.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+using namespace clarivex;
+using ImageOps::Bitmap;
+
+namespace {
+
+class ImageOpsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder = std::filesystem::temp_directory_path() /
+                 ("clarivex-image-ops-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(folder);
+    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+
+    // A picture whose left half is dark and right half light, so that turns can be seen.
+    static Bitmap pattern(int width, int height) {
+        const auto bands = Bitmap::option()->set("bands", 3);
+        const Bitmap dark = Bitmap::black(width / 2, height, bands);
+        const Bitmap light =
+            (Bitmap::black(width - width / 2, height, Bitmap::option()->set("bands", 3)) + 255)
+                .cast(VIPS_FORMAT_UCHAR);
+        return dark.join(light, VIPS_DIRECTION_HORIZONTAL)
+            .copy(Bitmap::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+    }
+
+    static std::string failureOf(const std::function<void()>& action) {
+        try {
+            action();
+        } catch (const UpscaleError& error) {
+            return error.what();
+        }
+        return "no error";
+    }
+
+    std::filesystem::path folder;
+};
+
+} // namespace
+
+TEST_F(ImageOpsTest, ResizeReturnsTheSameImageWhenTheSizeMatches) {
+    const Bitmap image = pattern(1000, 500);
+    EXPECT_EQ(ImageOps::resize(image, {1000, 500}).get_image(), image.get_image());
+
+    const Bitmap wide = ImageOps::resize(image, {1920, 1080});
+    EXPECT_EQ(ImageOps::sizeOf(wide), (Size{1920, 1080}));
+    // Sizes whose factors libvips would round differently still land exactly.
+    for (const Size size : {Size{1919, 1080}, Size{3, 7}, Size{2880, 2160}})
+        EXPECT_EQ(ImageOps::sizeOf(ImageOps::resize(pattern(853, 480), size)), size);
+    // The dark half stays left: no axis was swapped or mirrored.
+    EXPECT_LT(wide.getpoint(100, 540)[0], 10);
+    EXPECT_GT(wide.getpoint(1800, 540)[0], 245);
+}
+
+TEST_F(ImageOpsTest, DecodesEveryStillFormatUpright) {
+    const Bitmap image = pattern(40, 20);
+    for (const char* name : {"a.jpg", "a.png", "a.webp", "a.tif", "a.gif", "a.heic", "a.bmp"}) {
+        const auto file = folder / name;
+        image.write_to_file(file.c_str());
+        const Bitmap decoded = ImageOps::decodeSource(file);
+        EXPECT_EQ(ImageOps::sizeOf(decoded), (Size{40, 20})) << name;
+        EXPECT_GE(decoded.bands(), 3) << name;
+        EXPECT_EQ(decoded.format(), VIPS_FORMAT_UCHAR) << name;
+    }
+}
+
+TEST_F(ImageOpsTest, AppliesTheOrientationTag) {
+    // Stored 40×20 with "rotate 90° clockwise to view": upright it is 20×40.
+    Bitmap stored = pattern(40, 20).copy();
+    stored.set("orientation", 6);
+    const auto file = folder / "portrait.jpg";
+    stored.jpegsave(file.c_str());
+    const Bitmap decoded = ImageOps::decodeSource(file);
+    EXPECT_EQ(ImageOps::sizeOf(decoded), (Size{20, 40}));
+    // The dark left half ends up on top.
+    EXPECT_LT(decoded.getpoint(10, 5)[0], 40);
+    EXPECT_GT(decoded.getpoint(10, 35)[0], 215);
+}
+
+TEST_F(ImageOpsTest, SourceErrors) {
+    std::ofstream(folder / "text.jpg") << "not a picture";
+    EXPECT_EQ(failureOf([&] { ImageOps::decodeSource(folder / "text.jpg"); }),
+              "Формат не поддерживается: не удалось прочитать картинку");
+    EXPECT_EQ(failureOf([&] { ImageOps::decodeSource(folder / "missing.png"); }),
+              "Формат не поддерживается: не удалось прочитать картинку");
+
+    // A valid header followed by broken pixel data opens but cannot be decoded.
+    Bitmap::gaussnoise(256, 256).cast(VIPS_FORMAT_UCHAR).pngsave((folder / "whole.png").c_str());
+    std::ifstream whole(folder / "whole.png", std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(whole)), {});
+    std::ofstream(folder / "broken.png", std::ios::binary)
+        << bytes.substr(0, bytes.size() / 2) << std::string(200, '\x55');
+    EXPECT_EQ(failureOf([&] { ImageOps::decodeSource(folder / "broken.png"); }),
+              "Формат не поддерживается: не удалось декодировать картинку");
+}
+
+TEST_F(ImageOpsTest, ResultErrors) {
+    std::ofstream(folder / "garbage.png") << "garbage";
+    for (const char* name : {"garbage.png", "missing.png"})
+        EXPECT_EQ(failureOf([&] { ImageOps::readResult(folder / name).copy_memory(); }),
+                  "ESRGAN не создал результат")
+            << name;
+}
+
+TEST_F(ImageOpsTest, WritesWithoutMetadataAndNamesTheFileOnFailure) {
+    Bitmap tagged = pattern(16, 16).copy();
+    tagged.set("orientation", 6);
+    ImageOps::write(tagged, folder / "out.jpg", ImageOps::FileType::jpeg);
+    const Bitmap back = Bitmap::new_from_file((folder / "out.jpg").c_str());
+    EXPECT_EQ(std::string(vips_foreign_find_load((folder / "out.jpg").c_str())),
+              "VipsForeignLoadJpegFile");
+    EXPECT_EQ(back.get_typeof("exif-data"), 0u);
+    EXPECT_EQ(back.get_typeof("orientation") == 0 ? 1 : back.get_int("orientation"), 1);
+
+    ImageOps::write(pattern(16, 16), folder / "out.png", ImageOps::FileType::png);
+    EXPECT_EQ(std::string(vips_foreign_find_load((folder / "out.png").c_str())),
+              "VipsForeignLoadPngFile");
+
+    EXPECT_EQ(failureOf([&] {
+                  ImageOps::write(pattern(4, 4), folder / "nowhere" / "x.png",
+                                  ImageOps::FileType::png);
+              }),
+              "Не удалось создать x.png");
+    EXPECT_EQ(failureOf([&] {
+                  ImageOps::write(pattern(4, 4), folder / "nowhere" / ".hidden.part",
+                                  ImageOps::FileType::png, "photo-4k.png");
+              }),
+              "Не удалось создать photo-4k.png");
+}
+
+TEST_F(ImageOpsTest, JpegFlattensTransparencyOnWhite) {
+    const Bitmap clear = pattern(8, 8).bandjoin_const({0}).copy(
+        Bitmap::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+    ImageOps::write(clear, folder / "clear.jpg", ImageOps::FileType::jpeg);
+    const Bitmap back = Bitmap::new_from_file((folder / "clear.jpg").c_str());
+    EXPECT_EQ(back.bands(), 3);
+    EXPECT_GT(back.getpoint(1, 4)[0], 240);
+}

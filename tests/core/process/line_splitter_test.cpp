@@ -1,0 +1,80 @@
+#include "core/process/line_splitter.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+using namespace clarivex;
+
+namespace {
+
+struct SplitCase {
+    const char* name;
+    std::vector<std::string> pieces;
+    std::vector<std::string> lines;
+};
+
+std::vector<std::string> splitAll(const std::vector<std::string>& pieces) {
+    LineSplitter splitter;
+    std::vector<std::string> lines;
+    for (const auto& piece : pieces) {
+        for (auto& line : splitter.feed(piece))
+            lines.push_back(std::move(line));
+    }
+    for (auto& line : splitter.finish())
+        lines.push_back(std::move(line));
+    return lines;
+}
+
+} // namespace
+
+TEST(LineSplitter, SplitsPiecesIntoLines) {
+    const SplitCase cases[] = {
+        {"carriage returns and line feeds", {"a\rb\r\nc\n\n"}, {"a", "b", "c"}},
+        {"only separators", {"\n\r\n\r\r\n"}, {}},
+        {"nothing at all", {}, {}},
+        {"leading separators", {"\r\n\nx\n"}, {"x"}},
+        {"line split across pieces", {"hel", "lo\n", "wor", "", "ld\n"}, {"hello", "world"}},
+        {"CR LF split across pieces", {"a\r", "\nb\n"}, {"a", "b"}},
+        {"last line without a break", {"one\ntwo"}, {"one", "two"}},
+        {"progress rewrites", {"10.00%\r20.00%\r", "30.00%\r\n"}, {"10.00%", "20.00%", "30.00%"}},
+        {"multi-byte character split", {"\xD0", "\x96\xD0\xBA", "\n"}, {"Жк"}},
+        {"four-byte character split thrice", {"\xF0", "\x9F", "\x98", "\x80\n"}, {"😀"}},
+        {"invalid byte",
+         {"ok\xFF"
+          "bad\n"},
+         {"ok\uFFFDbad"}},
+        {"stream ends inside a sequence", {"end\xE2\x82"}, {"end\uFFFD"}},
+        {"invalid byte does not swallow the break", {"a\xC3\nb\n"}, {"a\uFFFD", "b"}},
+    };
+    for (const auto& testCase : cases)
+        EXPECT_EQ(splitAll(testCase.pieces), testCase.lines) << testCase.name;
+}
+
+TEST(LineSplitter, FinishEmptiesTheSplitter) {
+    LineSplitter splitter;
+    EXPECT_TRUE(splitter.feed("abc").empty());
+    EXPECT_EQ(splitter.finish(), std::vector<std::string>{"abc"});
+    EXPECT_TRUE(splitter.finish().empty());
+}
+
+TEST(LineSplitter, ReplacesEachIllFormedPieceOnce) {
+    const struct {
+        const char* bytes;
+        const char* text;
+    } cases[] = {
+        {"Привет, world", "Привет, world"},
+        {"\xF0\x9F\x98\x80", "😀"},
+        {"\xEF\xBF\xBD", "\uFFFD"},
+        {"\xC0\xAF", "\uFFFD\uFFFD"},                     // overlong slash
+        {"\xE0\x80\xAF", "\uFFFD\uFFFD\uFFFD"},           // overlong three-byte form
+        {"\xED\xA0\x80", "\uFFFD\uFFFD\uFFFD"},           // surrogate
+        {"\xF4\x90\x80\x80", "\uFFFD\uFFFD\uFFFD\uFFFD"}, // above U+10FFFF
+        {"\xE2\x82x", "\uFFFDx"},                         // truncated, then ASCII
+        {"\x80\x80", "\uFFFD\uFFFD"},                     // lone continuations
+        {"\xF5\xFE\xFF", "\uFFFD\uFFFD\uFFFD"},
+    };
+    for (const auto& testCase : cases)
+        EXPECT_EQ(LineSplitter::toValidUtf8(testCase.bytes), testCase.text) << testCase.bytes;
+}

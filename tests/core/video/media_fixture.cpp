@@ -1,0 +1,125 @@
+#include "core/video/media_fixture.h"
+
+#include "core/process/shell.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <cerrno>
+#include <cstdlib>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace clarivex::testing {
+
+std::optional<std::filesystem::path> findProgram(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::stringstream folders(path ? path : "/usr/bin");
+    std::string folder;
+    while (std::getline(folders, folder, ':')) {
+        if (folder.empty())
+            continue;
+        const auto candidate = std::filesystem::path(folder) / name;
+        if (::access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+    }
+    return std::nullopt;
+}
+
+void ffmpeg(const std::vector<std::string>& arguments) {
+    const auto program = findProgram("ffmpeg");
+    ASSERT_TRUE(program) << "ffmpeg is not installed";
+    std::vector<std::string> all{"-v", "error", "-y"};
+    all.insert(all.end(), arguments.begin(), arguments.end());
+    Shell::run(*program, all, {}, {});
+}
+
+void makeClip(const std::filesystem::path& file, const ClipSpec& spec) {
+    const std::string size = std::to_string(spec.width) + "x" + std::to_string(spec.height);
+    std::vector<std::string> arguments{"-f", "lavfi", "-i",
+                                       "testsrc=size=" + size + ":rate=" + spec.rate};
+    if (!spec.audioCodec.empty()) {
+        const double seconds =
+            spec.audioSeconds > 0 ? spec.audioSeconds : spec.frames / std::stod(spec.rate);
+        arguments.insert(
+            arguments.end(),
+            {"-f", "lavfi", "-i", "sine=frequency=440:duration=" + std::to_string(seconds)});
+    }
+    arguments.insert(arguments.end(), {"-frames:v", std::to_string(spec.frames), "-c:v", "libx264",
+                                       "-preset", "ultrafast", "-pix_fmt", "yuv420p"});
+    if (!spec.audioCodec.empty())
+        arguments.insert(arguments.end(), {"-c:a", spec.audioCodec});
+    if (spec.rotate == 0) {
+        arguments.push_back(file.string());
+        ffmpeg(arguments);
+        return;
+    }
+    // ffmpeg 5.1 writes a rotation only when it copies the stream, so the clip is made first
+    // and then copied with the tag.
+    const auto plain = file.parent_path() / ("plain-" + file.filename().string());
+    arguments.push_back(plain.string());
+    ffmpeg(arguments);
+    ffmpeg({"-i", plain.string(), "-c", "copy", "-metadata:s:v:0",
+            "rotate=" + std::to_string(spec.rotate), file.string()});
+    std::filesystem::remove(plain);
+}
+
+void makeFrames(const std::filesystem::path& folder, int width, int height, int count) {
+    std::filesystem::create_directories(folder);
+    ffmpeg({"-f", "lavfi", "-i",
+            "testsrc=size=" + std::to_string(width) + "x" + std::to_string(height) + ":rate=10",
+            "-frames:v", std::to_string(count), (folder / "%06d.png").string()});
+}
+
+StreamFacts probeFile(const std::filesystem::path& file) {
+    const auto program = findProgram("ffprobe");
+    if (!program) {
+        ADD_FAILURE() << "ffprobe is not installed";
+        return {};
+    }
+    const std::string answer = Shell::run(
+        *program,
+        {"-v", "error", "-count_frames", "-show_entries",
+         "stream=codec_type,codec_name,width,height,nb_read_frames:stream_side_data=rotation:"
+         "format=duration",
+         "-of", "json", file.string()},
+        {}, {});
+    const auto json = nlohmann::json::parse(answer);
+    StreamFacts facts;
+    facts.duration = std::stod(json.at("format").value("duration", std::string("0")));
+    for (const auto& stream : json.at("streams")) {
+        const std::string type = stream.value("codec_type", std::string());
+        if (type == "video" && facts.videoCodec.empty()) {
+            facts.videoCodec = stream.value("codec_name", std::string());
+            facts.width = stream.value("width", 0);
+            facts.height = stream.value("height", 0);
+            facts.frames = std::stoll(stream.value("nb_read_frames", std::string("0")));
+            if (stream.contains("side_data_list")) {
+                for (const auto& entry : stream.at("side_data_list"))
+                    facts.rotation = entry.value("rotation", facts.rotation);
+            }
+        } else if (type == "audio" && facts.audioCodec.empty()) {
+            facts.audioCodec = stream.value("codec_name", std::string());
+        }
+    }
+    return facts;
+}
+
+bool noChildLeft() {
+    errno = 0;
+    return ::waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD;
+}
+
+std::vector<std::filesystem::path> entriesStartingWith(const std::filesystem::path& folder,
+                                                       const std::string& prefix) {
+    std::vector<std::filesystem::path> found;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        if (entry.path().filename().string().starts_with(prefix))
+            found.push_back(entry.path());
+    }
+    return found;
+}
+
+} // namespace clarivex::testing

@@ -1,0 +1,168 @@
+#include "core/video/pipe_encoder.h"
+
+#include "core/video/media_fixture.h"
+#include "core/video/video_commands.h"
+#include "core/vocabulary/upscale_error.h"
+#include "support/temporary_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+using namespace clarivex;
+using namespace clarivex::testing;
+
+namespace {
+
+std::string readFile(const std::filesystem::path& file) {
+    std::ifstream stream(file, std::ios::binary);
+    std::stringstream bytes;
+    bytes << stream.rdbuf();
+    return bytes.str();
+}
+
+// More than the pipe holds, so that a write can only end once the other side has read it
+// or has gone.
+const std::string bigFrame(8 << 20, 'x');
+
+PipeEncoder scriptEncoder(const std::string& script) {
+    return PipeEncoder("/bin/sh", {"-c", script});
+}
+
+std::string failureOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const UpscaleError& error) {
+        EXPECT_EQ(error.kind(), UpscaleError::Case::failed);
+        return error.what();
+    }
+    ADD_FAILURE() << "no failure";
+    return {};
+}
+
+class PipeEncoderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // As the application's entry does for the whole process.
+        std::signal(SIGPIPE, SIG_IGN);
+    }
+    void TearDown() override { EXPECT_TRUE(noChildLeft()); }
+};
+
+} // namespace
+
+TEST_F(PipeEncoderTest, EncodesFramesInOrderAtTheExactSize) {
+    const auto ffmpeg = findProgram("ffmpeg");
+    if (!ffmpeg)
+        GTEST_SKIP() << "ffmpeg is not installed";
+    test::TemporaryFolder folder("clarivex-encoder");
+    makeFrames(folder / "frames", 64, 48, 12);
+    const auto video = folder / "video.mp4";
+    {
+        PipeEncoder encoder(*ffmpeg, VideoCommands::encoder("10/1", {130, 98}, video));
+        for (int n = 1; n <= 12; ++n) {
+            char name[16];
+            std::snprintf(name, sizeof name, "%06d.png", n);
+            encoder.write(readFile(folder / "frames" / name));
+        }
+        encoder.finish();
+    }
+    const auto facts = probeFile(video);
+    EXPECT_EQ(facts.videoCodec, "h264");
+    EXPECT_EQ(facts.width, 130);
+    EXPECT_EQ(facts.height, 98);
+    EXPECT_EQ(facts.frames, 12);
+    EXPECT_TRUE(facts.audioCodec.empty());
+}
+
+TEST_F(PipeEncoderTest, FinishWithoutFramesReportsTheStatusAndWhatFfmpegSaid) {
+    const auto ffmpeg = findProgram("ffmpeg");
+    if (!ffmpeg)
+        GTEST_SKIP() << "ffmpeg is not installed";
+    test::TemporaryFolder folder("clarivex-empty");
+    PipeEncoder encoder(*ffmpeg, VideoCommands::encoder("10/1", {64, 48}, folder / "video.mp4"));
+    const std::string message = failureOf([&] { encoder.finish(); });
+    EXPECT_TRUE(message.starts_with("Кодировщик: код ")) << message;
+    EXPECT_NE(message.find('\n'), std::string::npos) << message;
+    EXPECT_NE(message.substr(message.find('\n') + 1), "") << message;
+}
+
+TEST_F(PipeEncoderTest, EncoderThatHasStoppedFailsTheNextWriteWithItsMessage) {
+    auto encoder = scriptEncoder("echo 'Unknown encoder' >&2; echo 'второй ряд' >&2; exit 1");
+    EXPECT_EQ(failureOf([&] { encoder.write(bigFrame); }),
+              "Кодировщик остановился: Unknown encoder\nвторой ряд");
+    // The encoder stays stopped; every later write says so too.
+    EXPECT_EQ(failureOf([&] { encoder.write("x"); }),
+              "Кодировщик остановился: Unknown encoder\nвторой ряд");
+    encoder.kill();
+}
+
+TEST_F(PipeEncoderTest, ErrorOutputInPiecesComesBackInOrder) {
+    auto encoder = scriptEncoder("printf 'first half, ' >&2; sleep 0.1; printf 'second half\\n' "
+                                 ">&2; sleep 0.1; printf 'last line' >&2; cat >/dev/null; exit 7");
+    encoder.write("frame");
+    EXPECT_EQ(failureOf([&] { encoder.finish(); }),
+              "Кодировщик: код 7\nfirst half, second half\nlast line");
+}
+
+TEST_F(PipeEncoderTest, KeepsTheLastFiftyErrorLines) {
+    auto encoder = scriptEncoder("i=1; while [ $i -le 80 ]; do echo \"line $i\" >&2; "
+                                 "i=$((i+1)); done; exit 2");
+    const std::string message = failureOf([&] { encoder.finish(); });
+    EXPECT_TRUE(message.starts_with("Кодировщик: код 2\nline 31\n")) << message;
+    EXPECT_TRUE(message.ends_with("\nline 80")) << message;
+}
+
+TEST_F(PipeEncoderTest, FinishSucceedsAfterTheProgramReadAllFrames) {
+    test::TemporaryFolder folder("clarivex-cat");
+    auto encoder = scriptEncoder("cat > '" + (folder / "received").string() + "'");
+    encoder.write("one,");
+    encoder.write(bigFrame);
+    encoder.write(",two");
+    encoder.finish();
+    EXPECT_EQ(readFile(folder / "received"), "one," + bigFrame + ",two");
+}
+
+TEST_F(PipeEncoderTest, KillUnblocksAWriteThatWaitsForAStuckEncoder) {
+    auto encoder = scriptEncoder("echo 'stuck' >&2; exec sleep 30");
+    std::jthread killer([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        encoder.kill();
+    });
+    EXPECT_EQ(failureOf([&] { encoder.write(bigFrame); }), "Кодировщик остановился: stuck");
+}
+
+TEST_F(PipeEncoderTest, KillOnAFinishedOrDeadEncoderDoesNothing) {
+    auto encoder = scriptEncoder("exit 0");
+    encoder.finish();
+    encoder.kill();
+    encoder.kill();
+    auto dead = scriptEncoder("exit 4");
+    dead.kill();
+    EXPECT_TRUE(failureOf([&] { dead.write("x"); }).starts_with("Кодировщик остановился: "));
+}
+
+TEST_F(PipeEncoderTest, DestroyingARunningEncoderReapsIt) {
+    {
+        auto encoder = scriptEncoder("exec sleep 30");
+        encoder.write("a few bytes");
+    }
+    EXPECT_TRUE(noChildLeft());
+}
+
+TEST_F(PipeEncoderTest, LaunchFailureIsAPlatformError) {
+    EXPECT_THROW(PipeEncoder("/nonexistent/ffmpeg", {}), std::system_error);
+}
+
+// Without the entry's process-wide setting, a dead encoder must still fail the write rather
+// than end the program with SIGPIPE.
+TEST(PipeEncoderSignals, DeadEncoderDoesNotKillTheProgramWithoutIgnoredSigpipe) {
+    std::signal(SIGPIPE, SIG_DFL);
+    // Alive when the write starts, gone before it ends.
+    auto encoder = PipeEncoder("/bin/sh", {"-c", "head -c 1000 >/dev/null; echo gone >&2; exit 1"});
+    EXPECT_EQ(failureOf([&] { encoder.write(bigFrame); }), "Кодировщик остановился: gone");
+    std::signal(SIGPIPE, SIG_IGN);
+}

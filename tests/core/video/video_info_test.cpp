@@ -1,0 +1,202 @@
+#include "core/video/video_info.h"
+#include "core/vocabulary/upscale_error.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+using namespace clarivex;
+
+namespace {
+
+// A stream object with the given extra members, in ffprobe's shape.
+std::string videoStream(const std::string& members) {
+    return R"({"codec_type": "video", "width": 1920, "height": 1080)" +
+           (members.empty() ? std::string() : ", " + members) + "}";
+}
+
+std::string answer(const std::string& streams, const std::string& format = "") {
+    return R"({"programs": [], "streams": [)" + streams + "]" +
+           (format.empty() ? std::string() : R"(, "format": )" + format) + "}";
+}
+
+void expectNoVideoTrack(const std::string& json) {
+    try {
+        VideoInfo::read(json);
+        FAIL() << "accepted: " << json;
+    } catch (const UpscaleError& error) {
+        EXPECT_EQ(error.kind(), UpscaleError::Case::unsupported);
+        EXPECT_STREQ(error.what(), "Формат не поддерживается: в файле нет видеодорожки");
+    }
+}
+
+} // namespace
+
+TEST(VideoInfo, ProbeArgumentsAreExact) {
+    EXPECT_EQ(VideoInfo::probeArguments("/v/my clip.mp4"),
+              (std::vector<std::string>{
+                  "-v", "error", "-show_entries",
+                  "stream=codec_type,width,height,r_frame_rate,nb_frames,duration:stream_side_"
+                  "data=rotation:format=duration",
+                  "-of", "json", "/v/my clip.mp4"}));
+}
+
+TEST(VideoInfo, ReadsACompleteAnswer) {
+    const auto info = VideoInfo::read(answer(
+        videoStream(R"("r_frame_rate": "30000/1001", "duration": "10.0", "nb_frames": "300")"),
+        R"({"duration": "10.5"})"));
+    EXPECT_EQ(info.size, (Size{1920, 1080}));
+    EXPECT_EQ(info.frameRate, "30000/1001");
+    EXPECT_DOUBLE_EQ(info.fps, 30000.0 / 1001.0);
+    EXPECT_EQ(info.frameEstimate, 300);
+    EXPECT_FALSE(info.hasAudio);
+}
+
+TEST(VideoInfo, RotationBySideData) {
+    struct Case {
+        std::string sideData;
+        Size expected;
+    };
+    const std::vector<Case> cases{
+        {R"([{"rotation": -90}])", {1080, 1920}},
+        {R"([{"rotation": 90}])", {1080, 1920}},
+        {R"([{"rotation": 270}])", {1080, 1920}},
+        {R"([{"rotation": -270}])", {1080, 1920}},
+        {R"([{"rotation": 450}])", {1080, 1920}},
+        {R"([{"rotation": 180}])", {1920, 1080}},
+        {R"([{"rotation": 0}])", {1920, 1080}},
+        {R"([{"rotation": 45}])", {1920, 1080}},
+        // Only numbers count, and the first one found decides.
+        {R"([{"rotation": "90"}])", {1920, 1080}},
+        {R"([{"side_data_type": "x"}, {"rotation": 90}, {"rotation": 180}])", {1080, 1920}},
+        {R"([{"rotation": 180}, {"rotation": 90}])", {1920, 1080}},
+        {R"({"rotation": 90})", {1920, 1080}},
+        {R"([])", {1920, 1080}},
+    };
+    for (const Case& c : cases) {
+        const auto info =
+            VideoInfo::read(answer(videoStream(R"("side_data_list": )" + c.sideData)));
+        EXPECT_EQ(info.size, c.expected) << c.sideData;
+    }
+}
+
+TEST(VideoInfo, RateTextAndNumber) {
+    struct Case {
+        std::string text;
+        double expected;
+    };
+    const std::vector<Case> cases{
+        {"30000/1001", 30000.0 / 1001.0},
+        {"25/1", 25},
+        {"24", 24},
+        {"0/0", 0},
+        {"50/0", 50},
+        {"", 30},
+        {"abc", 30},
+        {"x/25", 25},
+        {"//60//4//", 15},
+        {"12/3/2", 12},
+        {"1.5/0.5", 3},
+        {"-30/1", -30},
+    };
+    for (const Case& c : cases)
+        EXPECT_DOUBLE_EQ(VideoInfo::rate(c.text), c.expected) << c.text;
+}
+
+TEST(VideoInfo, MissingOrMalformedRateFallsBack) {
+    const auto missing = VideoInfo::read(answer(videoStream(R"("duration": "2.0")")));
+    EXPECT_EQ(missing.frameRate, "30/1");
+    EXPECT_DOUBLE_EQ(missing.fps, 30);
+    EXPECT_EQ(missing.frameEstimate, 60);
+
+    const auto numeric = VideoInfo::read(answer(videoStream(R"("r_frame_rate": 25)")));
+    EXPECT_EQ(numeric.frameRate, "30/1");
+
+    const auto zero =
+        VideoInfo::read(answer(videoStream(R"("r_frame_rate": "0/0", "duration": "9")")));
+    EXPECT_EQ(zero.frameRate, "0/0");
+    EXPECT_DOUBLE_EQ(zero.fps, 30);
+    EXPECT_EQ(zero.frameEstimate, 0);
+
+    const auto negative =
+        VideoInfo::read(answer(videoStream(R"("r_frame_rate": "-25/1", "duration": "2")")));
+    EXPECT_DOUBLE_EQ(negative.fps, 30);
+}
+
+TEST(VideoInfo, NonFiniteRateNeverCrashes) {
+    for (const char* rate : {"inf/1", "1e308/1e-308", "nan", "-inf", "1e400/1"}) {
+        const auto info = VideoInfo::read(answer(
+            videoStream(std::string(R"("r_frame_rate": ")") + rate + R"(", "duration": "1e300")")));
+        EXPECT_EQ(info.frameEstimate, 0) << rate;
+        EXPECT_TRUE(std::isfinite(info.fps) && info.fps > 0) << rate;
+    }
+    const auto huge =
+        VideoInfo::read(answer(videoStream(R"("r_frame_rate": "30/1", "duration": "1e18")")));
+    EXPECT_EQ(huge.frameEstimate, 0);
+}
+
+TEST(VideoInfo, DurationAndFrameCountFallbacks) {
+    struct Case {
+        std::string members;
+        std::string format;
+        std::int64_t expected;
+    };
+    const std::vector<Case> cases{
+        {R"("r_frame_rate": "25/1", "nb_frames": "42", "duration": "10")", "", 42},
+        {R"("r_frame_rate": "25/1")", R"({"duration": "10.0"})", 250},
+        {R"("r_frame_rate": "25/1", "duration": "4.0")", R"({"duration": "10.0"})", 100},
+        {R"("r_frame_rate": "25/1", "duration": "N/A")", R"({"duration": "10.0"})", 250},
+        {R"("r_frame_rate": "25/1", "duration": 4)", R"({"duration": "2"})", 50},
+        {R"("r_frame_rate": "25/1")", R"({"duration": 10})", 0},
+        {R"("r_frame_rate": "25/1")", R"("10")", 0},
+        {R"("r_frame_rate": "25/1")", "", 0},
+        {R"("r_frame_rate": "25/1", "nb_frames": "N/A", "duration": "1")", "", 25},
+        {R"("r_frame_rate": "25/1", "nb_frames": 42, "duration": "1")", "", 25},
+        {R"("r_frame_rate": "25/1", "nb_frames": "4.5", "duration": "1")", "", 25},
+        // Halves round away from zero: 30000/1001 × 0.05 = 1.4985…, 10 × 0.25 = 2.5.
+        {R"("r_frame_rate": "30000/1001", "duration": "0.05")", "", 1},
+        {R"("r_frame_rate": "10/1", "duration": "0.25")", "", 3},
+    };
+    for (const Case& c : cases) {
+        const auto info = VideoInfo::read(answer(videoStream(c.members), c.format));
+        EXPECT_EQ(info.frameEstimate, c.expected) << c.members << " " << c.format;
+    }
+}
+
+TEST(VideoInfo, AudioAnywhereAndVideoAfterAudio) {
+    const auto info = VideoInfo::read(
+        answer(R"({"codec_type": "audio"}, )" + videoStream(R"("r_frame_rate": "25/1")") +
+               R"(, {"codec_type": "video", "width": 8, "height": 8})"));
+    EXPECT_TRUE(info.hasAudio);
+    EXPECT_EQ(info.size, (Size{1920, 1080}));
+    EXPECT_EQ(info.frameRate, "25/1");
+}
+
+TEST(VideoInfo, NoVideoTrack) {
+    expectNoVideoTrack("[]");
+    expectNoVideoTrack("42");
+    expectNoVideoTrack(R"({"format": {"duration": "1"}})");
+    expectNoVideoTrack(R"({"streams": {}})");
+    expectNoVideoTrack(R"({"streams": [1]})");
+    expectNoVideoTrack(answer(""));
+    expectNoVideoTrack(answer(R"({"codec_type": "audio"})"));
+    expectNoVideoTrack(answer(R"({"codec_type": "video", "width": 64})"));
+    expectNoVideoTrack(answer(R"({"codec_type": "video", "width": "64", "height": 48})"));
+    expectNoVideoTrack(answer(R"({"codec_type": "video", "width": 64.0, "height": 48})"));
+    expectNoVideoTrack(answer(R"({"codec_type": "VIDEO", "width": 64, "height": 48})"));
+    expectNoVideoTrack(answer(R"({"codec_type": "video", "width": 64, "height": 48}, 7)"));
+}
+
+TEST(VideoInfo, TextThatIsNotJsonRaisesTheParserError) {
+    for (const char* text : {"", "not json", R"({"streams": [)"}) {
+        try {
+            VideoInfo::read(text);
+            FAIL() << "accepted: " << text;
+        } catch (const UpscaleError&) {
+            FAIL() << "parser error wrapped for: " << text;
+        } catch (const std::exception& error) {
+            EXPECT_NE(std::string(error.what()), "");
+        }
+    }
+}

@@ -1,0 +1,88 @@
+#include "core/vocabulary/naming.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <set>
+
+using namespace clarivex;
+
+namespace {
+
+Naming::ExistsTest takenPaths(std::set<std::string> paths) {
+    return [paths = std::move(paths)](const std::filesystem::path& p) {
+        return paths.contains(p.string());
+    };
+}
+
+const Naming::ExistsTest nothingExists = [](const std::filesystem::path&) { return false; };
+
+} // namespace
+
+TEST(Naming, OutputNameFromKindTargetAndLoop) {
+    struct Case {
+        const char* source;
+        Target target;
+        MediaKind kind;
+        bool loop;
+        const char* expected;
+    };
+    const std::vector<Case> cases{
+        {"/a/Photo.JPG", Target::uhd4k, MediaKind::image, false, "/a/Photo-4k.jpg"},
+        {"/a/scan.tiff", Target::x2, MediaKind::image, false, "/a/scan-2x.png"},
+        {"/a/pic.HEIC", Target::fullHD, MediaKind::image, false, "/a/pic-1080p.jpg"},
+        {"/a/x.heif", Target::x4, MediaKind::image, false, "/a/x-4x.jpg"},
+        {"/a/x.JPEG", Target::x4, MediaKind::image, false, "/a/x-4x.jpg"},
+        {"/a/x.webp", Target::x4, MediaKind::image, false, "/a/x-4x.png"},
+        {"/a/x.bmp", Target::x4, MediaKind::image, false, "/a/x-4x.png"},
+        {"/a/x.gif", Target::x4, MediaKind::image, false, "/a/x-4x.png"},
+        {"/a/clip.mov", Target::x4, MediaKind::video, false, "/a/clip-4x.mp4"},
+        {"/a/clip.mov", Target::uhd4k, MediaKind::video, true, "/a/clip-4k-loop.mp4"},
+        {"/a/holiday.photo.JPG", Target::uhd4k, MediaKind::image, false, "/a/holiday.photo-4k.jpg"},
+        {"/a/v 2.png", Target::uhd4k, MediaKind::image, false, "/a/v 2-4k.png"},
+        // The pipeline never asks for it, but the rule still applies.
+        {"/a/p.png", Target::x2, MediaKind::image, true, "/a/p-2x-loop.png"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Naming::output(c.source, c.target, c.kind, c.loop, nothingExists), c.expected)
+            << c.source;
+}
+
+TEST(Naming, NumbersAfterTakenNames) {
+    EXPECT_EQ(Naming::output("/a/clip.mov", Target::uhd4k, MediaKind::video, true,
+                             takenPaths({"/a/clip-4k-loop.mp4", "/a/clip-4k-loop 2.mp4"})),
+              "/a/clip-4k-loop 3.mp4");
+    // Numbering starts only once the plain name is taken.
+    EXPECT_EQ(Naming::output("/a/photo.png", Target::uhd4k, MediaKind::image, false,
+                             takenPaths({"/a/photo-4k 2.png"})),
+              "/a/photo-4k.png");
+    EXPECT_EQ(Naming::output("/a/v 2.png", Target::uhd4k, MediaKind::image, false,
+                             takenPaths({"/a/v 2-4k.png"})),
+              "/a/v 2-4k 2.png");
+    // A source named like an earlier output gets a name of its own.
+    EXPECT_EQ(Naming::output("/a/photo-4k.png", Target::uhd4k, MediaKind::image, false,
+                             takenPaths({"/a/photo-4k.png"})),
+              "/a/photo-4k-4k.png");
+}
+
+TEST(Naming, CopyNumberingKeepsTheExtension) {
+    EXPECT_EQ(Naming::firstFree("/p", std::filesystem::path("photo-4x.jpg"),
+                                takenPaths({"/p/photo-4x.jpg"})),
+              "/p/photo-4x 2.jpg");
+    EXPECT_EQ(Naming::firstFree("/p", std::filesystem::path("a.b.png"), nothingExists),
+              "/p/a.b.png");
+}
+
+TEST(Naming, ExistsOnDiskSeesFilesFoldersAndDanglingLinks) {
+    const auto folder = std::filesystem::temp_directory_path() / "clarivex-naming-test";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder / "sub");
+    std::ofstream(folder / "file").put('x');
+    std::filesystem::create_symlink(folder / "missing", folder / "dangling");
+    EXPECT_TRUE(Naming::existsOnDisk(folder / "file"));
+    EXPECT_TRUE(Naming::existsOnDisk(folder / "sub"));
+    EXPECT_TRUE(Naming::existsOnDisk(folder / "dangling"));
+    EXPECT_FALSE(Naming::existsOnDisk(folder / "nothing"));
+    EXPECT_FALSE(Naming::existsOnDisk(folder / "file" / "below"));
+    std::filesystem::remove_all(folder);
+}

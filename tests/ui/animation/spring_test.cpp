@@ -1,0 +1,149 @@
+#include "ui/animation/frame_clock.h"
+#include "ui/animation/reduce_motion.h"
+#include "ui/animation/spring.h"
+#include "ui/animation/spring_value.h"
+#include "ui/paint/theme.h"
+
+#include <gtest/gtest.h>
+
+namespace clarivex {
+namespace {
+
+TEST(SpringTest, DesignSpringsHaveTheirUnitMassConstants) {
+    EXPECT_NEAR(Theme::spring().stiffness(), 273.4, 0.05);
+    EXPECT_NEAR(Theme::spring().damping(), 28.44, 0.01);
+    const SpringParameters press{0.25, 0.7};
+    EXPECT_NEAR(press.stiffness(), 631.7, 0.05);
+    EXPECT_NEAR(press.damping(), 35.19, 0.01);
+}
+
+TEST(SpringTest, StartsAtItsOriginAndSettlesOnItsTarget) {
+    for (double fraction : {0.5, 0.86, 1.0, 1.6}) {
+        const Spring spring({0.38, fraction}, 10.0, 110.0);
+        EXPECT_DOUBLE_EQ(spring.value(0.0), 10.0) << fraction;
+        EXPECT_NEAR(spring.velocity(0.0), 0.0, 1e-9) << fraction;
+        EXPECT_FALSE(spring.settled(0.05)) << fraction;
+        EXPECT_NEAR(spring.value(5.0), 110.0, 1e-3) << fraction;
+        EXPECT_TRUE(spring.settled(5.0)) << fraction;
+    }
+}
+
+TEST(SpringTest, OnlyAnUnderdampedSpringOvershoots) {
+    const auto peak = [](double fraction) {
+        const Spring spring({0.38, fraction}, 0.0, 1.0);
+        double highest = 0.0;
+        for (double t = 0.0; t < 2.0; t += 0.001)
+            highest = std::max(highest, spring.value(t));
+        return highest;
+    };
+    EXPECT_GT(peak(0.7), 1.01);
+    EXPECT_LE(peak(1.0), 1.0);
+    EXPECT_LE(peak(1.5), 1.0);
+}
+
+TEST(SpringTest, VelocityIsTheRateOfTheValueInEveryDampingRegime) {
+    for (double fraction : {0.7, 1.0, 1.4}) {
+        const Spring spring({0.3, fraction}, -2.0, 3.0, 4.0);
+        for (double t : {0.0, 0.02, 0.1, 0.3}) {
+            const double h = 1e-6;
+            const double rate = (spring.value(t + h) - spring.value(std::max(0.0, t - h))) /
+                                (t + h - std::max(0.0, t - h));
+            EXPECT_NEAR(spring.velocity(t), rate, 1e-3 * (1.0 + std::abs(rate)))
+                << fraction << " at " << t;
+        }
+    }
+}
+
+TEST(SpringTest, NearlyCriticalDampingMatchesCriticalDamping) {
+    const Spring critical({0.38, 1.0}, 0.0, 1.0);
+    const Spring under({0.38, 1.0 - 1e-6}, 0.0, 1.0);
+    const Spring over({0.38, 1.0 + 1e-6}, 0.0, 1.0);
+    for (double t : {0.05, 0.1, 0.3}) {
+        EXPECT_NEAR(under.value(t), critical.value(t), 1e-4);
+        EXPECT_NEAR(over.value(t), critical.value(t), 1e-4);
+    }
+}
+
+class SpringValueTest : public ::testing::Test {
+protected:
+    void TearDown() override { ReduceMotion::setOverride(false); }
+    FrameClock& clock = FrameClock::instance();
+};
+
+TEST_F(SpringValueTest, FollowsTheClockFrameByFrameAndStopsWhenSettled) {
+    int changes = 0;
+    clock.advanceTo(2000.0);
+    SpringValue value(0.0, Theme::spring(), [&changes] { ++changes; });
+    value.animateTo(1.0);
+    EXPECT_TRUE(value.isAnimating());
+    EXPECT_EQ(value.value(), 0.0);
+
+    clock.advanceTo(2000.1);
+    const Spring reference(Theme::spring(), 0.0, 1.0);
+    EXPECT_NEAR(value.value(), reference.value(0.1), 1e-9);
+    EXPECT_GT(changes, 0);
+
+    clock.advanceTo(2005.0);
+    EXPECT_FALSE(value.isAnimating());
+    EXPECT_EQ(value.value(), 1.0);
+}
+
+TEST_F(SpringValueTest, RetargetingMidFlightKeepsValueAndVelocity) {
+    clock.advanceTo(3000.0);
+    SpringValue value(0.0, Theme::spring(), [] {});
+    value.animateTo(1.0);
+    clock.advanceTo(3000.05);
+    const double before = value.value();
+    value.animateTo(-1.0);
+    clock.advanceTo(3000.05);
+    EXPECT_DOUBLE_EQ(value.value(), before);
+    // Still moving up for a moment: the velocity carried over.
+    clock.advanceTo(3000.06);
+    EXPECT_GT(value.value(), before);
+    clock.advanceTo(3010.0);
+    EXPECT_EQ(value.value(), -1.0);
+}
+
+TEST_F(SpringValueTest, JumpsWithReduceMotionAndOnFinish) {
+    SpringValue value(0.0, Theme::spring(), [] {});
+    ReduceMotion::setOverride(true);
+    value.animateTo(5.0);
+    EXPECT_FALSE(value.isAnimating());
+    EXPECT_EQ(value.value(), 5.0);
+
+    ReduceMotion::setOverride(false);
+    value.animateTo(7.0);
+    EXPECT_TRUE(value.isAnimating());
+    value.finish();
+    EXPECT_FALSE(value.isAnimating());
+    EXPECT_EQ(value.value(), 7.0);
+}
+
+TEST(FrameTickerTest, MinimumIntervalLimitsTheRate) {
+    FrameClock& clock = FrameClock::instance();
+    int frames = 0;
+    FrameTicker ticker([&frames](double) { ++frames; }, 1.0 / 30.0);
+    ticker.start();
+    for (int i = 0; i <= 60; ++i)
+        clock.advanceTo(4000.0 + i / 60.0);
+    // One second of 60 Hz frames, at most 30 (plus the first) get through.
+    EXPECT_GE(frames, 29);
+    EXPECT_LE(frames, 31);
+}
+
+TEST(FrameTickerTest, ATickerMayStopAnotherDuringAFrame) {
+    FrameClock& clock = FrameClock::instance();
+    int secondFrames = 0;
+    FrameTicker second([&secondFrames](double) { ++secondFrames; });
+    FrameTicker first([&second](double) { second.stop(); });
+    first.start();
+    second.start();
+    clock.advanceTo(5000.0);
+    EXPECT_EQ(secondFrames, 0);
+    EXPECT_FALSE(second.isActive());
+    first.stop();
+    EXPECT_EQ(clock.activeTickerCount(), 0);
+}
+
+} // namespace
+} // namespace clarivex

@@ -1,0 +1,39 @@
+#include "ui/paint/aspect_fit.h"
+
+#include <gtest/gtest.h>
+
+namespace clarivex {
+namespace {
+
+TEST(AspectFitTest, WidePictureInTallSpaceFillsTheWidthAndIsCentred) {
+    const QRectF box = aspectFitBox(QSize(400, 200), QRectF(0, 0, 300, 600));
+    EXPECT_EQ(box, QRectF(0, 225, 300, 150));
+}
+
+TEST(AspectFitTest, TallPictureInWideSpaceFillsTheHeightAndIsCentred) {
+    const QRectF box = aspectFitBox(QSize(300, 600), QRectF(10, 20, 800, 400));
+    EXPECT_EQ(box, QRectF(310, 20, 200, 400));
+}
+
+TEST(AspectFitTest, PictureWithoutHeightCountsItAsOnePixel) {
+    EXPECT_DOUBLE_EQ(aspectRatio(QSize(100, 0)), 100.0);
+    const QRectF box = aspectFitBox(QSize(100, 0), QRectF(0, 0, 400, 300));
+    EXPECT_DOUBLE_EQ(box.width(), 400.0);
+    EXPECT_DOUBLE_EQ(box.height(), 4.0);
+    EXPECT_DOUBLE_EQ(box.center().y(), 150.0);
+}
+
+TEST(AspectFitTest, PictureWithoutWidthOrSpaceGivesAnEmptyBoxNotNaN) {
+    for (const auto& [pixels, space] : {std::pair{QSize(0, 100), QRectF(0, 0, 400, 300)},
+                                        std::pair{QSize(0, 0), QRectF(0, 0, 400, 300)},
+                                        std::pair{QSize(400, 300), QRectF(0, 0, 400, 0)},
+                                        std::pair{QSize(400, 300), QRectF(0, 0, 0, 300)}}) {
+        const QRectF box = aspectFitBox(pixels, space);
+        EXPECT_TRUE(box.isEmpty());
+        EXPECT_EQ(box.center(), space.center());
+        EXPECT_FALSE(std::isnan(box.width()) || std::isnan(box.height()));
+    }
+}
+
+} // namespace
+} // namespace clarivex

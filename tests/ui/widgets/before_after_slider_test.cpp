@@ -1,0 +1,170 @@
+#include "ui/widgets/before_after_slider.h"
+
+#include "ui/animation/frame_clock.h"
+#include "ui/rendering.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+
+#include <gtest/gtest.h>
+
+namespace clarivex {
+namespace {
+
+using testing::pixel;
+using testing::renderTransparent;
+using testing::sameColor;
+using testing::solidImage;
+
+const QColor beforeColor(200, 30, 30);
+const QColor afterColor(30, 60, 200);
+
+TEST(BeforeAfterLayoutTest, PointerPositionIsPinnedToTheBoxEdges) {
+    const QRectF box(100, 0, 400, 300);
+    EXPECT_DOUBLE_EQ(BeforeAfterLayout::positionFor(200, box), 0.25);
+    EXPECT_DOUBLE_EQ(BeforeAfterLayout::positionFor(-50, box), 0.0);
+    EXPECT_DOUBLE_EQ(BeforeAfterLayout::positionFor(900, box), 1.0);
+    EXPECT_DOUBLE_EQ(BeforeAfterLayout::positionFor(300, QRectF(0, 0, 0, 0)), 0.5);
+}
+
+TEST(BeforeAfterLayoutTest, BoxTakesTheResultsShapeAndZoomGrowsAboutItsCentre) {
+    const BeforeAfterLayout layout =
+        BeforeAfterLayout::make(QSize(1600, 800), QRectF(0, 0, 1000, 1000), 0.5, 4.0, 40);
+    EXPECT_EQ(layout.box, QRectF(0, 250, 1000, 500));
+    EXPECT_EQ(layout.pictureRect(), QRectF(-1500, -500, 4000, 2000));
+    // At 4× the box shows the central quarter of each side.
+    EXPECT_EQ(layout.pictureRect().center(), layout.box.center());
+    EXPECT_DOUBLE_EQ(layout.box.width() / layout.pictureRect().width(), 0.25);
+}
+
+TEST(BeforeAfterLayoutTest, ResultShowsRightOfTheSplitOnly) {
+    const BeforeAfterLayout layout =
+        BeforeAfterLayout::make(QSize(400, 300), QRectF(0, 0, 400, 300), 0.25, 1.0, 40);
+    EXPECT_DOUBLE_EQ(layout.splitX(), 100.0);
+    EXPECT_EQ(layout.resultRect(), QRectF(100, 0, 300, 300));
+    EXPECT_EQ(layout.lineRect(), QRectF(99, 0, 2, 300));
+    EXPECT_EQ(layout.knobRect(), QRectF(80, 130, 40, 40));
+}
+
+TEST(BeforeAfterLayoutTest, ZoomSegmentsSitInTheBottomRightCorner) {
+    const BeforeAfterLayout layout =
+        BeforeAfterLayout::make(QSize(400, 300), QRectF(0, 0, 400, 300), 0.5, 1.0, 40);
+    EXPECT_EQ(layout.zoomControlRect(), QRectF(400 - 12 - 104, 300 - 12 - 28, 104, 28));
+    EXPECT_EQ(layout.zoomSegmentRect(2), QRectF(400 - 12 - 2 - 32, 300 - 12 - 2 - 24, 32, 24));
+    EXPECT_EQ(layout.zoomSegmentAt(layout.zoomSegmentRect(1).center()), 1);
+    EXPECT_EQ(layout.zoomSegmentAt(QPointF(200, 150)), -1);
+}
+
+class BeforeAfterSliderTest : public ::testing::Test {
+protected:
+    BeforeAfterSliderTest()
+        : slider(solidImage(QSize(40, 30), beforeColor), solidImage(QSize(400, 300), afterColor),
+                 QStringLiteral("ПОСЛЕ · 400×300")) {
+        slider.resize(400, 300);
+    }
+
+    void mouse(QEvent::Type type, QPointF point) {
+        const Qt::MouseButtons buttons =
+            type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+        QMouseEvent event(type, point, slider.mapToGlobal(point), Qt::LeftButton, buttons,
+                          Qt::NoModifier);
+        QApplication::sendEvent(&slider, &event);
+    }
+
+    void settle() {
+        time += 10.0;
+        FrameClock::instance().advanceTo(time);
+    }
+
+    double time = 9000.0;
+    BeforeAfterSlider slider;
+};
+
+TEST_F(BeforeAfterSliderTest, SourceShowsLeftAndResultRightOfTheSplitLine) {
+    slider.setPosition(0.25, false);
+    const QImage image = renderTransparent(slider);
+    const int y = 80; // clear of the badges, the knob and the zoom control
+    EXPECT_TRUE(sameColor(pixel(image, 60, y), beforeColor));
+    EXPECT_TRUE(sameColor(pixel(image, 84, y), beforeColor, 4));
+    EXPECT_TRUE(sameColor(pixel(image, 116, y), afterColor, 4));
+    EXPECT_TRUE(sameColor(pixel(image, 300, y), afterColor));
+    // The white line straddles x = 100.
+    const QColor line = pixel(image, 99, y);
+    EXPECT_GT(line.red(), 230);
+    EXPECT_GT(line.green(), 230);
+    EXPECT_GT(line.blue(), 230);
+}
+
+TEST_F(BeforeAfterSliderTest, SourceIsEnlargedWithHardPixels) {
+    QImage before(2, 1, QImage::Format_ARGB32_Premultiplied);
+    before.setPixel(0, 0, qRgb(0, 0, 0));
+    before.setPixel(1, 0, qRgb(255, 255, 255));
+    BeforeAfterSlider hard(before, solidImage(QSize(400, 300), afterColor), "ПОСЛЕ");
+    hard.resize(400, 300);
+    hard.setPosition(1.0, false);
+    const QImage image = renderTransparent(hard);
+    // Smooth sampling would blend the two pixels into greys across the middle.
+    EXPECT_TRUE(sameColor(pixel(image, 150, 80), Qt::black));
+    EXPECT_TRUE(sameColor(pixel(image, 250, 80), Qt::white));
+}
+
+TEST_F(BeforeAfterSliderTest, SourceOfAnotherShapeIsStretchedToTheResultsBox) {
+    BeforeAfterSlider stretched(solidImage(QSize(10, 40), beforeColor),
+                                solidImage(QSize(400, 200), afterColor), "ПОСЛЕ");
+    stretched.resize(400, 300);
+    stretched.setPosition(1.0, false);
+    const QImage image = renderTransparent(stretched);
+    // The box is 400 × 200 in the middle; the tall source fills it without letterboxing.
+    EXPECT_TRUE(sameColor(pixel(image, 60, 120), beforeColor));
+    EXPECT_TRUE(sameColor(pixel(image, 340, 200), beforeColor));
+    EXPECT_EQ(pixel(image, 200, 20).alpha(), 0);
+}
+
+TEST_F(BeforeAfterSliderTest, PressAloneMovesTheSplitAndDragIsPinnedToTheEdges) {
+    mouse(QEvent::MouseButtonPress, QPointF(300, 150));
+    EXPECT_TRUE(slider.isDragging());
+    EXPECT_DOUBLE_EQ(slider.position(), 0.75);
+
+    mouse(QEvent::MouseMove, QPointF(-80, 150));
+    EXPECT_DOUBLE_EQ(slider.position(), 0.0);
+    settle();
+    EXPECT_DOUBLE_EQ(slider.currentLayout().position, 0.0);
+    EXPECT_DOUBLE_EQ(slider.currentLayout().knobDiameter, 46.0);
+
+    mouse(QEvent::MouseMove, QPointF(900, 150));
+    mouse(QEvent::MouseButtonRelease, QPointF(900, 150));
+    EXPECT_FALSE(slider.isDragging());
+    settle();
+    EXPECT_DOUBLE_EQ(slider.currentLayout().position, 1.0);
+    EXPECT_DOUBLE_EQ(slider.currentLayout().knobDiameter, 40.0);
+
+    // At 1 the whole box shows the source.
+    const QImage image = renderTransparent(slider);
+    EXPECT_TRUE(sameColor(pixel(image, 340, 80), beforeColor));
+}
+
+TEST_F(BeforeAfterSliderTest, ZoomSegmentsKeepTheirTapsAndOnlyKnownLevelsApply) {
+    const QPointF two = slider.currentLayout().zoomSegmentRect(1).center();
+    mouse(QEvent::MouseButtonPress, two);
+    EXPECT_FALSE(slider.isDragging());
+    mouse(QEvent::MouseButtonRelease, two);
+    EXPECT_DOUBLE_EQ(slider.zoom(), 2.0);
+    EXPECT_DOUBLE_EQ(slider.position(), 0.5);
+
+    slider.setZoom(3.0);
+    EXPECT_DOUBLE_EQ(slider.zoom(), 2.0);
+    slider.setZoom(4.0, false);
+    EXPECT_DOUBLE_EQ(slider.currentLayout().zoom, 4.0);
+}
+
+TEST_F(BeforeAfterSliderTest, HidingMidDragEndsTheDrag) {
+    slider.show();
+    mouse(QEvent::MouseButtonPress, QPointF(100, 150));
+    ASSERT_TRUE(slider.isDragging());
+    slider.hide();
+    EXPECT_FALSE(slider.isDragging());
+    EXPECT_DOUBLE_EQ(slider.currentLayout().knobDiameter, 40.0);
+}
+
+} // namespace
+} // namespace clarivex

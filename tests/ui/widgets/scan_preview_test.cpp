@@ -1,0 +1,80 @@
+#include "ui/widgets/scan_preview.h"
+
+#include "ui/rendering.h"
+
+#include <gtest/gtest.h>
+
+namespace clarivex {
+namespace {
+
+using testing::pixel;
+using testing::renderTransparent;
+using testing::sameColor;
+using testing::solidImage;
+
+TEST(ScanLayoutTest, ScanLineSitsAtTheFractionOfTheWidth) {
+    const ScanLayout layout = ScanLayout::make(QSize(800, 400), QRectF(0, 0, 500, 500), 0.3);
+    EXPECT_EQ(layout.box, QRectF(0, 125, 500, 250));
+    EXPECT_DOUBLE_EQ(layout.scanX(), 150.0);
+    EXPECT_EQ(layout.processedRect(), QRectF(0, 125, 150, 250));
+    EXPECT_EQ(layout.lineRect(), QRectF(149, 125, 2, 250));
+    EXPECT_EQ(layout.trailRect(), QRectF(80, 125, 70, 250));
+}
+
+TEST(ScanLayoutTest, FractionIsClampedSoANegativeOneShowsNothingProcessed) {
+    const ScanLayout before = ScanLayout::make(QSize(400, 300), QRectF(0, 0, 400, 300), -0.2);
+    EXPECT_DOUBLE_EQ(before.fraction, 0.0);
+    EXPECT_DOUBLE_EQ(before.processedRect().width(), 0.0);
+    EXPECT_DOUBLE_EQ(before.lineRect().left(), -1.0);
+    EXPECT_DOUBLE_EQ(ScanLayout::make(QSize(400, 300), QRectF(0, 0, 400, 300), 1.4).scanX(), 400.0);
+    EXPECT_DOUBLE_EQ(
+        ScanLayout::make(QSize(400, 300), QRectF(0, 0, 400, 300), std::nan("")).fraction, 0.0);
+}
+
+TEST(ScanPreviewTest, UnprocessedSideIsDesaturatedAndDarkened) {
+    QImage source(2, 1, QImage::Format_ARGB32);
+    source.setPixel(0, 0, qRgb(255, 255, 255));
+    source.setPixel(1, 0, qRgb(255, 0, 0));
+    const QImage dimmed = ScanPreview::dimmed(source);
+    EXPECT_TRUE(sameColor(pixel(dimmed, 0, 0), QColor(224, 224, 224), 1));
+    // Red keeps 60 % of its distance from its luminance (0.2126), then loses 0.12.
+    EXPECT_TRUE(sameColor(pixel(dimmed, 1, 0), QColor(144, 0, 0), 1));
+}
+
+TEST(ScanPreviewTest, PicturesMeetAtTheScanLine) {
+    const QColor processed(30, 60, 200);
+    const QColor coarse(40, 160, 40);
+    ScanPreview preview;
+    preview.resize(400, 300);
+    preview.setImage(solidImage(QSize(400, 300), processed));
+    preview.setPixelated(solidImage(QSize(8, 6), coarse));
+    preview.setFractionImmediately(0.5);
+    ASSERT_DOUBLE_EQ(preview.currentLayout().scanX(), 200.0);
+
+    const QImage image = renderTransparent(preview);
+    const int y = 150;
+    EXPECT_TRUE(sameColor(pixel(image, 60, y), processed));
+    EXPECT_TRUE(sameColor(pixel(image, 340, y),
+                          ScanPreview::dimmed(solidImage(QSize(1, 1), coarse)).pixelColor(0, 0)));
+    // The line is white at its middle, at x = 0.5 × width.
+    const QColor line = pixel(image, 199, y);
+    EXPECT_GT(line.red(), 240);
+    EXPECT_GT(line.green(), 220);
+    EXPECT_GT(line.blue(), 220);
+    EXPECT_LT(pixel(image, 196, y).green(), line.green());
+    EXPECT_LT(pixel(image, 203, y).green(), line.green());
+}
+
+TEST(ScanPreviewTest, WithoutACoarseVersionThePictureStandsIn) {
+    const QColor color(200, 200, 200);
+    ScanPreview preview;
+    preview.resize(200, 100);
+    preview.setImage(solidImage(QSize(200, 100), color));
+    preview.setFractionImmediately(0.0);
+    const QImage image = renderTransparent(preview);
+    EXPECT_TRUE(sameColor(pixel(image, 150, 50),
+                          ScanPreview::dimmed(solidImage(QSize(1, 1), color)).pixelColor(0, 0)));
+}
+
+} // namespace
+} // namespace clarivex

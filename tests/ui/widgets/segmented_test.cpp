@@ -1,0 +1,93 @@
+#include "ui/widgets/segmented.h"
+
+#include "ui/animation/frame_clock.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+namespace clarivex {
+namespace {
+
+TEST(SegmentedLayoutTest, SegmentsShareTheRowEquallyInsideThePadding) {
+    const auto segments = SegmentedLayout::segments(QRectF(0, 0, 310, 34), 3);
+    ASSERT_EQ(segments.size(), 3u);
+    EXPECT_EQ(segments[0], QRectF(3, 3, 100, 28));
+    EXPECT_EQ(segments[1], QRectF(105, 3, 100, 28));
+    EXPECT_EQ(segments[2], QRectF(207, 3, 100, 28));
+    EXPECT_TRUE(SegmentedLayout::segments(QRectF(0, 0, 310, 34), 0).empty());
+}
+
+TEST(SegmentedLayoutTest, LabelTurnsWhiteAsTheCapsuleCoversItsSegment) {
+    const QRectF segment(100, 0, 100, 28);
+    EXPECT_EQ(SegmentedLayout::selectedShare(segment, std::nullopt), 0.0);
+    EXPECT_EQ(SegmentedLayout::selectedShare(segment, segment), 1.0);
+    EXPECT_EQ(SegmentedLayout::selectedShare(segment, QRectF(150, 0, 100, 28)), 0.5);
+    EXPECT_EQ(SegmentedLayout::selectedShare(segment, QRectF(0, 0, 90, 28)), 0.0);
+}
+
+class SegmentedTest : public ::testing::Test {
+protected:
+    SegmentedTest() {
+        control.setOptions({{1, "Фото"}, {2, "Графика"}, {3, "Видео"}});
+        control.resize(control.sizeHint().width() + 60, control.sizeHint().height());
+    }
+
+    void click(QPointF point) {
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+            QMouseEvent event(type, point, control.mapToGlobal(point), Qt::LeftButton,
+                              type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                              Qt::NoModifier);
+            QApplication::sendEvent(&control, &event);
+        }
+    }
+
+    QRectF segment(int index) const {
+        return SegmentedLayout::segments(control.controlRect(), 3)[size_t(index)];
+    }
+
+    Segmented control;
+};
+
+TEST_F(SegmentedTest, SelectionMatchingNoOptionShowsNoCapsule) {
+    EXPECT_FALSE(control.capsuleRect().has_value());
+    control.setSelection(42, false);
+    EXPECT_FALSE(control.capsuleRect().has_value());
+    control.setSelection(2, false);
+    EXPECT_EQ(control.capsuleRect(), segment(1));
+}
+
+TEST_F(SegmentedTest, TapSelectsWithASignalAndTheCapsuleSlidesThere) {
+    FrameClock& clock = FrameClock::instance();
+    clock.advanceTo(11000.0);
+    control.show();
+    control.setSelection(1, false);
+    QSignalSpy changed(&control, &Segmented::selectionChanged);
+    click(segment(2).center());
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed.front().front().toInt(), 3);
+    EXPECT_EQ(control.selection().toInt(), 3);
+
+    // It slides rather than jumps: part way after a few frames, there once settled.
+    clock.advanceTo(11000.05);
+    const QRectF moving = *control.capsuleRect();
+    EXPECT_GT(moving.left(), segment(0).left());
+    EXPECT_LT(moving.left(), segment(2).left());
+    clock.advanceTo(11005.0);
+    EXPECT_EQ(control.capsuleRect(), segment(2));
+
+    click(segment(2).center());
+    EXPECT_EQ(changed.count(), 1);
+    control.hide();
+}
+
+TEST_F(SegmentedTest, HiddenControlMovesItsCapsuleWithoutAnimating) {
+    control.setSelection(1, false);
+    control.setSelection(3);
+    EXPECT_EQ(control.capsuleRect(), segment(2));
+}
+
+} // namespace
+} // namespace clarivex
