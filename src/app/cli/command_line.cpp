@@ -1,6 +1,7 @@
 #include "app/cli/command_line.h"
 
 #include "core/process/tools.h"
+#include "core/upscale_outcome.h"
 #include "core/upscaler.h"
 #include "core/vocabulary/decimal_text.h"
 
@@ -32,23 +33,27 @@ std::string toolReport(const Tools& tools) {
 
 int runJob(const Arguments& arguments, const std::string& file) {
     const Options options = Main::options(arguments);
+    UpscaleOutcome outcome;
     try {
         const Tools tools = Tools::locate(Bundle::current());
         printLine(toolReport(tools));
-        Upscaler upscaler(tools);
-        upscaler.chunkSize = 48;
         ProgressPrinter printer(printLine);
-        const UpscaleResult result =
-            upscaler.run(std::filesystem::absolute(file), options,
-                         [&printer](const UpscaleProgress& progress) { printer(progress); });
-        printLine(summaryLine(result));
-        if (result.picturesCopy)
-            printLine("Копия: " + result.picturesCopy->string());
-        return 0;
-    } catch (const std::exception& error) {
-        printLine(std::string("Ошибка: ") + error.what());
-        return 1;
+        outcome = runUpscale(Upscaler(tools), std::filesystem::absolute(file), options,
+                             [&printer](const UpscaleProgress& progress) { printer(progress); });
+    } catch (...) {
+        outcome = UpscaleFailure{failureMessage(std::current_exception())};
     }
+    if (const auto* result = std::get_if<UpscaleResult>(&outcome)) {
+        printLine(summaryLine(*result));
+        if (result->picturesCopy)
+            printLine("Копия: " + result->picturesCopy->string());
+        return 0;
+    }
+    if (const auto* failure = std::get_if<UpscaleFailure>(&outcome))
+        printLine("Ошибка: " + failure->message);
+    else
+        printLine("Отменено");
+    return 1;
 }
 
 } // namespace
