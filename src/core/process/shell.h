@@ -10,11 +10,11 @@
 
 namespace clarivex::Shell {
 
-// Called for every line a program prints, from reader threads, possibly two at once.
+// Called for every line a program prints, on the thread that runs the program.
 using LineObserver = std::function<void(const std::string& line)>;
 
 // The lines one run has printed: all of standard output, and the last 50 error lines.
-// Shared between the reader threads; every member is safe to call from any thread.
+// Every member is safe to call from any thread.
 class Collected {
 public:
     static constexpr std::size_t maxErrorLines = 50;
