@@ -3,6 +3,7 @@
 #include "core/image/image_ops.h"
 #include "core/output_placement.h"
 #include "core/process/shell.h"
+#include "core/video/video_path.h"
 #include "core/vocabulary/decimal_text.h"
 #include "core/vocabulary/naming.h"
 #include "core/vocabulary/upscale_error.h"
@@ -179,6 +180,13 @@ void Upscaler::requireModelFiles(const std::string& model, int scale) const {
                                        tools.models.string() +
                                        ". Установите модели Real-ESRGAN заново.");
     }
+}
+
+Upscaler::Outcome Upscaler::video(const std::filesystem::path& source,
+                                  const std::filesystem::path& output, const Options& options,
+                                  const std::filesystem::path& work, const ProgressCallback& report,
+                                  std::stop_token stopToken) const {
+    return VideoPath::run(*this, source, output, options, work, report, stopToken);
 }
 
 } // namespace clarivex

@@ -237,6 +237,7 @@ Process::Process(const std::filesystem::path& executable, const std::vector<std:
 
 Process::~Process() {
     stop();
+    std::lock_guard guard(inputLock_);
     closeDescriptor(input_);
     closeDescriptor(output_);
     closeDescriptor(error_);
@@ -244,12 +245,28 @@ Process::~Process() {
 }
 
 bool Process::write(std::string_view bytes) {
-    if (input_ < 0)
+    int descriptor = -1;
+    {
+        std::lock_guard guard(inputLock_);
+        descriptor = input_;
+        writing_ = descriptor >= 0;
+    }
+    if (descriptor < 0)
         return false;
+    // Whatever way the write ends, an input closed meanwhile is closed now.
+    struct EndWrite {
+        Process& process;
+        ~EndWrite() {
+            std::lock_guard guard(process.inputLock_);
+            process.writing_ = false;
+            if (process.closeAfterWrite_)
+                closeDescriptor(process.input_);
+        }
+    } endWrite{*this};
     BrokenPipeSignalHeld held;
     std::size_t written = 0;
     while (written < bytes.size()) {
-        const ssize_t count = ::write(input_, bytes.data() + written, bytes.size() - written);
+        const ssize_t count = ::write(descriptor, bytes.data() + written, bytes.size() - written);
         if (count < 0 && errno == EINTR)
             continue;
         if (count < 0 && errno == EPIPE) {
@@ -264,7 +281,13 @@ bool Process::write(std::string_view bytes) {
 }
 
 void Process::closeInput() noexcept {
-    closeDescriptor(input_);
+    std::lock_guard guard(inputLock_);
+    // Closing a descriptor another thread is writing to could hand its number to an unrelated
+    // file; the writer closes it as soon as its write returns.
+    if (writing_)
+        closeAfterWrite_ = true;
+    else
+        closeDescriptor(input_);
 }
 
 void Process::read(const Reader& reader, std::stop_token stopToken) {

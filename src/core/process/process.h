@@ -20,8 +20,8 @@ namespace clarivex {
 // that started the program, so a `Process` must be reaped before its starting thread ends (every
 // caller reaps it on the thread that made it, or on a thread that this one outlives).
 //
-// Thread use: `write`/`closeInput` from one thread, `read` from one thread, `wait`/`stop` from
-// one thread; those three may differ. `terminate` from any thread at any time.
+// Thread use: `write` from one thread, `read` from one thread, `wait`/`stop` from one thread;
+// those three may differ. `terminate` and `closeInput` from any thread at any time.
 class Process {
 public:
     // Which standard streams are pipes to us; the others are the null device.
@@ -53,7 +53,8 @@ public:
     // False when the program no longer reads it (it closed it or ended); other failures raise
     // std::system_error. Never raises the broken-pipe signal, whatever this process does with it.
     bool write(std::string_view bytes);
-    // The program sees the end of its input.
+    // The program sees the end of its input, at once or, while a write is under way on another
+    // thread, as soon as that write returns. May be called from any thread.
     void closeInput() noexcept;
 
     // Hands the piped output and error streams to `reader` until both have ended. A stop request
@@ -80,9 +81,14 @@ private:
     std::string name_;
     pid_t pid_ = -1;
     int exitDescriptor_ = -1;
-    int input_ = -1;
     int output_ = -1;
     int error_ = -1;
+
+    // Guards the input's descriptor, which `closeInput` may close while a write is under way.
+    std::mutex inputLock_;
+    int input_ = -1;
+    bool writing_ = false;
+    bool closeAfterWrite_ = false;
 
     // Guards `reaped_`: a signal is never sent once the id may belong to another process.
     mutable std::mutex lock_;

@@ -1,38 +1,32 @@
 #pragma once
 
-#include "core/vocabulary/plan.h"
-#include "core/vocabulary/upscale_progress.h"
-
 #include <condition_variable>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <thread>
 
 namespace clarivex {
 
-// Reports the upscaling of one chunk of video frames every 0.4 s, counting the frames the
-// engine has written so far, from its own thread. The engine gives no per-frame progress for
-// a folder, so its output folder is the only measure. Stops (and joins) when destroyed, so no
-// report follows the end of its chunk, whichever way the chunk ends.
+// Counts, every 0.4 s from its own thread, the frames the network has written into one chunk's
+// output folder, and hands the count on. The network gives no per-frame progress for a folder,
+// so its output folder is the only measure. Stops (and joins) when destroyed, so no count
+// follows the end of its chunk, whichever way the chunk ends.
 class ChunkProgressWatcher {
 public:
-    ChunkProgressWatcher(std::filesystem::path outFolder, ProgressCallback report,
-                         std::int64_t doneBefore, std::int64_t count, Plan plan);
+    using CountObserver = std::function<void(std::int64_t framesWritten)>;
+
+    ChunkProgressWatcher(std::filesystem::path outFolder, CountObserver onCount);
     ~ChunkProgressWatcher();
     ChunkProgressWatcher(const ChunkProgressWatcher&) = delete;
     ChunkProgressWatcher& operator=(const ChunkProgressWatcher&) = delete;
-
-    static UpscaleProgress progress(std::int64_t done, std::int64_t count, const Plan& plan);
 
 private:
     void watch(std::stop_token stopToken);
 
     std::filesystem::path outFolder_;
-    ProgressCallback report_;
-    std::int64_t doneBefore_;
-    std::int64_t count_;
-    Plan plan_;
+    CountObserver onCount_;
     std::mutex lock_;
     std::condition_variable_any wake_;
     std::jthread thread_;

@@ -73,6 +73,8 @@ void PipeEncoder::finish() {
 
 void PipeEncoder::kill() noexcept {
     killed_ = true;
+    // ffmpeg waiting for input restarts its read after SIGTERM; the end of its input ends it.
+    process_.closeInput();
     // The reader terminates the process, and kills one that ignores the request.
     errorReader_.request_stop();
 }

@@ -13,21 +13,25 @@ std::vector<std::string> soundCommon(const std::filesystem::path& video,
 } // namespace
 
 std::vector<std::string> extraction(const std::filesystem::path& source,
-                                    const std::filesystem::path& folder) {
+                                    const std::string& frameRate) {
     return {"-v",
             "error",
-            "-nostats",
-            "-progress",
-            "pipe:1",
+            "-nostdin",
             "-i",
             source.string(),
             "-map",
             "0:v:0",
-            "-fps_mode",
-            "passthrough",
+            "-vf",
+            "fps=" + frameRate,
             "-pix_fmt",
             "rgb24",
-            (folder / "%06d.png").string()};
+            "-c:v",
+            "png",
+            "-compression_level",
+            "1",
+            "-f",
+            "image2pipe",
+            "-"};
 }
 
 std::vector<std::string> encoder(const std::string& frameRate, Size output,

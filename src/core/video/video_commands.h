@@ -8,10 +8,12 @@
 
 namespace clarivex::VideoCommands {
 
-// Every decoded frame of the first video stream, upright, as "%06d.png" files in `folder`,
-// with machine-readable "frame=N" progress on standard output.
+// The first video stream, upright, at the constant `frameRate` the encoder is given (frames
+// duplicated or dropped as the source's timestamps require, so that a variable-rate source keeps
+// its length; a constant-rate one gives every frame once), as a stream of fast-compressed RGB
+// PNG files on standard output.
 std::vector<std::string> extraction(const std::filesystem::path& source,
-                                    const std::filesystem::path& folder);
+                                    const std::string& frameRate);
 
 // The streaming encoder: PNG files on standard input, resampled with Lanczos to `output` and
 // encoded silently with libx264 into `video`. `frameRate` is ffprobe's text, unchanged.

@@ -1,30 +1,45 @@
-#include "core/upscaler.h"
+#include "core/video/video_path.h"
 
 #include "core/output_placement.h"
 #include "core/process/shell.h"
 #include "core/video/chunk_progress_watcher.h"
-#include "core/video/frame_list.h"
+#include "core/video/encoder_feed.h"
+#include "core/video/frame_extractor.h"
 #include "core/video/loop_filter.h"
-#include "core/video/pipe_encoder.h"
 #include "core/video/video_commands.h"
 #include "core/video/video_info.h"
+#include "core/video/video_progress.h"
 #include "core/video/video_space.h"
 #include "core/vocabulary/naming.h"
 #include "core/vocabulary/upscale_error.h"
 
 #include <algorithm>
-#include <charconv>
-#include <fcntl.h>
+#include <atomic>
+#include <limits>
 #include <optional>
-#include <sys/stat.h>
-#include <unistd.h>
 
-namespace clarivex {
+namespace clarivex::VideoPath {
 
 namespace {
 
-using Stage = UpscaleProgress::Stage;
 namespace fs = std::filesystem;
+using Step = VideoProgress::Step;
+
+// What every step of one video job works with.
+struct VideoJob {
+    const Tools& tools;
+    const fs::path& source;
+    VideoInfo info;
+    Plan plan;
+    fs::path work;
+    int chunkSize;
+    ProgressCallback report;
+    std::stop_token stopToken;
+
+    const fs::path& ffmpeg() const { return *tools.ffmpeg; }
+    fs::path video() const { return work / "video.mp4"; }
+    std::int64_t frameEstimate() const { return std::max<std::int64_t>(info.frameEstimate, 1); }
+};
 
 void throwIfStopped(const std::stop_token& stopToken) {
     if (stopToken.stop_requested())
@@ -38,209 +53,154 @@ void requireSpace(const Upscaler::FreeSpaceQuery& freeSpace, const fs::path& wor
         throw UpscaleError::lowDisk(needed, *free);
 }
 
-Shell::LineObserver extractionObserver(const ProgressCallback& report, std::int64_t total) {
-    return [report, total](const std::string& line) {
-        constexpr std::string_view prefix = "frame=";
-        if (!report || !line.starts_with(prefix))
-            return;
-        const char* first = line.data() + prefix.size();
-        const char* last = line.data() + line.size();
-        std::int64_t frames = 0;
-        const auto [end, error] = std::from_chars(first, last, frames);
-        if (first == last || error != std::errc() || end != last)
-            return;
-        const double share =
-            std::min(static_cast<double>(frames) / static_cast<double>(total), 1.0);
-        report(UpscaleProgress{Stage::extracting, 0.08 * share,
-                               "Кадр " + std::to_string(frames) + " из ~" + std::to_string(total)});
+// A PNG of RGB pixels is at most a little larger than the pixels themselves.
+std::size_t largestFrame(Size size) {
+    constexpr std::int64_t slack = 1 << 20;
+    std::int64_t bytes = 0;
+    if (__builtin_mul_overflow(size.width, size.height * 4, &bytes) ||
+        __builtin_add_overflow(bytes, slack, &bytes))
+        return std::numeric_limits<std::size_t>::max();
+    return static_cast<std::size_t>(bytes);
+}
+
+// Runs the network over one chunk and checks that it made every frame.
+void upscaleChunk(const VideoJob& job, const VideoChunk& chunk, const FrameExtractor& extractor,
+                  std::stop_token stopToken) {
+    const auto size = static_cast<std::int64_t>(chunk.frames.size());
+    const auto report = [&](std::int64_t written) {
+        const auto count = extractor.count();
+        const std::int64_t total =
+            count.complete ? count.frames : std::max(job.frameEstimate(), count.frames);
+        const std::int64_t done = chunk.firstFrame + std::min(written, size);
+        job.report(VideoProgress::at(
+            Step::upscaling, static_cast<double>(done) / static_cast<double>(total),
+            VideoProgress::chunkDetail(chunk.firstFrame, chunk.firstFrame + size, total,
+                                       count.complete, chunk.index, job.chunkSize, job.plan)));
     };
-}
-
-// Whole file into `bytes`, reusing its storage from frame to frame.
-bool readWholeFile(const fs::path& file, std::string& bytes) {
-    const int descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0)
-        return false;
-    struct stat info {};
-    bool complete = ::fstat(descriptor, &info) == 0 && S_ISREG(info.st_mode);
-    if (complete) {
-        bytes.resize(static_cast<std::size_t>(info.st_size));
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t count = ::read(descriptor, bytes.data() + done, bytes.size() - done);
-            if (count < 0 && errno == EINTR)
-                continue;
-            if (count <= 0) {
-                complete = false;
-                break;
-            }
-            done += static_cast<std::size_t>(count);
-        }
+    fs::create_directories(chunk.out);
+    {
+        const ChunkProgressWatcher watcher(chunk.out, report);
+        Shell::run(job.tools.esrgan,
+                   VideoCommands::engine(chunk.in, chunk.out, job.plan.model, job.plan.esrganScale,
+                                         job.tools.models),
+                   {}, stopToken);
     }
-    ::close(descriptor);
-    return complete;
-}
-
-void removeQuietly(const fs::path& folder) {
     std::error_code ignored;
-    fs::remove_all(folder, ignored);
+    fs::remove_all(chunk.in, ignored);
+    for (const std::string& name : chunk.frames) {
+        if (!fs::is_regular_file(chunk.out / name, ignored))
+            throw UpscaleError::failed("ESRGAN пропустил кадр " + name);
+    }
+    report(size);
 }
 
-// The chunks move their frames out of "in", run the engine once per chunk and stream the
-// results, in order, into the encoder. Enlarged frames never pile up on disk.
-class ChunkRunner {
-public:
-    ChunkRunner(const Upscaler& upscaler, const Plan& plan, const fs::path& work,
-                const ProgressCallback& report, const std::stop_token& stopToken)
-        : upscaler_(upscaler)
-        , plan_(plan)
-        , work_(work)
-        , report_(report)
-        , stopToken_(stopToken) {}
+// Extraction, network and encoder at once, each on its own thread, the network's on this one.
+// Returns how many frames were encoded.
+std::int64_t streamFrames(const VideoJob& job) {
+    // Stopped by the user and by the failure of any side, so that the others end at once.
+    std::stop_source abort;
+    const std::stop_callback forward(job.stopToken, [&abort] { abort.request_stop(); });
+    const auto onFailure = [&abort] { abort.request_stop(); };
+    std::atomic<bool> upscaling = false;
 
-    void run(const std::vector<std::string>& frames, PipeEncoder& encoder) {
-        const std::size_t chunkSize = static_cast<std::size_t>(std::max(upscaler_.chunkSize, 1));
-        const auto count = static_cast<std::int64_t>(frames.size());
-        std::int64_t doneBefore = 0;
-        for (std::size_t start = 0, index = 0; start < frames.size(); start += chunkSize, ++index) {
-            const std::size_t end = std::min(start + chunkSize, frames.size());
-            const std::vector<std::string> chunk(frames.begin() + static_cast<long>(start),
-                                                 frames.begin() + static_cast<long>(end));
-            runChunk(chunk, index, doneBefore, count, encoder);
-            doneBefore += static_cast<std::int64_t>(chunk.size());
-            throwIfStopped(stopToken_);
-        }
-    }
-
-private:
-    void runChunk(const std::vector<std::string>& chunk, std::size_t index, std::int64_t doneBefore,
-                  std::int64_t count, PipeEncoder& encoder) {
-        // The engine resolves relative paths against its own folder, not ours.
-        const fs::path chunkIn = fs::absolute(work_ / ("chunk-in-" + std::to_string(index)));
-        const fs::path chunkOut = fs::absolute(work_ / ("chunk-out-" + std::to_string(index)));
-        fs::create_directories(chunkIn);
-        fs::create_directories(chunkOut);
-        for (const std::string& name : chunk)
-            fs::rename(work_ / "in" / name, chunkIn / name);
-
-        std::optional<ChunkProgressWatcher> watcher;
-        watcher.emplace(chunkOut, report_, doneBefore, count, plan_);
-        const Tools& tools = upscaler_.tools;
-        Shell::run(
-            tools.esrgan,
-            VideoCommands::engine(chunkIn, chunkOut, plan_.model, plan_.esrganScale, tools.models),
-            {}, stopToken_);
-        for (const std::string& name : chunk) {
-            if (!readWholeFile(chunkOut / name, frame_))
-                throw UpscaleError::failed("ESRGAN пропустил кадр " + name);
-            encoder.write(frame_);
-        }
-        // Stopped before the folders go, so that no report counts an emptied folder.
-        watcher.reset();
-        removeQuietly(chunkIn);
-        removeQuietly(chunkOut);
-    }
-
-    const Upscaler& upscaler_;
-    const Plan& plan_;
-    const fs::path& work_;
-    const ProgressCallback& report_;
-    const std::stop_token& stopToken_;
-    std::string frame_;
-};
-
-void encode(const Upscaler& upscaler, const Plan& plan, const VideoInfo& info,
-            const std::vector<std::string>& frames, const fs::path& work,
-            const ProgressCallback& report, const std::stop_token& stopToken) {
-    PipeEncoder encoder(*upscaler.tools.ffmpeg,
-                        VideoCommands::encoder(info.frameRate, plan.output, work / "video.mp4"));
+    EncoderFeed feed(job.ffmpeg(),
+                     VideoCommands::encoder(job.info.frameRate, job.plan.output, job.video()),
+                     onFailure);
+    const std::int64_t firstChunk = std::min<std::int64_t>(job.chunkSize, job.frameEstimate());
+    FrameExtractor extractor(
+        {job.ffmpeg(), VideoCommands::extraction(job.source, job.info.frameRate), job.work,
+         job.chunkSize, largestFrame(job.info.size)},
+        [&](std::int64_t frames) {
+            if (!upscaling)
+                job.report(VideoProgress::at(
+                    Step::extracting, static_cast<double>(frames) / static_cast<double>(firstChunk),
+                    "Кадр " + std::to_string(frames) + " из ~" +
+                        std::to_string(job.frameEstimate())));
+        },
+        onFailure);
     try {
-        ChunkRunner(upscaler, plan, work, report, stopToken).run(frames, encoder);
-        if (report)
-            report(UpscaleProgress{Stage::encoding, 0.93, "H.264, " + plan.output.description()});
-        // The encoder may still hold many frames; a stop while it works through them ends it
-        // rather than making the user wait for an encode that will be thrown away.
-        std::stop_callback stopEncoding(stopToken, [&encoder] { encoder.kill(); });
-        encoder.finish();
+        while (auto chunk = extractor.next(abort.get_token())) {
+            upscaling = true;
+            upscaleChunk(job, *chunk, extractor, abort.get_token());
+            feed.push(std::move(*chunk), abort.get_token());
+        }
+        job.report(VideoProgress::at(Step::encoding, 0, "H.264, " + job.plan.output.description()));
+        feed.finish(abort.get_token());
+        return extractor.count().frames;
     } catch (...) {
-        encoder.kill();
-        throwIfStopped(stopToken);
+        // The user's stop wins; otherwise the side that failed first tells why, not the
+        // others that it stopped.
+        throwIfStopped(job.stopToken);
+        if (const auto failure = extractor.failure())
+            std::rethrow_exception(failure);
+        if (const auto failure = feed.failure())
+            std::rethrow_exception(failure);
         throw;
     }
-    throwIfStopped(stopToken);
 }
 
-void addSound(const fs::path& ffmpeg, const fs::path& video, const fs::path& source,
-              const fs::path& finished, const std::stop_token& stopToken) {
+void addSound(const VideoJob& job, const fs::path& finished) {
     try {
-        Shell::run(ffmpeg, VideoCommands::soundCopy(video, source, finished), {}, stopToken);
+        Shell::run(job.ffmpeg(), VideoCommands::soundCopy(job.video(), job.source, finished), {},
+                   job.stopToken);
         return;
     } catch (const Cancelled&) {
         throw;
     } catch (...) {
         // MP4 cannot hold every sound codec; such sound is re-encoded below.
     }
-    throwIfStopped(stopToken);
-    Shell::run(ffmpeg, VideoCommands::soundAac(video, source, finished), {}, stopToken);
+    throwIfStopped(job.stopToken);
+    Shell::run(job.ffmpeg(), VideoCommands::soundAac(job.video(), job.source, finished), {},
+               job.stopToken);
 }
 
 // Loop, sound or nothing. Every pass writes inside the working folder; only a complete file is
 // then placed next to the source, so a failing pass never leaves a broken file there.
-fs::path finalPass(const fs::path& ffmpeg, const fs::path& source, const fs::path& work,
-                   const fs::path& extension, const Options& options, const VideoInfo& info,
-                   std::size_t frameCount, const ProgressCallback& report,
-                   const std::stop_token& stopToken) {
-    const fs::path video = work / "video.mp4";
-    const fs::path finished = work / ("finished" + extension.string());
-    const double duration = static_cast<double>(frameCount) / info.fps;
+fs::path finalPass(const VideoJob& job, const Options& options, const fs::path& extension,
+                   std::int64_t frameCount) {
+    const fs::path finished = job.work / ("finished" + extension.string());
+    const double duration = static_cast<double>(frameCount) / job.info.fps;
     const double fade = LoopFilter::fadeFor(duration, options.loopFade);
     if (options.seamlessLoop && fade >= LoopFilter::shortestFade) {
-        if (report)
-            report(UpscaleProgress{Stage::looping, 0.95, LoopFilter::seamDetail(fade)});
-        Shell::run(ffmpeg,
-                   LoopFilter::passArguments(video, LoopFilter::make(duration, fade), finished), {},
-                   stopToken);
+        job.report(VideoProgress::at(Step::looping, 0, LoopFilter::seamDetail(fade)));
+        Shell::run(
+            job.ffmpeg(),
+            LoopFilter::passArguments(job.video(), LoopFilter::make(duration, fade), finished), {},
+            job.stopToken);
         return finished;
     }
     // A loop too short for a seam still drops the sound, as a loop would.
-    if (!info.hasAudio || options.seamlessLoop)
-        return video;
-    if (report)
-        report(UpscaleProgress{Stage::encoding, 0.97, "Звук"});
-    addSound(ffmpeg, video, source, finished, stopToken);
+    if (!job.info.hasAudio || options.seamlessLoop)
+        return job.video();
+    job.report(VideoProgress::at(Step::sound, 0, "Звук"));
+    addSound(job, finished);
     return finished;
 }
 
 } // namespace
 
-Upscaler::Outcome Upscaler::video(const fs::path& source, const fs::path& output,
-                                  const Options& options, const fs::path& work,
-                                  const ProgressCallback& report, std::stop_token stopToken) const {
+Upscaler::Outcome run(const Upscaler& upscaler, const fs::path& source, const fs::path& output,
+                      const Options& options, const fs::path& work, const ProgressCallback& report,
+                      std::stop_token stopToken) {
+    const Tools& tools = upscaler.tools;
     if (!tools.ffmpeg || !tools.ffprobe)
         throw UpscaleError::missingFFmpeg();
-    const fs::path& ffmpeg = *tools.ffmpeg;
 
     const VideoInfo info = VideoInfo::probe(source, *tools.ffprobe, stopToken);
     const Plan plan = Plan::make(info.size, options.target, options.model, MediaKind::video);
     if (plan.alreadyAtTarget())
         throw UpscaleError::alreadyLarge(info.size, std::string(title(options.target)));
-    requireModelFiles(plan.model, plan.esrganScale);
-    requireSpace(freeSpace, work,
-                 videoSpaceNeeded(info.size, plan.esrganScale, info.frameEstimate, chunkSize));
+    upscaler.requireModelFiles(plan.model, plan.esrganScale);
+    const int chunkSize = std::max(upscaler.chunkSize, 1);
+    const bool finalPassCopies = options.seamlessLoop || info.hasAudio;
+    requireSpace(upscaler.freeSpace, work,
+                 videoSpaceNeeded(info.size, plan.esrganScale, plan.output, info.frameEstimate,
+                                  chunkSize, finalPassCopies));
 
-    const fs::path in = work / "in";
-    fs::create_directories(in);
-    Shell::run(ffmpeg, VideoCommands::extraction(source, in),
-               extractionObserver(report, std::max<std::int64_t>(info.frameEstimate, 1)),
-               stopToken);
-    const std::vector<std::string> frames = listFrames(in);
-    if (frames.empty())
-        throw UpscaleError::failed("ffmpeg не извлёк ни одного кадра");
-
-    encode(*this, plan, info, frames, work, report, stopToken);
-
-    const fs::path finished = finalPass(ffmpeg, source, work, output.extension(), options, info,
-                                        frames.size(), report, stopToken);
+    VideoProgress::Monotonic monotonic(report);
+    const VideoJob job{tools, source, info, plan, work, chunkSize, std::ref(monotonic), stopToken};
+    const std::int64_t frames = streamFrames(job);
+    const fs::path finished = finalPass(job, options, output.extension(), frames);
     throwIfStopped(stopToken);
 
     // The name chosen at the start may have been taken while the video was being made.
@@ -248,7 +208,7 @@ Upscaler::Outcome Upscaler::video(const fs::path& source, const fs::path& output
         return Naming::output(source, options.target, MediaKind::video, options.seamlessLoop,
                               Naming::existsOnDisk);
     });
-    return Outcome{plan, placed};
+    return Upscaler::Outcome{plan, placed};
 }
 
-} // namespace clarivex
+} // namespace clarivex::VideoPath

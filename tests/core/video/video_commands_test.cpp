@@ -6,13 +6,6 @@ using namespace clarivex;
 
 using Arguments = std::vector<std::string>;
 
-TEST(VideoCommands, Extraction) {
-    EXPECT_EQ(
-        VideoCommands::extraction("/v/a b.mov", "/w/in"),
-        (Arguments{"-v", "error", "-nostats", "-progress", "pipe:1", "-i", "/v/a b.mov", "-map",
-                   "0:v:0", "-fps_mode", "passthrough", "-pix_fmt", "rgb24", "/w/in/%06d.png"}));
-}
-
 TEST(VideoCommands, Encoder) {
     EXPECT_EQ(VideoCommands::encoder("30000/1001", {3840, 2160}, "/w/video.mp4"),
               (Arguments{"-v",

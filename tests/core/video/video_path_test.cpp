@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <fstream>
@@ -86,6 +87,9 @@ protected:
                               "ls \"$2\" | wc -l >> '" +
                                   engineLog().string() +
                                   "'\n"
+                                  "find \"$(dirname \"$2\")\" -name '*.png' | wc -l >> '" +
+                                  framesOnDiskLog().string() +
+                                  "'\n"
                                   "calls=$(wc -l < '" +
                                   engineLog().string() +
                                   "')\n"
@@ -108,6 +112,8 @@ protected:
     std::filesystem::path sources() const { return folder_ / "media"; }
     std::filesystem::path engineScript() const { return folder_ / "engine" / "esrgan"; }
     std::filesystem::path engineLog() const { return folder_ / "engine-calls"; }
+    // How many frame files the working folder held whenever the engine started.
+    std::filesystem::path framesOnDiskLog() const { return folder_ / "frames-on-disk"; }
 
     Tools tools() const { return Tools{engineScript(), engine_.models(), ffmpeg_, ffprobe_}; }
 
@@ -142,21 +148,36 @@ protected:
     }
 
     // A stand-in for ffmpeg that behaves as the real one except for the calls whose argument
-    // list contains `marker`, which fail with a message.
-    std::filesystem::path ffmpegFailingOn(const std::string& marker) {
+    // list contains `marker`, which run `action` instead (by default: fail with a message).
+    std::filesystem::path ffmpegWrapped(const std::string& marker,
+                                        const std::string& action = "echo 'simulated failure' "
+                                                                    ">&2; exit 1") {
         const auto wrapper = folder_ / "wrapped" / "ffmpeg";
         test::writeExecutable(wrapper, "#!/bin/sh\n"
                                        "for argument in \"$@\"; do\n"
                                        "    if [ \"$argument\" = '" +
-                                           marker +
-                                           "' ]; then\n"
-                                           "        echo 'simulated failure' >&2\n"
-                                           "        exit 1\n"
+                                           marker + "' ]; then\n" + action +
+                                           "\n"
                                            "    fi\n"
                                            "done\n"
                                            "exec '" +
                                            ffmpeg_->string() + "' \"$@\"\n");
         return wrapper;
+    }
+
+    void useFfmpeg(const std::filesystem::path& ffmpeg) {
+        Tools wrapped = tools();
+        wrapped.ffmpeg = ffmpeg;
+        upscaler_ = Upscaler(wrapped);
+    }
+
+    // Stops the job once `happened` holds, checked from a thread of its own.
+    std::jthread stopWhen(std::stop_source stop, std::function<bool()> happened) {
+        return std::jthread([stop, happened](std::stop_token done) mutable {
+            while (!done.stop_requested() && !happened())
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            stop.request_stop();
+        });
     }
 
     std::optional<std::filesystem::path> ffmpeg_;
@@ -269,10 +290,13 @@ TEST_F(VideoPathTest, HundredFramesGoThroughTheEngineInChunksOf48) {
     const auto result = upscale(source, options());
     EXPECT_EQ(linesOf(engineLog()), (std::vector<std::string>{"48", "48", "4"}));
     EXPECT_EQ(probeFile(result.output).frames, 100);
-    EXPECT_TRUE(log_.contains(Stage::upscaling, 0.08 + 0.84 * 48 / 100,
-                              "Кадр 48 из 100 · realesr-animevideov3 ×2"));
-    EXPECT_TRUE(log_.contains(Stage::upscaling, 0.08 + 0.84 * 96 / 100,
-                              "Кадр 96 из 100 · realesr-animevideov3 ×2"));
+    const auto reports = log_.reports();
+    for (const std::string range : {"Кадры 1–48 из ", "Кадры 49–96 из ", "Кадры 97–100 из "}) {
+        EXPECT_TRUE(std::any_of(reports.begin(), reports.end(), [&](const UpscaleProgress& p) {
+            return p.stage == Stage::upscaling && p.detail.starts_with(range) &&
+                   p.detail.ends_with(" · realesr-animevideov3 ×2");
+        })) << range;
+    }
 }
 
 TEST_F(VideoPathTest, LoopIsShorterBySeamAndSilent) {
@@ -331,11 +355,10 @@ TEST_F(VideoPathTest, EngineThatSkipsAFrameFailsTheJob) {
     EXPECT_TRUE(outputs().empty());
 }
 
-TEST_F(VideoPathTest, EncoderThatDiesFailsWithItsOwnWords) {
-    Tools broken = tools();
-    broken.ffmpeg = ffmpegFailingOn("image2pipe");
-    upscaler_ = Upscaler(broken);
-    const auto source = clip("clip.mp4", ClipSpec().withFrames(12));
+TEST_F(VideoPathTest, EncoderThatDiesMidStreamFailsWithItsOwnWords) {
+    useFfmpeg(ffmpegWrapped("-framerate", "head -c 20000 >/dev/null; echo 'simulated failure' >&2; "
+                                          "exit 1"));
+    const auto source = clip("clip.mp4", ClipSpec().withFrames(100).withRate("50"));
     const auto error = errorOf<UpscaleError>([&] { upscale(source, options()); });
     const std::string message = error.what();
     EXPECT_TRUE(message.starts_with("Кодировщик остановился: ") ||
@@ -346,9 +369,7 @@ TEST_F(VideoPathTest, EncoderThatDiesFailsWithItsOwnWords) {
 }
 
 TEST_F(VideoPathTest, FailingSoundPassLeavesNothingNextToTheSource) {
-    Tools broken = tools();
-    broken.ffmpeg = ffmpegFailingOn("1:a:0");
-    upscaler_ = Upscaler(broken);
+    useFfmpeg(ffmpegWrapped("1:a:0"));
     const auto source = clip("clip.mp4", ClipSpec().withFrames(10).withAudio("aac"));
     const auto error = errorOf<UpscaleError>([&] { upscale(source, options()); });
     EXPECT_EQ(std::string(error.what()), "ffmpeg завершился с кодом 1\nsimulated failure");
@@ -360,17 +381,80 @@ TEST_F(VideoPathTest, CancelDuringTheSecondChunkStopsEverything) {
     const auto source = clip("long.mp4", ClipSpec().withFrames(100).withRate("50"));
     test::ScopedEnvironmentVariable hang("CLARIVEX_TEST_HANG_ON_CALL", "2");
     std::stop_source stop;
-    std::jthread canceller([&](std::stop_token done) {
-        while (!done.stop_requested() && linesOf(engineLog()).size() < 2)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        stop.request_stop();
-    });
+    const auto canceller = stopWhen(stop, [&] { return linesOf(engineLog()).size() >= 2; });
     EXPECT_THROW(upscale(source, options(), stop.get_token()), Cancelled);
-    canceller.request_stop();
     EXPECT_EQ(linesOf(engineLog()).size(), 2u);
     EXPECT_TRUE(outputs().empty());
     for (const auto& report : log_.reports())
         EXPECT_NE(report.stage, Stage::encoding);
+}
+
+TEST_F(VideoPathTest, CancelDuringExtractionOrEncodingStopsEverything) {
+    const auto source = clip("clip.mp4", ClipSpec().withFrames(30));
+    const auto started = folder_ / "started";
+    // "-nostdin" marks the extraction, "-framerate" the encoder; either hangs, reading nothing.
+    for (const std::string marker : {"-nostdin", "-framerate"}) {
+        SCOPED_TRACE(marker);
+        std::filesystem::remove(started);
+        useFfmpeg(ffmpegWrapped(marker, "touch '" + started.string() + "'; exec sleep 300"));
+        std::stop_source stop;
+        const auto canceller = stopWhen(stop, [&] {
+            return std::filesystem::exists(started) &&
+                   (marker == "-nostdin" || !linesOf(engineLog()).empty());
+        });
+        EXPECT_THROW(upscale(source, options(), stop.get_token()), Cancelled);
+        EXPECT_TRUE(outputs().empty());
+        EXPECT_TRUE(entriesStartingWith(temporary(), "Clarivex-").empty());
+        EXPECT_TRUE(noChildLeft());
+    }
+}
+
+// Hundreds of frames pass through a working folder that holds a few chunks at a time, with a
+// disk that has just what the check asks for; a brightness ramp shows every frame in its place
+// across the chunk boundaries.
+TEST_F(VideoPathTest, LongClipNeedsAFewChunksOfDiskAndKeepsItsOrder) {
+    useTools();
+    constexpr int frames = 400;
+    const auto source = sources() / "ramp.mp4";
+    ffmpeg({"-f", "lavfi", "-i", "color=black:size=64x48:rate=50", "-vf",
+            "geq=lum='N*0.6':cb=128:cr=128", "-frames:v", std::to_string(frames), "-c:v", "libx264",
+            "-crf", "0", "-pix_fmt", "yuv420p", source.string()});
+    const auto needed = videoSpaceNeeded({64, 48}, 2, {128, 96}, frames, 48, false);
+    upscaler_.freeSpace = [needed](const std::filesystem::path&) {
+        return std::optional<std::int64_t>(needed);
+    };
+    const auto result = upscale(source, options());
+
+    const auto onDisk = linesOf(framesOnDiskLog());
+    ASSERT_EQ(onDisk.size(), 9u);
+    for (const auto& count : onDisk)
+        EXPECT_LE(std::stoi(count), 4 * 48) << "frames on disk when the engine started";
+
+    const auto gray = folder_ / "ramp.gray";
+    ffmpeg({"-i", result.output.string(), "-vf", "scale=1:1,format=gray", "-f", "rawvideo",
+            gray.string()});
+    const std::string levels = readFile(gray);
+    ASSERT_EQ(levels.size(), static_cast<std::size_t>(frames));
+    // Luma N × 0.6 in the limited range comes back as full-range gray.
+    for (int index = 0; index < frames; ++index)
+        EXPECT_NEAR(static_cast<unsigned char>(levels[index]),
+                    std::clamp((index * 0.6 - 16) * 255 / 219, 0.0, 255.0), 4)
+            << "frame " << index;
+}
+
+// A phone clip that pauses: the frames are spread at the constant rate the encoder is given,
+// so the result lasts as long as the source (and its sound stays in step).
+TEST_F(VideoPathTest, VariableFrameRateKeepsTheSourceDuration) {
+    useTools();
+    const auto source = sources() / "pause.mp4";
+    ffmpeg({"-f", "lavfi", "-i", "testsrc=size=64x48:rate=30", "-frames:v", "30", "-vf",
+            "setpts=PTS+gte(N\\,15)/TB", "-fps_mode", "passthrough", "-c:v", "libx264", "-pix_fmt",
+            "yuv420p", source.string()});
+    const double sourceSeconds = probeFile(source).duration;
+    ASSERT_GT(sourceSeconds, 1.9) << "the clip was made without its pause";
+    const auto facts = probeFile(upscale(source, options()).output);
+    EXPECT_NEAR(facts.duration, sourceSeconds, 1.0 / 30);
+    EXPECT_NEAR(static_cast<double>(facts.frames), sourceSeconds * 30, 1);
 }
 
 TEST_F(VideoPathTest, AudioOnlyFileHasNoVideoTrack) {
@@ -392,7 +476,7 @@ TEST_F(VideoPathTest, LowDiskIsRefusedBeforeAnyFrameIsExtracted) {
     const auto source = clip("clip.mp4", ClipSpec().withFrames(30));
     const auto error = errorOf<UpscaleError>([&] { upscale(source, options()); });
     EXPECT_EQ(error.kind(), UpscaleError::Case::lowDisk);
-    EXPECT_EQ(error.needed(), videoSpaceNeeded({64, 48}, 2, 30, 48));
+    EXPECT_EQ(error.needed(), videoSpaceNeeded({64, 48}, 2, {128, 96}, 30, 48, false));
     EXPECT_EQ(error.free(), 1000);
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_TRUE(asked.front().filename().string().starts_with("Clarivex-"));
