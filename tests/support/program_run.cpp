@@ -99,4 +99,25 @@ ProgramRun runProgram(const std::filesystem::path& executable,
     return run;
 }
 
+pid_t startProgram(const std::filesystem::path& executable,
+                   const std::vector<std::string>& arguments,
+                   const std::map<std::string, std::optional<std::string>>& environment) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    for (int stream = 0; stream < 3; ++stream)
+        posix_spawn_file_actions_addopen(&actions, stream, "/dev/null", O_RDWR, 0);
+    std::vector<std::string> argv{executable.string()};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    std::vector<std::string> envp = mergedEnvironment(environment);
+    auto argvPointers = pointers(argv);
+    auto envPointers = pointers(envp);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, executable.c_str(), &actions, nullptr,
+                                    argvPointers.data(), envPointers.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0)
+        throw std::system_error(spawned, std::generic_category(), executable.string());
+    return pid;
+}
+
 } // namespace clarivex::test

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -22,5 +24,11 @@ struct ProgramRun {
 ProgramRun runProgram(const std::filesystem::path& executable,
                       const std::vector<std::string>& arguments,
                       const std::map<std::string, std::optional<std::string>>& environment = {});
+
+// Starts a program as `runProgram` does, with its output discarded, and returns at once; the
+// caller waits for it.
+pid_t startProgram(const std::filesystem::path& executable,
+                   const std::vector<std::string>& arguments,
+                   const std::map<std::string, std::optional<std::string>>& environment = {});
 
 } // namespace clarivex::test

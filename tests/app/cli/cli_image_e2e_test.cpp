@@ -7,7 +7,14 @@
 #include <gtest/gtest.h>
 #include <vips/vips8>
 
+#include <chrono>
 #include <fstream>
+#include <functional>
+#include <sstream>
+#include <thread>
+
+#include <signal.h>
+#include <sys/wait.h>
 
 using namespace clarivex;
 using test::runProgram;
@@ -252,4 +259,79 @@ TEST_F(CliImageTest, MissingEngineIsTheOnlyLine) {
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.out,
               "Ошибка: Не найден Real-ESRGAN (ни в приложении, ни в ~/.local/opt/realesrgan)\n");
+}
+
+namespace {
+
+// The children of `parent` that are still alive (zombies count as gone).
+std::vector<pid_t> livingChildrenOf(pid_t parent) {
+    std::vector<pid_t> children;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream stat(entry.path() / "stat");
+        std::string text;
+        if (!std::getline(stat, text))
+            continue;
+        // "pid (name) state ppid …"; the name may hold spaces and parentheses.
+        std::istringstream rest(text.substr(text.rfind(')') + 1));
+        char state = 0;
+        pid_t ppid = 0;
+        if (rest >> state >> ppid && ppid == parent && state != 'Z')
+            children.push_back(std::stoi(entry.path().filename().string()));
+    }
+    return children;
+}
+
+bool alive(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text;
+    if (!std::getline(stat, text))
+        return false;
+    return text.substr(text.rfind(')') + 2, 1) != "Z";
+}
+
+// Waits until `done` holds; false if it never does within a minute, far more than it needs.
+bool waitUntil(const std::function<bool()>& done) {
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > giveUp)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+} // namespace
+
+// SIGKILL leaves no chance to clean up; the engine must still not run on alone. The engine
+// here only sleeps: one that prints would die of a broken pipe anyway.
+TEST_F(CliImageTest, EngineDoesNotOutliveAProgramKilledOutright) {
+    const auto source = save(picture(32, 24), "photo.png");
+    const auto sleeper = folder / "sleeping-engine";
+    const auto started = folder / "engine-started";
+    std::filesystem::create_directories(sleeper);
+    std::filesystem::create_directory_symlink(engine.models(), sleeper / "models");
+    {
+        std::ofstream script(sleeper / "realesrgan-ncnn-vulkan");
+        script << "#!/bin/sh\necho > '" << started.string() << "'\nexec sleep 300\n";
+    }
+    std::filesystem::permissions(sleeper / "realesrgan-ncnn-vulkan",
+                                 std::filesystem::perms::owner_all);
+    const pid_t program = test::startProgram(
+        CLARIVEX_BINARY, {"--cli", source.string(), "--target", "x2", "--no-pictures"},
+        {{"REALESRGAN_DIR", sleeper.string()},
+         {"HOME", home().string()},
+         {"TMPDIR", temporary().string()}});
+    std::vector<pid_t> engines;
+    EXPECT_TRUE(waitUntil([&] {
+        return std::filesystem::exists(started) && !(engines = livingChildrenOf(program)).empty();
+    }));
+    ::kill(program, SIGKILL);
+    ::waitpid(program, nullptr, 0);
+    for (const pid_t pid : engines) {
+        EXPECT_TRUE(waitUntil([pid] { return !alive(pid); })) << "the engine outlived us";
+        ::kill(pid, SIGKILL);
+    }
+    // Killed outright, it could not remove its working folder; that is all it leaves.
+    std::filesystem::remove_all(temporary());
+    std::filesystem::create_directories(temporary());
 }
