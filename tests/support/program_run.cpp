@@ -7,7 +7,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <fstream>
 #include <sstream>
 #include <system_error>
 
@@ -44,13 +43,6 @@ std::vector<char*> pointers(std::vector<std::string>& texts) {
         result.push_back(text.data());
     result.push_back(nullptr);
     return result;
-}
-
-std::string contentOf(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 } // namespace
@@ -94,8 +86,8 @@ ProgramRun runProgram(const std::filesystem::path& executable,
     }
     ProgramRun run;
     run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    run.out = contentOf(outFile);
-    run.err = contentOf(errFile);
+    run.out = readFile(outFile);
+    run.err = readFile(errFile);
     return run;
 }
 

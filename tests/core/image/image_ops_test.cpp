@@ -1,24 +1,20 @@
 #include "core/image/image_ops.h"
 #include "core/vocabulary/upscale_error.h"
+#include "support/temporary_folder.h"
+#include "support/upscale_failure.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 
 using namespace clarivex;
+using clarivex::test::failureOf;
 using ImageOps::Bitmap;
 
 namespace {
 
 class ImageOpsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder = std::filesystem::temp_directory_path() /
-                 ("clarivex-image-ops-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder);
-    }
-    void TearDown() override { std::filesystem::remove_all(folder); }
-
     // A picture whose left half is dark and right half light, so that turns can be seen.
     static Bitmap pattern(int width, int height) {
         const auto bands = Bitmap::option()->set("bands", 3);
@@ -30,16 +26,7 @@ protected:
             .copy(Bitmap::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
     }
 
-    static std::string failureOf(const std::function<void()>& action) {
-        try {
-            action();
-        } catch (const UpscaleError& error) {
-            return error.what();
-        }
-        return "no error";
-    }
-
-    std::filesystem::path folder;
+    const test::TemporaryFolder folder{"clarivex-image-ops"};
 };
 
 } // namespace
@@ -92,8 +79,7 @@ TEST_F(ImageOpsTest, SourceErrors) {
 
     // A valid header followed by broken pixel data opens but cannot be decoded.
     Bitmap::gaussnoise(256, 256).cast(VIPS_FORMAT_UCHAR).pngsave((folder / "whole.png").c_str());
-    std::ifstream whole(folder / "whole.png", std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(whole)), {});
+    const std::string bytes = test::readFile(folder / "whole.png");
     std::ofstream(folder / "broken.png", std::ios::binary)
         << bytes.substr(0, bytes.size() / 2) << std::string(200, '\x55');
     EXPECT_EQ(failureOf([&] { ImageOps::decodeSource(folder / "broken.png"); }),
