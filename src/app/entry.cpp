@@ -3,6 +3,7 @@
 #include "app/cli/arguments.h"
 #include "app/cli/command_line.h"
 
+#include <clocale>
 #include <csignal>
 #include <cstdio>
 
@@ -21,6 +22,9 @@ int notBuiltYet(const char* what) {
 int main(int argc, char** argv) {
     // A dead encoder must make our pipe write fail, not kill the whole process.
     std::signal(SIGPIPE, SIG_IGN);
+    // The system's reasons for failed calls come in the user's language where it has them;
+    // numbers keep the C locale, so that printed decimals keep their point.
+    std::setlocale(LC_MESSAGES, "");
     const Arguments arguments(argv, argv + argc);
     const Mode selected = mode(arguments);
     switch (selected.kind) {

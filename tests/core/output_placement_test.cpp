@@ -37,7 +37,7 @@ TEST_F(PlacementTest, NeverReplacesANameTakenAfterItWasChosen) {
 
 TEST_F(PlacementTest, FailureLeavesTheFinishedFileAndNothingElse) {
     EXPECT_THROW(placeWithoutReplacing(finished, [&] { return folder / "missing" / "x.png"; }),
-                 std::filesystem::filesystem_error);
+                 std::system_error);
     EXPECT_EQ(test::readFile(finished), "new");
     EXPECT_FALSE(std::filesystem::exists(folder / "missing"));
 }

@@ -1,8 +1,7 @@
 #include "support/program_run.h"
 
-#include "support/temporary_folder.h"
-
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,8 +15,7 @@ namespace clarivex::test {
 
 namespace {
 
-std::vector<std::string>
-mergedEnvironment(const std::map<std::string, std::optional<std::string>>& changes) {
+std::vector<std::string> mergedEnvironment(const EnvironmentChanges& changes) {
     std::map<std::string, std::string> variables;
     for (char** entry = environ; *entry != nullptr; ++entry) {
         const std::string text(*entry);
@@ -55,12 +53,11 @@ std::vector<std::string> ProgramRun::outLines() const {
     return lines;
 }
 
-ProgramRun runProgram(const std::filesystem::path& executable,
-                      const std::vector<std::string>& arguments,
-                      const std::map<std::string, std::optional<std::string>>& environment) {
-    const TemporaryFolder capture("clarivex-run");
-    const auto outFile = capture / "out";
-    const auto errFile = capture / "err";
+StartedProgram::StartedProgram(const std::filesystem::path& executable,
+                               const std::vector<std::string>& arguments,
+                               const EnvironmentChanges& environment) {
+    const auto outFile = capture_ / "out";
+    const auto errFile = capture_ / "err";
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -74,21 +71,40 @@ ProgramRun runProgram(const std::filesystem::path& executable,
     auto argvPointers = pointers(argv);
     auto envPointers = pointers(envp);
 
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, executable.c_str(), &actions, nullptr,
+    const int spawned = posix_spawn(&pid_, executable.c_str(), &actions, nullptr,
                                     argvPointers.data(), envPointers.data());
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0)
         throw std::system_error(spawned, std::generic_category(), executable.string());
+}
 
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+StartedProgram::~StartedProgram() {
+    if (pid_ > 0) {
+        ::kill(pid_, SIGKILL);
+        wait();
     }
+}
+
+void StartedProgram::signal(int number) const {
+    ::kill(pid_, number);
+}
+
+ProgramRun StartedProgram::wait() {
+    int status = 0;
+    while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    }
+    pid_ = -1;
     ProgramRun run;
     run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    run.out = readFile(outFile);
-    run.err = readFile(errFile);
+    run.out = readFile(capture_ / "out");
+    run.err = readFile(capture_ / "err");
     return run;
+}
+
+ProgramRun runProgram(const std::filesystem::path& executable,
+                      const std::vector<std::string>& arguments,
+                      const EnvironmentChanges& environment) {
+    return StartedProgram(executable, arguments, environment).wait();
 }
 
 } // namespace clarivex::test

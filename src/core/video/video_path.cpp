@@ -9,7 +9,6 @@
 #include "core/video/video_commands.h"
 #include "core/video/video_info.h"
 #include "core/video/video_space.h"
-#include "core/vocabulary/naming.h"
 #include "core/vocabulary/upscale_error.h"
 
 #include <algorithm>
@@ -244,10 +243,8 @@ Upscaler::Outcome Upscaler::video(const fs::path& source, const fs::path& output
     throwIfStopped(stopToken);
 
     // The name chosen at the start may have been taken while the video was being made.
-    const fs::path placed = placeWithoutReplacing(finished, [&] {
-        return Naming::output(source, options.target, MediaKind::video, options.seamlessLoop,
-                              Naming::existsOnDisk);
-    });
+    const fs::path placed = placeWithoutReplacing(
+        finished, [&] { return outputName(source, options, MediaKind::video); });
     return Outcome{plan, placed};
 }
 

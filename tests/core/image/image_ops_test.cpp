@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <fstream>
+#include <system_error>
 
 using namespace clarivex;
 using clarivex::test::failureOf;
@@ -50,7 +52,7 @@ TEST_F(ImageOpsTest, DecodesEveryStillFormatUpright) {
     for (const char* name : {"a.jpg", "a.png", "a.webp", "a.tif", "a.gif", "a.heic", "a.bmp"}) {
         const auto file = folder / name;
         image.write_to_file(file.c_str());
-        const Bitmap decoded = ImageOps::decodeSource(file);
+        const Bitmap decoded = ImageOps::decodeSource(ImageOps::openSource(file));
         EXPECT_EQ(ImageOps::sizeOf(decoded), (Size{40, 20})) << name;
         EXPECT_GE(decoded.bands(), 3) << name;
         EXPECT_EQ(decoded.format(), VIPS_FORMAT_UCHAR) << name;
@@ -63,7 +65,10 @@ TEST_F(ImageOpsTest, AppliesTheOrientationTag) {
     stored.set("orientation", 6);
     const auto file = folder / "portrait.jpg";
     stored.jpegsave(file.c_str());
-    const Bitmap decoded = ImageOps::decodeSource(file);
+    const Bitmap opened = ImageOps::openSource(file);
+    // Known from the header, before anything is decoded.
+    EXPECT_EQ(ImageOps::uprightSize(opened), (Size{20, 40}));
+    const Bitmap decoded = ImageOps::decodeSource(opened);
     EXPECT_EQ(ImageOps::sizeOf(decoded), (Size{20, 40}));
     // The dark left half ends up on top.
     EXPECT_LT(decoded.getpoint(10, 5)[0], 40);
@@ -72,9 +77,9 @@ TEST_F(ImageOpsTest, AppliesTheOrientationTag) {
 
 TEST_F(ImageOpsTest, SourceErrors) {
     std::ofstream(folder / "text.jpg") << "not a picture";
-    EXPECT_EQ(failureOf([&] { ImageOps::decodeSource(folder / "text.jpg"); }),
+    EXPECT_EQ(failureOf([&] { ImageOps::openSource(folder / "text.jpg"); }),
               "Формат не поддерживается: не удалось прочитать картинку");
-    EXPECT_EQ(failureOf([&] { ImageOps::decodeSource(folder / "missing.png"); }),
+    EXPECT_EQ(failureOf([&] { ImageOps::openSource(folder / "missing.png"); }),
               "Формат не поддерживается: не удалось прочитать картинку");
 
     // A valid header followed by broken pixel data opens but cannot be decoded.
@@ -82,8 +87,12 @@ TEST_F(ImageOpsTest, SourceErrors) {
     const std::string bytes = test::readFile(folder / "whole.png");
     std::ofstream(folder / "broken.png", std::ios::binary)
         << bytes.substr(0, bytes.size() / 2) << std::string(200, '\x55');
-    EXPECT_EQ(failureOf([&] { ImageOps::decodeSource(folder / "broken.png"); }),
-              "Формат не поддерживается: не удалось декодировать картинку");
+    // libvips' own reason follows the sentence.
+    const std::string failure =
+        failureOf([&] { ImageOps::decodeSource(ImageOps::openSource(folder / "broken.png")); });
+    const std::string sentence = "Не удалось декодировать картинку: ";
+    EXPECT_EQ(failure.substr(0, sentence.size()), sentence);
+    EXPECT_GT(failure.size(), sentence.size());
 }
 
 TEST_F(ImageOpsTest, ResultErrors) {
@@ -112,12 +121,19 @@ TEST_F(ImageOpsTest, WritesWithoutMetadataAndNamesTheFileOnFailure) {
                   ImageOps::write(pattern(4, 4), folder / "nowhere" / "x.png",
                                   ImageOps::FileType::png);
               }),
-              "Не удалось создать x.png");
+              "Не удалось создать x.png: " + std::generic_category().message(ENOENT));
     EXPECT_EQ(failureOf([&] {
                   ImageOps::write(pattern(4, 4), folder / "nowhere" / ".hidden.part",
                                   ImageOps::FileType::png, "photo-4k.png");
               }),
-              "Не удалось создать photo-4k.png");
+              "Не удалось создать photo-4k.png: " + std::generic_category().message(ENOENT));
+    // A full disk: the sentence keeps the reason that libvips gives.
+    const std::string full = failureOf([&] {
+        ImageOps::write(pattern(64, 64), "/dev/full", ImageOps::FileType::png, "photo-4k.png");
+    });
+    const std::string sentence = "Не удалось записать photo-4k.png: ";
+    EXPECT_EQ(full.substr(0, sentence.size()), sentence);
+    EXPECT_GT(full.size(), sentence.size());
 }
 
 TEST_F(ImageOpsTest, JpegFlattensTransparencyOnWhite) {
