@@ -1,28 +1,15 @@
 #include "app/entry.h"
 
+#include "app/cli/arguments.h"
 #include "app/cli/command_line.h"
 
-#include <algorithm>
+#include <clocale>
 #include <csignal>
 #include <cstdio>
 
 namespace clarivex::Main {
 
 namespace {
-
-bool contains(const Arguments& arguments, const std::string& flag) {
-    return std::find(arguments.begin(), arguments.end(), flag) != arguments.end();
-}
-
-Target targetFromCommandLine(const std::optional<std::string>& text) {
-    if (text == "1080p")
-        return Target::fullHD;
-    if (text == "x2")
-        return Target::x2;
-    if (text == "x4")
-        return Target::x4;
-    return Target::uhd4k;
-}
 
 int notBuiltYet(const char* what) {
     std::printf("%s пока не готов в этой сборке.\n", what);
@@ -32,36 +19,12 @@ int notBuiltYet(const char* what) {
 
 } // namespace
 
-std::optional<std::string> value(const Arguments& arguments, const std::string& name) {
-    const auto found = std::find(arguments.begin(), arguments.end(), name);
-    if (found == arguments.end() || std::next(found) == arguments.end())
-        return std::nullopt;
-    return *std::next(found);
-}
-
-Options options(const Arguments& arguments) {
-    Options result;
-    result.target = targetFromCommandLine(value(arguments, "--target"));
-    if (const auto model = value(arguments, "--model"))
-        result.model = modelChoiceFromRaw(*model).value_or(ModelChoice::automatic);
-    result.seamlessLoop = contains(arguments, "--loop");
-    result.copyToPictures = !contains(arguments, "--no-pictures");
-    return result;
-}
-
-Mode mode(const Arguments& arguments) {
-    if (const auto file = value(arguments, "--cli"))
-        return Mode{Mode::Kind::commandLine, *file, {}};
-    const auto snapshot = std::find(arguments.begin(), arguments.end(), "--snapshot");
-    if (snapshot != arguments.end() && std::next(snapshot) != arguments.end())
-        return Mode{Mode::Kind::snapshot, *std::next(snapshot),
-                    Arguments(std::next(snapshot, 2), arguments.end())};
-    return Mode{};
-}
-
 int main(int argc, char** argv) {
     // A dead encoder must make our pipe write fail, not kill the whole process.
     std::signal(SIGPIPE, SIG_IGN);
+    // The system's reasons for failed calls come in the user's language where it has them;
+    // numbers keep the C locale, so that printed decimals keep their point.
+    std::setlocale(LC_MESSAGES, "");
     const Arguments arguments(argv, argv + argc);
     const Mode selected = mode(arguments);
     switch (selected.kind) {

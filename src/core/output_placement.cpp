@@ -1,5 +1,6 @@
 #include "core/output_placement.h"
 
+#include "core/removal_guard.h"
 #include "core/working_folder.h"
 
 #include <fcntl.h>
@@ -28,8 +29,8 @@ Move moveNoReplace(const std::filesystem::path& from, const std::filesystem::pat
     case ENOTSUP:
         return Move::unsupported;
     default:
-        throw std::filesystem::filesystem_error("move", from, to,
-                                                std::error_code(errno, std::generic_category()));
+        throw std::system_error(errno, std::generic_category(),
+                                "Не удалось сохранить " + to.string());
     }
 }
 
@@ -42,8 +43,7 @@ Move linkNoReplace(const std::filesystem::path& from, const std::filesystem::pat
     }
     if (errno == EEXIST)
         return Move::taken;
-    throw std::filesystem::filesystem_error("link", from, to,
-                                            std::error_code(errno, std::generic_category()));
+    throw std::system_error(errno, std::generic_category(), "Не удалось сохранить " + to.string());
 }
 
 Move place(const std::filesystem::path& from, const std::filesystem::path& to) {
@@ -62,17 +62,8 @@ std::filesystem::path temporarySibling(const std::filesystem::path& folder,
 std::filesystem::path placeWithoutReplacing(const std::filesystem::path& finished,
                                             const NameChooser& chooseName) {
     std::filesystem::path source = finished;
-    std::filesystem::path staged;
-    // Removes the copy made for a move across volumes if it could not be placed.
-    struct StagedCopy {
-        std::filesystem::path& path;
-        ~StagedCopy() {
-            if (!path.empty()) {
-                std::error_code ignored;
-                std::filesystem::remove(path, ignored);
-            }
-        }
-    } stagedGuard{staged};
+    // The copy made for a move across volumes goes again unless it was placed.
+    RemovalGuard staged;
 
     // Every failed try means the name was taken since it was chosen; the chooser then moves
     // on, so the loop ends unless other processes keep taking names as fast as we choose.
@@ -81,23 +72,26 @@ std::filesystem::path placeWithoutReplacing(const std::filesystem::path& finishe
         Move moved = place(source, candidate);
         if (moved == Move::crossDevice) {
             std::string extension = candidate.extension().string();
-            staged = temporarySibling(candidate.parent_path(),
-                                      extension.empty() ? extension : extension.substr(1));
-            std::filesystem::copy_file(finished, staged);
-            source = staged;
+            staged.guard(temporarySibling(candidate.parent_path(),
+                                          extension.empty() ? extension : extension.substr(1)));
+            std::error_code error;
+            std::filesystem::copy_file(finished, staged.path(), error);
+            if (error)
+                throw std::system_error(error, "Не удалось сохранить " + candidate.string());
+            source = staged.path();
             moved = place(source, candidate);
         }
         if (moved == Move::placed) {
-            if (!staged.empty()) {
-                staged.clear();
+            if (!staged.path().empty()) {
+                staged.commit();
                 std::error_code ignored;
                 std::filesystem::remove(finished, ignored);
             }
             return candidate;
         }
     }
-    throw std::filesystem::filesystem_error("move", finished,
-                                            std::make_error_code(std::errc::file_exists));
+    throw std::system_error(std::make_error_code(std::errc::file_exists),
+                            "Не удалось сохранить " + finished.filename().string());
 }
 
 } // namespace clarivex

@@ -22,6 +22,12 @@ public:
 
     explicit Upscaler(Tools tools);
 
+    // The most pixels the network may be asked to produce for one picture. The engine holds
+    // its whole output in memory (3 or 4 bytes a pixel) next to its input, so 400 megapixels
+    // ask for about 1.6 GB, which a desktop can give; a larger plan is refused before any
+    // pixel is decoded (a tiny file may declare a picture of billions of pixels).
+    static constexpr std::int64_t maxNetworkPixels = 400'000'000;
+
     Tools tools;
     // How many video frames go through the network at a time.
     int chunkSize = 48;
@@ -47,6 +53,15 @@ public:
 
     // Copies a finished file into ~/Pictures/Clarivex under the first free name.
     static std::filesystem::path copyToPictures(const std::filesystem::path& file);
+
+    // The first free name for the result next to the source, by the naming rule.
+    static std::filesystem::path outputName(const std::filesystem::path& source,
+                                            const Options& options, MediaKind kind);
+
+    // Refuses, with the user's sentence, anything but a regular file (after following links):
+    // a missing path, a folder, a device or a pipe would fail later with a misleading reason,
+    // or never end.
+    static void requireSourceFile(const std::filesystem::path& source);
 
     // The image path's progress for one line the engine printed ("45.00%"), if it is one.
     static std::optional<UpscaleProgress> engineLineProgress(const std::string& line);

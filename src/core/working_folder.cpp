@@ -2,7 +2,9 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
+#include <system_error>
 
 namespace clarivex {
 
@@ -28,9 +30,27 @@ std::string upperCaseUuid() {
     return text;
 }
 
+namespace {
+
+std::filesystem::path temporaryFolder() {
+    std::error_code error;
+    std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+    if (error) {
+        const char* named = std::getenv("TMPDIR");
+        throw std::system_error(error, "Не удалось открыть временную папку " +
+                                           std::string(named != nullptr ? named : "/tmp"));
+    }
+    return folder;
+}
+
+} // namespace
+
 WorkingFolder::WorkingFolder()
-    : path_(std::filesystem::temp_directory_path() / ("Clarivex-" + upperCaseUuid())) {
-    std::filesystem::create_directories(path_);
+    : path_(temporaryFolder() / ("Clarivex-" + upperCaseUuid())) {
+    std::error_code error;
+    std::filesystem::create_directories(path_, error);
+    if (error)
+        throw std::system_error(error, "Не удалось создать рабочую папку " + path_.string());
 }
 
 WorkingFolder::~WorkingFolder() {

@@ -15,7 +15,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <regex>
 #include <string>
 #include <vector>
@@ -23,6 +22,7 @@
 namespace {
 
 namespace fs = std::filesystem;
+using clarivex::test::readFile;
 using clarivex::test::runProgram;
 
 constexpr int sourceWidth = 32;
@@ -72,11 +72,6 @@ void writeSource(const fs::path& file) {
         .pngsave(file.c_str());
 }
 
-std::string contents(const fs::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>()};
-}
-
 bool startsWith(const std::string& text, const std::string& prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
 }
@@ -104,7 +99,7 @@ TEST_F(EngineEndToEnd, PhotoAtX4ThroughTheCommandLine) {
     fs::create_directories(work);
     const fs::path source = scratch.path() / "tiny.png";
     writeSource(source);
-    const std::string sourceBytes = contents(source);
+    const std::string sourceBytes = readFile(source);
 
     const auto outcome = runProgram(
         CLARIVEX_BINARY,
@@ -156,7 +151,7 @@ TEST_F(EngineEndToEnd, PhotoAtX4ThroughTheCommandLine) {
     EXPECT_EQ(summaryParts[1], result.string());
 
     ASSERT_TRUE(fs::is_regular_file(result)) << result;
-    EXPECT_EQ(contents(source), sourceBytes) << "the source was changed";
+    EXPECT_EQ(readFile(source), sourceBytes) << "the source was changed";
     EXPECT_FALSE(fs::exists(home / "Pictures/Clarivex/tiny-4x.png")) << "--no-pictures ignored";
     EXPECT_TRUE(fs::is_empty(work)) << "a working folder was left in " << work;
 

@@ -1,5 +1,6 @@
 #include "core/output_placement.h"
 #include "core/vocabulary/naming.h"
+#include "support/temporary_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -9,24 +10,13 @@ using namespace clarivex;
 
 namespace {
 
-std::string contentOf(const std::filesystem::path& file) {
-    std::ifstream in(file);
-    return std::string((std::istreambuf_iterator<char>(in)), {});
-}
-
 class PlacementTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder = std::filesystem::temp_directory_path() /
-                 ("clarivex-placement-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder);
-        finished = folder / "finished.tmp";
-        std::ofstream(finished) << "new";
-    }
-    void TearDown() override { std::filesystem::remove_all(folder); }
+    void SetUp() override { std::ofstream(finished) << "new"; }
 
-    std::filesystem::path folder;
-    std::filesystem::path finished;
+    const test::TemporaryFolder temporary{"clarivex-placement"};
+    const std::filesystem::path folder = temporary.path();
+    const std::filesystem::path finished = folder / "finished.tmp";
 };
 
 } // namespace
@@ -40,15 +30,15 @@ TEST_F(PlacementTest, NeverReplacesANameTakenAfterItWasChosen) {
                             : Naming::firstFree(folder, "photo-4k", "png", Naming::existsOnDisk);
     });
     EXPECT_EQ(placed, folder / "photo-4k 2.png");
-    EXPECT_EQ(contentOf(folder / "photo-4k.png"), "old");
-    EXPECT_EQ(contentOf(placed), "new");
+    EXPECT_EQ(test::readFile(folder / "photo-4k.png"), "old");
+    EXPECT_EQ(test::readFile(placed), "new");
     EXPECT_FALSE(std::filesystem::exists(finished));
 }
 
 TEST_F(PlacementTest, FailureLeavesTheFinishedFileAndNothingElse) {
     EXPECT_THROW(placeWithoutReplacing(finished, [&] { return folder / "missing" / "x.png"; }),
-                 std::filesystem::filesystem_error);
-    EXPECT_EQ(contentOf(finished), "new");
+                 std::system_error);
+    EXPECT_EQ(test::readFile(finished), "new");
     EXPECT_FALSE(std::filesystem::exists(folder / "missing"));
 }
 
@@ -64,8 +54,8 @@ TEST_F(PlacementTest, MovesAcrossVolumes) {
     const auto placed = placeWithoutReplacing(
         finished, [&] { return Naming::firstFree(target, "clip", "mp4", Naming::existsOnDisk); });
     EXPECT_EQ(placed, target / "clip 2.mp4");
-    EXPECT_EQ(contentOf(placed), "new");
-    EXPECT_EQ(contentOf(target / "clip.mp4"), "old");
+    EXPECT_EQ(test::readFile(placed), "new");
+    EXPECT_EQ(test::readFile(target / "clip.mp4"), "old");
     EXPECT_FALSE(std::filesystem::exists(finished));
     // No hidden staging copy is left behind.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(target), {}), 2);

@@ -1,14 +1,13 @@
 #include "core/upscaler.h"
 
 #include "core/vocabulary/upscale_error.h"
+#include "support/child_processes.h"
 #include "support/scoped_environment_variable.h"
 #include "support/temporary_folder.h"
 #include "support/test_engine.h"
 
 #include <gtest/gtest.h>
 #include <vips/vips8>
-
-#include <sys/wait.h>
 
 #include <thread>
 
@@ -92,7 +91,5 @@ TEST_F(UpscalerImageRun, CancellingWhileTheEngineRunsLeavesNothing) {
                  Cancelled);
     EXPECT_FALSE(std::filesystem::exists(folder / "photo-4k.png"));
     EXPECT_TRUE(std::filesystem::is_empty(temporary()));
-    // The engine was reaped: this process has no child left.
-    EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
-    EXPECT_EQ(errno, ECHILD);
+    EXPECT_TRUE(test::noChildLeft());
 }

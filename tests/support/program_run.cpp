@@ -1,13 +1,11 @@
 #include "support/program_run.h"
 
-#include "support/temporary_folder.h"
-
 #include <fcntl.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <fstream>
 #include <sstream>
 #include <system_error>
 
@@ -17,8 +15,7 @@ namespace clarivex::test {
 
 namespace {
 
-std::vector<std::string>
-mergedEnvironment(const std::map<std::string, std::optional<std::string>>& changes) {
+std::vector<std::string> mergedEnvironment(const EnvironmentChanges& changes) {
     std::map<std::string, std::string> variables;
     for (char** entry = environ; *entry != nullptr; ++entry) {
         const std::string text(*entry);
@@ -46,13 +43,6 @@ std::vector<char*> pointers(std::vector<std::string>& texts) {
     return result;
 }
 
-std::string contentOf(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 } // namespace
 
 std::vector<std::string> ProgramRun::outLines() const {
@@ -63,12 +53,11 @@ std::vector<std::string> ProgramRun::outLines() const {
     return lines;
 }
 
-ProgramRun runProgram(const std::filesystem::path& executable,
-                      const std::vector<std::string>& arguments,
-                      const std::map<std::string, std::optional<std::string>>& environment) {
-    const TemporaryFolder capture("clarivex-run");
-    const auto outFile = capture / "out";
-    const auto errFile = capture / "err";
+StartedProgram::StartedProgram(const std::filesystem::path& executable,
+                               const std::vector<std::string>& arguments,
+                               const EnvironmentChanges& environment) {
+    const auto outFile = capture_ / "out";
+    const auto errFile = capture_ / "err";
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -82,42 +71,40 @@ ProgramRun runProgram(const std::filesystem::path& executable,
     auto argvPointers = pointers(argv);
     auto envPointers = pointers(envp);
 
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, executable.c_str(), &actions, nullptr,
+    const int spawned = posix_spawn(&pid_, executable.c_str(), &actions, nullptr,
                                     argvPointers.data(), envPointers.data());
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0)
         throw std::system_error(spawned, std::generic_category(), executable.string());
+}
 
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+StartedProgram::~StartedProgram() {
+    if (pid_ > 0) {
+        ::kill(pid_, SIGKILL);
+        wait();
     }
+}
+
+void StartedProgram::signal(int number) const {
+    ::kill(pid_, number);
+}
+
+ProgramRun StartedProgram::wait() {
+    int status = 0;
+    while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+    }
+    pid_ = -1;
     ProgramRun run;
     run.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    run.out = contentOf(outFile);
-    run.err = contentOf(errFile);
+    run.out = readFile(capture_ / "out");
+    run.err = readFile(capture_ / "err");
     return run;
 }
 
-pid_t startProgram(const std::filesystem::path& executable,
-                   const std::vector<std::string>& arguments,
-                   const std::map<std::string, std::optional<std::string>>& environment) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    for (int stream = 0; stream < 3; ++stream)
-        posix_spawn_file_actions_addopen(&actions, stream, "/dev/null", O_RDWR, 0);
-    std::vector<std::string> argv{executable.string()};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
-    std::vector<std::string> envp = mergedEnvironment(environment);
-    auto argvPointers = pointers(argv);
-    auto envPointers = pointers(envp);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, executable.c_str(), &actions, nullptr,
-                                    argvPointers.data(), envPointers.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
-        throw std::system_error(spawned, std::generic_category(), executable.string());
-    return pid;
+ProgramRun runProgram(const std::filesystem::path& executable,
+                      const std::vector<std::string>& arguments,
+                      const EnvironmentChanges& environment) {
+    return StartedProgram(executable, arguments, environment).wait();
 }
 
 } // namespace clarivex::test

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/temporary_folder.h"
+
 #include <sys/types.h>
 
 #include <filesystem>
@@ -19,16 +21,33 @@ struct ProgramRun {
     std::vector<std::string> outLines() const;
 };
 
-// Runs a program to its end with this process's environment changed by `environment`
-// (a value of nothing removes the variable), and collects what it printed.
+using EnvironmentChanges = std::map<std::string, std::optional<std::string>>;
+
+// A program running in the background, with this process's environment changed by
+// `environment` (a value of nothing removes the variable). Killed and reaped if it is still
+// running when the object goes.
+class StartedProgram {
+public:
+    StartedProgram(const std::filesystem::path& executable,
+                   const std::vector<std::string>& arguments,
+                   const EnvironmentChanges& environment = {});
+    ~StartedProgram();
+    StartedProgram(const StartedProgram&) = delete;
+    StartedProgram& operator=(const StartedProgram&) = delete;
+
+    pid_t id() const { return pid_; }
+    void signal(int number) const;
+    // Waits for the end and collects what it printed.
+    ProgramRun wait();
+
+private:
+    TemporaryFolder capture_{"clarivex-run"};
+    pid_t pid_ = -1;
+};
+
+// Runs a program to its end (see StartedProgram) and collects what it printed.
 ProgramRun runProgram(const std::filesystem::path& executable,
                       const std::vector<std::string>& arguments,
-                      const std::map<std::string, std::optional<std::string>>& environment = {});
-
-// Starts a program as `runProgram` does, with its output discarded, and returns at once; the
-// caller waits for it.
-pid_t startProgram(const std::filesystem::path& executable,
-                   const std::vector<std::string>& arguments,
-                   const std::map<std::string, std::optional<std::string>>& environment = {});
+                      const EnvironmentChanges& environment = {});
 
 } // namespace clarivex::test

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <fstream>
+#include <iterator>
 #include <stdexcept>
 #include <system_error>
 
@@ -31,6 +32,11 @@ void writeFile(const std::filesystem::path& path, const std::string& contents,
             throw std::runtime_error("cannot write " + path.string());
     }
     std::filesystem::permissions(path, permissions);
+}
+
+std::string readFile(const std::filesystem::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
 }
 
 void writeExecutable(const std::filesystem::path& path, const std::string& script) {

@@ -27,6 +27,9 @@ private:
 void writeFile(const std::filesystem::path& path, const std::string& contents = {},
                std::filesystem::perms permissions = std::filesystem::perms(0644));
 
+// The whole contents of a file, byte for byte; empty when it cannot be read.
+std::string readFile(const std::filesystem::path& path);
+
 // A shell script at `path` that anyone may execute.
 void writeExecutable(const std::filesystem::path& path,
                      const std::string& script = "#!/bin/sh\nexit 0\n");

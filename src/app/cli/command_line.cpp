@@ -1,5 +1,6 @@
 #include "app/cli/command_line.h"
 
+#include "app/cli/stop_signals.h"
 #include "core/process/tools.h"
 #include "core/upscale_outcome.h"
 #include "core/upscaler.h"
@@ -8,9 +9,10 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <semaphore>
+#include <stop_token>
 #include <thread>
 #include <utility>
+#include <variant>
 
 namespace clarivex::Main {
 
@@ -31,28 +33,40 @@ std::string toolReport(const Tools& tools) {
            "\nffmpeg: " + (tools.ffmpeg ? tools.ffmpeg->string() : std::string("нет"));
 }
 
-int runJob(const Arguments& arguments, const std::string& file) {
+UpscaleOutcome runJob(const Arguments& arguments, const std::string& file,
+                      std::stop_token stopToken) {
     const Options options = Main::options(arguments);
-    UpscaleOutcome outcome;
     try {
         const Tools tools = Tools::locate(Bundle::current());
         printLine(toolReport(tools));
         ProgressPrinter printer(printLine);
-        outcome = runUpscale(Upscaler(tools), std::filesystem::absolute(file), options,
-                             [&printer](const UpscaleProgress& progress) { printer(progress); });
+        // An empty argument stays empty, for the pipeline to say that no file was given.
+        const std::filesystem::path source =
+            file.empty() ? std::filesystem::path() : std::filesystem::absolute(file);
+        return runUpscale(
+            Upscaler(tools), source, options,
+            [&printer](const UpscaleProgress& progress) { printer(progress); }, stopToken);
     } catch (...) {
-        outcome = UpscaleFailure{failureMessage(std::current_exception())};
+        return UpscaleFailure{failureMessage(std::current_exception())};
     }
+}
+
+// Prints how the job ended and gives the exit status: as shells expect, 128 plus the
+// signal's number when a signal stopped it.
+int finish(const UpscaleOutcome& outcome, int signal) {
     if (const auto* result = std::get_if<UpscaleResult>(&outcome)) {
         printLine(summaryLine(*result));
         if (result->picturesCopy)
             printLine("Копия: " + result->picturesCopy->string());
+        if (result->picturesCopyFailure)
+            printLine("Копия не сделана: " + *result->picturesCopyFailure);
         return 0;
     }
-    if (const auto* failure = std::get_if<UpscaleFailure>(&outcome))
-        printLine("Ошибка: " + failure->message);
-    else
+    if (signal != 0 || std::holds_alternative<UpscaleCancelled>(outcome)) {
         printLine("Отменено");
+        return signal != 0 ? 128 + signal : 1;
+    }
+    printLine("Ошибка: " + std::get<UpscaleFailure>(outcome).message);
     return 1;
 }
 
@@ -84,15 +98,19 @@ std::string summaryLine(const UpscaleResult& result) {
 }
 
 int cli(const Arguments& arguments, const std::string& file) {
-    // The job runs on its own thread, as in the window; this thread only waits for it.
-    int code = 0;
-    std::binary_semaphore finished(0);
+    // Before the job's thread exists, so that it and every thread it starts leave the
+    // termination signals to this one.
+    StopSignals signals;
+    std::stop_source stop;
+    UpscaleOutcome outcome;
+    // The job runs on its own thread, as in the window; this thread waits for it.
     std::jthread job([&] {
-        code = runJob(arguments, file);
-        finished.release();
+        outcome = runJob(arguments, file, stop.get_token());
+        signals.jobEnded();
     });
-    finished.acquire();
-    return code;
+    const int signal = signals.waitForJob([&stop] { stop.request_stop(); });
+    job.join();
+    return finish(outcome, signal);
 }
 
 } // namespace clarivex::Main

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/entry.h"
+#include "app/cli/arguments.h"
 #include "core/vocabulary/upscale_progress.h"
 
 #include <functional>
@@ -10,7 +10,8 @@
 namespace clarivex::Main {
 
 // Upscales one file with options from the arguments, printing progress and the result on
-// standard output; returns the exit status (0 done, 1 failed). Blocks until the job is over.
+// standard output; returns the exit status (0 done, 1 failed, 128 + the signal's number when
+// SIGINT, SIGTERM or SIGHUP stopped it). Blocks until the job is over.
 int cli(const Arguments& arguments, const std::string& file);
 
 // The progress printer of the command line: one line per change of the printed text.

@@ -5,17 +5,46 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <mutex>
+#include <string_view>
+#include <system_error>
 
 namespace clarivex::ImageOps {
 
 namespace {
 
+// libvips' own account of what went wrong, on one line.
+std::string vipsReason(const char* message) {
+    std::string reason;
+    std::string_view rest(message);
+    while (!rest.empty()) {
+        const auto end = rest.find('\n');
+        const std::string_view line = rest.substr(0, end);
+        if (!line.empty())
+            reason += (reason.empty() ? "" : "; ") + std::string(line);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    }
+    return reason.empty() ? std::string("libvips не сообщил причину") : reason;
+}
+
+// libvips keeps its messages until they are cleared, so that a later failure would repeat
+// an earlier one's.
+std::string vipsReason(const vips::VError& error) {
+    vips_error_clear();
+    return vipsReason(error.what());
+}
+
 void startVips() {
     static std::once_flag once;
+    // A library never ends the process: a failed start is the job's error, and the next job
+    // tries again.
     std::call_once(once, [] {
-        if (VIPS_INIT("clarivex") != 0)
-            vips_error_exit("libvips could not start");
+        if (VIPS_INIT("clarivex") != 0) {
+            const std::string reason = vipsReason(vips_error_buffer());
+            vips_error_clear();
+            throw UpscaleError::failed("Не удалось запустить libvips: " + reason);
+        }
         // The pipeline's own errors say what failed; libvips' warnings would only be noise
         // on the command line's standard output and error.
         g_log_set_handler(
@@ -39,7 +68,8 @@ Bitmap toSrgb8(const Bitmap& image) {
 void createEmpty(const std::filesystem::path& file, const std::string& shownName) {
     const int descriptor = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (descriptor < 0)
-        throw UpscaleError::failed("Не удалось создать " + shownName);
+        throw UpscaleError::failed("Не удалось создать " + shownName + ": " +
+                                   std::generic_category().message(errno));
     ::close(descriptor);
 }
 
@@ -53,23 +83,36 @@ Size sizeOf(const Bitmap& image) {
     return Size{image.width(), image.height()};
 }
 
-Bitmap decodeSource(const std::filesystem::path& file) {
+Bitmap openSource(const std::filesystem::path& file) {
     startVips();
-    Bitmap header;
+    Bitmap opened;
     try {
         // Only the first frame of animated files; GIFs and multi-page TIFFs are stills here.
         // A truncated or damaged file is refused rather than enlarged with its grey gaps.
-        header = Bitmap::new_from_file(file.c_str(),
+        opened = Bitmap::new_from_file(file.c_str(),
                                        Bitmap::option()->set("fail_on", VIPS_FAIL_ON_ERROR));
     } catch (const vips::VError&) {
+        vips_error_clear();
         throw UpscaleError::unsupported("не удалось прочитать картинку");
     }
-    if (header.width() <= 0 || header.height() <= 0)
+    if (opened.width() <= 0 || opened.height() <= 0)
         throw UpscaleError::unsupported("не удалось прочитать картинку");
+    return opened;
+}
+
+Size uprightSize(const Bitmap& opened) {
+    const int orientation =
+        opened.get_typeof(VIPS_META_ORIENTATION) != 0 ? opened.get_int(VIPS_META_ORIENTATION) : 1;
+    // Orientations 5 to 8 turn the picture by a quarter.
+    const bool turned = orientation >= 5 && orientation <= 8;
+    return turned ? Size{opened.height(), opened.width()} : sizeOf(opened);
+}
+
+Bitmap decodeSource(const Bitmap& opened) {
     try {
-        return toSrgb8(header.autorot()).copy_memory();
-    } catch (const vips::VError&) {
-        throw UpscaleError::unsupported("не удалось декодировать картинку");
+        return toSrgb8(opened.autorot()).copy_memory();
+    } catch (const vips::VError& error) {
+        throw UpscaleError::failed("Не удалось декодировать картинку: " + vipsReason(error));
     }
 }
 
@@ -80,6 +123,7 @@ Bitmap readResult(const std::filesystem::path& file) {
             file.c_str(), Bitmap::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
         return toSrgb8(result);
     } catch (const vips::VError&) {
+        vips_error_clear();
         throw UpscaleError::failed("ESRGAN не создал результат");
     }
 }
@@ -98,8 +142,8 @@ Bitmap resize(const Bitmap& image, Size size) {
             scaled = scaled.embed(0, 0, static_cast<int>(size.width), static_cast<int>(size.height),
                                   Bitmap::option()->set("extend", VIPS_EXTEND_COPY));
         return scaled;
-    } catch (const vips::VError&) {
-        throw UpscaleError::failed("Не удалось изменить размер");
+    } catch (const vips::VError& error) {
+        throw UpscaleError::failed("Не удалось изменить размер: " + vipsReason(error));
     }
 }
 
@@ -119,8 +163,8 @@ void write(const Bitmap& image, const std::filesystem::path& file, FileType type
         } else {
             image.pngsave(file.c_str(), Bitmap::option()->set("strip", true));
         }
-    } catch (const vips::VError&) {
-        throw UpscaleError::failed("Не удалось записать " + name);
+    } catch (const vips::VError& error) {
+        throw UpscaleError::failed("Не удалось записать " + name + ": " + vipsReason(error));
     }
 }
 
@@ -133,8 +177,8 @@ void writeIntermediate(const Bitmap& image, const std::filesystem::path& file) {
                                         ->set("compression", 1)
                                         ->set("strip", true)
                                         ->set("filter", VIPS_FOREIGN_PNG_FILTER_NONE));
-    } catch (const vips::VError&) {
-        throw UpscaleError::failed("Не удалось записать " + name);
+    } catch (const vips::VError& error) {
+        throw UpscaleError::failed("Не удалось записать " + name + ": " + vipsReason(error));
     }
 }
 

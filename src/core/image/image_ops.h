@@ -19,9 +19,17 @@ FileType fileTypeFor(const std::filesystem::path& output);
 
 Size sizeOf(const Bitmap& image);
 
-// The user's photo, fully decoded, upright (orientation tag applied), as 8-bit sRGB.
-// Raises UpscaleError::unsupported when the file is no image or cannot be decoded.
-Bitmap decodeSource(const std::filesystem::path& file);
+// The user's photo with only its header read: size and orientation are known, no pixel is
+// decoded yet, so that a picture too large to decode can be refused first.
+// Raises UpscaleError::unsupported when the file is no image.
+Bitmap openSource(const std::filesystem::path& file);
+
+// The size the photo has once its orientation tag is applied, from the header alone.
+Size uprightSize(const Bitmap& opened);
+
+// An opened photo, fully decoded, upright (orientation tag applied), as 8-bit sRGB.
+// Raises UpscaleError::failed with libvips' reason when the pixels cannot be decoded.
+Bitmap decodeSource(const Bitmap& opened);
 
 // The network's output, unchanged, read lazily and in one pass, so that a large result is
 // streamed rather than held in memory. Raises UpscaleError::failed when it is missing.

@@ -10,7 +10,6 @@
 #include "core/video/video_info.h"
 #include "core/video/video_progress.h"
 #include "core/video/video_space.h"
-#include "core/vocabulary/naming.h"
 #include "core/vocabulary/upscale_error.h"
 
 #include <algorithm>
@@ -204,10 +203,8 @@ Upscaler::Outcome run(const Upscaler& upscaler, const fs::path& source, const fs
     throwIfStopped(stopToken);
 
     // The name chosen at the start may have been taken while the video was being made.
-    const fs::path placed = placeWithoutReplacing(finished, [&] {
-        return Naming::output(source, options.target, MediaKind::video, options.seamlessLoop,
-                              Naming::existsOnDisk);
-    });
+    const fs::path placed = placeWithoutReplacing(
+        finished, [&] { return Upscaler::outputName(source, options, MediaKind::video); });
     return Upscaler::Outcome{plan, placed};
 }
 

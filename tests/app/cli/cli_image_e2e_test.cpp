@@ -7,14 +7,15 @@
 #include <gtest/gtest.h>
 #include <vips/vips8>
 
+#include <sys/stat.h>
+
 #include <chrono>
+#include <csignal>
+#include <cstdint>
 #include <fstream>
 #include <functional>
 #include <sstream>
 #include <thread>
-
-#include <signal.h>
-#include <sys/wait.h>
 
 using namespace clarivex;
 using test::runProgram;
@@ -206,6 +207,8 @@ TEST_F(CliImageTest, EngineFailuresLeaveNothingNextToTheSource) {
          "Ошибка: realesrgan-ncnn-vulkan завершился с кодом 3\nvkCreateInstance failed\nno GPU\n"},
         {{{"FAKE_ESRGAN_SKIP", "in.png"}}, "Ошибка: ESRGAN не создал результат\n"},
         {{{"FAKE_ESRGAN_GARBAGE", "1"}}, "Ошибка: ESRGAN не создал результат\n"},
+        // Stretched to the target, a wrong size would pass for a result.
+        {{{"FAKE_ESRGAN_SIZE", "7x5"}}, "Ошибка: ESRGAN вернул картинку 7×5 вместо 80×80\n"},
     };
     for (const auto& c : cases) {
         const auto run = cli({"--cli", source.string(), "--target", "x2"}, c.environment);
@@ -214,9 +217,6 @@ TEST_F(CliImageTest, EngineFailuresLeaveNothingNextToTheSource) {
         EXPECT_EQ(run.err, "");
         EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "photos"), {}), 1);
     }
-    const auto run = cli({"--cli", (folder / "photos" / "missing.png").string()});
-    EXPECT_EQ(run.outLines().back(),
-              "Ошибка: Формат не поддерживается: не удалось прочитать картинку");
 }
 
 TEST_F(CliImageTest, TakenNamesAreNumberedNeverReplaced) {
@@ -238,16 +238,22 @@ TEST_F(CliImageTest, TakenNamesAreNumberedNeverReplaced) {
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "keep me");
 }
 
-TEST_F(CliImageTest, UnusablePicturesFolderDoesNotFailTheJob) {
+TEST_F(CliImageTest, UnusablePicturesFolderDoesNotFailTheJobButSaysWhy) {
     // A file where the Pictures folder should be: even root cannot create the folder.
     std::ofstream(home() / "Pictures") << "in the way";
     const auto source = save(picture(20, 20), "photo.png");
     const auto run = cli({"--cli", source.string(), "--target", "x2"});
     ASSERT_EQ(run.exitStatus, 0) << run.out;
     const auto lines = run.outLines();
-    EXPECT_EQ(lines[lines.size() - 3], "[99%] Сохранение: Копия в ~/Pictures/Clarivex");
-    EXPECT_EQ(lines[lines.size() - 2], "[100%] Сохранение: photo-2x.png");
-    EXPECT_EQ(lines.back().rfind("Готово: ", 0), 0u);
+    ASSERT_GE(lines.size(), 4u);
+    EXPECT_EQ(lines[lines.size() - 4], "[99%] Сохранение: Копия в ~/Pictures/Clarivex");
+    EXPECT_EQ(lines[lines.size() - 3], "[100%] Сохранение: photo-2x.png");
+    EXPECT_EQ(lines[lines.size() - 2].rfind("Готово: ", 0), 0u);
+    // The system's reason follows the place that could not be made.
+    const std::string copyLine = "Копия не сделана: Не удалось создать папку " +
+                                 (home() / "Pictures" / "Clarivex").string() + ": ";
+    EXPECT_EQ(lines.back().rfind(copyLine, 0), 0u) << lines.back();
+    EXPECT_GT(lines.back().size(), copyLine.size());
 }
 
 TEST_F(CliImageTest, MissingEngineIsTheOnlyLine) {
@@ -259,6 +265,190 @@ TEST_F(CliImageTest, MissingEngineIsTheOnlyLine) {
     EXPECT_EQ(run.exitStatus, 1);
     EXPECT_EQ(run.out,
               "Ошибка: Не найден Real-ESRGAN (ни в приложении, ни в ~/.local/opt/realesrgan)\n");
+}
+
+namespace {
+
+bool validUtf8(const std::string& text) {
+    for (std::size_t index = 0; index < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[index]);
+        const std::size_t length = lead < 0x80 ? 1 : lead >> 5 == 6 ? 2 : lead >> 4 == 14 ? 3 : 4;
+        if (index + length > text.size())
+            return false;
+        for (std::size_t next = index + 1; next < index + length; ++next) {
+            if ((static_cast<unsigned char>(text[next]) & 0xC0) != 0x80)
+                return false;
+        }
+        index += length;
+    }
+    return true;
+}
+
+std::vector<std::string> namesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    return names;
+}
+
+// Whether any process still runs with `text` in its command line.
+bool processMentions(const std::string& text) {
+    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
+        std::ifstream file(entry.path() / "cmdline", std::ios::binary);
+        const std::string commandLine((std::istreambuf_iterator<char>(file)), {});
+        if (commandLine.find(text) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+std::string repeated(const std::string& text, int count) {
+    std::string result;
+    for (int index = 0; index < count; ++index)
+        result += text;
+    return result;
+}
+
+} // namespace
+
+TEST_F(CliImageTest, NamesPastTheFileSystemLimitAreShortenedOnAWholeCharacter) {
+    // Each source's name fits; its output name, with suffix and number, would not.
+    for (const std::string& stem :
+         {repeated("a", 249), repeated("a", 251), repeated("я", 125), "b" + repeated("я", 125)}) {
+        const auto source = save(picture(8, 8), stem + ".png");
+        for (int round = 1; round <= 2; ++round) {
+            const auto run = cli({"--cli", source.string(), "--target", "x2"});
+            ASSERT_EQ(run.exitStatus, 0) << run.out;
+        }
+    }
+    std::size_t results = 0;
+    for (const auto& folderOfResults : {folder / "photos", home() / "Pictures" / "Clarivex"}) {
+        for (const std::string& name : namesIn(folderOfResults)) {
+            EXPECT_LE(name.size(), 255u) << name;
+            EXPECT_TRUE(validUtf8(name)) << name;
+            // No hidden part file was left behind.
+            EXPECT_NE(name.front(), '.') << name;
+            results += name.find("-2x") != std::string::npos ? 1 : 0;
+        }
+    }
+    // Two results of each source next to it, each with its copy.
+    EXPECT_EQ(results, 16u);
+}
+
+TEST_F(CliImageTest, TerminationSignalsCancelTheJobAndLeaveNothing) {
+    const auto source = save(picture(20, 20), "photo.png");
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        std::filesystem::remove(argumentsLog());
+        test::StartedProgram program(CLARIVEX_BINARY, {"--cli", source.string(), "--target", "x2"},
+                                     {{"REALESRGAN_DIR", engine.folder().string()},
+                                      {"HOME", home().string()},
+                                      {"TMPDIR", temporary().string()},
+                                      {"FAKE_ESRGAN_ARGS_FILE", argumentsLog().string()},
+                                      {"FAKE_ESRGAN_HANG", "1"}});
+        // The stand-in writes its arguments as it starts, then hangs until terminated.
+        while (!std::filesystem::exists(argumentsLog()))
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        program.signal(signal);
+        const auto run = program.wait();
+        EXPECT_EQ(run.exitStatus, 128 + signal);
+        EXPECT_EQ(run.outLines().back(), "Отменено");
+        EXPECT_TRUE(std::filesystem::is_empty(temporary()));
+        EXPECT_FALSE(processMentions(engine.folder().string()));
+        EXPECT_EQ(namesIn(folder / "photos"), std::vector<std::string>{"photo.png"});
+    }
+}
+
+TEST_F(CliImageTest, WhatIsNoFileToEnlargeIsNamedAsSuch) {
+    const auto photos = folder / "photos";
+    std::filesystem::create_directories(photos / "folder.png");
+    std::filesystem::create_symlink("/dev/zero", photos / "zero.png");
+    ASSERT_EQ(::mkfifo((photos / "pipe.png").c_str(), 0644), 0);
+    std::ofstream(photos / "README") << "text";
+    struct Case {
+        std::string argument;
+        std::string error;
+    };
+    const std::vector<Case> cases{
+        {(photos / "missing.png").string(), "Файл не найден: " + (photos / "missing.png").string()},
+        {photos.string(), "Это папка, а не файл: " + photos.string()},
+        {(photos / "folder.png").string(),
+         "Это папка, а не файл: " + (photos / "folder.png").string()},
+        {(photos / "zero.png").string(), "Это не обычный файл: " + (photos / "zero.png").string()},
+        {(photos / "pipe.png").string(), "Это не обычный файл: " + (photos / "pipe.png").string()},
+        {"", "Не указан файл"},
+        {(photos / "README").string(), "Формат не поддерживается: у файла нет расширения"},
+    };
+    for (const auto& c : cases) {
+        const auto run = cli({"--cli", c.argument});
+        EXPECT_EQ(run.exitStatus, 1);
+        EXPECT_EQ(run.outLines().back(), "Ошибка: " + c.error);
+    }
+    EXPECT_FALSE(std::filesystem::exists(argumentsLog()));
+
+    // A platform error is a Russian sentence that names the place, then the system's reason.
+    const auto source = save(picture(8, 8), "photo.png");
+    const auto gone = folder / "gone";
+    const auto run = cli({"--cli", source.string()}, {{"TMPDIR", gone.string()}});
+    const std::string sentence =
+        "Ошибка: Не удалось открыть временную папку " + gone.string() + ": ";
+    EXPECT_EQ(run.outLines().back().rfind(sentence, 0), 0u) << run.out;
+    EXPECT_GT(run.outLines().back().size(), sentence.size());
+}
+
+namespace {
+
+// A PNG whose header declares `side` × `side` pixels, with almost no data behind it.
+std::string bombPng(std::uint32_t side) {
+    const auto crc = [](const std::string& bytes) {
+        std::uint32_t value = 0xFFFFFFFF;
+        for (const char byte : bytes) {
+            value ^= static_cast<unsigned char>(byte);
+            for (int bit = 0; bit < 8; ++bit)
+                value = (value >> 1) ^ (0xEDB88320 & (0 - (value & 1)));
+        }
+        return ~value;
+    };
+    const auto bigEndian = [](std::uint32_t value) {
+        return std::string{static_cast<char>(value >> 24), static_cast<char>(value >> 16),
+                           static_cast<char>(value >> 8), static_cast<char>(value)};
+    };
+    const auto chunk = [&](const std::string& type, const std::string& data) {
+        return bigEndian(static_cast<std::uint32_t>(data.size())) + type + data +
+               bigEndian(crc(type + data));
+    };
+    const std::string header = bigEndian(side) + bigEndian(side) + std::string("\x08\x02\0\0\0", 5);
+    return std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) +
+           chunk("IDAT", std::string("\x78\x9c\x03\0\0\0\0\x01", 8)) + chunk("IEND", "");
+}
+
+} // namespace
+
+TEST_F(CliImageTest, DecompressionBombIsRefusedFromItsHeader) {
+    const auto bomb = folder / "photos" / "bomb.png";
+    test::writeFile(bomb, bombPng(60000));
+    // Under a limit far below what decoding would take, so that a decode attempt fails
+    // differently instead of taking the machine's memory.
+    const auto limited = [&](const std::string& target) {
+        return runProgram("/bin/sh",
+                          {"-c", "ulimit -v 2000000 && exec \"$0\" \"$@\"", CLARIVEX_BINARY,
+                           "--cli", bomb.string(), "--target", target},
+                          {{"REALESRGAN_DIR", engine.folder().string()},
+                           {"HOME", home().string()},
+                           {"TMPDIR", temporary().string()},
+                           {"FAKE_ESRGAN_ARGS_FILE", argumentsLog().string()}});
+    };
+    auto run = limited("x2");
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.outLines().back(),
+              "Ошибка: Картинка 60000×60000 слишком большая: нейросеть выдала бы 240000×240000 "
+              "пикселей, а в память помещается не больше 400 мегапикселей.");
+    run = limited("4k");
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.outLines().back().rfind("Ошибка: Файл уже 60000×60000 — это не меньше 4K.", 0),
+              0u)
+        << run.out;
+    EXPECT_FALSE(std::filesystem::exists(argumentsLog()));
 }
 
 namespace {
@@ -316,17 +506,18 @@ TEST_F(CliImageTest, EngineDoesNotOutliveAProgramKilledOutright) {
     }
     std::filesystem::permissions(sleeper / "realesrgan-ncnn-vulkan",
                                  std::filesystem::perms::owner_all);
-    const pid_t program = test::startProgram(
-        CLARIVEX_BINARY, {"--cli", source.string(), "--target", "x2", "--no-pictures"},
-        {{"REALESRGAN_DIR", sleeper.string()},
-         {"HOME", home().string()},
-         {"TMPDIR", temporary().string()}});
+    test::StartedProgram program(CLARIVEX_BINARY,
+                                 {"--cli", source.string(), "--target", "x2", "--no-pictures"},
+                                 {{"REALESRGAN_DIR", sleeper.string()},
+                                  {"HOME", home().string()},
+                                  {"TMPDIR", temporary().string()}});
     std::vector<pid_t> engines;
     EXPECT_TRUE(waitUntil([&] {
-        return std::filesystem::exists(started) && !(engines = livingChildrenOf(program)).empty();
+        return std::filesystem::exists(started) &&
+               !(engines = livingChildrenOf(program.id())).empty();
     }));
-    ::kill(program, SIGKILL);
-    ::waitpid(program, nullptr, 0);
+    program.signal(SIGKILL);
+    program.wait();
     for (const pid_t pid : engines) {
         EXPECT_TRUE(waitUntil([pid] { return !alive(pid); })) << "the engine outlived us";
         ::kill(pid, SIGKILL);

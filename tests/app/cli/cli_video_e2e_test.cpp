@@ -1,6 +1,6 @@
 // The command line on real video clips, with the stand-in engine installed in a temporary
 // folder and HOME and TMPDIR pointed at folders of the test's own.
-#include "core/video/media_fixture.h"
+#include "support/media_fixture.h"
 #include "support/program_run.h"
 #include "support/temporary_folder.h"
 #include "support/test_engine.h"
@@ -10,7 +10,7 @@
 #include <algorithm>
 
 using namespace clarivex;
-using namespace clarivex::testing;
+using namespace clarivex::test;
 
 namespace {
 

@@ -20,7 +20,8 @@ TEST(CommandLine, PrintsOneLinePerChangeOfTheText) {
 }
 
 TEST(CommandLine, SummaryHasOneDecimalWithAPoint) {
-    UpscaleResult result{"/a/photo-4k.jpg", std::nullopt, {2880, 2160}, "realesrgan-x4plus", 7};
+    UpscaleResult result{"/a/photo-4k.jpg", std::nullopt, {2880, 2160}, "realesrgan-x4plus", 7,
+                         std::nullopt};
     EXPECT_EQ(Main::summaryLine(result),
               "Готово: /a/photo-4k.jpg · 2880×2160 · realesrgan-x4plus · 7.0 с");
     result.seconds = 65.04;

@@ -1,24 +1,22 @@
 #include "core/image/image_ops.h"
 #include "core/vocabulary/upscale_error.h"
+#include "support/temporary_folder.h"
+#include "support/upscale_failure.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <fstream>
+#include <system_error>
 
 using namespace clarivex;
+using clarivex::test::failureOf;
 using ImageOps::Bitmap;
 
 namespace {
 
 class ImageOpsTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder = std::filesystem::temp_directory_path() /
-                 ("clarivex-image-ops-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(folder);
-    }
-    void TearDown() override { std::filesystem::remove_all(folder); }
-
     // A picture whose left half is dark and right half light, so that turns can be seen.
     static Bitmap pattern(int width, int height) {
         const auto bands = Bitmap::option()->set("bands", 3);
@@ -30,16 +28,7 @@ protected:
             .copy(Bitmap::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
     }
 
-    static std::string failureOf(const std::function<void()>& action) {
-        try {
-            action();
-        } catch (const UpscaleError& error) {
-            return error.what();
-        }
-        return "no error";
-    }
-
-    std::filesystem::path folder;
+    const test::TemporaryFolder folder{"clarivex-image-ops"};
 };
 
 } // namespace
@@ -63,7 +52,7 @@ TEST_F(ImageOpsTest, DecodesEveryStillFormatUpright) {
     for (const char* name : {"a.jpg", "a.png", "a.webp", "a.tif", "a.gif", "a.heic", "a.bmp"}) {
         const auto file = folder / name;
         image.write_to_file(file.c_str());
-        const Bitmap decoded = ImageOps::decodeSource(file);
+        const Bitmap decoded = ImageOps::decodeSource(ImageOps::openSource(file));
         EXPECT_EQ(ImageOps::sizeOf(decoded), (Size{40, 20})) << name;
         EXPECT_GE(decoded.bands(), 3) << name;
         EXPECT_EQ(decoded.format(), VIPS_FORMAT_UCHAR) << name;
@@ -76,7 +65,10 @@ TEST_F(ImageOpsTest, AppliesTheOrientationTag) {
     stored.set("orientation", 6);
     const auto file = folder / "portrait.jpg";
     stored.jpegsave(file.c_str());
-    const Bitmap decoded = ImageOps::decodeSource(file);
+    const Bitmap opened = ImageOps::openSource(file);
+    // Known from the header, before anything is decoded.
+    EXPECT_EQ(ImageOps::uprightSize(opened), (Size{20, 40}));
+    const Bitmap decoded = ImageOps::decodeSource(opened);
     EXPECT_EQ(ImageOps::sizeOf(decoded), (Size{20, 40}));
     // The dark left half ends up on top.
     EXPECT_LT(decoded.getpoint(10, 5)[0], 40);
@@ -85,19 +77,22 @@ TEST_F(ImageOpsTest, AppliesTheOrientationTag) {
 
 TEST_F(ImageOpsTest, SourceErrors) {
     std::ofstream(folder / "text.jpg") << "not a picture";
-    EXPECT_EQ(failureOf([&] { ImageOps::decodeSource(folder / "text.jpg"); }),
+    EXPECT_EQ(failureOf([&] { ImageOps::openSource(folder / "text.jpg"); }),
               "Формат не поддерживается: не удалось прочитать картинку");
-    EXPECT_EQ(failureOf([&] { ImageOps::decodeSource(folder / "missing.png"); }),
+    EXPECT_EQ(failureOf([&] { ImageOps::openSource(folder / "missing.png"); }),
               "Формат не поддерживается: не удалось прочитать картинку");
 
     // A valid header followed by broken pixel data opens but cannot be decoded.
     Bitmap::gaussnoise(256, 256).cast(VIPS_FORMAT_UCHAR).pngsave((folder / "whole.png").c_str());
-    std::ifstream whole(folder / "whole.png", std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(whole)), {});
+    const std::string bytes = test::readFile(folder / "whole.png");
     std::ofstream(folder / "broken.png", std::ios::binary)
         << bytes.substr(0, bytes.size() / 2) << std::string(200, '\x55');
-    EXPECT_EQ(failureOf([&] { ImageOps::decodeSource(folder / "broken.png"); }),
-              "Формат не поддерживается: не удалось декодировать картинку");
+    // libvips' own reason follows the sentence.
+    const std::string failure =
+        failureOf([&] { ImageOps::decodeSource(ImageOps::openSource(folder / "broken.png")); });
+    const std::string sentence = "Не удалось декодировать картинку: ";
+    EXPECT_EQ(failure.substr(0, sentence.size()), sentence);
+    EXPECT_GT(failure.size(), sentence.size());
 }
 
 TEST_F(ImageOpsTest, ResultErrors) {
@@ -126,12 +121,19 @@ TEST_F(ImageOpsTest, WritesWithoutMetadataAndNamesTheFileOnFailure) {
                   ImageOps::write(pattern(4, 4), folder / "nowhere" / "x.png",
                                   ImageOps::FileType::png);
               }),
-              "Не удалось создать x.png");
+              "Не удалось создать x.png: " + std::generic_category().message(ENOENT));
     EXPECT_EQ(failureOf([&] {
                   ImageOps::write(pattern(4, 4), folder / "nowhere" / ".hidden.part",
                                   ImageOps::FileType::png, "photo-4k.png");
               }),
-              "Не удалось создать photo-4k.png");
+              "Не удалось создать photo-4k.png: " + std::generic_category().message(ENOENT));
+    // A full disk: the sentence keeps the reason that libvips gives.
+    const std::string full = failureOf([&] {
+        ImageOps::write(pattern(64, 64), "/dev/full", ImageOps::FileType::png, "photo-4k.png");
+    });
+    const std::string sentence = "Не удалось записать photo-4k.png: ";
+    EXPECT_EQ(full.substr(0, sentence.size()), sentence);
+    EXPECT_GT(full.size(), sentence.size());
 }
 
 TEST_F(ImageOpsTest, JpegFlattensTransparencyOnWhite) {

@@ -1,11 +1,13 @@
 #include "core/process/shell.h"
 
 #include "core/vocabulary/upscale_error.h"
+#include "support/child_processes.h"
+#include "support/temporary_folder.h"
+#include "support/upscale_failure.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -19,34 +21,16 @@
 
 #include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace clarivex;
+using clarivex::test::noChildLeft;
 
 namespace {
 
 std::string runScript(const std::string& script, const Shell::LineObserver& onLine = {},
                       std::stop_token stopToken = {}) {
     return Shell::run("/bin/sh", {"-c", script}, onLine, stopToken);
-}
-
-// The message of the UpscaleError::failed that running `script` raises.
-std::string failureOf(const std::string& script) {
-    try {
-        runScript(script);
-    } catch (const UpscaleError& error) {
-        EXPECT_EQ(error.kind(), UpscaleError::Case::failed);
-        return error.what();
-    }
-    ADD_FAILURE() << "no failure for: " << script;
-    return {};
-}
-
-// Every test runs in a process of its own, so any child still there is one that run() left.
-bool noChildLeft() {
-    errno = 0;
-    return ::waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD;
 }
 
 class LineLog {
@@ -64,14 +48,6 @@ private:
     mutable std::mutex lock_;
     std::vector<std::string> lines_;
 };
-
-std::filesystem::path freshFolder(const std::string& name) {
-    const auto folder = std::filesystem::temp_directory_path() /
-                        ("clarivex-shell-test-" + name + "-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    return folder;
-}
 
 } // namespace
 
@@ -106,18 +82,27 @@ TEST(Shell, KeepsLinesWholeAcrossReads) {
 }
 
 TEST(Shell, FailureNamesTheProgramAndItsLastErrorLines) {
-    EXPECT_EQ(failureOf("i=1; while [ $i -le 80 ]; do echo line $i >&2; i=$((i+1)); done; exit 2"),
-              "sh завершился с кодом 2\nline 75\nline 76\nline 77\nline 78\nline 79\nline 80");
-    EXPECT_EQ(failureOf("exit 3"), "sh завершился с кодом 3\n");
-    EXPECT_EQ(failureOf("echo A >&2; echo B >&2; echo not-an-error; exit 1"),
-              "sh завершился с кодом 1\nA\nB");
-    // An end by a signal is still a failure, reported the way shells report it.
-    EXPECT_EQ(failureOf("kill -KILL $$"), "sh завершился с кодом 137\n");
+    const struct {
+        const char* script;
+        const char* message;
+    } cases[] = {
+        {"i=1; while [ $i -le 80 ]; do echo line $i >&2; i=$((i+1)); done; exit 2",
+         "sh завершился с кодом 2\nline 75\nline 76\nline 77\nline 78\nline 79\nline 80"},
+        {"exit 3", "sh завершился с кодом 3\n"},
+        {"echo A >&2; echo B >&2; echo not-an-error; exit 1", "sh завершился с кодом 1\nA\nB"},
+        // An end by a signal is still a failure, reported the way shells report it.
+        {"kill -KILL $$", "sh завершился с кодом 137\n"},
+    };
+    for (const auto& testCase : cases) {
+        const auto error = test::errorOf([&] { runScript(testCase.script); });
+        EXPECT_EQ(error.kind(), UpscaleError::Case::failed) << testCase.script;
+        EXPECT_STREQ(error.what(), testCase.message);
+    }
     EXPECT_TRUE(noChildLeft());
 }
 
 TEST(Shell, LaunchFailuresArePlatformErrors) {
-    const auto folder = freshFolder("launch");
+    const test::TemporaryFolder folder;
     const auto notExecutable = folder / "plain.txt";
     std::ofstream(notExecutable) << "#!/bin/sh\necho should not run\n";
     ::chmod(notExecutable.c_str(), 0644);
@@ -128,7 +113,7 @@ TEST(Shell, LaunchFailuresArePlatformErrors) {
     } cases[] = {
         {folder / "missing-program", std::errc::no_such_file_or_directory},
         {notExecutable, std::errc::permission_denied},
-        {folder, std::errc::permission_denied},
+        {folder.path(), std::errc::permission_denied},
     };
     for (const auto& testCase : cases) {
         try {
@@ -139,7 +124,6 @@ TEST(Shell, LaunchFailuresArePlatformErrors) {
         }
     }
     EXPECT_TRUE(noChildLeft());
-    std::filesystem::remove_all(folder);
 }
 
 TEST(Shell, PassesArgumentsUnchangedAndInheritsEnvironmentAndFolder) {
@@ -175,7 +159,7 @@ TEST(Shell, ObserverThatThrowsLeavesNoChildBehind) {
 }
 
 TEST(Shell, ObserverSeesTheRunAsItHappens) {
-    const auto folder = freshFolder("order");
+    const test::TemporaryFolder folder;
     const auto marker = folder / "go";
     // The program waits for a file that only the observer creates: lines must arrive while the
     // program runs, not after it has ended.
@@ -187,7 +171,6 @@ TEST(Shell, ObserverSeesTheRunAsItHappens) {
                             "' ]; do sleep 0.05; done; echo seen",
                         observer),
               "waiting\nseen");
-    std::filesystem::remove_all(folder);
 }
 
 TEST(ShellCancel, StopFromAnotherThreadEndsTheRunAsCancelled) {
@@ -224,14 +207,13 @@ TEST(ShellCancel, StopFromTheObserverIsNotAFailure) {
 }
 
 TEST(ShellCancel, StoppedBeforeTheStartLaunchesNothing) {
-    const auto folder = freshFolder("stopped");
+    const test::TemporaryFolder folder;
     const auto marker = folder / "ran";
     std::stop_source source;
     source.request_stop();
     EXPECT_THROW(runScript("touch '" + marker.string() + "'", {}, source.get_token()), Cancelled);
     EXPECT_FALSE(std::filesystem::exists(marker));
     EXPECT_TRUE(noChildLeft());
-    std::filesystem::remove_all(folder);
 }
 
 TEST(ShellCancel, ProgramThatIgnoresTerminationIsKilled) {

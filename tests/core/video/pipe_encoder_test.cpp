@@ -1,28 +1,22 @@
 #include "core/video/pipe_encoder.h"
 
-#include "core/video/media_fixture.h"
 #include "core/video/video_commands.h"
 #include "core/vocabulary/upscale_error.h"
+#include "support/child_processes.h"
+#include "support/media_fixture.h"
 #include "support/temporary_folder.h"
+#include "support/upscale_failure.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <fstream>
-#include <sstream>
 #include <thread>
 
 using namespace clarivex;
-using namespace clarivex::testing;
+using namespace clarivex::test;
 
 namespace {
-
-std::string readFile(const std::filesystem::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    std::stringstream bytes;
-    bytes << stream.rdbuf();
-    return bytes.str();
-}
 
 // More than the pipe holds, so that a write can only end once the other side has read it
 // or has gone.
@@ -30,17 +24,6 @@ const std::string bigFrame(8 << 20, 'x');
 
 PipeEncoder scriptEncoder(const std::string& script) {
     return PipeEncoder("/bin/sh", {"-c", script});
-}
-
-std::string failureOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const UpscaleError& error) {
-        EXPECT_EQ(error.kind(), UpscaleError::Case::failed);
-        return error.what();
-    }
-    ADD_FAILURE() << "no failure";
-    return {};
 }
 
 class PipeEncoderTest : public ::testing::Test {

@@ -1,11 +1,13 @@
 #include "core/upscaler.h"
 
-#include "core/video/media_fixture.h"
 #include "core/video/video_space.h"
 #include "core/vocabulary/upscale_error.h"
+#include "support/child_processes.h"
+#include "support/media_fixture.h"
 #include "support/scoped_environment_variable.h"
 #include "support/temporary_folder.h"
 #include "support/test_engine.h"
+#include "support/upscale_failure.h"
 
 #include <gtest/gtest.h>
 
@@ -14,11 +16,10 @@
 #include <csignal>
 #include <fstream>
 #include <mutex>
-#include <sstream>
 #include <thread>
 
 using namespace clarivex;
-using namespace clarivex::testing;
+using namespace clarivex::test;
 using Stage = UpscaleProgress::Stage;
 
 namespace {
@@ -45,28 +46,12 @@ private:
     std::vector<UpscaleProgress> reports_;
 };
 
-std::string readFile(const std::filesystem::path& file) {
-    std::ifstream stream(file, std::ios::binary);
-    std::stringstream bytes;
-    bytes << stream.rdbuf();
-    return bytes.str();
-}
-
 std::vector<std::string> linesOf(const std::filesystem::path& file) {
     std::vector<std::string> lines;
     std::ifstream stream(file);
     for (std::string line; std::getline(stream, line);)
         lines.push_back(line);
     return lines;
-}
-
-template <typename Error> Error errorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Error& error) {
-        return error;
-    }
-    throw std::runtime_error("no error was raised");
 }
 
 // Each test gets its own temporary folder for the working folders (so that leftovers are
@@ -349,7 +334,7 @@ TEST_F(VideoPathTest, EngineThatSkipsAFrameFailsTheJob) {
     useTools();
     const auto source = clip("clip.mp4", ClipSpec().withFrames(12));
     test::ScopedEnvironmentVariable skip("FAKE_ESRGAN_SKIP", "000007.png");
-    const auto error = errorOf<UpscaleError>([&] { upscale(source, options()); });
+    const auto error = errorOf([&] { upscale(source, options()); });
     EXPECT_EQ(error.kind(), UpscaleError::Case::failed);
     EXPECT_STREQ(error.what(), "ESRGAN пропустил кадр 000007.png");
     EXPECT_TRUE(outputs().empty());
@@ -359,7 +344,7 @@ TEST_F(VideoPathTest, EncoderThatDiesMidStreamFailsWithItsOwnWords) {
     useFfmpeg(ffmpegWrapped("-framerate", "head -c 20000 >/dev/null; echo 'simulated failure' >&2; "
                                           "exit 1"));
     const auto source = clip("clip.mp4", ClipSpec().withFrames(100).withRate("50"));
-    const auto error = errorOf<UpscaleError>([&] { upscale(source, options()); });
+    const auto error = errorOf([&] { upscale(source, options()); });
     const std::string message = error.what();
     EXPECT_TRUE(message.starts_with("Кодировщик остановился: ") ||
                 message.starts_with("Кодировщик: код 1\n"))
@@ -371,7 +356,7 @@ TEST_F(VideoPathTest, EncoderThatDiesMidStreamFailsWithItsOwnWords) {
 TEST_F(VideoPathTest, FailingSoundPassLeavesNothingNextToTheSource) {
     useFfmpeg(ffmpegWrapped("1:a:0"));
     const auto source = clip("clip.mp4", ClipSpec().withFrames(10).withAudio("aac"));
-    const auto error = errorOf<UpscaleError>([&] { upscale(source, options()); });
+    const auto error = errorOf([&] { upscale(source, options()); });
     EXPECT_EQ(std::string(error.what()), "ffmpeg завершился с кодом 1\nsimulated failure");
     EXPECT_TRUE(outputs().empty());
 }
@@ -461,7 +446,7 @@ TEST_F(VideoPathTest, AudioOnlyFileHasNoVideoTrack) {
     useTools();
     const auto source = sources() / "voice.mp4";
     ffmpeg({"-f", "lavfi", "-i", "sine=frequency=440:duration=1", "-c:a", "aac", source.string()});
-    const auto error = errorOf<UpscaleError>([&] { upscale(source, options()); });
+    const auto error = errorOf([&] { upscale(source, options()); });
     EXPECT_EQ(error.kind(), UpscaleError::Case::unsupported);
     EXPECT_STREQ(error.what(), "Формат не поддерживается: в файле нет видеодорожки");
 }
@@ -474,7 +459,7 @@ TEST_F(VideoPathTest, LowDiskIsRefusedBeforeAnyFrameIsExtracted) {
         return std::optional<std::int64_t>(1000);
     };
     const auto source = clip("clip.mp4", ClipSpec().withFrames(30));
-    const auto error = errorOf<UpscaleError>([&] { upscale(source, options()); });
+    const auto error = errorOf([&] { upscale(source, options()); });
     EXPECT_EQ(error.kind(), UpscaleError::Case::lowDisk);
     EXPECT_EQ(error.needed(), videoSpaceNeeded({64, 48}, 2, {128, 96}, 30, 48, false));
     EXPECT_EQ(error.free(), 1000);
@@ -491,14 +476,14 @@ TEST_F(VideoPathTest, LowDiskIsRefusedBeforeAnyFrameIsExtracted) {
 TEST_F(VideoPathTest, RefusalsBeforeAnyWork) {
     useTools();
     const auto large = clip("large.mp4", ClipSpec().withSize(1920, 1080).withFrames(1));
-    const auto tooLarge = errorOf<UpscaleError>([&] { upscale(large, options(Target::fullHD)); });
+    const auto tooLarge = errorOf([&] { upscale(large, options(Target::fullHD)); });
     EXPECT_EQ(tooLarge.kind(), UpscaleError::Case::alreadyLarge);
     EXPECT_EQ(tooLarge.size(), (Size{1920, 1080}));
 
     Tools withoutFfmpeg = tools();
     withoutFfmpeg.ffmpeg.reset();
     upscaler_ = Upscaler(withoutFfmpeg);
-    const auto missing = errorOf<UpscaleError>([&] { upscale(large, options()); });
+    const auto missing = errorOf([&] { upscale(large, options()); });
     EXPECT_EQ(missing.kind(), UpscaleError::Case::missingFFmpeg);
 
     Tools withoutModels = tools();
@@ -506,7 +491,7 @@ TEST_F(VideoPathTest, RefusalsBeforeAnyWork) {
     std::filesystem::create_directories(withoutModels.models);
     upscaler_ = Upscaler(withoutModels);
     const auto small = clip("small.mp4", ClipSpec().withFrames(3));
-    const auto noModel = errorOf<UpscaleError>([&] { upscale(small, options()); });
+    const auto noModel = errorOf([&] { upscale(small, options()); });
     EXPECT_EQ(noModel.kind(), UpscaleError::Case::failed);
     EXPECT_FALSE(std::filesystem::exists(engineLog())) << "the engine ran without its model";
     EXPECT_TRUE(outputs().empty());

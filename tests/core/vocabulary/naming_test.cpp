@@ -1,4 +1,5 @@
 #include "core/vocabulary/naming.h"
+#include "core/vocabulary/upscale_error.h"
 
 #include <gtest/gtest.h>
 
@@ -71,6 +72,33 @@ TEST(Naming, CopyNumberingKeepsTheExtension) {
               "/p/photo-4x 2.jpg");
     EXPECT_EQ(Naming::firstFree("/p", std::filesystem::path("a.b.png"), nothingExists),
               "/p/a.b.png");
+}
+
+TEST(Naming, LongStemsAreCutOnAWholeCharacterAndTheSearchEnds) {
+    const std::string cyrillic = [] {
+        std::string text;
+        for (int index = 0; index < 130; ++index)
+            text += "я";
+        return text;
+    }();
+    // The stem gives way; suffix, room for a number and extension stay: 255 - 5 - 7 bytes.
+    const auto ascii = Naming::output("/a/" + std::string(300, 'a') + ".png", Target::x2,
+                                      MediaKind::image, false, nothingExists);
+    EXPECT_EQ(ascii.filename().string(), std::string(243, 'a') + "-2x.png");
+    // Two bytes a letter: cut before the letter that would be split.
+    const auto letters = Naming::output("/a/b" + cyrillic + ".mov", Target::uhd4k, MediaKind::video,
+                                        true, nothingExists);
+    EXPECT_EQ(letters.filename().string(), "b" + cyrillic.substr(0, 236) + "-4k-loop.mp4");
+    // A copy keeps its name while it fits and shortens only the numbered ones.
+    const std::string full(251, 'c');
+    EXPECT_EQ(Naming::firstFree("/p", std::filesystem::path(full + ".jpg"),
+                                takenPaths({"/p/" + full + ".jpg"})),
+              "/p/" + full.substr(0, 249) + " 2.jpg");
+    // Where every name is taken, the search gives up instead of counting for ever.
+    EXPECT_THROW(Naming::firstFree("/p", "x", "png", [](const auto&) { return true; }),
+                 UpscaleError);
+    // A name that cannot exist is not a taken one.
+    EXPECT_FALSE(Naming::existsOnDisk(std::filesystem::temp_directory_path() / (full + full)));
 }
 
 TEST(Naming, ExistsOnDiskSeesFilesFoldersAndDanglingLinks) {

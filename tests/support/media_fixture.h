@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace clarivex::testing {
+namespace clarivex::test {
 
 // A program found on PATH, or nothing.
 std::optional<std::filesystem::path> findProgram(const std::string& name);
@@ -68,11 +68,8 @@ struct StreamFacts {
 // What ffprobe says about a finished file (frames counted by decoding).
 StreamFacts probeFile(const std::filesystem::path& file);
 
-// Whether this process has no child at all, neither running nor waiting to be reaped.
-bool noChildLeft();
-
 // The entries of a folder whose names start with `prefix`.
 std::vector<std::filesystem::path> entriesStartingWith(const std::filesystem::path& folder,
                                                        const std::string& prefix);
 
-} // namespace clarivex::testing
+} // namespace clarivex::test

@@ -1,17 +1,15 @@
-#include "core/video/media_fixture.h"
+#include "support/media_fixture.h"
 
 #include "core/process/shell.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <cerrno>
 #include <cstdlib>
 #include <sstream>
-#include <sys/wait.h>
 #include <unistd.h>
 
-namespace clarivex::testing {
+namespace clarivex::test {
 
 std::optional<std::filesystem::path> findProgram(const std::string& name) {
     const char* path = std::getenv("PATH");
@@ -106,11 +104,6 @@ StreamFacts probeFile(const std::filesystem::path& file) {
     return facts;
 }
 
-bool noChildLeft() {
-    errno = 0;
-    return ::waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD;
-}
-
 std::vector<std::filesystem::path> entriesStartingWith(const std::filesystem::path& folder,
                                                        const std::string& prefix) {
     std::vector<std::filesystem::path> found;
@@ -122,4 +115,4 @@ std::vector<std::filesystem::path> entriesStartingWith(const std::filesystem::pa
     return found;
 }
 
-} // namespace clarivex::testing
+} // namespace clarivex::test

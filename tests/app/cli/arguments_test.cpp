@@ -1,4 +1,4 @@
-#include "app/entry.h"
+#include "app/cli/arguments.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@ using namespace clarivex;
 using Main::Arguments;
 using Main::Mode;
 
-TEST(Entry, ValueIsTheArgumentAfterTheFirstOccurrence) {
+TEST(Arguments, ValueIsTheArgumentAfterTheFirstOccurrence) {
     const Arguments arguments{"clarivex", "--cli", "a.jpg", "--target", "--loop", "--cli", "b"};
     EXPECT_EQ(Main::value(arguments, "--cli"), "a.jpg");
     EXPECT_EQ(Main::value(arguments, "--target"), "--loop");
@@ -16,7 +16,7 @@ TEST(Entry, ValueIsTheArgumentAfterTheFirstOccurrence) {
     EXPECT_EQ(Main::value({"--cli", "f"}, "--cli"), "f");
 }
 
-TEST(Entry, OptionsFromArguments) {
+TEST(Arguments, OptionsFromArguments) {
     Options expected;
     expected.target = Target::x2;
     expected.model = ModelChoice::art;
@@ -43,7 +43,7 @@ TEST(Entry, OptionsFromArguments) {
     EXPECT_EQ(Main::options({"c"}), Options{});
 }
 
-TEST(Entry, ModeSelection) {
+TEST(Arguments, ModeSelection) {
     EXPECT_EQ(Main::mode({"c", "--cli", "a.jpg", "--cli", "b.jpg"}),
               (Mode{Mode::Kind::commandLine, "a.jpg", {}}));
     EXPECT_EQ(Main::mode({"c", "--snapshot", "o.png", "--cli", "a.jpg"}).kind,
