@@ -98,13 +98,37 @@ std::int64_t estimateFrames(double rate, double seconds) {
     return static_cast<std::int64_t>(product);
 }
 
+bool usableRate(const std::optional<std::string>& text) {
+    if (!text)
+        return false;
+    const double value = VideoInfo::rate(*text);
+    return std::isfinite(value) && value > 0;
+}
+
+// Frames are extracted at the rate the encoder is given. A variable-rate stream's r_frame_rate
+// is the finest rate its timestamps need, which can be the container's clock (1000/1 in WebM):
+// that would multiply the frames many times over, so the average rate stands in for a rate
+// above any camera's that is far above the average. Without a usable rate, 30 per second.
+std::string chooseFrameRate(const std::optional<std::string>& real,
+                            const std::optional<std::string>& average) {
+    constexpr double fastestCamera = 240;
+    if (usableRate(real)) {
+        const double value = VideoInfo::rate(*real);
+        const bool clockRate =
+            value > fastestCamera && usableRate(average) && value > 2 * VideoInfo::rate(*average);
+        return clockRate ? *average : *real;
+    }
+    return usableRate(average) ? *average : "30/1";
+}
+
 } // namespace
 
 std::vector<std::string> VideoInfo::probeArguments(const std::filesystem::path& source) {
     return {"-v",
             "error",
             "-show_entries",
-            "stream=codec_type,width,height,r_frame_rate,nb_frames,duration:stream_side_data="
+            "stream=codec_type,width,height,r_frame_rate,avg_frame_rate,nb_frames,duration:"
+            "stream_side_data="
             "rotation:format=duration",
             "-of",
             "json",
@@ -159,7 +183,8 @@ VideoInfo VideoInfo::read(std::string_view json) {
     if (const auto rotation = firstRotation(*video); rotation && std::abs(*rotation % 180) == 90)
         info.size = Size{*height, *width};
 
-    info.frameRate = textField(*video, "r_frame_rate").value_or("30/1");
+    info.frameRate =
+        chooseFrameRate(textField(*video, "r_frame_rate"), textField(*video, "avg_frame_rate"));
     const double numericRate = rate(info.frameRate);
     const auto framesText = textField(*video, "nb_frames");
     const auto counted = framesText ? parseInteger(*framesText) : std::nullopt;

@@ -37,8 +37,8 @@ TEST(VideoInfo, ProbeArgumentsAreExact) {
     EXPECT_EQ(VideoInfo::probeArguments("/v/my clip.mp4"),
               (std::vector<std::string>{
                   "-v", "error", "-show_entries",
-                  "stream=codec_type,width,height,r_frame_rate,nb_frames,duration:stream_side_"
-                  "data=rotation:format=duration",
+                  "stream=codec_type,width,height,r_frame_rate,avg_frame_rate,nb_frames,"
+                  "duration:stream_side_data=rotation:format=duration",
                   "-of", "json", "/v/my clip.mp4"}));
 }
 
@@ -115,13 +115,30 @@ TEST(VideoInfo, MissingOrMalformedRateFallsBack) {
 
     const auto zero =
         VideoInfo::read(answer(videoStream(R"("r_frame_rate": "0/0", "duration": "9")")));
-    EXPECT_EQ(zero.frameRate, "0/0");
+    EXPECT_EQ(zero.frameRate, "30/1");
     EXPECT_DOUBLE_EQ(zero.fps, 30);
-    EXPECT_EQ(zero.frameEstimate, 0);
+    EXPECT_EQ(zero.frameEstimate, 270);
 
     const auto negative =
         VideoInfo::read(answer(videoStream(R"("r_frame_rate": "-25/1", "duration": "2")")));
     EXPECT_DOUBLE_EQ(negative.fps, 30);
+}
+
+// Frames are extracted at this rate: a container's clock rate would multiply them.
+TEST(VideoInfo, ClockRateOfAVariableRateStreamGivesWayToTheAverage) {
+    struct Case {
+        std::string rates;
+        std::string expected;
+    };
+    const std::vector<Case> cases{
+        {R"("r_frame_rate": "1000/1", "avg_frame_rate": "30000/1001")", "30000/1001"},
+        {R"("r_frame_rate": "240/1", "avg_frame_rate": "240/1")", "240/1"},
+        {R"("r_frame_rate": "30/1", "avg_frame_rate": "10/1")", "30/1"},
+        {R"("r_frame_rate": "1000/1", "avg_frame_rate": "0/0")", "1000/1"},
+        {R"("r_frame_rate": "0/0", "avg_frame_rate": "25/1")", "25/1"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(VideoInfo::read(answer(videoStream(c.rates))).frameRate, c.expected) << c.rates;
 }
 
 TEST(VideoInfo, NonFiniteRateNeverCrashes) {
