@@ -322,8 +322,9 @@ TEST_F(CliImageTest, TerminationSignalsCancelTheJobAndLeaveNothing) {
                                       {"FAKE_ESRGAN_ARGS_FILE", argumentsLog().string()},
                                       {"FAKE_ESRGAN_HANG", "1"}});
         // The stand-in writes its arguments as it starts, then hangs until terminated.
-        while (!std::filesystem::exists(argumentsLog()))
+        for (int wait = 0; wait < 3000 && !std::filesystem::exists(argumentsLog()); ++wait)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ASSERT_TRUE(std::filesystem::exists(argumentsLog())) << "the engine never started";
         program.signal(signal);
         const auto run = program.wait();
         EXPECT_EQ(run.exitStatus, 128 + signal);
