@@ -145,9 +145,11 @@ void Upscaler::requireSourceFile(const std::filesystem::path& source) {
         throw UpscaleError::failed("Это не обычный файл: " + source.string());
     }
     // Otherwise an unreadable photo would pass for one in an unsupported format.
-    if (::access(source.c_str(), R_OK) != 0)
-        throw std::system_error(errno, std::generic_category(),
+    if (::access(source.c_str(), R_OK) != 0) {
+        const int reason = errno;
+        throw std::system_error(reason, std::generic_category(),
                                 "Не удалось открыть " + source.string());
+    }
 }
 
 Upscaler::Outcome Upscaler::image(const std::filesystem::path& source,
