@@ -348,15 +348,6 @@ TEST_F(VideoPathTest, CancelDuringTheSecondChunkStopsEverything) {
         EXPECT_NE(report.stage, Stage::encoding);
 }
 
-TEST_F(VideoPathTest, AudioOnlyFileHasNoVideoTrack) {
-    useTools();
-    const auto source = sources() / "voice.mp4";
-    ffmpeg({"-f", "lavfi", "-i", "sine=frequency=440:duration=1", "-c:a", "aac", source.string()});
-    const auto error = errorOf([&] { upscale(source, options()); });
-    EXPECT_EQ(error.kind(), UpscaleError::Case::unsupported);
-    EXPECT_STREQ(error.what(), "Формат не поддерживается: в файле нет видеодорожки");
-}
-
 TEST_F(VideoPathTest, LowDiskIsRefusedBeforeAnyFrameIsExtracted) {
     useTools();
     std::vector<std::filesystem::path> asked;
