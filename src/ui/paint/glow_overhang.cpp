@@ -5,12 +5,12 @@
 
 namespace clarivex {
 
-GlowOverhang::GlowOverhang(QMarginsF margins, PaintBeneath paintBeneath)
+GlowOverhang::GlowOverhang(QMarginsF margins, PaintGlow paintGlow)
     : margins_(margins)
-    , paintBeneath_(std::move(paintBeneath)) {}
+    , paintGlow_(std::move(paintGlow)) {}
 
-GlowOverhang* GlowOverhang::install(QWidget* widget, QMarginsF margins, PaintBeneath paintBeneath) {
-    auto* overhang = new GlowOverhang(margins, std::move(paintBeneath));
+GlowOverhang* GlowOverhang::install(QWidget* widget, QMarginsF margins, PaintGlow paintGlow) {
+    auto* overhang = new GlowOverhang(margins, std::move(paintGlow));
     widget->setGraphicsEffect(overhang);
     return overhang;
 }
@@ -34,7 +34,7 @@ void GlowOverhang::draw(QPainter* painter) {
     // keep the seam invisible.
     painter->setClipRegion(QRegion(outside).subtracted(QRegion(inside)), Qt::IntersectClip);
     painter->setRenderHint(QPainter::Antialiasing);
-    paintBeneath_(*painter);
+    paintGlow_(*painter);
     painter->restore();
     drawSource(painter);
 }

@@ -16,15 +16,16 @@ namespace clarivex {
 // around the widget, `margins()` wide on each side, clipped to outside the widget so that the
 // two parts meet without a seam. Nothing of a glow is cut as long as the parent keeps that much
 // room around the widget (its layout margins and spacing); like any child, nothing is drawn
-// beyond the parent. Main thread only.
+// beyond the parent. A widget holds one graphics effect, so another one set on such a widget
+// would remove its overhang: fade a parent instead. Main thread only.
 class GlowOverhang : public QGraphicsEffect {
     Q_OBJECT
 public:
-    using PaintBeneath = std::function<void(QPainter&)>;
+    using PaintGlow = std::function<void(QPainter&)>;
 
     // Installs a new overhang on `widget`, which then owns it. `paintGlow` paints the glow in
     // the widget's coordinates, as the widget's own paintEvent does.
-    static GlowOverhang* install(QWidget* widget, QMarginsF margins, PaintBeneath paintGlow);
+    static GlowOverhang* install(QWidget* widget, QMarginsF margins, PaintGlow paintGlow);
 
     QMarginsF margins() const { return margins_; }
     void setMargins(const QMarginsF& margins);
@@ -34,10 +35,10 @@ protected:
     void draw(QPainter* painter) override;
 
 private:
-    GlowOverhang(QMarginsF margins, PaintBeneath paintBeneath);
+    GlowOverhang(QMarginsF margins, PaintGlow paintGlow);
 
     QMarginsF margins_;
-    PaintBeneath paintBeneath_;
+    PaintGlow paintGlow_;
 };
 
 } // namespace clarivex
