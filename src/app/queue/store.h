@@ -26,6 +26,8 @@ Q_DECLARE_METATYPE(clarivex::Target)
 
 namespace clarivex {
 
+class PipelineRun;
+
 // The window application's one model: the queue of jobs, the worker that runs them one at a
 // time through the pipeline, the five user settings, the engine check made at creation and
 // the job the window shows. Lives on the main thread, and every member below is for the main
@@ -174,7 +176,6 @@ signals:
     void badgeChanged(int count);
 
 private:
-    struct Run;
     struct PictureLoads;
 
     void saveSettings();
@@ -190,9 +191,7 @@ private:
     void advance();
     // False when the job failed before it could start, so the worker looks further.
     bool process(Job* job);
-    void applyProgress(Run* run);
-    void deliverProgress(Run* run);
-    void finishRun(Run* run);
+    void finishRun();
     void succeed(Job* job, const UpscaleResult& result);
     void refreshBadge();
 
@@ -203,7 +202,8 @@ private:
     QUuid selectedID_;
     int celebration_ = 0;
     bool working_ = false;
-    std::shared_ptr<Run> current_;
+    std::unique_ptr<PipelineRun> current_;
+    QUuid runningID_;
     std::unique_ptr<PictureLoads> pictures_;
     Job* lastFocused_ = nullptr;
 };
