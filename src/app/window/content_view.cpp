@@ -74,6 +74,14 @@ ContentView::ContentView(Store& store, QWidget* parent)
     resize(sizeHint());
 }
 
+DropHero* ContentView::dropHero() const {
+    return hero_;
+}
+
+JobStage* ContentView::jobStage() const {
+    return stage_;
+}
+
 QSize ContentView::sizeHint() const {
     return {1180, 760};
 }

@@ -36,8 +36,8 @@ public:
     void setTargeted(bool targeted);
 
     // What the stage shows now (the one coming in, while views change).
-    DropHero* dropHero() const { return hero_; }
-    JobStage* jobStage() const { return stage_; }
+    DropHero* dropHero() const;
+    JobStage* jobStage() const;
     QueueStrip* queueStrip() const { return strip_; }
     StageHeader* header() const { return header_; }
     Sidebar* sidebar() const { return sidebar_; }
