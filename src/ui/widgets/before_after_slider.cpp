@@ -1,6 +1,7 @@
 #include "ui/widgets/before_after_slider.h"
 
 #include "ui/paint/aspect_fit.h"
+#include "ui/paint/glow_overhang.h"
 #include "ui/paint/shapes.h"
 #include "ui/paint/symbol_font.h"
 #include "ui/paint/theme.h"
@@ -112,6 +113,17 @@ BeforeAfterSlider::BeforeAfterSlider(QImage before, QImage after, QString afterL
           0.0, Theme::spring(), [this] { update(handleArea(currentLayout().splitX())); }, this) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setMouseTracking(false);
+    GlowOverhang::install(this, QMarginsF(overhang()), [this](QPainter& painter) {
+        const BeforeAfterLayout layout = currentLayout();
+        if (!layout.box.isEmpty())
+            boxShadow_.paint(painter,
+                             continuousRoundedRect(layout.box, BeforeAfterLayout::cornerRadius),
+                             boxShadow());
+    });
+}
+
+QMargins BeforeAfterSlider::overhang() {
+    return glowRoom(boxShadow());
 }
 
 BeforeAfterLayout BeforeAfterSlider::currentLayout() const {

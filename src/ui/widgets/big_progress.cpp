@@ -1,5 +1,6 @@
 #include "ui/widgets/big_progress.h"
 
+#include "ui/paint/glow_overhang.h"
 #include "ui/paint/theme.h"
 #include "ui/widgets/glow_bar.h"
 
@@ -53,6 +54,13 @@ BigProgress::BigProgress(QWidget* parent)
           1.0, rollSpring(), [this] { update(QRectF(rows().number).toAlignedRect()); }, this)
     , bar_(new GlowBar(barHeight, this)) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // The bar runs edge to edge, so its glow's ends reach beyond this widget too.
+    const QMargins barOverhang = GlowBar::overhang();
+    GlowOverhang::install(this, QMarginsF(barOverhang.left(), 0, barOverhang.right(), 0),
+                          [this](QPainter& painter) {
+                              painter.translate(bar_->pos());
+                              bar_->paintGlow(painter);
+                          });
 }
 
 long long BigProgress::percentFor(qreal fraction) {
@@ -101,9 +109,7 @@ void BigProgress::setEta(const std::optional<QString>& eta) {
 }
 
 QRectF BigProgress::contentRect() const {
-    // Room at the sides for the bar's glow; the text lines up with the bar.
-    const QMargins room = GlowBar::room();
-    return QRectF(rect()).adjusted(room.left(), 0, -room.right(), 0);
+    return QRectF(rect());
 }
 
 BigProgress::Rows BigProgress::rows() const {
@@ -133,8 +139,7 @@ QSize BigProgress::minimumSizeHint() const {
 }
 
 void BigProgress::placeBar() {
-    const QMargins room = GlowBar::room();
-    bar_->setGeometry(rows().bar.toAlignedRect().marginsAdded(room));
+    bar_->setGeometry(rows().bar.toAlignedRect());
 }
 
 void BigProgress::resizeEvent(QResizeEvent* event) {
