@@ -127,7 +127,7 @@ void QueueCard::refresh() {
 }
 
 void QueueCard::resizeEvent(QResizeEvent* event) {
-    ring_->setGeometry(badgeRect().toAlignedRect().marginsAdded(MiniRing::room()));
+    ring_->setGeometry(badgeRect().toAlignedRect());
     QWidget::resizeEvent(event);
 }
 
