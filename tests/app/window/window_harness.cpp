@@ -4,9 +4,9 @@
 //   window_harness [--stand-in] [--drag] [--select N] [--cancel-after MS] [FILE...]
 //
 // --stand-in installs the stand-in engine for this run (its FAKE_ESRGAN_* variables pass
-// through); --drag shows the drag state; --select puts the N-th job (from 0) on the stage once
-// the files are in; --cancel-after cancels everything after MS milliseconds. Settings are kept
-// in a temporary file, never the user's.
+// through); --drag shows the drag state; --select puts the N-th job (from 0) on the stage 1.5 s
+// after the start; --cancel-after cancels everything after MS milliseconds. Settings are kept
+// in a temporary file, never the user's, and nothing is copied into Pictures.
 #include "app/queue/store.h"
 #include "app/window/content_view.h"
 #include "support/test_engine.h"
@@ -58,6 +58,8 @@ int main(int argc, char** argv) {
         return std::make_unique<QSettings>(settingsFile, QSettings::IniFormat);
     };
     Store store(std::move(environment));
+    // Results stay next to the sources, out of the user's Pictures.
+    store.setCopyToPictures(false);
 
     QWidget window;
     window.setWindowTitle(QStringLiteral("Clarivex"));
@@ -81,9 +83,12 @@ int main(int argc, char** argv) {
 
     store.add(files, true);
     if (select) {
-        const QList<Job*>& jobs = store.jobs();
-        if (*select >= 0 && *select < jobs.size())
-            store.setSelectedID(jobs[*select]->id());
+        // After the worker has put its first job in front.
+        QTimer::singleShot(1500, &store, [&store, index = *select] {
+            const QList<Job*>& jobs = store.jobs();
+            if (index >= 0 && index < jobs.size())
+                store.setSelectedID(jobs[index]->id());
+        });
     }
     if (drag)
         view->setTargeted(true);
