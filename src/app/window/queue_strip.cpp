@@ -193,6 +193,10 @@ void QueueStrip::syncCards() {
             continue;
         }
         auto* card = new QueueCard(*job, row_);
+        connect(card, &QueueCard::activated, this, [this, card] {
+            if (card->job())
+                store_.setSelectedID(card->job()->id());
+        });
         auto* appearance = new Appearance(card, {0.8, {}}, Theme::spring());
         card->show();
         appearance->enter();

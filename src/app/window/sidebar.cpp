@@ -71,7 +71,7 @@ QWidget* Sidebar::buildColumn() {
     chooseButton_ = new PillButton(QStringLiteral("Выбрать файлы"), {true, true}, column);
     chooseButton_->setSymbol("plus");
     chooseButton_->setFocusPolicy(Qt::StrongFocus);
-    connect(chooseButton_, &QAbstractButton::clicked, this, [this] { store_.openPanel(); });
+    connect(chooseButton_, &QAbstractButton::clicked, this, [this] { store_.openPanel(window()); });
     layout->addWidget(chooseButton_);
     layout->addStretch(1);
     return column;
