@@ -15,6 +15,8 @@
 #include <QThreadPool>
 #include <QTimer>
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
@@ -30,6 +32,14 @@ constexpr int placeholderCells = 48;
 constexpr qint64 progressIntervalMs = 16;
 // Comparison pictures and refocus reloads go ahead of the backlog of previews.
 constexpr int urgentPriority = 10;
+
+// A long queue decodes many large pictures on several threads, each once. Past its first
+// large free, glibc raises its threshold for mapping blocks of their own, and the freed
+// buffers of 4K pictures then stay in its heaps for good; a fixed threshold hands them back.
+void returnLargeBuffersToTheSystem() {
+    static std::once_flag once;
+    std::call_once(once, [] { mallopt(M_MMAP_THRESHOLD, 1 << 20); });
+}
 
 // The picture a queue card fills (112 × 70 points) at twice the density.
 QImage cardSized(const QImage& preview) {
@@ -107,6 +117,7 @@ Store::Store(Environment environment, QObject* parent)
     : QObject(parent)
     , environment_(std::move(environment))
     , pictures_(std::make_unique<PictureLoads>(environment_)) {
+    returnLargeBuffersToTheSystem();
     if (!environment_.desktop)
         environment_.desktop = std::make_shared<SystemDesktopServices>();
     if (!environment_.settings)
