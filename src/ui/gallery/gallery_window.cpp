@@ -22,7 +22,6 @@
 #include "ui/widgets/shine_sweep.h"
 #include "ui/widgets/size_tile.h"
 
-#include <QGraphicsOpacityEffect>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -227,6 +226,8 @@ QWidget* GalleryWindow::buildPictureColumn() {
     layout->addWidget(caption(QStringLiteral("4× · ЖДЁТ ОЧЕРЕДИ")));
     auto* variants = new QHBoxLayout;
     variants->setSpacing(12);
+    // Room below for the boxes' shadows: the holder is their parent.
+    variants->setContentsMargins(0, 0, 0, 24);
     auto* zoomed =
         new BeforeAfterSlider(sampleSource(picture, 150), picture, QStringLiteral("ПОСЛЕ · 4×"));
     zoomed->setPosition(0.5, false);
@@ -235,9 +236,7 @@ QWidget* GalleryWindow::buildPictureColumn() {
     auto* waiting = new ScanPreview;
     waiting->setImage(sampleSource(picture, 600));
     waiting->setPixelated(sampleSource(picture, 48));
-    auto* dimmed = new QGraphicsOpacityEffect(waiting);
-    dimmed->setOpacity(0.7);
-    waiting->setGraphicsEffect(dimmed);
+    waiting->setOpacity(0.7);
     variants->addWidget(waiting);
     auto* holder = new QWidget;
     holder->setLayout(variants);

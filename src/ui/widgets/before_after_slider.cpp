@@ -4,6 +4,7 @@
 #include "ui/paint/glow_overhang.h"
 #include "ui/paint/shapes.h"
 #include "ui/paint/symbol_font.h"
+#include "ui/paint/tabular_text.h"
 #include "ui/paint/theme.h"
 #include "ui/widgets/badge.h"
 
@@ -321,7 +322,7 @@ void BeforeAfterSlider::paintOverlay(QPainter& painter, const BeforeAfterLayout&
         if (selected)
             painter.fillPath(capsule(segment), Theme::accent());
         painter.setPen(selected ? QColor(Qt::white) : Theme::muted());
-        painter.drawText(segment, Qt::AlignCenter, zoomLabel(level));
+        TabularText::draw(painter, segment, Qt::AlignHCenter, zoomLabel(level));
     }
 }
 

@@ -1,6 +1,7 @@
 #include "ui/widgets/big_progress.h"
 
 #include "ui/paint/glow_overhang.h"
+#include "ui/paint/tabular_text.h"
 #include "ui/paint/theme.h"
 #include "ui/widgets/glow_bar.h"
 
@@ -36,14 +37,8 @@ QFont stageFont() {
     return font;
 }
 
-// Inter's digits differ in width; drawing each in a slot as wide as the widest keeps the number
-// from jittering as it counts, like tabular digits would.
 qreal digitSlotWidth() {
-    const QFontMetricsF metrics(numberFont());
-    qreal widest = 0.0;
-    for (char digit = '0'; digit <= '9'; ++digit)
-        widest = std::max(widest, metrics.horizontalAdvance(QChar(digit)));
-    return widest;
+    return TabularText::digitWidth(numberFont());
 }
 
 } // namespace
@@ -163,11 +158,10 @@ void BigProgress::paintEvent(QPaintEvent* event) {
     if (dirty.intersects(layout.number))
         paintHeadline(painter, layout);
     if (dirty.intersects(layout.detail)) {
-        const QFontMetricsF detailMetrics(detailFont());
         painter.setFont(detailFont());
         painter.setPen(Theme::muted());
-        painter.drawText(layout.detail, Qt::AlignLeft | Qt::AlignVCenter,
-                         detailMetrics.elidedText(detail_, Qt::ElideRight, layout.detail.width()));
+        TabularText::draw(painter, layout.detail, Qt::AlignLeft,
+                          TabularText::elided(detailFont(), detail_, layout.detail.width()));
     }
 }
 
@@ -213,8 +207,9 @@ void BigProgress::paintHeadline(QPainter& painter, const Rows& layout) {
         painter.setPen(Theme::muted());
         const qreal etaBaseline =
             layout.baseline + stageMetrics.descent() + columnSpacing + etaMetrics.ascent();
-        painter.drawText(
-            QPointF(content.right() - etaMetrics.horizontalAdvance(*eta_), etaBaseline), *eta_);
+        TabularText::draw(
+            painter, QPointF(content.right() - TabularText::width(etaFont, *eta_), etaBaseline),
+            *eta_);
     }
 }
 

@@ -135,6 +135,13 @@ void ScanPreview::paintShadows(QPainter& painter) {
         return;
     const QPainterPath frame = continuousRoundedRect(layout.box, ScanLayout::cornerRadius);
     painter.setOpacity(painter.opacity() * opacity_);
+    if (opacity_ < 1.0) {
+        // Faded as one picture, the box hides what lies beneath it; the shadows must not
+        // darken it through the translucent pictures.
+        QPainterPath outside;
+        outside.addRect(layout.box.marginsAdded(QMarginsF(overhang())));
+        painter.setClipPath(outside.subtracted(frame), Qt::IntersectClip);
+    }
     // The later shadow lies beneath the earlier one.
     blackShadow_.paint(painter, frame, blackShadow());
     accentShadow_.paint(painter, frame, accentShadow());
