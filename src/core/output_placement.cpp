@@ -19,7 +19,8 @@ enum class Move { placed, taken, unsupported, crossDevice };
 Move moveNoReplace(const std::filesystem::path& from, const std::filesystem::path& to) {
     if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
         return Move::placed;
-    switch (errno) {
+    const int error = errno;
+    switch (error) {
     case EEXIST:
         return Move::taken;
     case EXDEV:
@@ -29,7 +30,7 @@ Move moveNoReplace(const std::filesystem::path& from, const std::filesystem::pat
     case ENOTSUP:
         return Move::unsupported;
     default:
-        throw std::system_error(errno, std::generic_category(),
+        throw std::system_error(error, std::generic_category(),
                                 "Не удалось сохранить " + to.string());
     }
 }
@@ -41,9 +42,10 @@ Move linkNoReplace(const std::filesystem::path& from, const std::filesystem::pat
         ::unlink(from.c_str());
         return Move::placed;
     }
-    if (errno == EEXIST)
+    const int error = errno;
+    if (error == EEXIST)
         return Move::taken;
-    throw std::system_error(errno, std::generic_category(), "Не удалось сохранить " + to.string());
+    throw std::system_error(error, std::generic_category(), "Не удалось сохранить " + to.string());
 }
 
 Move place(const std::filesystem::path& from, const std::filesystem::path& to) {

@@ -11,6 +11,9 @@
 #include "core/vocabulary/upscale_error.h"
 #include "core/working_folder.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -132,16 +135,21 @@ void Upscaler::requireSourceFile(const std::filesystem::path& source) {
     const auto status = std::filesystem::status(source, error);
     switch (status.type()) {
     case std::filesystem::file_type::regular:
-        return;
+        break;
     case std::filesystem::file_type::not_found:
         throw UpscaleError::failed("Файл не найден: " + source.string());
     case std::filesystem::file_type::directory:
         throw UpscaleError::failed("Это папка, а не файл: " + source.string());
     case std::filesystem::file_type::none:
-    case std::filesystem::file_type::unknown:
         throw std::system_error(error, "Не удалось открыть " + source.string());
     default:
         throw UpscaleError::failed("Это не обычный файл: " + source.string());
+    }
+    // Otherwise an unreadable photo would pass for one in an unsupported format.
+    if (::access(source.c_str(), R_OK) != 0) {
+        const int reason = errno;
+        throw std::system_error(reason, std::generic_category(),
+                                "Не удалось открыть " + source.string());
     }
 }
 

@@ -10,16 +10,6 @@ bool contains(const Arguments& arguments, const std::string& flag) {
     return std::find(arguments.begin(), arguments.end(), flag) != arguments.end();
 }
 
-Target targetFromCommandLine(const std::optional<std::string>& text) {
-    if (text == "1080p")
-        return Target::fullHD;
-    if (text == "x2")
-        return Target::x2;
-    if (text == "x4")
-        return Target::x4;
-    return Target::uhd4k;
-}
-
 } // namespace
 
 std::optional<std::string> value(const Arguments& arguments, const std::string& name) {
@@ -31,7 +21,8 @@ std::optional<std::string> value(const Arguments& arguments, const std::string& 
 
 Options options(const Arguments& arguments) {
     Options result;
-    result.target = targetFromCommandLine(value(arguments, "--target"));
+    if (const auto target = value(arguments, "--target"))
+        result.target = targetFromCommandLine(*target).value_or(Target::uhd4k);
     if (const auto model = value(arguments, "--model"))
         result.model = modelChoiceFromRaw(*model).value_or(ModelChoice::automatic);
     result.seamlessLoop = contains(arguments, "--loop");

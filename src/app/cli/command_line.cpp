@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <stop_token>
 #include <thread>
 #include <utility>
@@ -77,7 +78,7 @@ ProgressPrinter::ProgressPrinter(Printer print)
 
 std::string ProgressPrinter::line(const UpscaleProgress& progress) {
     const auto percent = static_cast<long long>(std::trunc(progress.fraction * 100));
-    return "[" + std::to_string(percent) + "%] " + std::string(rawValue(progress.stage)) + ": " +
+    return "[" + std::to_string(percent) + "%] " + std::string(title(progress.stage)) + ": " +
            progress.detail;
 }
 
@@ -100,15 +101,21 @@ std::string summaryLine(const UpscaleResult& result) {
 int cli(const Arguments& arguments, const std::string& file) {
     // Before the job's thread exists, so that it and every thread it starts leave the
     // termination signals to this one.
-    StopSignals signals;
+    std::optional<StopSignals> signals;
+    try {
+        signals.emplace();
+    } catch (...) {
+        printLine("Ошибка: " + failureMessage(std::current_exception()));
+        return 1;
+    }
     std::stop_source stop;
     UpscaleOutcome outcome;
     // The job runs on its own thread, as in the window; this thread waits for it.
     std::jthread job([&] {
         outcome = runJob(arguments, file, stop.get_token());
-        signals.jobEnded();
+        signals->jobEnded();
     });
-    const int signal = signals.waitForJob([&stop] { stop.request_stop(); });
+    const int signal = signals->waitForJob([&stop] { stop.request_stop(); });
     job.join();
     return finish(outcome, signal);
 }

@@ -67,9 +67,10 @@ Bitmap toSrgb8(const Bitmap& image) {
 // an encoder that fails half-way.
 void createEmpty(const std::filesystem::path& file, const std::string& shownName) {
     const int descriptor = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (descriptor < 0)
-        throw UpscaleError::failed("Не удалось создать " + shownName + ": " +
-                                   std::generic_category().message(errno));
+    if (descriptor < 0) {
+        const std::string reason = std::generic_category().message(errno);
+        throw UpscaleError::failed("Не удалось создать " + shownName + ": " + reason);
+    }
     ::close(descriptor);
 }
 

@@ -1,19 +1,28 @@
 #include "core/vocabulary/media_kind.h"
 
+#include "core/vocabulary/vocabulary_table.h"
+
 #include <algorithm>
 
 namespace clarivex {
 
-std::string_view rawValue(MediaKind kind) {
-    return kind == MediaKind::image ? "image" : "video";
-}
+namespace {
 
-std::optional<MediaKind> mediaKindFromRaw(std::string_view raw) {
-    if (raw == "image")
-        return MediaKind::image;
-    if (raw == "video")
-        return MediaKind::video;
-    return std::nullopt;
+struct MediaKindRow {
+    MediaKind value;
+    std::string_view raw;
+};
+
+constexpr std::array<MediaKindRow, 2> mediaKinds{{
+    {MediaKind::image, "image"},
+    {MediaKind::video, "video"},
+}};
+static_assert(listsEveryCaseInOrder(mediaKinds));
+
+} // namespace
+
+std::string_view rawValue(MediaKind kind) {
+    return rowOf(mediaKinds, kind).raw;
 }
 
 const std::set<std::string, std::less<>>& imageExtensions() {

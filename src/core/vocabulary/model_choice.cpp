@@ -1,8 +1,29 @@
 #include "core/vocabulary/model_choice.h"
 
+#include "core/vocabulary/vocabulary_table.h"
+
 namespace clarivex {
 
 namespace {
+
+struct ModelChoiceRow {
+    ModelChoice value;
+    std::string_view raw;
+    std::string_view title;
+    std::string_view hint;
+};
+
+constexpr std::array<ModelChoiceRow, 4> modelChoices{{
+    {ModelChoice::automatic, "auto", "Авто",
+     "Фото — детальная модель, видео — быстрая и стабильная между кадрами"},
+    {ModelChoice::photo, "photo", "Фото",
+     "realesrgan-x4plus: живая съёмка, максимум деталей, медленнее"},
+    {ModelChoice::art, "art", "Графика", "realesrgan-x4plus-anime: рисунки, аниме, иллюстрации"},
+    {ModelChoice::video, "video", "Видео",
+     "realesr-animevideov3: быстрая, для графики, анимации, логотипов; живую съёмку "
+     "делает «нарисованной»"},
+}};
+static_assert(listsEveryCaseInOrder(modelChoices));
 
 const ResolvedModel& photoModel() {
     static const ResolvedModel model{"realesrgan-x4plus", {4}};
@@ -22,54 +43,19 @@ const ResolvedModel& videoModel() {
 } // namespace
 
 std::string_view rawValue(ModelChoice choice) {
-    switch (choice) {
-    case ModelChoice::automatic:
-        return "auto";
-    case ModelChoice::photo:
-        return "photo";
-    case ModelChoice::art:
-        return "art";
-    case ModelChoice::video:
-        return "video";
-    }
-    return "auto";
+    return rowOf(modelChoices, choice).raw;
 }
 
 std::optional<ModelChoice> modelChoiceFromRaw(std::string_view raw) {
-    for (ModelChoice choice : allModelChoices) {
-        if (rawValue(choice) == raw)
-            return choice;
-    }
-    return std::nullopt;
+    return caseWhere(modelChoices, &ModelChoiceRow::raw, raw);
 }
 
 std::string_view title(ModelChoice choice) {
-    switch (choice) {
-    case ModelChoice::automatic:
-        return "Авто";
-    case ModelChoice::photo:
-        return "Фото";
-    case ModelChoice::art:
-        return "Графика";
-    case ModelChoice::video:
-        return "Видео";
-    }
-    return "";
+    return rowOf(modelChoices, choice).title;
 }
 
 std::string_view hint(ModelChoice choice) {
-    switch (choice) {
-    case ModelChoice::automatic:
-        return "Фото — детальная модель, видео — быстрая и стабильная между кадрами";
-    case ModelChoice::photo:
-        return "realesrgan-x4plus: живая съёмка, максимум деталей, медленнее";
-    case ModelChoice::art:
-        return "realesrgan-x4plus-anime: рисунки, аниме, иллюстрации";
-    case ModelChoice::video:
-        return "realesr-animevideov3: быстрая, для графики, анимации, логотипов; живую съёмку "
-               "делает «нарисованной»";
-    }
-    return "";
+    return rowOf(modelChoices, choice).hint;
 }
 
 ResolvedModel resolved(ModelChoice choice, MediaKind kind) {

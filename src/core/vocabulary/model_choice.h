@@ -25,9 +25,13 @@ struct ResolvedModel {
     bool operator==(const ResolvedModel&) const = default;
 };
 
+// The identifier kept in the settings and accepted by the command line: "auto", "photo", …
 std::string_view rawValue(ModelChoice choice);
+// Case-sensitive: "Auto" names no choice.
 std::optional<ModelChoice> modelChoiceFromRaw(std::string_view raw);
+// The short label of the model's tile: "Авто", "Фото", …
 std::string_view title(ModelChoice choice);
+// The one-line explanation under the label.
 std::string_view hint(ModelChoice choice);
 ResolvedModel resolved(ModelChoice choice, MediaKind kind);
 

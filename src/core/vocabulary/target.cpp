@@ -1,47 +1,43 @@
 #include "core/vocabulary/target.h"
 
+#include "core/vocabulary/vocabulary_table.h"
+
 namespace clarivex {
 
 namespace {
 
-struct TargetTexts {
+struct TargetRow {
+    Target value;
     std::string_view raw;
     std::string_view title;
     std::string_view suffix;
+    std::string_view commandLine;
 };
 
-TargetTexts texts(Target target) {
-    switch (target) {
-    case Target::x2:
-        return {"x2", "×2", "-2x"};
-    case Target::x4:
-        return {"x4", "×4", "-4x"};
-    case Target::fullHD:
-        return {"fullHD", "1080p", "-1080p"};
-    case Target::uhd4k:
-        return {"uhd4k", "4K", "-4k"};
-    }
-    return {"uhd4k", "4K", "-4k"};
-}
+constexpr std::array<TargetRow, 4> targets{{
+    {Target::x2, "x2", "×2", "-2x", "x2"},
+    {Target::x4, "x4", "×4", "-4x", "x4"},
+    {Target::fullHD, "fullHD", "1080p", "-1080p", "1080p"},
+    {Target::uhd4k, "uhd4k", "4K", "-4k", ""},
+}};
+static_assert(listsEveryCaseInOrder(targets));
 
 } // namespace
 
 std::string_view rawValue(Target target) {
-    return texts(target).raw;
-}
-std::string_view title(Target target) {
-    return texts(target).title;
-}
-std::string_view suffix(Target target) {
-    return texts(target).suffix;
+    return rowOf(targets, target).raw;
 }
 
-std::optional<Target> targetFromRaw(std::string_view raw) {
-    for (Target target : allTargets) {
-        if (rawValue(target) == raw)
-            return target;
-    }
-    return std::nullopt;
+std::string_view title(Target target) {
+    return rowOf(targets, target).title;
+}
+
+std::string_view suffix(Target target) {
+    return rowOf(targets, target).suffix;
+}
+
+std::optional<Target> targetFromCommandLine(std::string_view text) {
+    return caseWhere(targets, &TargetRow::commandLine, text);
 }
 
 } // namespace clarivex

@@ -28,7 +28,6 @@ public:
     std::int64_t free() const { return free_; }
     Size size() const { return size_; }
 
-    const std::string& errorDescription() const { return description_; }
     const char* what() const noexcept override { return description_.c_str(); }
 
 private:

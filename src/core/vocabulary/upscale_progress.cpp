@@ -1,6 +1,6 @@
 #include "core/vocabulary/upscale_progress.h"
 
-#include <array>
+#include "core/vocabulary/vocabulary_table.h"
 
 namespace clarivex {
 
@@ -8,7 +8,12 @@ namespace {
 
 using Stage = UpscaleProgress::Stage;
 
-constexpr std::array<std::pair<Stage, std::string_view>, 6> stageTitles{{
+struct StageRow {
+    Stage value;
+    std::string_view title;
+};
+
+constexpr std::array<StageRow, 6> stages{{
     {Stage::preparing, "Подготовка"},
     {Stage::extracting, "Разбор на кадры"},
     {Stage::upscaling, "Апскейл"},
@@ -16,23 +21,12 @@ constexpr std::array<std::pair<Stage, std::string_view>, 6> stageTitles{{
     {Stage::looping, "Бесшовная петля"},
     {Stage::saving, "Сохранение"},
 }};
+static_assert(listsEveryCaseInOrder(stages));
 
 } // namespace
 
-std::string_view rawValue(UpscaleProgress::Stage stage) {
-    for (const auto& [candidate, title] : stageTitles) {
-        if (candidate == stage)
-            return title;
-    }
-    return "";
-}
-
-std::optional<UpscaleProgress::Stage> stageFromRaw(std::string_view raw) {
-    for (const auto& [stage, title] : stageTitles) {
-        if (title == raw)
-            return stage;
-    }
-    return std::nullopt;
+std::string_view title(UpscaleProgress::Stage stage) {
+    return rowOf(stages, stage).title;
 }
 
 } // namespace clarivex

@@ -22,8 +22,7 @@ struct UpscaleProgress {
 };
 
 // The Russian stage title, shown unchanged by the window and the command line.
-std::string_view rawValue(UpscaleProgress::Stage stage);
-std::optional<UpscaleProgress::Stage> stageFromRaw(std::string_view raw);
+std::string_view title(UpscaleProgress::Stage stage);
 
 // May be called from any thread, also from two at once.
 using ProgressCallback = std::function<void(const UpscaleProgress&)>;

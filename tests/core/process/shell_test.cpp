@@ -51,13 +51,6 @@ private:
 
 } // namespace
 
-TEST(Shell, SplitsOutputAtCarriageReturnsAndLineFeeds) {
-    LineLog log;
-    const auto out = runScript(R"(printf 'a\rb\r\nc\n\n')", std::ref(log));
-    EXPECT_EQ(out, "a\nb\nc");
-    EXPECT_EQ(log.lines(), (std::vector<std::string>{"a", "b", "c"}));
-}
-
 TEST(Shell, ReturnsStandardOutputOnlyAndShowsBothStreamsToTheObserver) {
     LineLog log;
     EXPECT_EQ(runScript("echo to-err >&2; echo to-out", std::ref(log)), "to-out");
@@ -65,20 +58,6 @@ TEST(Shell, ReturnsStandardOutputOnlyAndShowsBothStreamsToTheObserver) {
     std::sort(lines.begin(), lines.end());
     EXPECT_EQ(lines, (std::vector<std::string>{"to-err", "to-out"}));
     EXPECT_EQ(runScript("echo only-errors >&2"), "");
-}
-
-TEST(Shell, KeepsLinesWholeAcrossReads) {
-    const struct {
-        const char* script;
-        const char* out;
-    } cases[] = {
-        {R"(printf 'hel'; sleep 0.2; printf 'lo\nwor'; sleep 0.2; printf 'ld\n')", "hello\nworld"},
-        {R"(printf '\320'; sleep 0.2; printf '\226\320\272\n')", "Жк"},
-        {R"(printf 'ok\377bad\n')", "ok\uFFFDbad"},
-        {R"(printf 'no line feed at the end')", "no line feed at the end"},
-    };
-    for (const auto& testCase : cases)
-        EXPECT_EQ(runScript(testCase.script), testCase.out) << testCase.script;
 }
 
 TEST(Shell, FailureNamesTheProgramAndItsLastErrorLines) {

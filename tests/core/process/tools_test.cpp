@@ -257,20 +257,6 @@ TEST(Tools, EmptyPathPiecesDoNotMeanTheCurrentFolder) {
     EXPECT_EQ(tools.ffprobe, std::nullopt);
 }
 
-TEST(Tools, MissingEngineIsAnErrorEvenWithFFmpeg) {
-    const Machine machine;
-    writeExecutable(machine.root / "bin/ffmpeg");
-    writeExecutable(machine.root / "bin/ffprobe");
-    auto environment = machine.environment();
-    environment.path = (machine.root / "bin").string();
-    try {
-        Tools::locate(machine.bundle(), environment);
-        FAIL() << "found an engine that is not there";
-    } catch (const UpscaleError& error) {
-        EXPECT_EQ(error.kind(), UpscaleError::Case::missingEngine);
-    }
-}
-
 TEST(Tools, ReadsTheRealEnvironment) {
     const TemporaryFolder engine;
     const TemporaryFolder home;

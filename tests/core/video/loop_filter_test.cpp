@@ -37,13 +37,6 @@ private:
 
 } // namespace
 
-TEST(LoopFilter, GraphForTenSecondsWithTheDefaultFade) {
-    EXPECT_EQ(LoopFilter::make(10, 1.5),
-              "[0:v]split[a][b];[a]trim=start=1.500,setpts=PTS-STARTPTS[main];[b]trim=end=1.500,"
-              "setpts=PTS-STARTPTS[head];[main][head]xfade=transition=fade:duration=1.500:offset="
-              "7.000,format=yuv420p");
-}
-
 TEST(LoopFilter, SeamLengthAndNumbers) {
     struct Case {
         double duration;
@@ -74,12 +67,4 @@ TEST(LoopFilter, PointUnderACommaLocale) {
     EXPECT_NE(graph.find("trim=start=1.000,"), std::string::npos) << graph;
     EXPECT_NE(graph.find(":offset=1.000,"), std::string::npos) << graph;
     EXPECT_EQ(LoopFilter::seamDetail(1.5), "Стык 1.5 с");
-}
-
-TEST(LoopFilter, PassArgumentsAreExact) {
-    EXPECT_EQ(
-        LoopFilter::passArguments("/w/video.mp4", "G", "/w/finished.mp4"),
-        (std::vector<std::string>{"-v", "error", "-y", "-i", "/w/video.mp4", "-filter_complex", "G",
-                                  "-c:v", "libx264", "-preset", "slow", "-crf", "18", "-pix_fmt",
-                                  "yuv420p", "-movflags", "+faststart", "-an", "/w/finished.mp4"}));
 }

@@ -91,14 +91,6 @@ TEST_F(PipeEncoderTest, ErrorOutputInPiecesComesBackInOrder) {
               "Кодировщик: код 7\nfirst half, second half\nlast line");
 }
 
-TEST_F(PipeEncoderTest, KeepsTheLastFiftyErrorLines) {
-    auto encoder = scriptEncoder("i=1; while [ $i -le 80 ]; do echo \"line $i\" >&2; "
-                                 "i=$((i+1)); done; exit 2");
-    const std::string message = failureOf([&] { encoder.finish(); });
-    EXPECT_TRUE(message.starts_with("Кодировщик: код 2\nline 31\n")) << message;
-    EXPECT_TRUE(message.ends_with("\nline 80")) << message;
-}
-
 TEST_F(PipeEncoderTest, FinishSucceedsAfterTheProgramReadAllFrames) {
     test::TemporaryFolder folder("clarivex-cat");
     auto encoder = scriptEncoder("cat > '" + (folder / "received").string() + "'");

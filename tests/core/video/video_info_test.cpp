@@ -33,15 +33,6 @@ void expectNoVideoTrack(const std::string& json) {
 
 } // namespace
 
-TEST(VideoInfo, ProbeArgumentsAreExact) {
-    EXPECT_EQ(VideoInfo::probeArguments("/v/my clip.mp4"),
-              (std::vector<std::string>{
-                  "-v", "error", "-show_entries",
-                  "stream=codec_type,width,height,r_frame_rate,avg_frame_rate,nb_frames,"
-                  "duration:stream_side_data=rotation:format=duration",
-                  "-of", "json", "/v/my clip.mp4"}));
-}
-
 TEST(VideoInfo, ReadsACompleteAnswer) {
     const auto info = VideoInfo::read(answer(
         videoStream(R"("r_frame_rate": "30000/1001", "duration": "10.0", "nb_frames": "300")"),

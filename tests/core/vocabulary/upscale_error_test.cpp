@@ -21,23 +21,3 @@ TEST(UpscaleError, EverySentence) {
     EXPECT_STREQ(UpscaleError::missingFFmpeg().what(),
                  "Для видео нужен ffmpeg: sudo apt install ffmpeg");
 }
-
-TEST(UpscaleError, CarriesItsPayload) {
-    const auto error = UpscaleError::lowDisk(10, 3);
-    EXPECT_EQ(error.kind(), UpscaleError::Case::lowDisk);
-    EXPECT_EQ(error.needed(), 10);
-    EXPECT_EQ(error.free(), 3);
-    const UpscaleError copy = UpscaleError::alreadyLarge({1, 2}, "×2");
-    EXPECT_EQ(copy.size(), (Size{1, 2}));
-    EXPECT_EQ(copy.text(), "×2");
-}
-
-TEST(UpscaleError, CancelledIsNotAnUpscaleError) {
-    try {
-        throw Cancelled();
-    } catch (const UpscaleError&) {
-        FAIL() << "cancellation must never look like a failure";
-    } catch (const Cancelled&) {
-        SUCCEED();
-    }
-}

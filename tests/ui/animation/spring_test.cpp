@@ -9,14 +9,6 @@
 namespace clarivex {
 namespace {
 
-TEST(SpringTest, DesignSpringsHaveTheirUnitMassConstants) {
-    EXPECT_NEAR(Theme::spring().stiffness(), 273.4, 0.05);
-    EXPECT_NEAR(Theme::spring().damping(), 28.44, 0.01);
-    const SpringParameters press{0.25, 0.7};
-    EXPECT_NEAR(press.stiffness(), 631.7, 0.05);
-    EXPECT_NEAR(press.damping(), 35.19, 0.01);
-}
-
 TEST(SpringTest, StartsAtItsOriginAndSettlesOnItsTarget) {
     for (double fraction : {0.5, 0.86, 1.0, 1.6}) {
         const Spring spring({0.38, fraction}, 10.0, 110.0);

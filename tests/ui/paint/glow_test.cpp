@@ -32,14 +32,6 @@ TEST(GlowTest, BlurSpreadsAlphaAndKeepsItsAmount) {
     EXPECT_NEAR(alpha.constScanLine(30)[22], alpha.constScanLine(30)[38], 1);
 }
 
-TEST(GlowTest, MarginsFollowTheBlurAndTheOffset) {
-    const QMarginsF margins = glowMargins({Qt::black, 8.0, {0.0, 4.0}});
-    EXPECT_DOUBLE_EQ(margins.left(), 10.0);
-    EXPECT_DOUBLE_EQ(margins.right(), 10.0);
-    EXPECT_DOUBLE_EQ(margins.top(), 6.0);
-    EXPECT_DOUBLE_EQ(margins.bottom(), 14.0);
-}
-
 TEST(GlowCacheTest, BlursOnceAndOnlyAgainWhenFormOrColourChange) {
     QImage canvas(300, 200, QImage::Format_ARGB32_Premultiplied);
     canvas.fill(Qt::transparent);

@@ -19,18 +19,6 @@ TEST(ThemeTest, ColourFromHexSplitsTheChannelsAndKeepsTheOpacity) {
     EXPECT_EQ(Theme::lineStrong(), Theme::color(0xFFFFFF, 0.16));
 }
 
-TEST(ThemeTest, AccentGradientRunsCornerToCornerThroughThreeStops) {
-    const QRectF rect(10, 20, 100, 50);
-    const QLinearGradient gradient = Theme::accentGradient(rect);
-    EXPECT_EQ(gradient.start(), rect.topLeft());
-    EXPECT_EQ(gradient.finalStop(), rect.bottomRight());
-    const QGradientStops stops = gradient.stops();
-    ASSERT_EQ(stops.size(), 3);
-    EXPECT_EQ(stops[0], QGradientStop(0.0, Theme::accentGlow()));
-    EXPECT_EQ(stops[1], QGradientStop(0.5, Theme::accent()));
-    EXPECT_EQ(stops[2], QGradientStop(1.0, Theme::accentDeep()));
-}
-
 TEST(ThemeTest, FontsAreInterWithTheirWeightsAndWidths) {
     EXPECT_EQ(QFontInfo(Theme::body(13)).family(), "Inter");
     EXPECT_EQ(Theme::title(24).weight(), QFont::ExtraBold);

@@ -7,26 +7,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 namespace clarivex {
 namespace {
-
-TEST(AmbientSceneTest, BlobsAtTimeZeroSitAtTheirTablePlacesShiftedByTheCosine) {
-    const auto blobs = AmbientScene::blobs(QSizeF(1000, 500), 0.0, 1.0);
-    EXPECT_NEAR(blobs[0].centre.x(), 180.0, 1e-9);
-    EXPECT_NEAR(blobs[0].centre.y(), 500.0 * 0.17, 1e-9);
-    EXPECT_DOUBLE_EQ(blobs[0].radius, 550.0);
-    EXPECT_DOUBLE_EQ(blobs[0].opacity, 0.2);
-    EXPECT_NEAR(blobs[1].centre.x(), 1000.0 * (0.85 + 0.06 * std::sin(2.1)), 1e-9);
-    EXPECT_NEAR(blobs[1].centre.y(), 500.0 * (0.95 + 0.05 * std::cos(2.1)), 1e-9);
-    EXPECT_DOUBLE_EQ(blobs[1].radius, 650.0);
-}
-
-TEST(AmbientSceneTest, IntensityScalesTheGlowAndZeroHidesIt) {
-    EXPECT_DOUBLE_EQ(AmbientScene::blobs(QSizeF(100, 100), 5.0, 1.8)[1].opacity, 0.36);
-    EXPECT_DOUBLE_EQ(AmbientScene::blobs(QSizeF(100, 100), 5.0, 0.0)[0].opacity, 0.0);
-}
 
 TEST(AmbientSceneTest, GridHasALineEvery22PointsAndNoneForAnEmptySide) {
     const auto rects = AmbientScene::gridRects(QSizeF(44, 30));

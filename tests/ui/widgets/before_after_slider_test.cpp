@@ -37,24 +37,6 @@ TEST(BeforeAfterLayoutTest, BoxTakesTheResultsShapeAndZoomGrowsAboutItsCentre) {
     EXPECT_DOUBLE_EQ(layout.box.width() / layout.pictureRect().width(), 0.25);
 }
 
-TEST(BeforeAfterLayoutTest, ResultShowsRightOfTheSplitOnly) {
-    const BeforeAfterLayout layout =
-        BeforeAfterLayout::make(QSize(400, 300), QRectF(0, 0, 400, 300), 0.25, 1.0, 40);
-    EXPECT_DOUBLE_EQ(layout.splitX(), 100.0);
-    EXPECT_EQ(layout.resultRect(), QRectF(100, 0, 300, 300));
-    EXPECT_EQ(layout.lineRect(), QRectF(99, 0, 2, 300));
-    EXPECT_EQ(layout.knobRect(), QRectF(80, 130, 40, 40));
-}
-
-TEST(BeforeAfterLayoutTest, ZoomSegmentsSitInTheBottomRightCorner) {
-    const BeforeAfterLayout layout =
-        BeforeAfterLayout::make(QSize(400, 300), QRectF(0, 0, 400, 300), 0.5, 1.0, 40);
-    EXPECT_EQ(layout.zoomControlRect(), QRectF(400 - 12 - 104, 300 - 12 - 28, 104, 28));
-    EXPECT_EQ(layout.zoomSegmentRect(2), QRectF(400 - 12 - 2 - 32, 300 - 12 - 2 - 24, 32, 24));
-    EXPECT_EQ(layout.zoomSegmentAt(layout.zoomSegmentRect(1).center()), 1);
-    EXPECT_EQ(layout.zoomSegmentAt(QPointF(200, 150)), -1);
-}
-
 class BeforeAfterSliderTest : public ::testing::Test {
 protected:
     BeforeAfterSliderTest()

@@ -44,12 +44,6 @@ TEST(GlowBarShimmerTest, PhaseRepeatsEvery1Point6Seconds) {
     EXPECT_NEAR(GlowBarGeometry::shimmerPhase(-0.4), 0.75, 1e-12);
 }
 
-TEST(GlowBarShimmerTest, HighlightEntersAtTheLeftAndLeavesPastTheFill) {
-    EXPECT_DOUBLE_EQ(GlowBarGeometry::shimmerLeft(100, 0.0), -60.0);
-    EXPECT_DOUBLE_EQ(GlowBarGeometry::shimmerLeft(100, 0.5), 20.0);
-    EXPECT_DOUBLE_EQ(GlowBarGeometry::shimmerLeft(100, 1.0), 100.0);
-}
-
 class GlowBarWidgetTest : public ::testing::Test {
 protected:
     void TearDown() override { ReduceMotion::setOverride(false); }

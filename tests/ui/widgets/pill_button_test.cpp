@@ -11,29 +11,6 @@ namespace {
 using testing::pixel;
 using testing::renderTransparent;
 
-TEST(PillButtonStyleTest, SizesFollowLarge) {
-    const PillButtonStyle small{true, false};
-    const PillButtonStyle large{true, true};
-    EXPECT_EQ(small.fontSize(), 13.0);
-    EXPECT_EQ(large.fontSize(), 15.0);
-    EXPECT_EQ(small.horizontalPadding(), 16.0);
-    EXPECT_EQ(large.horizontalPadding(), 24.0);
-    EXPECT_EQ(small.height(), 34.0);
-    EXPECT_EQ(large.height(), 46.0);
-    EXPECT_EQ(PillButtonStyle{false}.foreground(), QColor(0xF4, 0xF1, 0xEB));
-    EXPECT_EQ(small.foreground(), QColor(Qt::white));
-}
-
-TEST(PillButtonStyleTest, PressShrinksAndDimsTheGlow) {
-    EXPECT_DOUBLE_EQ(PillButtonStyle::scale(0.0), 1.0);
-    EXPECT_DOUBLE_EQ(PillButtonStyle::scale(1.0), 0.96);
-    EXPECT_DOUBLE_EQ(PillButtonStyle::glowOpacity(0.0), 0.45);
-    EXPECT_DOUBLE_EQ(PillButtonStyle::glowOpacity(1.0), 0.2);
-    EXPECT_DOUBLE_EQ(PillButtonStyle::opacity(true), 1.0);
-    EXPECT_DOUBLE_EQ(PillButtonStyle::opacity(false), 0.4);
-    EXPECT_EQ(PillButtonStyle::pressSpring(), (SpringParameters{0.25, 0.7}));
-}
-
 TEST(PillButtonTest, DisabledButtonIsTheSameButtonAtFortyPercent) {
     for (const bool filled : {true, false}) {
         PillButton enabled(QStringLiteral("Открыть"), {filled, false});

@@ -39,26 +39,9 @@ TEST(PixelResolveSceneTest, ReduceMotionShowsTheAlmostSharpFinestLevel) {
                 0.034, 0.001);
 }
 
-TEST(PixelResolveSceneTest, CellsFadeAndGlossGrowsWithProgress) {
-    EXPECT_DOUBLE_EQ(PixelResolveScene::cellOpacity(0.0, 0), 0.05);
-    EXPECT_DOUBLE_EQ(PixelResolveScene::cellOpacity(0.0, 4), 0.05 + 0.2 * 4 / 5.0);
-    EXPECT_DOUBLE_EQ(PixelResolveScene::cellOpacity(1.0, 4), 0.0);
-    EXPECT_DOUBLE_EQ(PixelResolveScene::outlineOpacity(0.5), 0.035);
-    EXPECT_DOUBLE_EQ(PixelResolveScene::glossOpacity(1.0), 0.35);
-    EXPECT_EQ(PixelResolveScene::dither(0, 0), 0);
-    EXPECT_EQ(PixelResolveScene::dither(1, 0), 2);
-    EXPECT_EQ(PixelResolveScene::dither(1, 1), 0);
-    EXPECT_EQ(PixelResolveScene::dither(2, 3), 3);
-}
-
 TEST(PixelResolveSceneTest, NonSquareCanvasKeepsTheTileSquareAndCentred) {
     EXPECT_EQ(PixelResolveScene::tile(QSizeF(300, 150)), QRectF(90, 15, 120, 120));
     EXPECT_EQ(PixelResolveScene::tile(QSizeF(150, 150)), QRectF(15, 15, 120, 120));
-}
-
-TEST(PixelResolveSceneTest, BracketsFrameTheTileGrownByATenth) {
-    const QRectF tile(15, 15, 120, 120);
-    EXPECT_EQ(PixelResolveScene::brackets(tile).boundingRect(), QRectF(3, 3, 144, 144));
 }
 
 TEST(PixelResolveIconTest, AnimatesOnlyWhileShownAndMotionIsWelcome) {

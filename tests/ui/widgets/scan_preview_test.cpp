@@ -12,15 +12,6 @@ using testing::renderTransparent;
 using testing::sameColor;
 using testing::solidImage;
 
-TEST(ScanLayoutTest, ScanLineSitsAtTheFractionOfTheWidth) {
-    const ScanLayout layout = ScanLayout::make(QSize(800, 400), QRectF(0, 0, 500, 500), 0.3);
-    EXPECT_EQ(layout.box, QRectF(0, 125, 500, 250));
-    EXPECT_DOUBLE_EQ(layout.scanX(), 150.0);
-    EXPECT_EQ(layout.processedRect(), QRectF(0, 125, 150, 250));
-    EXPECT_EQ(layout.lineRect(), QRectF(149, 125, 2, 250));
-    EXPECT_EQ(layout.trailRect(), QRectF(80, 125, 70, 250));
-}
-
 TEST(ScanLayoutTest, FractionIsClampedSoANegativeOneShowsNothingProcessed) {
     const ScanLayout before = ScanLayout::make(QSize(400, 300), QRectF(0, 0, 400, 300), -0.2);
     EXPECT_DOUBLE_EQ(before.fraction, 0.0);

@@ -8,12 +8,6 @@
 namespace clarivex {
 namespace {
 
-TEST(ShinePathTest, BandTravelsFromWellLeftToWellRightOfTheView) {
-    EXPECT_DOUBLE_EQ(ShinePath::bandLeft(ShinePath::startPhase, 100), -84.0);
-    EXPECT_DOUBLE_EQ(ShinePath::bandLeft(ShinePath::endPhase, 100), 154.0);
-    EXPECT_DOUBLE_EQ(ShinePath::bandWidth(100), 35.0);
-}
-
 TEST(ShinePathTest, BandIsOffTheViewAtRestAndAtBothEndsOfTheSweep) {
     for (const QSizeF size : {QSizeF(600, 120), QSizeF(300, 300)}) {
         EXPECT_FALSE(ShinePath::crosses(ShinePath::restingPhase, size.width(), size.height()));
