@@ -142,7 +142,8 @@ public:
     void cancelCurrent();
     // For quitting: cancels everything and waits up to `limit` until the running pipeline has
     // ended, its child processes are reaped and its working folder is gone. True when nothing
-    // runs any more. Blocks the main thread. Main thread.
+    // runs any more. Picture loads stop too, for good: this is for quitting. Blocks the main
+    // thread. Main thread.
     bool cancelAllAndWait(std::chrono::milliseconds limit);
     // Removes the `done`, `failed` and `cancelled` jobs, and a selection left dangling.
     // Main thread.

@@ -48,7 +48,7 @@ const char* kindSymbol(MediaKind kind) {
 }
 
 QString stageTitle(UpscaleProgress::Stage stage) {
-    return fromStd(rawValue(stage));
+    return fromStd(title(stage));
 }
 
 QString counter(int pendingCount) {

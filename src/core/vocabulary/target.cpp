@@ -28,6 +28,10 @@ std::string_view rawValue(Target target) {
     return rowOf(targets, target).raw;
 }
 
+std::optional<Target> targetFromRaw(std::string_view raw) {
+    return caseWhere(targets, &TargetRow::raw, raw);
+}
+
 std::string_view title(Target target) {
     return rowOf(targets, target).title;
 }

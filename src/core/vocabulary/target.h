@@ -15,6 +15,8 @@ inline constexpr std::array<Target, 4> allTargets{Target::x2, Target::x4, Target
 
 // The identifier kept in the settings: "x2", "x4", "fullHD", "uhd4k".
 std::string_view rawValue(Target target);
+// The target a stored identifier names, or nothing for text that is not one.
+std::optional<Target> targetFromRaw(std::string_view raw);
 // What the user sees on the size tiles and in messages: "×2", "×4", "1080p", "4K".
 std::string_view title(Target target);
 // Appended to the output file's name: "-2x", "-4x", "-1080p", "-4k".

@@ -23,7 +23,17 @@ void GlowOverhang::setMargins(const QMarginsF& margins) {
 }
 
 QRectF GlowOverhang::boundingRectFor(const QRectF& rect) const {
-    return rect.marginsAdded(margins_);
+    const QRectF widget = sourceBoundingRect(Qt::LogicalCoordinates);
+    // The whole widget comes in its parent's coordinates as well as in its own.
+    if (widget.isEmpty() || rect.size() == widget.size())
+        return rect.marginsAdded(margins_);
+    // Qt asks this for every repainted part too, in the widget's coordinates: a part inside
+    // the widget (a shimmer, an emblem's tile) leaves the glow outside as it is, and growing it
+    // would repaint the parent's area around it on every frame.
+    return rect.marginsAdded(QMarginsF(rect.left() <= widget.left() ? margins_.left() : 0.0,
+                                       rect.top() <= widget.top() ? margins_.top() : 0.0,
+                                       rect.right() >= widget.right() ? margins_.right() : 0.0,
+                                       rect.bottom() >= widget.bottom() ? margins_.bottom() : 0.0));
 }
 
 void GlowOverhang::draw(QPainter* painter) {

@@ -16,7 +16,9 @@ namespace clarivex {
 // around the widget, `margins()` wide on each side, clipped to outside the widget so that the
 // two parts meet without a seam. Nothing of a glow is cut as long as the parent keeps that much
 // room around the widget (its layout margins and spacing); like any child, nothing is drawn
-// beyond the parent. A widget holds one graphics effect, so another one set on such a widget
+// beyond the parent. A repainted part of the widget repaints the glow only beyond the edges it
+// reaches, so a change that alters the glow repaints up to the widget's edges (update() does).
+// A widget holds one graphics effect, so another one set on such a widget
 // would remove its overhang: fade a parent instead. Main thread only.
 class GlowOverhang : public QGraphicsEffect {
     Q_OBJECT
