@@ -1,0 +1,90 @@
+#include "app/queue/system_desktop_services.h"
+
+#include "core/vocabulary/media_kind.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QUrl>
+#include <QVariantMap>
+
+namespace clarivex {
+
+namespace {
+
+QUrl fileUrl(const std::filesystem::path& file) {
+    return QUrl::fromLocalFile(QString::fromStdString(file.string()));
+}
+
+// "*.jpg *.JPG …": the dialog's filters are case-sensitive on Linux.
+QString patterns(const std::set<std::string, std::less<>>& extensions) {
+    QStringList result;
+    for (const auto& extension : extensions) {
+        const QString lower = QString::fromStdString(extension);
+        result << "*." + lower << "*." + lower.toUpper();
+    }
+    return result.join(' ');
+}
+
+} // namespace
+
+void SystemDesktopServices::setBadge(int count) {
+    auto bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return;
+    QDBusMessage signal = QDBusMessage::createSignal("/com/canonical/unity/launcherentry/clarivex",
+                                                     "com.canonical.Unity.LauncherEntry", "Update");
+    const QVariantMap properties{{"count", qint64(count)}, {"count-visible", count > 0}};
+    signal << QString("application://clarivex.desktop") << properties;
+    bus.send(signal);
+}
+
+void SystemDesktopServices::playSuccessSound() {
+    const QString player = QStandardPaths::findExecutable("canberra-gtk-play");
+    // Detached, so that a slow sound daemon never holds up the queue; the player exits on its
+    // own after the short sound.
+    if (player.isEmpty() || !QProcess::startDetached(player, {"-i", "complete"}))
+        QApplication::beep();
+}
+
+void SystemDesktopServices::revealInFileManager(const std::filesystem::path& file) {
+    auto bus = QDBusConnection::sessionBus();
+    if (bus.isConnected()) {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            "org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",
+            "org.freedesktop.FileManager1", "ShowItems");
+        call << QStringList{fileUrl(file).toString()} << QString();
+        const QDBusMessage reply = bus.call(call, QDBus::Block, 3000);
+        if (reply.type() == QDBusMessage::ReplyMessage)
+            return;
+    }
+    QDesktopServices::openUrl(fileUrl(file.parent_path()));
+}
+
+void SystemDesktopServices::openWithDefaultApplication(const std::filesystem::path& file) {
+    QDesktopServices::openUrl(fileUrl(file));
+}
+
+std::vector<std::filesystem::path> SystemDesktopServices::chooseFiles(QWidget* parent) {
+    QFileDialog dialog(parent);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setNameFilters(
+        {"Фото и видео (" + patterns(imageExtensions()) + " " + patterns(videoExtensions()) + ")",
+         "Фото (" + patterns(imageExtensions()) + ")",
+         "Видео (" + patterns(videoExtensions()) + ")"});
+    // Qt's own dialog lets a folder be chosen beside files; the platform one would not.
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setLabelText(QFileDialog::Accept, "Улучшить");
+    std::vector<std::filesystem::path> chosen;
+    if (dialog.exec() != QDialog::Accepted)
+        return chosen;
+    for (const QString& file : dialog.selectedFiles())
+        chosen.emplace_back(file.toStdString());
+    return chosen;
+}
+
+} // namespace clarivex
