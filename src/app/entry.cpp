@@ -1,10 +1,11 @@
 #include "app/entry.h"
 
 #include "app/cli/command_line.h"
+#include "app/shell/window_application.h"
+#include "app/snapshot/snapshot.h"
 
 #include <algorithm>
 #include <csignal>
-#include <cstdio>
 
 namespace clarivex::Main {
 
@@ -22,12 +23,6 @@ Target targetFromCommandLine(const std::optional<std::string>& text) {
     if (text == "x4")
         return Target::x4;
     return Target::uhd4k;
-}
-
-int notBuiltYet(const char* what) {
-    std::printf("%s пока не готов в этой сборке.\n", what);
-    std::fflush(stdout);
-    return 2;
 }
 
 } // namespace
@@ -68,9 +63,9 @@ int main(int argc, char** argv) {
     case Mode::Kind::commandLine:
         return cli(arguments, selected.file);
     case Mode::Kind::snapshot:
-        return notBuiltYet("Режим снимка");
+        return snapshot(argc, argv, selected.file, selected.files);
     case Mode::Kind::window:
-        return notBuiltYet("Оконный режим");
+        return window(argc, argv);
     }
     return 1;
 }
