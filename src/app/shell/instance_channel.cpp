@@ -59,11 +59,9 @@ bool InstanceChannel::handOver(const QStringList& paths) const {
 }
 
 bool InstanceChannel::listen() {
-    if (server_.listen(socketPath_))
-        return true;
-    if (server_.serverError() != QAbstractSocket::AddressInUseError)
-        return false;
-    // The file is there: a live instance answers on it, a crashed one's leftover does not.
+    // Qt makes a private socket beside the path and renames it over whatever file is there, so
+    // a live instance must be asked first; a crashed one's leftover does not answer and is
+    // simply replaced.
     QLocalSocket probe;
     probe.connectToServer(socketPath_);
     if (probe.waitForConnected(connectMilliseconds))

@@ -48,7 +48,8 @@ QStringList fromArguments(const QStringList& arguments, const QString& folder) {
         const QString& argument = arguments[i];
         if (argument.isEmpty() || argument.startsWith(u'-'))
             continue;
-        if (argument.startsWith(QLatin1String("file:"))) {
+        if (argument.startsWith(QLatin1String("file:")) ||
+            argument.contains(QLatin1String("://"))) {
             const QUrl link(argument);
             if (link.isLocalFile())
                 paths.append(QDir::cleanPath(link.toLocalFile()));

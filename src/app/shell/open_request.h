@@ -21,7 +21,8 @@ QByteArray encode(const QStringList& paths);
 std::optional<QStringList> decode(const QByteArray& message);
 
 // The file arguments of a window start made absolute against `folder`: every argument after
-// the program's name that is not an option, and file:// links as a desktop may pass them.
+// the program's name that is not an option, and file:// links as a desktop may pass them
+// (links to anything but a local file are left out).
 QStringList fromArguments(const QStringList& arguments, const QString& folder);
 
 } // namespace clarivex::OpenRequest
