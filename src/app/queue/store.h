@@ -180,14 +180,21 @@ private:
     void saveSettings();
     void appendJob(Job* job);
     void loadPreview(Job* job);
+    void loadComparison(const std::filesystem::path& source, const std::filesystem::path& output,
+                        MediaKind kind, std::function<void(QImage, QImage)> loaded);
+    void reloadPictures(Job* job);
+    void dropPictures(Job* job);
+    void refreshFocus();
+    void statusChanged();
+    void scheduleAdvance();
     void advance();
-    void process(Job* job);
-    void finishRun();
-    void applyProgress(const std::shared_ptr<Run>& run);
+    // False when the job failed before it could start, so the worker looks further.
+    bool process(Job* job);
+    void applyProgress(Run* run);
+    void deliverProgress(Run* run);
+    void finishRun(Run* run);
     void succeed(Job* job, const UpscaleResult& result);
     void refreshBadge();
-    void statusChanged();
-    void refreshFocus();
 
     Environment environment_;
     Options options_;
@@ -196,7 +203,6 @@ private:
     QUuid selectedID_;
     int celebration_ = 0;
     bool working_ = false;
-    bool advanceQueued_ = false;
     std::shared_ptr<Run> current_;
     std::unique_ptr<PictureLoads> pictures_;
     Job* lastFocused_ = nullptr;

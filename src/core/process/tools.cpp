@@ -121,6 +121,11 @@ Tools::Environment Tools::Environment::current() {
     return {variable("REALESRGAN_DIR"), variable("PATH"), homeFolder(), standardFolders()};
 }
 
+std::optional<fs::path> Tools::locateProgram(const std::string& name,
+                                             const Environment& environment) {
+    return findProgram(searchFolders(environment), name.c_str());
+}
+
 Tools Tools::locate(const Bundle& bundle) {
     return locate(bundle, Environment::current());
 }

@@ -44,6 +44,11 @@ struct Tools {
     static Tools locate(const Bundle& bundle);
     static Tools locate(const Bundle& bundle, const Environment& environment);
 
+    // One program looked up as discovery looks up ffmpeg (PATH, then the fixed folders),
+    // for those that need ffmpeg without the engine, such as a video's preview frame.
+    static std::optional<std::filesystem::path> locateProgram(const std::string& name,
+                                                              const Environment& environment);
+
     bool operator==(const Tools&) const = default;
 };
 

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QUuid>
+
+#include <vector>
+
+namespace clarivex {
+
+// Which jobs may hold their large pictures (the 1400-pixel preview and the full-resolution
+// before/after): the focused job and the few focused most recently before it. Bookkeeping
+// only; the store drops and reloads the pictures. Main thread.
+class PictureResidency {
+public:
+    explicit PictureResidency(int capacity);
+
+    // Puts `id` first. Returns the jobs that no longer fit, which must give up their pictures.
+    std::vector<QUuid> touch(const QUuid& id);
+    void forget(const QUuid& id);
+    bool holds(const QUuid& id) const;
+
+private:
+    int capacity_;
+    // Most recent first.
+    std::vector<QUuid> recent_;
+};
+
+} // namespace clarivex

@@ -1,0 +1,89 @@
+#include "app/queue/settings.h"
+
+#include "app/queue/recording_desktop_services.h"
+#include "app/queue/store.h"
+#include "support/temporary_folder.h"
+
+#include <QSettings>
+
+#include <gtest/gtest.h>
+
+using namespace clarivex;
+
+namespace {
+
+class SettingsTest : public ::testing::Test {
+protected:
+    std::unique_ptr<QSettings> settings() const {
+        return std::make_unique<QSettings>(
+            QString::fromStdString((folder / "settings.ini").string()), QSettings::IniFormat);
+    }
+
+    test::TemporaryFolder folder{"clarivex-settings"};
+};
+
+} // namespace
+
+TEST_F(SettingsTest, WhatIsWrittenReadsBack) {
+    const Options chosen{ModelChoice::art, Target::fullHD, true, 2.25, false};
+    Settings::write(*settings(), chosen);
+    EXPECT_EQ(Settings::read(*settings()), chosen);
+    const Options defaults;
+    Settings::write(*settings(), defaults);
+    EXPECT_EQ(Settings::read(*settings()), defaults);
+}
+
+TEST_F(SettingsTest, UnusableValuesFallBackOneByOne) {
+    struct Case {
+        const char* key;
+        QVariant stored;
+        Options expected;
+    };
+    const auto with = [](auto change) {
+        Options options;
+        change(options);
+        return options;
+    };
+    const Case cases[] = {
+        {"model", "Auto", {}},
+        {"model", "video", with([](Options& o) { o.model = ModelChoice::video; })},
+        {"model", "", {}},
+        {"target", "4k", {}},
+        {"target", "x2", with([](Options& o) { o.target = Target::x2; })},
+        {"seamlessLoop", "yes", {}},
+        {"seamlessLoop", true, with([](Options& o) { o.seamlessLoop = true; })},
+        {"loopFade", "abc", {}},
+        {"loopFade", "nan", {}},
+        {"loopFade", 0.5, with([](Options& o) { o.loopFade = 0.5; })},
+        {"copyToPictures", "abc", {}},
+        {"copyToPictures", false, with([](Options& o) { o.copyToPictures = false; })},
+    };
+    for (const auto& [key, stored, expected] : cases) {
+        std::filesystem::remove(folder / "settings.ini");
+        settings()->setValue(key, stored);
+        EXPECT_EQ(Settings::read(*settings()), expected)
+            << key << " = " << stored.toString().toStdString();
+    }
+    std::filesystem::remove(folder / "settings.ini");
+    EXPECT_EQ(Settings::read(*settings()), Options{});
+}
+
+TEST_F(SettingsTest, EveryAssignmentSavesAllFive) {
+    Store::Environment environment;
+    environment.desktop = std::make_shared<RecordingDesktopServices>();
+    environment.settings = [this] { return settings(); };
+    environment.locateTools = [] { return Tools{}; };
+    {
+        Store store(environment);
+        EXPECT_EQ(store.options(), Options{});
+        store.setLoopFade(3);
+        const auto saved = settings();
+        for (const char* key : {"model", "target", "seamlessLoop", "loopFade", "copyToPictures"})
+            EXPECT_TRUE(saved->contains(key)) << key;
+        store.setModel(ModelChoice::photo);
+    }
+    Store reopened(environment);
+    EXPECT_EQ(reopened.model(), ModelChoice::photo);
+    EXPECT_EQ(reopened.loopFade(), 3);
+    EXPECT_TRUE(reopened.engineError().isEmpty());
+}
