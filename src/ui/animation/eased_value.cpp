@@ -4,37 +4,38 @@
 
 #include <QWidget>
 
+#include <algorithm>
+
 namespace clarivex {
 
 EasedValue::EasedValue(double initial, int durationMs, QEasingCurve curve,
                        std::function<void()> onChange, const QWidget* owner)
-    : value_(initial)
+    : duration_(durationMs / 1000.0)
+    , curve_(std::move(curve))
+    , from_(initial)
+    , value_(initial)
     , target_(initial)
     , onChange_(std::move(onChange))
-    , owner_(owner) {
-    animation_.setDuration(durationMs);
-    animation_.setEasingCurve(curve);
-    QObject::connect(&animation_, &QVariantAnimation::valueChanged,
-                     [this](const QVariant& value) { set(value.toDouble()); });
-}
+    , owner_(owner)
+    , ticker_([this](double now) { step(now); }) {}
 
 void EasedValue::animateTo(double target) {
     if (target == target_)
         return;
     target_ = target;
-    if (ReduceMotion::enabled() || (owner_ && !owner_->isVisible())) {
-        animation_.stop();
+    if (ReduceMotion::enabled() || (owner_ && !owner_->isVisible()) || duration_ <= 0.0) {
+        ticker_.stop();
         set(target);
         return;
     }
-    animation_.stop();
-    animation_.setStartValue(value_);
-    animation_.setEndValue(target);
-    animation_.start();
+    // A new target mid-flight eases on from where the value stands now.
+    from_ = value_;
+    startTime_ = FrameClock::now();
+    ticker_.start();
 }
 
 void EasedValue::jumpTo(double value) {
-    animation_.stop();
+    ticker_.stop();
     target_ = value;
     set(value);
 }
@@ -43,10 +44,15 @@ void EasedValue::finish() {
     jumpTo(target_);
 }
 
-void EasedValue::freezeAt(int elapsedMs) {
-    if (animation_.state() == QAbstractAnimation::Running)
-        animation_.pause();
-    animation_.setCurrentTime(elapsedMs);
+void EasedValue::step(double now) {
+    const double progress = (now - startTime_) / duration_;
+    if (progress >= 1.0) {
+        finish();
+        return;
+    }
+    // A clock set back (tests do) holds the start rather than easing backwards.
+    const double eased = curve_.valueForProgress(std::max(progress, 0.0));
+    set(from_ + (target_ - from_) * eased);
 }
 
 void EasedValue::set(double value) {

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "ui/animation/frame_clock.h"
+
 #include <QEasingCurve>
-#include <QVariantAnimation>
 
 #include <functional>
 
@@ -9,9 +10,10 @@ class QWidget;
 
 namespace clarivex {
 
-// A number that eases to its target over a fixed duration (a QVariantAnimation underneath) and
-// calls `onChange` after every step. With reduce motion on, or while its `owner` widget is
-// hidden, it jumps. Main thread only.
+// A number that eases to its target over a fixed duration, stepped by the shared frame clock
+// like SpringValue (so a test that freezes the clock holds every animation), and calls
+// `onChange` after every step. With reduce motion on, or while its `owner` widget is hidden, it
+// jumps. Main thread only.
 class EasedValue {
 public:
     EasedValue(double initial, int durationMs, QEasingCurve curve, std::function<void()> onChange,
@@ -20,21 +22,24 @@ public:
     void animateTo(double target);
     void jumpTo(double value);
     void finish();
-    // Holds the running animation at `elapsedMs` into its curve; lets tests look at a moment.
-    void freezeAt(int elapsedMs);
 
     double value() const { return value_; }
     double target() const { return target_; }
-    bool isAnimating() const { return animation_.state() == QAbstractAnimation::Running; }
+    bool isAnimating() const { return ticker_.isActive(); }
 
 private:
+    void step(double now);
     void set(double value);
 
-    QVariantAnimation animation_;
+    double duration_;
+    QEasingCurve curve_;
+    double from_;
     double value_;
     double target_;
+    double startTime_ = 0.0;
     std::function<void()> onChange_;
     const QWidget* owner_;
+    FrameTicker ticker_;
 };
 
 } // namespace clarivex

@@ -11,7 +11,6 @@
 #include "ui/animation/reduce_motion.h"
 #include "ui/paint/theme.h"
 #include "ui/widgets/pill_button.h"
-#include "ui/widgets/shine_sweep.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -56,7 +55,6 @@ int writePng(clarivex::gallery::GalleryWindow& window, const QString& file) {
     clock.advanceTo(settleAt - 3.0);
     clock.advanceTo(settleAt);
     window.celebrate();
-    window.shine()->freezeAt(400);
     // The percentage caught mid-roll.
     clock.advanceTo(settleAt + burstAge - 0.1);
     window.advance();

@@ -82,11 +82,17 @@ AmbientBackground::AmbientBackground(QWidget* parent)
 }
 
 void AmbientBackground::setIntensity(qreal intensity) {
+    const qreal previous = intensity_.target();
     intensity_.animateTo(intensity);
+    if (intensity_.target() != previous)
+        emit intensityChanged(intensity);
 }
 
 void AmbientBackground::setIntensityImmediately(qreal intensity) {
+    const qreal previous = intensity_.target();
     intensity_.jumpTo(intensity);
+    if (intensity != previous)
+        emit intensityChanged(intensity);
 }
 
 double AmbientBackground::clockTime() const {

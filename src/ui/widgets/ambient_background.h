@@ -43,6 +43,7 @@ struct AmbientScene {
 // hidden or with reduce motion on (then it shows time 0). Main thread only.
 class AmbientBackground : public QWidget {
     Q_OBJECT
+    Q_PROPERTY(qreal intensity READ intensity WRITE setIntensity NOTIFY intensityChanged)
 public:
     explicit AmbientBackground(QWidget* parent = nullptr);
 
@@ -55,6 +56,9 @@ public:
     // draws this same moment, so that no seam can open between old and new parts.
     double sceneTime() const { return shownTime_; }
     bool isAnimating() const { return ticker_.isActive(); }
+
+signals:
+    void intensityChanged(qreal intensity);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

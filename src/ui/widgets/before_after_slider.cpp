@@ -120,22 +120,30 @@ BeforeAfterLayout BeforeAfterSlider::currentLayout() const {
 }
 
 void BeforeAfterSlider::setPosition(qreal position, bool animated) {
+    if (std::isnan(position))
+        return;
     position = std::clamp(position, 0.0, 1.0);
+    const qreal previous = position_.target();
     if (animated)
         position_.animateTo(position);
     else
         position_.jumpTo(position);
+    if (position != previous)
+        emit positionChanged(position);
 }
 
 void BeforeAfterSlider::setZoom(qreal zoom, bool animated) {
     const auto& levels = BeforeAfterLayout::zoomLevels;
     if (std::find(levels.begin(), levels.end(), int(zoom)) == levels.end() || zoom != int(zoom))
         return;
+    const qreal previous = zoom_.target();
     if (animated)
         zoom_.animateTo(zoom);
     else
         zoom_.jumpTo(zoom);
     update();
+    if (zoom != previous)
+        emit zoomChanged(zoom);
 }
 
 QRect BeforeAfterSlider::handleArea(qreal splitX) const {
@@ -154,7 +162,7 @@ void BeforeAfterSlider::splitMoved() {
 }
 
 void BeforeAfterSlider::dragTo(qreal pointerX) {
-    position_.animateTo(BeforeAfterLayout::positionFor(pointerX, currentLayout().box));
+    setPosition(BeforeAfterLayout::positionFor(pointerX, currentLayout().box));
 }
 
 void BeforeAfterSlider::setDragging(bool dragging) {
@@ -162,6 +170,7 @@ void BeforeAfterSlider::setDragging(bool dragging) {
         return;
     dragging_ = dragging;
     knob_.animateTo(dragging ? 1.0 : 0.0);
+    emit draggingChanged(dragging);
 }
 
 void BeforeAfterSlider::mousePressEvent(QMouseEvent* event) {
@@ -206,7 +215,7 @@ void BeforeAfterSlider::mouseReleaseEvent(QMouseEvent* event) {
 
 void BeforeAfterSlider::hideEvent(QHideEvent* event) {
     // A gesture can end unseen (the view is replaced mid-drag); it must not stay "dragging".
-    dragging_ = false;
+    setDragging(false);
     pressedZoomSegment_ = -1;
     knob_.jumpTo(0.0);
     position_.finish();

@@ -52,6 +52,9 @@ struct BeforeAfterLayout {
 // drag state are its own and are never saved. Main thread only.
 class BeforeAfterSlider : public QWidget {
     Q_OBJECT
+    Q_PROPERTY(qreal position READ position WRITE setPosition NOTIFY positionChanged)
+    Q_PROPERTY(qreal zoom READ zoom WRITE setZoom NOTIFY zoomChanged)
+    Q_PROPERTY(bool dragging READ isDragging NOTIFY draggingChanged)
 public:
     BeforeAfterSlider(QImage before, QImage after, QString afterLabel, QWidget* parent = nullptr);
 
@@ -67,6 +70,12 @@ public:
     BeforeAfterLayout currentLayout() const;
 
     static SpringParameters dragSpring() { return {0.2, 0.85}; }
+
+signals:
+    // The split's target changed, by a drag or by setPosition().
+    void positionChanged(qreal position);
+    void zoomChanged(qreal zoom);
+    void draggingChanged(bool dragging);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

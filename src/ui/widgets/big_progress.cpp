@@ -64,6 +64,10 @@ long long BigProgress::percentFor(qreal fraction) {
 
 void BigProgress::setFraction(qreal fraction) {
     bar_->setValue(fraction);
+    if (fraction != fraction_) {
+        fraction_ = fraction;
+        emit fractionChanged(fraction);
+    }
     const long long percent = percentFor(fraction);
     if (percent == number_.to)
         return;
@@ -76,13 +80,19 @@ void BigProgress::setFraction(qreal fraction) {
 }
 
 void BigProgress::setStage(const QString& stage) {
+    if (stage_ == stage)
+        return;
     stage_ = stage;
     update();
+    emit stageChanged(stage);
 }
 
 void BigProgress::setDetail(const QString& detail) {
+    if (detail_ == detail)
+        return;
     detail_ = detail;
     update();
+    emit detailChanged(detail);
 }
 
 void BigProgress::setEta(const std::optional<QString>& eta) {

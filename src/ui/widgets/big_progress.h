@@ -16,14 +16,21 @@ class GlowBar;
 // passes on every report. Main thread only.
 class BigProgress : public QWidget {
     Q_OBJECT
+    Q_PROPERTY(qreal fraction READ fraction WRITE setFraction NOTIFY fractionChanged)
+    Q_PROPERTY(QString stage READ stage WRITE setStage NOTIFY stageChanged)
+    Q_PROPERTY(QString detail READ detail WRITE setDetail NOTIFY detailChanged)
 public:
     static constexpr qreal rowSpacing = 12.0;
 
     explicit BigProgress(QWidget* parent = nullptr);
 
+    qreal fraction() const { return fraction_; }
     void setFraction(qreal fraction);
+    QString stage() const { return stage_; }
     void setStage(const QString& stage);
+    QString detail() const { return detail_; }
     void setDetail(const QString& detail);
+    std::optional<QString> eta() const { return eta_; }
     void setEta(const std::optional<QString>& eta);
 
     // ⌊fraction × 100⌋, not clamped: a fraction above 1 shows more than 100.
@@ -35,6 +42,11 @@ public:
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+
+signals:
+    void fractionChanged(qreal fraction);
+    void stageChanged(const QString& stage);
+    void detailChanged(const QString& detail);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -54,6 +66,7 @@ private:
     QRectF contentRect() const;
     void placeBar();
 
+    qreal fraction_ = 0.0;
     RollingNumber number_;
     SpringValue roll_;
     QString stage_;

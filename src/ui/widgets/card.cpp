@@ -65,6 +65,7 @@ void Card::setHighlighted(bool highlighted) {
         return;
     highlighted_ = highlighted;
     update();
+    emit highlightedChanged(highlighted);
 }
 
 QRectF Card::cardRect() const {

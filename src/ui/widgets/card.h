@@ -16,6 +16,7 @@ void paintCard(QPainter& painter, const QRectF& rect, qreal radius, bool highlig
 // than the card by shadowMargins(), the room its shadow needs. Main thread only.
 class Card : public QWidget {
     Q_OBJECT
+    Q_PROPERTY(bool highlighted READ isHighlighted WRITE setHighlighted NOTIFY highlightedChanged)
 public:
     explicit Card(qreal radius = 20.0, bool highlighted = false, QWidget* parent = nullptr);
 
@@ -32,6 +33,9 @@ public:
 
     static GlowSpec shadow();
     static QMargins shadowMargins();
+
+signals:
+    void highlightedChanged(bool highlighted);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -84,7 +84,11 @@ std::optional<double> CelebrationBurst::elapsed() const {
 }
 
 void CelebrationBurst::setTrigger(int trigger) {
-    if (!trigger_.changedTo(trigger))
+    const int previous = trigger_.value();
+    const bool fires = trigger_.changedTo(trigger);
+    if (trigger != previous)
+        emit triggerChanged(trigger);
+    if (!fires)
         return;
     if (ReduceMotion::enabled())
         return;

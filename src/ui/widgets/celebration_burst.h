@@ -58,6 +58,7 @@ struct BurstScene {
 // only while a burst plays. With reduce motion on, nothing plays. Main thread only.
 class CelebrationBurst : public QWidget {
     Q_OBJECT
+    Q_PROPERTY(int trigger READ trigger WRITE setTrigger NOTIFY triggerChanged)
 public:
     explicit CelebrationBurst(QWidget* parent = nullptr);
 
@@ -67,6 +68,9 @@ public:
     // Seconds since the burst fired, or none when idle.
     std::optional<double> elapsed() const;
     const std::vector<Particle>& particles() const { return particles_; }
+
+signals:
+    void triggerChanged(int trigger);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -51,11 +51,17 @@ QSize GlowBar::minimumSizeHint() const {
 }
 
 void GlowBar::setValue(qreal value) {
+    const qreal previous = value_.target();
     value_.animateTo(value);
+    if (value != previous)
+        emit valueChanged(value);
 }
 
 void GlowBar::setValueImmediately(qreal value) {
+    const qreal previous = value_.target();
     value_.jumpTo(value);
+    if (value != previous)
+        emit valueChanged(value);
 }
 
 QRectF GlowBar::trackRect() const {

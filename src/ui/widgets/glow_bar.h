@@ -28,6 +28,7 @@ struct GlowBarGeometry {
 // glow. Main thread only.
 class GlowBar : public QWidget {
     Q_OBJECT
+    Q_PROPERTY(qreal value READ value WRITE setValue NOTIFY valueChanged)
 public:
     explicit GlowBar(qreal height = 6.0, QWidget* parent = nullptr);
 
@@ -47,6 +48,9 @@ public:
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+
+signals:
+    void valueChanged(qreal value);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -24,11 +24,17 @@ qreal MiniRing::sweepFraction(qreal value) {
 }
 
 void MiniRing::setValue(qreal value) {
+    const qreal previous = value_.target();
     value_.animateTo(value);
+    if (value != previous)
+        emit valueChanged(value);
 }
 
 void MiniRing::setValueImmediately(qreal value) {
+    const qreal previous = value_.target();
     value_.jumpTo(value);
+    if (value != previous)
+        emit valueChanged(value);
 }
 
 GlowSpec MiniRing::glow() {

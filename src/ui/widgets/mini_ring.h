@@ -11,6 +11,7 @@ namespace clarivex {
 // stroke and its glow; the ring itself is the widget minus that room. Main thread only.
 class MiniRing : public QWidget {
     Q_OBJECT
+    Q_PROPERTY(qreal value READ value WRITE setValue NOTIFY valueChanged)
 public:
     static constexpr qreal lineWidth = 3.0;
     static constexpr qreal minimumSweep = 0.02;
@@ -33,6 +34,9 @@ public:
     static QMargins room();
 
     QSize sizeHint() const override;
+
+signals:
+    void valueChanged(qreal value);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -44,11 +44,14 @@ OptionTile::OptionTile(std::string symbol, QString title, QString subtitle, bool
 }
 
 void OptionTile::setSelected(bool selected, bool animated) {
+    const bool changed = selected != isSelected();
     const double target = selected ? 1.0 : 0.0;
     if (animated)
         selected_.animateTo(target);
     else
         selected_.jumpTo(target);
+    if (changed)
+        emit selectedChanged(selected);
 }
 
 QRectF OptionTile::iconRect() const {

@@ -14,6 +14,7 @@ namespace clarivex {
 // click emits clicked(). Main thread only.
 class OptionTile : public QAbstractButton {
     Q_OBJECT
+    Q_PROPERTY(bool selected READ isSelected WRITE setSelected NOTIFY selectedChanged)
 public:
     static constexpr qreal padding = 8.0;
     static constexpr qreal spacing = 10.0;
@@ -38,6 +39,9 @@ public:
     QSize minimumSizeHint() const override;
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;
+
+signals:
+    void selectedChanged(bool selected);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

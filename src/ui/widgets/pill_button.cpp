@@ -45,7 +45,7 @@ PillButton::PillButton(const QString& text, PillButtonStyle style, QWidget* pare
     connect(this, &QAbstractButton::released, this, [this] { press_.animateTo(0.0); });
 }
 
-void PillButton::setStyle(PillButtonStyle style) {
+void PillButton::setPillStyle(PillButtonStyle style) {
     if (style_ == style)
         return;
     style_ = style;

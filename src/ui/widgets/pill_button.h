@@ -46,8 +46,9 @@ class PillButton : public QAbstractButton {
 public:
     explicit PillButton(const QString& text, PillButtonStyle style = {}, QWidget* parent = nullptr);
 
-    PillButtonStyle style() const { return style_; }
-    void setStyle(PillButtonStyle style);
+    // Named apart from QWidget::style()/setStyle(QStyle*), which they would otherwise hide.
+    PillButtonStyle pillStyle() const { return style_; }
+    void setPillStyle(PillButtonStyle style);
     // A symbol name such as "xmark" or "plus"; empty for none.
     void setSymbol(const std::string& name);
 

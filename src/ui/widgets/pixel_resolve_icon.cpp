@@ -84,6 +84,7 @@ void PixelResolveIcon::setActive(bool active) {
         return;
     active_ = active;
     update();
+    emit activeChanged(active);
 }
 
 QRectF PixelResolveIcon::canvasRect() const {

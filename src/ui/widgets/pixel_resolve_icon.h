@@ -46,6 +46,7 @@ struct PixelResolveScene {
 // glow. Main thread only.
 class PixelResolveIcon : public QWidget {
     Q_OBJECT
+    Q_PROPERTY(bool active READ isActive WRITE setActive NOTIFY activeChanged)
 public:
     explicit PixelResolveIcon(QWidget* parent = nullptr);
 
@@ -60,6 +61,9 @@ public:
     static QMargins room() { return glowRoom(PixelResolveScene::glow(true)); }
 
     QSize sizeHint() const override;
+
+signals:
+    void activeChanged(bool active);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -99,11 +99,17 @@ void ScanPreview::setPixelated(const QImage& pixelated) {
 }
 
 void ScanPreview::setFraction(qreal fraction) {
+    const qreal previous = fraction_.target();
     fraction_.animateTo(fraction);
+    if (fraction != previous)
+        emit fractionChanged(fraction);
 }
 
 void ScanPreview::setFractionImmediately(qreal fraction) {
+    const qreal previous = fraction_.target();
     fraction_.jumpTo(fraction);
+    if (fraction != previous)
+        emit fractionChanged(fraction);
 }
 
 ScanLayout ScanPreview::currentLayout() const {

@@ -36,6 +36,7 @@ struct ScanLayout {
 // only.
 class ScanPreview : public QWidget {
     Q_OBJECT
+    Q_PROPERTY(qreal fraction READ fraction WRITE setFraction NOTIFY fractionChanged)
 public:
     explicit ScanPreview(QWidget* parent = nullptr);
 
@@ -50,6 +51,9 @@ public:
 
     // The unprocessed side's look: saturation 0.6, then every channel lowered by 0.12.
     static QImage dimmed(const QImage& image);
+
+signals:
+    void fractionChanged(qreal fraction);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -66,6 +66,7 @@ void Segmented::setSelection(const QVariant& value, bool animated) {
     selection_ = value;
     moveCapsule(animated);
     update();
+    emit selectionChanged(value);
 }
 
 int Segmented::selectedIndex() const {
@@ -146,7 +147,7 @@ void Segmented::mouseReleaseEvent(QMouseEvent* event) {
         const bool changed = value != selection_;
         setSelection(value);
         if (changed)
-            emit selectionChanged(value);
+            emit activated(value);
     }
     pressedSegment_ = -1;
     event->accept();

@@ -30,6 +30,7 @@ struct SegmentedLayout {
 // matches no option shows no capsule. Main thread only.
 class Segmented : public QWidget {
     Q_OBJECT
+    Q_PROPERTY(QVariant selection READ selection WRITE setSelection NOTIFY selectionChanged)
 public:
     struct Option {
         QVariant value;
@@ -41,7 +42,7 @@ public:
     void setOptions(const QList<Option>& options);
     QList<Option> options() const { return options_; }
     QVariant selection() const { return selection_; }
-    // Sets the selection without a signal; animated unless `animated` is false.
+    // Animated unless `animated` is false.
     void setSelection(const QVariant& value, bool animated = true);
 
     // The control's capsule inside the widget (the rest is room for the capsule's glow).
@@ -55,8 +56,10 @@ public:
     QSize minimumSizeHint() const override { return sizeHint(); }
 
 signals:
-    // A tap chose a value.
+    // Any change of the selection, by a tap or by setSelection().
     void selectionChanged(const QVariant& value);
+    // A tap chose a new value (only the user's choices, as QComboBox::activated).
+    void activated(const QVariant& value);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

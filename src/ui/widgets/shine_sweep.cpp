@@ -41,7 +41,11 @@ ShineSweep* ShineSweep::on(QWidget* view) {
 }
 
 void ShineSweep::setTrigger(int trigger) {
-    if (!trigger_.changedTo(trigger))
+    const int previous = trigger_.value();
+    const bool fires = trigger_.changedTo(trigger);
+    if (trigger != previous)
+        emit triggerChanged(trigger);
+    if (!fires)
         return;
     // A new trigger during a sweep starts it again from the left.
     raise();

@@ -30,6 +30,7 @@ struct ShinePath {
 // thread only.
 class ShineSweep : public QWidget {
     Q_OBJECT
+    Q_PROPERTY(int trigger READ trigger WRITE setTrigger NOTIFY triggerChanged)
 public:
     // The view's overlay, made on first use; later calls pass the trigger on.
     static ShineSweep* on(QWidget* view);
@@ -37,8 +38,9 @@ public:
     void setTrigger(int trigger);
     int trigger() const { return trigger_.value(); }
     qreal phase() const { return phase_.value(); }
-    // Holds the running sweep at `elapsedMs`; lets tests look at a moment of it.
-    void freezeAt(int elapsedMs) { phase_.freezeAt(elapsedMs); }
+
+signals:
+    void triggerChanged(int trigger);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -37,11 +37,14 @@ GlowSpec SizeTile::shadow() {
 }
 
 void SizeTile::setSelected(bool selected, bool animated) {
+    const bool changed = selected != isSelected();
     const double target = selected ? 1.0 : 0.0;
     if (animated)
         selected_.animateTo(target);
     else
         selected_.jumpTo(target);
+    if (changed)
+        emit selectedChanged(selected);
 }
 
 QRectF SizeTile::tileRect() const {

@@ -12,6 +12,7 @@ namespace clarivex {
 // around the 60-high tile. A click emits clicked(). Main thread only.
 class SizeTile : public QAbstractButton {
     Q_OBJECT
+    Q_PROPERTY(bool selected READ isSelected WRITE setSelected NOTIFY selectedChanged)
 public:
     static constexpr qreal tileHeight = 60.0;
     static constexpr qreal cornerRadius = 13.0;
@@ -32,6 +33,9 @@ public:
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+
+signals:
+    void selectedChanged(bool selected);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

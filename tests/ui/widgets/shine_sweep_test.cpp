@@ -1,5 +1,6 @@
 #include "ui/widgets/shine_sweep.h"
 
+#include "ui/animation/frame_clock.h"
 #include "ui/widgets/card.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +24,9 @@ TEST(ShinePathTest, BandIsOffTheViewAtRestAndAtBothEndsOfTheSweep) {
 }
 
 TEST(ShineSweepTest, FirstTriggerIsQuietAndEachChangeSweepsFromTheStart) {
+    FrameClock& clock = FrameClock::instance();
+    const double duration = ShinePath::durationMs / 1000.0;
+    clock.advanceTo(12000.0);
     QWidget view;
     view.resize(400, 100);
     view.show();
@@ -32,17 +36,16 @@ TEST(ShineSweepTest, FirstTriggerIsQuietAndEachChangeSweepsFromTheStart) {
     EXPECT_DOUBLE_EQ(sweep->phase(), ShinePath::restingPhase);
 
     shine(&view, 8);
-    sweep->freezeAt(0);
     EXPECT_DOUBLE_EQ(sweep->phase(), ShinePath::startPhase);
-    sweep->freezeAt(ShinePath::durationMs / 2);
+    clock.advanceTo(12000.0 + duration / 2);
     EXPECT_NEAR(sweep->phase(), (ShinePath::startPhase + ShinePath::endPhase) / 2, 1e-6);
 
     // A change mid-sweep starts over from the left.
     shine(&view, 9);
-    sweep->freezeAt(0);
     EXPECT_DOUBLE_EQ(sweep->phase(), ShinePath::startPhase);
-    sweep->freezeAt(ShinePath::durationMs);
+    clock.advanceTo(12000.0 + duration * 2);
     EXPECT_DOUBLE_EQ(sweep->phase(), ShinePath::endPhase);
+    EXPECT_EQ(clock.activeTickerCount(), 0);
 }
 
 TEST(ShineSweepTest, OverlayCoversTheCardItselfAndTakesNoInput) {

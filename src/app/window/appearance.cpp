@@ -1,0 +1,60 @@
+#include "app/window/appearance.h"
+
+#include "app/window/fade_scale_effect.h"
+
+#include <QWidget>
+
+#include <algorithm>
+#include <utility>
+
+namespace clarivex {
+
+Appearance::Appearance(QWidget* view, AppearanceStyle style, SpringParameters spring)
+    : QObject(view)
+    , view_(view)
+    , style_(style)
+    , amount_(
+          1.0, spring, [this] { apply(); }, view) {}
+
+void Appearance::enter() {
+    leaving_ = false;
+    gone_ = nullptr;
+    amount_.jumpTo(0.0);
+    apply();
+    amount_.animateTo(1.0);
+}
+
+void Appearance::leave(std::function<void()> gone) {
+    leaving_ = true;
+    gone_ = std::move(gone);
+    amount_.animateTo(0.0);
+    // A hidden view (or reduce motion) jumps without a step when already away.
+    if (!amount_.isAnimating())
+        apply();
+}
+
+void Appearance::apply() {
+    const qreal amount = amount_.value();
+    const bool settled = !amount_.isAnimating();
+    if (settled && amount >= 1.0) {
+        view_->setGraphicsEffect(nullptr);
+        return;
+    }
+    if (settled && leaving_ && amount <= 0.0) {
+        if (auto gone = std::exchange(gone_, nullptr))
+            gone();
+        return;
+    }
+    auto* effect = qobject_cast<FadeScaleEffect*>(view_->graphicsEffect());
+    if (!effect) {
+        effect = new FadeScaleEffect;
+        view_->setGraphicsEffect(effect);
+    }
+    const qreal away = 1.0 - amount;
+    effect->setOpacity(std::clamp(amount, 0.0, 1.0));
+    effect->setScale(1.0 + (style_.scale - 1.0) * away);
+    effect->setShift(QPointF(style_.shift.x() * view_->width() * away,
+                             style_.shift.y() * view_->height() * away));
+}
+
+} // namespace clarivex

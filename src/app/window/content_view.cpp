@@ -1,0 +1,255 @@
+#include "app/window/content_view.h"
+
+#include "app/queue/job.h"
+#include "app/queue/store.h"
+#include "app/window/appearance.h"
+#include "app/window/drop_hero.h"
+#include "app/window/drop_overlay.h"
+#include "app/window/dropped_files.h"
+#include "app/window/engine_indicator.h"
+#include "app/window/job_stage.h"
+#include "app/window/queue_strip.h"
+#include "app/window/sidebar.h"
+#include "app/window/stage_header.h"
+#include "core/process/tools.h"
+#include "ui/paint/theme.h"
+#include "ui/widgets/ambient_background.h"
+#include "ui/widgets/celebration_burst.h"
+
+#include <QDragEnterEvent>
+#include <QMimeData>
+#include <QPainter>
+
+namespace clarivex {
+
+namespace {
+
+constexpr int mainPadding = 28;
+constexpr qreal targetedIntensity = 1.8;
+
+// Where the engine was found, for the indicator's tooltip; discovery only looks at files.
+QString engineFolder() {
+    try {
+        const Tools tools = Tools::locate(Bundle::current());
+        return QString::fromStdString(tools.esrgan.parent_path().string());
+    } catch (...) {
+        return {};
+    }
+}
+
+} // namespace
+
+ContentView::ContentView(Store& store, QWidget* parent)
+    : QWidget(parent)
+    , store_(store)
+    , background_(new AmbientBackground(this))
+    , header_(new StageHeader(this))
+    , strip_(new QueueStrip(store, this))
+    , stripAppearance_(new Appearance(strip_, {1.0, {0.0, 1.0}}, Theme::spring()))
+    , burst_(new CelebrationBurst(this))
+    , overlay_(new DropOverlay(this))
+    , sidebar_(new Sidebar(store, this)) {
+    setAcceptDrops(true);
+    setAutoFillBackground(true);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, Theme::background());
+    palette.setColor(QPalette::WindowText, Theme::text());
+    setPalette(palette);
+    burst_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    burst_->setTrigger(store_.celebration());
+    strip_->hide();
+
+    connect(&store_, &Store::focusedChanged, this, &ContentView::refreshFocus);
+    connect(&store_, &Store::jobsChanged, this, [this] {
+        refreshStrip();
+        refreshFocus();
+    });
+    connect(&store_, &Store::celebrationChanged, this,
+            [this] { burst_->setTrigger(store_.celebration()); });
+    connect(&store_, &Store::engineErrorChanged, this, &ContentView::refreshEngine);
+
+    refreshEngine();
+    refreshStrip();
+    refreshFocus();
+    resize(sizeHint());
+}
+
+DropHero* ContentView::dropHero() const {
+    return hero_;
+}
+
+JobStage* ContentView::jobStage() const {
+    return stage_;
+}
+
+QSize ContentView::sizeHint() const {
+    return {1180, 760};
+}
+
+QSize ContentView::minimumSizeHint() const {
+    return {minimumWidth, minimumHeight};
+}
+
+QRect ContentView::stageRect() const {
+    return {0, 0, std::max(0, width() - Sidebar::columnWidth), height()};
+}
+
+QRect ContentView::mainArea() const {
+    const QRect stage = stageRect();
+    const int top = header_->sizeHint().height();
+    const int bottom =
+        stripShown_ ? stage.bottom() + 1 - QueueStrip::stripHeight() : stage.bottom() + 1;
+    return QRect(stage.left() + mainPadding, top, std::max(0, stage.width() - 2 * mainPadding),
+                 std::max(0, bottom - top));
+}
+
+void ContentView::refreshEngine() {
+    const QString error = store_.engineError();
+    if (error.isEmpty())
+        header_->indicator()->setState(std::nullopt, engineFolder());
+    else
+        header_->indicator()->setState(error, {});
+    header_->update();
+}
+
+void ContentView::refreshStrip() {
+    const bool wanted = !store_.jobs().isEmpty();
+    if (wanted == stripShown_)
+        return;
+    stripShown_ = wanted;
+    if (wanted) {
+        strip_->show();
+        stripAppearance_->enter();
+    } else {
+        stripAppearance_->leave([strip = strip_] { strip->hide(); });
+    }
+    layoutStage();
+}
+
+void ContentView::refreshFocus() {
+    Job* focused = store_.focused();
+    if (!focused) {
+        if (!hero_)
+            showHero();
+        return;
+    }
+    if (stage_ && stage_->job() == focused)
+        return;
+    showStage(*focused);
+}
+
+void ContentView::retire(QWidget* view) {
+    if (!view)
+        return;
+    view->setAttribute(Qt::WA_TransparentForMouseEvents);
+    view->clearFocus();
+    auto* appearance = view->findChild<Appearance*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!appearance) {
+        view->deleteLater();
+        return;
+    }
+    QPointer<QWidget> guard = view;
+    appearance->leave([guard] {
+        if (guard)
+            guard->deleteLater();
+    });
+}
+
+void ContentView::showHero() {
+    retire(stage_);
+    stage_ = nullptr;
+    hero_ = new DropHero(this);
+    hero_->setTargeted(targeted_);
+    connect(hero_, &QAbstractButton::clicked, this, [this] { store_.openPanel(window()); });
+    auto* appearance = new Appearance(hero_, {}, Theme::spring());
+    layoutStage();
+    stackLayers();
+    hero_->show();
+    appearance->enter();
+}
+
+void ContentView::showStage(Job& job) {
+    retire(hero_);
+    hero_ = nullptr;
+    retire(stage_);
+    stage_ = new JobStage(store_, job, this);
+    auto* appearance = new Appearance(stage_, {0.97, {}}, Theme::spring());
+    layoutStage();
+    stackLayers();
+    stage_->show();
+    appearance->enter();
+}
+
+void ContentView::stackLayers() {
+    background_->lower();
+    strip_->raise();
+    header_->raise();
+    burst_->raise();
+    overlay_->raise();
+    sidebar_->raise();
+}
+
+void ContentView::layoutStage() {
+    const QRect stage = stageRect();
+    background_->setGeometry(stage);
+    header_->setGeometry(stage.left(), stage.top(), stage.width(), header_->sizeHint().height());
+    const int stripHeight = QueueStrip::stripHeight();
+    strip_->setGeometry(stage.left(), stage.bottom() + 1 - stripHeight, stage.width(), stripHeight);
+    burst_->setGeometry(stage);
+    overlay_->setGeometry(stage);
+    sidebar_->setGeometry(stage.right() + 1, 0, Sidebar::columnWidth, height());
+
+    const QRect main = mainArea();
+    // Each view's widget reaches beyond the main area by the room its glows need; its visible
+    // part, bottom padding included, is the main area.
+    if (hero_) {
+        const QMargins room = DropHero::room();
+        hero_->setGeometry(main.marginsAdded(QMargins(
+            room.left(), room.top(), room.right(), room.bottom() - int(DropHero::bottomPadding))));
+    }
+    if (stage_)
+        stage_->setGeometry(main.marginsAdded(JobStage::room()));
+}
+
+void ContentView::resizeEvent(QResizeEvent* event) {
+    layoutStage();
+    QWidget::resizeEvent(event);
+}
+
+void ContentView::setTargeted(bool targeted) {
+    if (targeted_ == targeted)
+        return;
+    targeted_ = targeted;
+    background_->setIntensity(targeted ? targetedIntensity : 1.0);
+    if (hero_)
+        hero_->setTargeted(targeted);
+    overlay_->setShowing(targeted && !store_.jobs().isEmpty());
+}
+
+void ContentView::dragEnterEvent(QDragEnterEvent* event) {
+    if (droppedFiles(event->mimeData()).empty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    setTargeted(true);
+}
+
+void ContentView::dragMoveEvent(QDragMoveEvent* event) {
+    event->acceptProposedAction();
+}
+
+void ContentView::dragLeaveEvent(QDragLeaveEvent* event) {
+    setTargeted(false);
+    QWidget::dragLeaveEvent(event);
+}
+
+void ContentView::dropEvent(QDropEvent* event) {
+    setTargeted(false);
+    const std::vector<std::filesystem::path> files = droppedFiles(event->mimeData());
+    event->acceptProposedAction();
+    if (!files.empty())
+        store_.add(files, true);
+}
+
+} // namespace clarivex

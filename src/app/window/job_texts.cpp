@@ -1,0 +1,68 @@
+#include "app/window/job_texts.h"
+
+#include <cmath>
+#include <filesystem>
+
+namespace clarivex::JobTexts {
+
+namespace {
+
+QString fromStd(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+} // namespace
+
+QString sizeText(const Size& size) {
+    return QString::number(size.width) + QChar(0x00D7) + QString::number(size.height);
+}
+
+QString doneTitle(const Size& size) {
+    return QStringLiteral("Готово — ") + sizeText(size);
+}
+
+QString afterLabel(const Size& size) {
+    return QStringLiteral("ПОСЛЕ · ") + sizeText(size);
+}
+
+QString roundedSeconds(double seconds) {
+    // Rounding a value beyond the 64-bit range is undefined; such a value is shown as unknown.
+    constexpr double limit = 9.2e18;
+    if (!std::isfinite(seconds) || std::fabs(seconds) >= limit)
+        return QStringLiteral("—");
+    return QString::number(std::llround(seconds));
+}
+
+QString doneDetail(const UpscaleResult& result) {
+    const QString name = QString::fromStdString(result.output.filename().string());
+    return name + QStringLiteral(" · ") + roundedSeconds(result.seconds) + QStringLiteral(" с · ") +
+           QString::fromStdString(result.model);
+}
+
+QString kindWord(MediaKind kind) {
+    return kind == MediaKind::video ? QStringLiteral("Видео") : QStringLiteral("Фото");
+}
+
+const char* kindSymbol(MediaKind kind) {
+    return kind == MediaKind::video ? "film" : "photo";
+}
+
+QString stageTitle(UpscaleProgress::Stage stage) {
+    return fromStd(rawValue(stage));
+}
+
+QString counter(int pendingCount) {
+    if (pendingCount > 0)
+        return QString::number(pendingCount) + QStringLiteral(" в работе");
+    return QStringLiteral("всё готово");
+}
+
+QString cardName(const QString& fileName) {
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    // A leading dot names a hidden file, not an extension.
+    if (dot <= 0)
+        return fileName;
+    return fileName.left(dot);
+}
+
+} // namespace clarivex::JobTexts

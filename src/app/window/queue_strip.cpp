@@ -1,0 +1,237 @@
+#include "app/window/queue_strip.h"
+
+#include "app/queue/job.h"
+#include "app/queue/store.h"
+#include "app/window/appearance.h"
+#include "app/window/job_texts.h"
+#include "app/window/queue_card.h"
+#include "app/window/text_button.h"
+#include "app/window/text_label.h"
+#include "ui/paint/theme.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QScrollArea>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <cmath>
+
+namespace clarivex {
+
+// The scrolling row of cards. It lays the cards out itself, their glow rooms overlapping, and
+// maps clicks to the card whose visible rectangle holds the pointer.
+class CardRow : public QWidget {
+public:
+    CardRow(Store& store, QScrollArea* scroll)
+        : store_(store)
+        , scroll_(scroll) {}
+
+    struct Entry {
+        QPointer<QueueCard> card;
+        // Belongs to the card; valid while `card` is.
+        Appearance* appearance;
+
+        bool gone() const { return !card || (appearance->isLeaving() && card->isHidden()); }
+        bool live() const { return card && !appearance->isLeaving(); }
+    };
+    std::vector<Entry> entries;
+
+    static QPoint visibleOrigin(int index) {
+        const QMargins room = QueueCard::room();
+        return {QueueStrip::sidePadding + QueueStrip::rowPadding +
+                    index * (int(QueueCard::cardWidth) + QueueStrip::cardSpacing),
+                room.top()};
+    }
+
+    void arrange() {
+        const QMargins room = QueueCard::room();
+        int index = 0;
+        for (const Entry& entry : entries) {
+            if (!entry.live())
+                continue;
+            const QPoint origin = visibleOrigin(index++);
+            entry.card->setGeometry(origin.x() - room.left(), origin.y() - room.top(),
+                                    entry.card->sizeHint().width(),
+                                    entry.card->sizeHint().height());
+        }
+        const int width = visibleOrigin(index).x() - QueueStrip::cardSpacing +
+                          QueueStrip::rowPadding + QueueStrip::sidePadding;
+        setFixedSize(std::max(width, 0), QueueCard::room().top() + int(QueueCard::cardHeight) +
+                                             QueueCard::room().bottom());
+    }
+
+    QueueCard* cardAt(const QPoint& point) const {
+        for (const Entry& entry : entries) {
+            if (!entry.live())
+                continue;
+            if (entry.card->cardRect().translated(entry.card->pos()).contains(point))
+                return entry.card;
+        }
+        return nullptr;
+    }
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override {
+        QueueCard* card = cardAt(event->position().toPoint());
+        if (card && card->job()) {
+            store_.setSelectedID(card->job()->id());
+            event->accept();
+            return;
+        }
+        QWidget::mousePressEvent(event);
+    }
+
+    void wheelEvent(QWheelEvent* event) override {
+        // Most mice only turn vertically; the row scrolls sideways either way.
+        const QPoint delta = event->angleDelta();
+        const int step = std::abs(delta.x()) > std::abs(delta.y()) ? delta.x() : delta.y();
+        QScrollBar* bar = scroll_->horizontalScrollBar();
+        bar->setValue(bar->value() - step / 2);
+        event->accept();
+    }
+
+private:
+    Store& store_;
+    QScrollArea* scroll_;
+};
+
+QueueStrip::QueueStrip(Store& store, QWidget* parent)
+    : QWidget(parent)
+    , store_(store)
+    , header_(new QWidget(this))
+    , counter_(textLabel(QString(), Theme::digits(11, QFont::Medium),
+                         Theme::withOpacity(Theme::muted(), 0.8)))
+    , clearButton_(new TextButton(QStringLiteral("Очистить готовые"), Theme::text()))
+    , cancelAllButton_(new TextButton(QStringLiteral("Отменить всё"), Theme::accent()))
+    , scroll_(new QScrollArea(this))
+    , row_(new CardRow(store, scroll_)) {
+    auto* header = new QHBoxLayout(header_);
+    header->setContentsMargins(sidePadding, 0, sidePadding, 0);
+    header->setSpacing(8);
+    header->addWidget(capsLabel(QStringLiteral("ОЧЕРЕДЬ"), 9.5, 1.6));
+    header->addWidget(counter_);
+    header->addStretch(1);
+    header->addWidget(clearButton_);
+    header->addSpacing(8);
+    header->addWidget(cancelAllButton_);
+    connect(clearButton_, &QAbstractButton::clicked, &store_, &Store::clearFinished);
+    connect(cancelAllButton_, &QAbstractButton::clicked, &store_, &Store::cancelAll);
+
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll_->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
+    scroll_->viewport()->setAutoFillBackground(false);
+    row_->setAutoFillBackground(false);
+    scroll_->setWidget(row_);
+    header_->raise();
+
+    connect(&store_, &Store::jobsChanged, this, &QueueStrip::syncCards);
+    connect(&store_, &Store::countsChanged, this, &QueueStrip::refreshCounts);
+    connect(&store_, &Store::focusedChanged, this, &QueueStrip::refreshSelection);
+    connect(&store_, &Store::selectedIDChanged, this, &QueueStrip::refreshSelection);
+    syncCards();
+    refreshCounts();
+}
+
+int QueueStrip::headerHeight() {
+    return int(std::ceil(std::max(QFontMetricsF(Theme::caps(9.5)).height(),
+                                  QFontMetricsF(Theme::system(11, QFont::DemiBold)).height())));
+}
+
+int QueueStrip::stripHeight() {
+    return headerHeight() + rowSpacing + 2 * rowPadding + int(QueueCard::cardHeight) +
+           bottomPadding;
+}
+
+QSize QueueStrip::sizeHint() const {
+    return {600, stripHeight()};
+}
+
+void QueueStrip::resizeEvent(QResizeEvent* event) {
+    header_->setGeometry(0, 0, width(), headerHeight());
+    const QMargins room = QueueCard::room();
+    const int cardsTop = headerHeight() + rowSpacing + rowPadding;
+    scroll_->setGeometry(0, cardsTop - room.top(), width(),
+                         room.top() + int(QueueCard::cardHeight) + room.bottom());
+    QWidget::resizeEvent(event);
+}
+
+QString QueueStrip::counterText() const {
+    return counter_->text();
+}
+
+std::vector<QueueCard*> QueueStrip::cards() const {
+    std::vector<QueueCard*> result;
+    for (const CardRow::Entry& entry : row_->entries) {
+        if (entry.live())
+            result.push_back(entry.card);
+    }
+    return result;
+}
+
+QRect QueueStrip::cardRectInStrip(const QueueCard* card) const {
+    const QRect local = card->cardRect().toAlignedRect();
+    return QRect(card->mapTo(this, local.topLeft()), local.size());
+}
+
+void QueueStrip::syncCards() {
+    const QList<Job*>& jobs = store_.jobs();
+    std::vector<CardRow::Entry> current = row_->entries;
+    std::erase_if(current, [](const CardRow::Entry& entry) { return entry.gone(); });
+    std::vector<CardRow::Entry> ordered;
+    for (Job* job : jobs) {
+        auto found = std::find_if(current.begin(), current.end(), [job](const CardRow::Entry& e) {
+            return e.live() && e.card->job() == job;
+        });
+        if (found != current.end()) {
+            ordered.push_back(*found);
+            continue;
+        }
+        auto* card = new QueueCard(*job, row_);
+        auto* appearance = new Appearance(card, {0.8, {}}, Theme::spring());
+        card->show();
+        appearance->enter();
+        ordered.push_back({card, appearance});
+    }
+    for (const CardRow::Entry& entry : current) {
+        const bool kept = std::any_of(ordered.begin(), ordered.end(),
+                                      [&entry](const auto& e) { return e.card == entry.card; });
+        if (kept)
+            continue;
+        // A card whose job is gone stays where it was while it fades, then goes.
+        ordered.push_back(entry);
+        if (!entry.appearance->isLeaving()) {
+            QPointer<QueueCard> card = entry.card;
+            entry.appearance->leave([card] {
+                if (!card)
+                    return;
+                card->hide();
+                card->deleteLater();
+            });
+        }
+    }
+    row_->entries = ordered;
+    row_->arrange();
+    refreshSelection();
+}
+
+void QueueStrip::refreshCounts() {
+    const int pending = store_.pendingCount();
+    counter_->setText(JobTexts::counter(pending));
+    clearButton_->setVisible(store_.hasFinished());
+    cancelAllButton_->setVisible(pending >= 2);
+}
+
+void QueueStrip::refreshSelection() {
+    const Job* focused = store_.focused();
+    for (const CardRow::Entry& entry : row_->entries) {
+        if (entry.live())
+            entry.card->setSelected(entry.card->job() && entry.card->job() == focused);
+    }
+}
+
+} // namespace clarivex

@@ -1,0 +1,243 @@
+#include "app/window/sidebar.h"
+
+#include "app/queue/store.h"
+#include "app/window/appearance.h"
+#include "app/window/loop_fade_stepper.h"
+#include "app/window/overhang_slot.h"
+#include "app/window/text_label.h"
+#include "app/window/toggle_switch.h"
+#include "ui/paint/theme.h"
+#include "ui/text/model_choice_display.h"
+#include "ui/text/target_display.h"
+#include "ui/widgets/option_tile.h"
+#include "ui/widgets/pill_button.h"
+#include "ui/widgets/size_tile.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+namespace clarivex {
+
+namespace {
+
+constexpr int columnPadding = 20;
+constexpr int sectionSpacing = 22;
+constexpr int sectionTitleSpacing = 10;
+constexpr int gridSpacing = 8;
+
+QString fromView(std::string_view text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
+} // namespace
+
+Sidebar::Sidebar(Store& store, QWidget* parent)
+    : QWidget(parent)
+    , store_(store)
+    , scroll_(new QScrollArea(this)) {
+    setFixedWidth(columnWidth);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll_->setWidgetResizable(true);
+    scroll_->viewport()->setAutoFillBackground(false);
+    scroll_->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
+    scroll_->setWidget(buildColumn());
+    auto* layout = new QVBoxLayout(this);
+    // The hairline along the left edge stays visible beside the column.
+    layout->setContentsMargins(1, 0, 0, 0);
+    layout->addWidget(scroll_);
+    connect(&store_, &Store::settingsChanged, this, &Sidebar::refresh);
+    refresh();
+}
+
+QWidget* Sidebar::buildColumn() {
+    auto* column = new QWidget;
+    column->setAutoFillBackground(false);
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(columnPadding - 1, columnPadding, columnPadding, columnPadding);
+    layout->setSpacing(sectionSpacing);
+    layout->addWidget(section(QStringLiteral("МОДЕЛЬ"), modelSection()));
+    layout->addWidget(section(QStringLiteral("РАЗМЕР"), sizeSection()));
+    layout->addWidget(section(QStringLiteral("ВИДЕО"), videoSection()));
+    layout->addWidget(section(QStringLiteral("СОХРАНЕНИЕ"), savingSection()));
+
+    chooseButton_ = new PillButton(QStringLiteral("Выбрать файлы"), {true, true}, column);
+    chooseButton_->setSymbol("plus");
+    chooseButton_->setFocusPolicy(Qt::StrongFocus);
+    connect(chooseButton_, &QAbstractButton::clicked, this, [this] { store_.openPanel(); });
+    const QMargins room = PillButtonStyle::room();
+    auto* slot = new OverhangSlot(int(PillButtonStyle{true, true}.height()),
+                                  [this, room](const QRect& area) {
+                                      chooseButton_->setGeometry(area.marginsAdded(room));
+                                      chooseButton_->raise();
+                                  });
+    layout->addWidget(slot);
+    layout->addStretch(1);
+    return column;
+}
+
+QWidget* Sidebar::section(const QString& title, QWidget* content) {
+    auto* box = new QWidget;
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(sectionTitleSpacing);
+    layout->addWidget(capsLabel(title, 9.5, 1.6));
+    layout->addWidget(content);
+    return box;
+}
+
+QWidget* Sidebar::modelSection() {
+    auto* box = new QWidget;
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(6);
+    for (ModelChoice choice : allModelChoices) {
+        auto* tile = new OptionTile(std::string(symbol(choice)), fromView(title(choice)),
+                                    fromView(shortHint(choice)), choice == store_.model());
+        tile->setFocusPolicy(Qt::StrongFocus);
+        tile->setAccessibleName(fromView(title(choice)));
+        connect(tile, &QAbstractButton::clicked, this, [this, choice] { store_.setModel(choice); });
+        modelTiles_.push_back(tile);
+        layout->addWidget(tile);
+    }
+    return box;
+}
+
+QWidget* Sidebar::sizeSection() {
+    auto* box = new QWidget;
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    const int tileHeight = int(SizeTile::tileHeight);
+    auto* slot = new OverhangSlot(2 * tileHeight + gridSpacing, [this](const QRect& area) {
+        // Two equal columns, 8 apart; each tile's widget keeps its shadow room around its cell.
+        const QMargins room = SizeTile::room();
+        const int cellWidth = (area.width() - gridSpacing) / 2;
+        const int tileHeight = int(SizeTile::tileHeight);
+        for (size_t index = 0; index < sizeTiles_.size(); ++index) {
+            const int column = int(index % 2);
+            const int row = int(index / 2);
+            const int x = area.left() + column * (area.width() - cellWidth);
+            const QRect cell(x, area.top() + row * (tileHeight + gridSpacing), cellWidth,
+                             tileHeight);
+            sizeTiles_[index]->setGeometry(cell.marginsAdded(room));
+        }
+        // Lower rows last, so an upper tile's shadow never covers the tile below it.
+        for (SizeTile* tile : sizeTiles_)
+            tile->raise();
+    });
+    layout->addWidget(slot);
+    for (Target target : allTargets) {
+        auto* tile = new SizeTile(fromView(title(target)), fromView(resolutionHint(target)),
+                                  target == store_.target(), box);
+        tile->setFocusPolicy(Qt::StrongFocus);
+        tile->setAccessibleName(fromView(title(target)));
+        connect(tile, &QAbstractButton::clicked, this,
+                [this, target] { store_.setTarget(target); });
+        sizeTiles_.push_back(tile);
+    }
+    return box;
+}
+
+QWidget* Sidebar::toggleRow(const QString& title, const QString& hint, ToggleSwitch* toggle) {
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+    auto* texts = new QVBoxLayout;
+    texts->setSpacing(2);
+    texts->addWidget(textLabel(title, Theme::system(13, QFont::DemiBold), Theme::text()));
+    texts->addWidget(textLabel(hint, Theme::body(10.5), Theme::muted()));
+    layout->addLayout(texts, 1);
+    toggle->setAccessibleName(title);
+    toggle->setFocusPolicy(Qt::StrongFocus);
+    layout->addWidget(toggle, 0, Qt::AlignVCenter);
+    return row;
+}
+
+QWidget* Sidebar::videoSection() {
+    auto* box = new QWidget;
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(10);
+    loopToggle_ = new ToggleSwitch;
+    connect(loopToggle_, &QAbstractButton::toggled, this,
+            [this](bool on) { store_.setSeamlessLoop(on); });
+    layout->addWidget(toggleRow(QStringLiteral("Бесшовная петля"),
+                                QStringLiteral("Конец плавно перетекает в начало, без звука"),
+                                loopToggle_));
+
+    fadeRow_ = new QWidget;
+    auto* row = new QHBoxLayout(fadeRow_);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(textLabel(QStringLiteral("Длина стыка"), Theme::body(12), Theme::muted()));
+    row->addStretch(1);
+    fadeStepper_ = new LoopFadeStepper;
+    connect(fadeStepper_, &LoopFadeStepper::valueChanged, this,
+            [this](double value) { store_.setLoopFade(value); });
+    row->addWidget(fadeStepper_);
+    fadeRowAppearance_ = new Appearance(fadeRow_, {1.0, {0.0, -0.5}}, Theme::spring());
+    fadeRow_->setVisible(store_.seamlessLoop());
+    layout->addWidget(fadeRow_);
+    return box;
+}
+
+QWidget* Sidebar::savingSection() {
+    auto* box = new QWidget;
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(10);
+    picturesToggle_ = new ToggleSwitch;
+    connect(picturesToggle_, &QAbstractButton::toggled, this,
+            [this](bool on) { store_.setCopyToPictures(on); });
+    layout->addWidget(toggleRow(QStringLiteral("Копия в «Изображения»"),
+                                QStringLiteral("~/Pictures/Clarivex"), picturesToggle_));
+    namingHint_ = textLabel(QString(), Theme::body(11), Theme::muted());
+    namingHint_->setWordWrap(true);
+    layout->addWidget(namingHint_);
+    return box;
+}
+
+QString Sidebar::namingHint() const {
+    return QStringLiteral("Результат кладётся рядом с исходником: имя") +
+           fromView(suffix(store_.target()));
+}
+
+bool Sidebar::showsLoopFade() const {
+    return fadeRow_->isVisibleTo(const_cast<Sidebar*>(this)) && !fadeRowAppearance_->isLeaving();
+}
+
+void Sidebar::refresh() {
+    for (size_t index = 0; index < modelTiles_.size(); ++index)
+        modelTiles_[index]->setSelected(allModelChoices[index] == store_.model());
+    for (size_t index = 0; index < sizeTiles_.size(); ++index)
+        sizeTiles_[index]->setSelected(allTargets[index] == store_.target());
+    loopToggle_->setOn(store_.seamlessLoop());
+    picturesToggle_->setOn(store_.copyToPictures());
+    fadeStepper_->setValue(store_.loopFade());
+    namingHint_->setText(namingHint());
+
+    const bool loop = store_.seamlessLoop();
+    if (loop && (!fadeRow_->isVisibleTo(this) || fadeRowAppearance_->isLeaving())) {
+        fadeRow_->show();
+        fadeRowAppearance_->enter();
+    } else if (!loop && fadeRow_->isVisibleTo(this) && !fadeRowAppearance_->isLeaving()) {
+        fadeRowAppearance_->leave([row = fadeRow_] { row->hide(); });
+    }
+}
+
+void Sidebar::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    QLinearGradient fill(0, 0, 0, height());
+    fill.setColorAt(0.0, Theme::color(0x0B0B0C));
+    fill.setColorAt(1.0, Theme::color(0x080808));
+    painter.fillRect(rect(), fill);
+    painter.fillRect(QRect(0, 0, 1, height()), Theme::line());
+}
+
+} // namespace clarivex

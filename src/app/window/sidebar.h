@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QWidget>
+
+#include <vector>
+
+class QLabel;
+class QScrollArea;
+class QVBoxLayout;
+
+namespace clarivex {
+
+class Appearance;
+class LoopFadeStepper;
+class OptionTile;
+class PillButton;
+class SizeTile;
+class Store;
+class ToggleSwitch;
+
+// The settings column at the window's right, exactly 300 wide: the model tiles, the size grid,
+// the seamless loop with its seam length, the Pictures copy with the naming hint, and
+// "Выбрать файлы". Every control writes the store at once (which saves the settings), and the
+// controls follow the store when it changes elsewhere. Main thread only.
+class Sidebar : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int columnWidth = 300;
+
+    explicit Sidebar(Store& store, QWidget* parent = nullptr);
+
+    // "Результат кладётся рядом с исходником: имя-4k" for the store's target.
+    QString namingHint() const;
+    bool showsLoopFade() const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QWidget* buildColumn();
+    QWidget* section(const QString& title, QWidget* content);
+    QWidget* modelSection();
+    QWidget* sizeSection();
+    QWidget* videoSection();
+    QWidget* savingSection();
+    QWidget* toggleRow(const QString& title, const QString& hint, ToggleSwitch* toggle);
+    void refresh();
+
+    Store& store_;
+    QScrollArea* scroll_;
+    std::vector<OptionTile*> modelTiles_;
+    std::vector<SizeTile*> sizeTiles_;
+    ToggleSwitch* loopToggle_ = nullptr;
+    QWidget* fadeRow_ = nullptr;
+    Appearance* fadeRowAppearance_ = nullptr;
+    LoopFadeStepper* fadeStepper_ = nullptr;
+    ToggleSwitch* picturesToggle_ = nullptr;
+    QLabel* namingHint_ = nullptr;
+    PillButton* chooseButton_ = nullptr;
+};
+
+} // namespace clarivex

@@ -1,0 +1,93 @@
+// Shows the main view in a 1180 × 760 window, for looking at it and taking screenshots while
+// the application shell is elsewhere. Not installed.
+//
+//   window_harness [--stand-in] [--drag] [--select N] [--cancel-after MS] [FILE...]
+//
+// --stand-in installs the stand-in engine for this run (its FAKE_ESRGAN_* variables pass
+// through); --drag shows the drag state; --select puts the N-th job (from 0) on the stage once
+// the files are in; --cancel-after cancels everything after MS milliseconds. Settings are kept
+// in a temporary file, never the user's.
+#include "app/queue/store.h"
+#include "app/window/content_view.h"
+#include "support/test_engine.h"
+#include "ui/paint/theme.h"
+
+#include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <memory>
+#include <optional>
+
+using namespace clarivex;
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    Theme::install(application);
+
+    bool standIn = false;
+    bool drag = false;
+    std::optional<int> select;
+    std::optional<int> cancelAfter;
+    std::vector<std::filesystem::path> files;
+    const QStringList arguments = application.arguments().mid(1);
+    for (qsizetype index = 0; index < arguments.size(); ++index) {
+        const QString& argument = arguments[index];
+        if (argument == QLatin1String("--stand-in"))
+            standIn = true;
+        else if (argument == QLatin1String("--drag"))
+            drag = true;
+        else if (argument == QLatin1String("--select") && index + 1 < arguments.size())
+            select = arguments[++index].toInt();
+        else if (argument == QLatin1String("--cancel-after") && index + 1 < arguments.size())
+            cancelAfter = arguments[++index].toInt();
+        else
+            files.emplace_back(argument.toStdString());
+    }
+
+    std::unique_ptr<test::TestEngine> engine;
+    if (standIn) {
+        engine = std::make_unique<test::TestEngine>();
+        qputenv("REALESRGAN_DIR", QByteArray::fromStdString(engine->folder().string()));
+    }
+    QTemporaryDir settingsFolder;
+    Store::Environment environment = Store::Environment::system();
+    const QString settingsFile = settingsFolder.filePath(QStringLiteral("settings.ini"));
+    environment.settings = [settingsFile] {
+        return std::make_unique<QSettings>(settingsFile, QSettings::IniFormat);
+    };
+    Store store(std::move(environment));
+
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("Clarivex"));
+    auto* view = new ContentView(store, &window);
+    window.setMinimumSize(view->minimumSizeHint());
+    window.resize(1180, 760);
+    window.show();
+    view->resize(window.size());
+    // The view follows the window's size.
+    struct Follow : QObject {
+        ContentView* view;
+        explicit Follow(ContentView* view)
+            : view(view) {}
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            if (event->type() == QEvent::Resize)
+                view->resize(static_cast<QWidget*>(watched)->size());
+            return false;
+        }
+    } follow(view);
+    window.installEventFilter(&follow);
+
+    store.add(files, true);
+    if (select) {
+        const QList<Job*>& jobs = store.jobs();
+        if (*select >= 0 && *select < jobs.size())
+            store.setSelectedID(jobs[*select]->id());
+    }
+    if (drag)
+        view->setTargeted(true);
+    if (cancelAfter)
+        QTimer::singleShot(*cancelAfter, &store, &Store::cancelAll);
+    return application.exec();
+}
