@@ -1,14 +1,11 @@
 #include "app/shell/main_content.h"
 
-#include <QLabel>
+#include "app/window/content_view.h"
 
 namespace clarivex {
 
-QWidget* makeMainContent(Store&) {
-    // Stands in until the main view exists.
-    auto* placeholder = new QLabel(QStringLiteral("Clarivex"));
-    placeholder->setAlignment(Qt::AlignCenter);
-    return placeholder;
+QWidget* makeMainContent(Store& store) {
+    return new ContentView(store);
 }
 
 } // namespace clarivex

@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 using namespace clarivex;
 
 namespace {
@@ -51,28 +54,89 @@ protected:
     test::TemporaryFolder folder{"clarivex-snapshot"};
 };
 
+// The accent red of the progress bar and the emblem; the test's own pictures hold no red.
+bool isAccent(QRgb pixel) {
+    return qRed(pixel) > 170 && qGreen(pixel) < 110 && qBlue(pixel) < 100;
+}
+
+// For each row in [top, bottom), the longest horizontal run of accent pixels left of the
+// sidebar.
+std::vector<int> accentRuns(const QImage& image, int top, int bottom) {
+    std::vector<int> longest;
+    for (int y = top; y < bottom; ++y) {
+        int run = 0, row = 0;
+        for (int x = 0; x < 880; ++x) {
+            run = isAccent(image.pixel(x, y)) ? run + 1 : 0;
+            row = std::max(row, run);
+        }
+        longest.push_back(row);
+    }
+    return longest;
+}
+
 TEST_F(SnapshotTest, EveryStateRendersTheWholeWindowWithoutADisplay) {
     const std::string a = picture("a.png", {320, 240}, Qt::darkGreen);
     const std::string b = picture("b.png", {1280, 960}, Qt::darkBlue);
     const std::string c = picture("c.png", {160, 120}, Qt::darkYellow);
-    const std::vector<std::vector<std::string>> runs{
-        {"--state", "empty"},
-        {a, b, c},
-        {"--state", "done", a, b},
+    using Check = std::function<void(const QImage&)>;
+    const Check none = [](const QImage&) {};
+    const struct {
+        std::vector<std::string> arguments;
+        Check check;
+    } runs[] = {
+        {{"--state", "empty"},
+         [](const QImage& image) {
+             // The drop invitation's red emblem in the middle of the stage.
+             int red = 0;
+             for (int y = 250; y < 350; ++y)
+                 for (int x = 390; x < 490; ++x)
+                     red += isAccent(image.pixel(x, y));
+             EXPECT_GT(red, 5000) << "no emblem";
+         }},
+        {{a, b, c},
+         [](const QImage& image) {
+             // The progress bar below the preview: rows of accent a good deal shorter than the
+             // panel's edge, filled to a bit under half of the track.
+             int bar = 0;
+             for (const int run : accentRuns(image, 380, 680))
+                 if (run < 600)
+                     bar = std::max(bar, run);
+             EXPECT_GT(bar, 150) << "no progress bar";
+             EXPECT_LT(bar, 380) << "the bar is fuller than 46 %";
+         }},
+        {{"--state", "done", a, b},
+         [](const QImage& image) {
+             // The comparison: the source (green) left of the split, the result (blue) right.
+             const int row = 250;
+             int lastGreen = -1, firstBlue = 880;
+             for (int x = 0; x < 880; ++x) {
+                 const QRgb pixel = image.pixel(x, row);
+                 if (qGreen(pixel) > 90 && qRed(pixel) < 60 && qBlue(pixel) < 60)
+                     lastGreen = x;
+                 if (qBlue(pixel) > 90 && qRed(pixel) < 60 && qGreen(pixel) < 60)
+                     firstBlue = std::min(firstBlue, x);
+             }
+             EXPECT_GT(lastGreen, 100) << "no source picture";
+             EXPECT_LT(firstBlue, 800) << "no result picture";
+             EXPECT_LT(lastGreen, firstBlue) << "no split between source and result";
+         }},
         // Fewer files than the state needs: that part of the demonstration is left out.
-        {"--state", "done", a},
-        {"--state", "done"},
-        {a, "--state"},
-        {(folder / "missing.jpg").string(), a, (folder / "missing.mp4").string()},
+        {{"--state", "done", a}, none},
+        {{"--state", "done"}, none},
+        {{a, "--state"}, none},
+        {{(folder / "missing.jpg").string(), a, (folder / "missing.mp4").string()}, none},
     };
-    for (const auto& arguments : runs) {
+    for (const auto& r : runs) {
         std::vector<std::string> all{out()};
-        all.insert(all.end(), arguments.begin(), arguments.end());
+        all.insert(all.end(), r.arguments.begin(), r.arguments.end());
         const test::ProgramRun run = snapshot(all);
-        const std::string what = ::testing::PrintToString(arguments);
+        const std::string what = ::testing::PrintToString(r.arguments);
         ASSERT_EQ(run.exitStatus, 0) << what << run.out << run.err;
         EXPECT_EQ(run.out, "Снимок: " + out() + "\n") << what;
-        EXPECT_EQ(read(out()).size(), QSize(1180, 760)) << what;
+        const QImage image = read(out()).convertToFormat(QImage::Format_RGB32);
+        ASSERT_EQ(image.size(), QSize(1180, 760)) << what;
+        SCOPED_TRACE(what);
+        r.check(image);
         std::filesystem::remove(out());
     }
 }
