@@ -14,14 +14,16 @@ MainWindow::MainWindow(Store& store, QWidget* content, QuitCheck::Ask ask, QWidg
     , store_(store)
     , quitCheck_(store, std::move(ask)) {
     setWindowTitle(title(0));
+    // The sizes are the content's: the menu bar comes on top, as the window's title bar does.
+    content->setMinimumSize(content->minimumSize().expandedTo(QSize(1040, 680)));
     setCentralWidget(content);
-    setMinimumSize(1040, 680);
-    resize(1180, 760);
 
     QMenu* file = menuBar()->addMenu(QStringLiteral("Файл"));
     QAction* open = file->addAction(QStringLiteral("Открыть…"));
     open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     connect(open, &QAction::triggered, this, [this] { store_.openPanel(this); });
+
+    resize(1180, 760 + menuBar()->sizeHint().height());
 
     connect(&store_, &Store::badgeChanged, this,
             [this](int count) { setWindowTitle(title(count)); });
