@@ -24,6 +24,7 @@ struct AppearanceStyle {
 // A graphics effect does the drawing only while the view moves, so a view at rest paints as
 // usual. Hidden views and reduce motion jump. Lives as long as its view. Main thread only.
 class Appearance : public QObject {
+    Q_OBJECT
 public:
     Appearance(QWidget* view, AppearanceStyle style, SpringParameters spring);
 

@@ -125,8 +125,9 @@ QueueStrip::QueueStrip(Store& store, QWidget* parent)
     scroll_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll_->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
     scroll_->viewport()->setAutoFillBackground(false);
-    row_->setAutoFillBackground(false);
     scroll_->setWidget(row_);
+    // setWidget() turns the background on; the row lies over the stage's backdrop.
+    row_->setAutoFillBackground(false);
     header_->raise();
 
     connect(&store_, &Store::jobsChanged, this, &QueueStrip::syncCards);

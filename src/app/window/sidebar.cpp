@@ -48,6 +48,8 @@ Sidebar::Sidebar(Store& store, QWidget* parent)
     scroll_->viewport()->setAutoFillBackground(false);
     scroll_->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
     scroll_->setWidget(buildColumn());
+    // setWidget() turns the background on; the column lies over the sidebar's gradient.
+    scroll_->widget()->setAutoFillBackground(false);
     auto* layout = new QVBoxLayout(this);
     // The hairline along the left edge stays visible beside the column.
     layout->setContentsMargins(1, 0, 0, 0);
@@ -58,7 +60,6 @@ Sidebar::Sidebar(Store& store, QWidget* parent)
 
 QWidget* Sidebar::buildColumn() {
     auto* column = new QWidget;
-    column->setAutoFillBackground(false);
     auto* layout = new QVBoxLayout(column);
     layout->setContentsMargins(columnPadding - 1, columnPadding, columnPadding, columnPadding);
     layout->setSpacing(sectionSpacing);
@@ -152,7 +153,9 @@ QWidget* Sidebar::toggleRow(const QString& title, const QString& hint, ToggleSwi
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
     texts->addWidget(textLabel(title, Theme::system(13, QFont::DemiBold), Theme::text()));
-    texts->addWidget(textLabel(hint, Theme::body(10.5), Theme::muted()));
+    QLabel* hintLabel = textLabel(hint, Theme::body(10.5), Theme::muted());
+    hintLabel->setWordWrap(true);
+    texts->addWidget(hintLabel);
     layout->addLayout(texts, 1);
     toggle->setAccessibleName(title);
     toggle->setFocusPolicy(Qt::StrongFocus);
