@@ -5,6 +5,8 @@
 #include "app/shell/main_content.h"
 #include "app/shell/main_window.h"
 #include "app/shell/open_request.h"
+#include "app/shell/quit_check.h"
+#include "app/shell/termination_signals.h"
 #include "ui/paint/theme.h"
 
 #include <QApplication>
@@ -51,10 +53,19 @@ int window(int argc, char** argv) {
                          store.add(toPaths(paths), true);
                          mainWindow.bringToFront();
                      });
+    // The session is ending: no question, but the same orderly stop as after "Выйти".
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::requested, &mainWindow, [&mainWindow] {
+        mainWindow.hide();
+        QCoreApplication::quit();
+    });
     mainWindow.show();
     if (!files.isEmpty())
         store.add(toPaths(files), true);
-    return application.exec();
+    const int status = application.exec();
+    // Every way out of the event loop ends here; after "Выйти" nothing is left to wait for.
+    store.cancelAllAndWait(QuitCheck::stopLimit);
+    return status;
 }
 
 } // namespace clarivex::Main
