@@ -3,6 +3,7 @@
 #include "app/cli/command_line.h"
 #include "app/shell/window_application.h"
 #include "app/snapshot/snapshot.h"
+#include "core/image/image_ops.h"
 
 #include <algorithm>
 #include <csignal>
@@ -57,6 +58,8 @@ Mode mode(const Arguments& arguments) {
 int main(int argc, char** argv) {
     // A dead encoder must make our pipe write fail, not kill the whole process.
     std::signal(SIGPIPE, SIG_IGN);
+    // Before any thread exists: the window decodes previews and runs a job at the same time.
+    ImageOps::start();
     const Arguments arguments(argv, argv + argc);
     const Mode selected = mode(arguments);
     switch (selected.kind) {

@@ -22,6 +22,11 @@ MainWindow::MainWindow(Store& store, QWidget* content, QuitCheck::Ask ask, QWidg
     QAction* open = file->addAction(QStringLiteral("Открыть…"));
     open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     connect(open, &QAction::triggered, this, [this] { store_.openPanel(this); });
+    // What the platform's own Quit command is elsewhere; it goes through the same check.
+    file->addSeparator();
+    QAction* quit = file->addAction(QStringLiteral("Выйти"));
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(quit, &QAction::triggered, this, &QWidget::close);
 
     resize(1180, 760 + menuBar()->sizeHint().height());
 

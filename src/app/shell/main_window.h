@@ -9,8 +9,9 @@ namespace clarivex {
 class Store;
 
 // The one window of the application: "Clarivex", its content 1180×760 at first and never
-// under 1040×680, the File menu with "Открыть…" (Ctrl+O), the count of pending files in the title,
-// and the quit check when it is closed. `content` fills it (the main view). Main thread.
+// under 1040×680, the File menu with "Открыть…" (Ctrl+O) and "Выйти" (Ctrl+Q), the count of
+// pending files in the title, and the quit check when it is closed. `content` fills it (the
+// main view). Main thread.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:

@@ -143,14 +143,19 @@ TEST_F(QuitCheckTest, TheWindowAsksWhenClosedAndStaysOnStay) {
     ASSERT_NE(open, nullptr);
     EXPECT_EQ(open->text(), QStringLiteral("Открыть…"));
     EXPECT_EQ(open->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+    QAction* quit = menu[0]->menu()->actions().constLast();
+    EXPECT_EQ(quit->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
 
     EXPECT_FALSE(window.close());
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(asked, 1);
+    quit->trigger();
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(asked, 2);
 
     store->cancelAll();
     EXPECT_TRUE(window.close());
-    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(asked, 2);
 }
 
 } // namespace
