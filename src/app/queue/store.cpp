@@ -2,23 +2,22 @@
 
 #include "app/queue/file_expansion.h"
 #include "app/queue/picture_residency.h"
+#include "app/queue/pipeline_run.h"
 #include "app/queue/settings.h"
 #include "app/queue/system_desktop_services.h"
 #include "core/upscale_outcome.h"
 #include "core/upscaler.h"
 #include "ui/paint/media_preview.h"
 
-#include <QElapsedTimer>
 #include <QHash>
 #include <QMetaObject>
 #include <QSettings>
 #include <QThreadPool>
-#include <QTimer>
+
+#include <malloc.h>
 
 #include <algorithm>
-#include <condition_variable>
 #include <mutex>
-#include <thread>
 
 namespace clarivex {
 
@@ -26,10 +25,16 @@ namespace {
 
 constexpr int previewSide = 1400;
 constexpr int placeholderCells = 48;
-// Progress reaches the job at most once per frame of a 60 Hz display.
-constexpr qint64 progressIntervalMs = 16;
 // Comparison pictures and refocus reloads go ahead of the backlog of previews.
 constexpr int urgentPriority = 10;
+
+// A long queue decodes many large pictures on several threads, each once. Past its first
+// large free, glibc raises its threshold for mapping blocks of their own, and the freed
+// buffers of 4K pictures then stay in its heaps for good; a fixed threshold hands them back.
+void returnLargeBuffersToTheSystem() {
+    static std::once_flag once;
+    std::call_once(once, [] { mallopt(M_MMAP_THRESHOLD, 1 << 20); });
+}
 
 // The picture a queue card fills (112 × 70 points) at twice the density.
 QImage cardSized(const QImage& preview) {
@@ -45,22 +50,6 @@ QImage cardSized(const QImage& preview) {
 }
 
 } // namespace
-
-// One pipeline run. The thread fills `outcome`; progress reports meet in `latest`, so that
-// however many threads report, the main thread takes only the newest.
-struct Store::Run {
-    QUuid jobId;
-    std::jthread thread;
-
-    std::mutex lock;
-    std::condition_variable ended;
-    std::optional<UpscaleOutcome> outcome;
-    std::optional<UpscaleProgress> latest;
-    bool progressPosted = false;
-
-    // Main thread only.
-    QElapsedTimer sinceProgress;
-};
 
 // The pool that decodes pictures, and which jobs hold their large ones.
 struct Store::PictureLoads {
@@ -107,6 +96,7 @@ Store::Store(Environment environment, QObject* parent)
     : QObject(parent)
     , environment_(std::move(environment))
     , pictures_(std::make_unique<PictureLoads>(environment_)) {
+    returnLargeBuffersToTheSystem();
     if (!environment_.desktop)
         environment_.desktop = std::make_shared<SystemDesktopServices>();
     if (!environment_.settings)
@@ -123,8 +113,8 @@ Store::Store(Environment environment, QObject* parent)
 
 Store::~Store() {
     cancelAllAndWait(std::chrono::seconds(5));
-    if (current_ && current_->thread.joinable())
-        current_->thread.join();
+    // Past the limit, wait for the pipeline all the same: it must not outlive the store.
+    current_.reset();
     pictures_->pool.clear();
     pictures_->pool.waitForDone();
 }
@@ -466,72 +456,29 @@ bool Store::process(Job* job) {
     refreshBadge();
     const Options options = options_;
 
-    auto run = std::make_shared<Run>();
-    run->jobId = job->id();
-    run->sinceProgress.start();
-    current_ = run;
-    Run* reporting = run.get();
-    ProgressCallback report = [this, reporting](const UpscaleProgress& progress) {
-        const std::lock_guard guard(reporting->lock);
-        reporting->latest = progress;
-        if (std::exchange(reporting->progressPosted, true))
-            return;
-        QMetaObject::invokeMethod(
-            this, [this, reporting] { applyProgress(reporting); }, Qt::QueuedConnection);
-    };
     Upscaler upscaler(*tools);
     upscaler.chunkSize = 48;
-    run->thread = std::jthread([this, run, upscaler = std::move(upscaler), source = job->url(),
-                                options, report](std::stop_token stopToken) {
-        UpscaleOutcome outcome = runUpscale(upscaler, source, options, report, stopToken);
-        {
-            const std::lock_guard guard(run->lock);
-            run->outcome = std::move(outcome);
-        }
-        run->ended.notify_all();
-        QMetaObject::invokeMethod(
-            this, [this, ran = run.get()] { finishRun(ran); }, Qt::QueuedConnection);
-    });
+    const QUuid id = job->id();
+    runningID_ = id;
+    current_ = std::make_unique<PipelineRun>(
+        this, std::move(upscaler), job->url(), options,
+        [this, id](const UpscaleProgress& progress) {
+            // A report that arrives after the job has left `running` is dropped.
+            Job* job = this->job(id);
+            if (job && job->status().is(JobStatus::Case::running))
+                job->setStatus(JobStatus::running(progress));
+        },
+        [this] { finishRun(); });
     emit currentChanged();
     return true;
 }
 
-void Store::applyProgress(Run* run) {
-    // A report of a run that has ended, or of an earlier run of a retried job, is stale.
-    if (run != current_.get())
-        return;
-    const qint64 wait = progressIntervalMs - run->sinceProgress.elapsed();
-    if (wait > 0) {
-        QTimer::singleShot(wait, this, [this, run] { deliverProgress(run); });
-        return;
-    }
-    deliverProgress(run);
-}
-
-void Store::deliverProgress(Run* run) {
-    if (run != current_.get())
-        return;
-    std::optional<UpscaleProgress> progress;
-    {
-        const std::lock_guard guard(run->lock);
-        progress = std::exchange(run->latest, std::nullopt);
-        run->progressPosted = false;
-    }
-    run->sinceProgress.start();
-    Job* job = this->job(run->jobId);
-    if (progress && job && job->status().is(JobStatus::Case::running))
-        job->setStatus(JobStatus::running(*progress));
-}
-
-void Store::finishRun(Run* ran) {
-    if (ran != current_.get())
-        return;
-    const std::shared_ptr<Run> run = std::exchange(current_, nullptr);
-    run->thread.join();
-    const bool stopped = run->thread.get_stop_source().stop_requested();
-    UpscaleOutcome outcome = std::move(*run->outcome);
+void Store::finishRun() {
+    const std::unique_ptr<PipelineRun> run = std::move(current_);
+    const bool stopped = run->stopRequested();
+    UpscaleOutcome outcome = run->finish();
     emit currentChanged();
-    Job* job = this->job(run->jobId);
+    Job* job = this->job(runningID_);
     if (!job) {
         refreshBadge();
         scheduleAdvance();
@@ -584,7 +531,7 @@ void Store::cancelAll() {
 
 void Store::cancelCurrent() {
     if (current_)
-        current_->thread.request_stop();
+        current_->requestStop();
 }
 
 bool Store::cancelAllAndWait(std::chrono::milliseconds limit) {
@@ -593,14 +540,11 @@ bool Store::cancelAllAndWait(std::chrono::milliseconds limit) {
     pictures_->stop.request_stop();
     pictures_->pool.clear();
     if (current_) {
-        const std::shared_ptr<Run> run = current_;
-        std::unique_lock lock(run->lock);
-        if (!run->ended.wait_until(lock, deadline, [&] { return run->outcome.has_value(); }))
+        if (!current_->waitUntilEnded(deadline))
             return false;
-        lock.unlock();
         // The pipeline has returned, so its children are reaped and its working folder gone;
         // settle the job now rather than in an event the quitting loop may never run.
-        finishRun(run.get());
+        finishRun();
     }
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());

@@ -26,6 +26,8 @@ Q_DECLARE_METATYPE(clarivex::Target)
 
 namespace clarivex {
 
+class PipelineRun;
+
 // The window application's one model: the queue of jobs, the worker that runs them one at a
 // time through the pipeline, the five user settings, the engine check made at creation and
 // the job the window shows. Lives on the main thread, and every member below is for the main
@@ -140,7 +142,8 @@ public:
     void cancelCurrent();
     // For quitting: cancels everything and waits up to `limit` until the running pipeline has
     // ended, its child processes are reaped and its working folder is gone. True when nothing
-    // runs any more. Blocks the main thread. Main thread.
+    // runs any more. Picture loads stop too, for good: this is for quitting. Blocks the main
+    // thread. Main thread.
     bool cancelAllAndWait(std::chrono::milliseconds limit);
     // Removes the `done`, `failed` and `cancelled` jobs, and a selection left dangling.
     // Main thread.
@@ -174,7 +177,6 @@ signals:
     void badgeChanged(int count);
 
 private:
-    struct Run;
     struct PictureLoads;
 
     void saveSettings();
@@ -190,9 +192,7 @@ private:
     void advance();
     // False when the job failed before it could start, so the worker looks further.
     bool process(Job* job);
-    void applyProgress(Run* run);
-    void deliverProgress(Run* run);
-    void finishRun(Run* run);
+    void finishRun();
     void succeed(Job* job, const UpscaleResult& result);
     void refreshBadge();
 
@@ -203,7 +203,8 @@ private:
     QUuid selectedID_;
     int celebration_ = 0;
     bool working_ = false;
-    std::shared_ptr<Run> current_;
+    std::unique_ptr<PipelineRun> current_;
+    QUuid runningID_;
     std::unique_ptr<PictureLoads> pictures_;
     Job* lastFocused_ = nullptr;
 };

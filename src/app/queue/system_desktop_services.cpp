@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QProcess>
@@ -45,10 +46,25 @@ void SystemDesktopServices::setBadge(int count) {
 
 void SystemDesktopServices::playSuccessSound() {
     const QString player = QStandardPaths::findExecutable("canberra-gtk-play");
-    // Detached, so that a slow sound daemon never holds up the queue; the player exits on its
-    // own after the short sound.
-    if (player.isEmpty() || !QProcess::startDetached(player, {"-i", "complete"}))
+    if (player.isEmpty()) {
         QApplication::beep();
+        return;
+    }
+    // Owned by the application rather than detached, so that the player is always reaped and
+    // a quit in the middle of the sound ends it instead of leaving it behind.
+    auto* process = new QProcess(QCoreApplication::instance());
+    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    QObject::connect(process, &QProcess::errorOccurred, process,
+                     [process](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart)
+                             return;
+                         QApplication::beep();
+                         process->deleteLater();
+                     });
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    process->start(player, {"-i", "complete"});
 }
 
 void SystemDesktopServices::revealInFileManager(const std::filesystem::path& file) {
@@ -58,9 +74,16 @@ void SystemDesktopServices::revealInFileManager(const std::filesystem::path& fil
             "org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",
             "org.freedesktop.FileManager1", "ShowItems");
         call << QStringList{fileUrl(file).toString()} << QString();
-        const QDBusMessage reply = bus.call(call, QDBus::Block, 3000);
-        if (reply.type() == QDBusMessage::ReplyMessage)
-            return;
+        // Asynchronous, so that a file manager slow to start never freezes the window.
+        auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 5000));
+        const QUrl folder = fileUrl(file.parent_path());
+        QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
+                         [folder](QDBusPendingCallWatcher* finished) {
+                             if (finished->isError())
+                                 QDesktopServices::openUrl(folder);
+                             finished->deleteLater();
+                         });
+        return;
     }
     QDesktopServices::openUrl(fileUrl(file.parent_path()));
 }

@@ -14,8 +14,9 @@ namespace {
 void startVips() {
     static std::once_flag once;
     std::call_once(once, [] {
+        // A library never ends the process: the job fails, and call_once tries again next time.
         if (VIPS_INIT("clarivex") != 0)
-            vips_error_exit("libvips could not start");
+            throw UpscaleError::failed("Не удалось запустить библиотеку изображений libvips");
         // The pipeline's own errors say what failed; libvips' warnings would only be noise
         // on the command line's standard output and error.
         g_log_set_handler(

@@ -51,6 +51,20 @@ TEST_F(MediaPreviewLoad, PhotosComeUprightLimitedOrAtFullSize) {
     EXPECT_EQ(MediaPreview::load(photo, MediaKind::image, 1400).size(), QSize(200, 300));
 }
 
+TEST_F(MediaPreviewLoad, ColoursAndTransparencySurviveTheTrip) {
+    const auto opaque = folder / "opaque.png";
+    (vips::VImage::black(4, 3) + std::vector<double>{200, 100, 50})
+        .cast(VIPS_FORMAT_UCHAR)
+        .pngsave(opaque.c_str());
+    const auto clear = folder / "clear.png";
+    (vips::VImage::black(4, 3) + std::vector<double>{200, 100, 50, 0})
+        .cast(VIPS_FORMAT_UCHAR)
+        .pngsave(clear.c_str());
+    EXPECT_EQ(MediaPreview::load(opaque, MediaKind::image, std::nullopt).pixel(1, 1),
+              qRgb(200, 100, 50));
+    EXPECT_EQ(MediaPreview::load(clear, MediaKind::image, 100).pixel(1, 1), qRgba(0, 0, 0, 0));
+}
+
 TEST_F(MediaPreviewLoad, ProblemsGiveNoPicture) {
     test::writeFile(folder / "broken.jpg", "not a picture");
     EXPECT_TRUE(MediaPreview::load(folder / "broken.jpg", MediaKind::image, 100).isNull());

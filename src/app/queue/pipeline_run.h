@@ -1,0 +1,46 @@
+#pragma once
+
+#include "core/upscale_outcome.h"
+#include "core/upscaler.h"
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+class QObject;
+
+namespace clarivex {
+
+// One job's pipeline on a thread of its own. Its progress reports, from whichever threads
+// they come, are coalesced: the context's thread gets at most one per display frame, always
+// the newest, and none once the run is finished or gone. Made, used and destroyed on the
+// context's thread (the main thread); the callbacks run there too.
+class PipelineRun {
+public:
+    using ProgressHandler = std::function<void(const UpscaleProgress&)>;
+    using EndHandler = std::function<void()>;
+
+    // Starts the pipeline at once. `ended` is called once the pipeline has returned, unless
+    // finish() was called first.
+    PipelineRun(QObject* context, Upscaler upscaler, std::filesystem::path source, Options options,
+                ProgressHandler progress, EndHandler ended);
+    // Stops the pipeline and waits for it.
+    ~PipelineRun();
+    PipelineRun(const PipelineRun&) = delete;
+    PipelineRun& operator=(const PipelineRun&) = delete;
+
+    void requestStop();
+    bool stopRequested() const;
+    // Blocks until the pipeline has returned or `deadline` has passed; true when it returned.
+    bool waitUntilEnded(std::chrono::steady_clock::time_point deadline);
+    // After the pipeline returned: joins its thread and gives its outcome. No callback comes
+    // after this.
+    UpscaleOutcome finish();
+
+private:
+    struct State;
+    std::shared_ptr<State> state_;
+};
+
+} // namespace clarivex
