@@ -34,6 +34,8 @@ void Appearance::leave(std::function<void()> gone) {
 }
 
 void Appearance::apply() {
+    if (onChange_)
+        onChange_();
     const qreal amount = amount_.value();
     const bool settled = !amount_.isAnimating();
     if (settled && amount >= 1.0) {

@@ -33,6 +33,9 @@ public:
     // From present to away, then `gone` (which may delete the view).
     void leave(std::function<void()> gone);
 
+    // Called after every step, for layouts that make room for the view as it comes.
+    void setOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
+
     // 0 away … 1 present, as drawn now.
     qreal amount() const { return amount_.value(); }
     bool isLeaving() const { return leaving_; }
@@ -45,6 +48,7 @@ private:
     SpringValue amount_;
     bool leaving_ = false;
     std::function<void()> gone_;
+    std::function<void()> onChange_;
 };
 
 } // namespace clarivex

@@ -20,6 +20,9 @@
 #include <QMimeData>
 #include <QPainter>
 
+#include <algorithm>
+#include <cmath>
+
 namespace clarivex {
 
 namespace {
@@ -58,6 +61,8 @@ ContentView::ContentView(Store& store, QWidget* parent)
     burst_->setAttribute(Qt::WA_TransparentForMouseEvents);
     burst_->setTrigger(store_.celebration());
     strip_->hide();
+    // The main area gives way to the strip as it slides in, and takes the room back after.
+    stripAppearance_->setOnChange([this] { layoutStage(); });
 
     connect(&store_, &Store::focusedChanged, this, &ContentView::refreshFocus);
     connect(&store_, &Store::jobsChanged, this, [this] {
@@ -97,8 +102,8 @@ QRect ContentView::stageRect() const {
 QRect ContentView::mainArea() const {
     const QRect stage = stageRect();
     const int top = header_->sizeHint().height();
-    const int bottom =
-        stripShown_ ? stage.bottom() + 1 - QueueStrip::stripHeight() : stage.bottom() + 1;
+    const qreal strip = strip_->isHidden() ? 0.0 : std::clamp(stripAppearance_->amount(), 0.0, 1.0);
+    const int bottom = stage.bottom() + 1 - int(std::lround(QueueStrip::stripHeight() * strip));
     return QRect(stage.left() + mainPadding, top, std::max(0, stage.width() - 2 * mainPadding),
                  std::max(0, bottom - top));
 }

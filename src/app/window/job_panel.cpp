@@ -72,7 +72,7 @@ JobPanel::JobPanel(Store& store, Job& job, QWidget* parent)
 }
 
 QMargins JobPanel::room() {
-    return maximum(Card::shadowMargins(), PillButtonStyle::room());
+    return maximum(Card::overhang(), PillButtonStyle::overhang());
 }
 
 void JobPanel::refresh() {
@@ -137,12 +137,7 @@ void JobPanel::rebuild() {
 PillButton* JobPanel::addPill(const QString& text, bool filled, qreal spacingBefore) {
     auto* button = new PillButton(text, {filled, false}, this);
     button->setFocusPolicy(Qt::StrongFocus);
-    const QMargins room = PillButtonStyle::room();
-    const QSize hint = button->sizeHint();
-    items_.push_back({button,
-                      QSizeF(hint.width() - room.left() - room.right(),
-                             hint.height() - room.top() - room.bottom()),
-                      room, spacingBefore});
+    items_.push_back({button, QSizeF(button->sizeHint()), {}, spacingBefore});
     return button;
 }
 
@@ -158,18 +153,14 @@ void JobPanel::buildRunning() {
     items_.push_back({info, QSizeF(fileInfoWidth, info->sizeHint().height()), {}, 0.0});
 
     progress_ = new BigProgress(this);
-    const QMargins barRoom = GlowBar::room();
-    const QMargins progressRoom(barRoom.left(), 0, barRoom.right(), 0);
-    Item progress{progress_, QSizeF(0, progress_->sizeHint().height()), progressRoom, 22.0};
+    Item progress{progress_, QSizeF(0, progress_->sizeHint().height()), {}, 22.0};
     progress.flexible = true;
     items_.push_back(progress);
 
     PillButton* cancelButton = addPill(QString(), false, 22.0);
     cancelButton->setSymbol("xmark");
-    // The symbol alone is a square-ish capsule; recompute its visible size.
-    const QMargins room = PillButtonStyle::room();
-    items_.back().visible = QSizeF(cancelButton->sizeHint().width() - room.left() - room.right(),
-                                   items_.back().visible.height());
+    // The symbol alone makes a narrower capsule than the empty text did.
+    items_.back().visible = QSizeF(cancelButton->sizeHint());
     cancelButton->setToolTip(QStringLiteral("Отменить"));
     cancelButton->setAccessibleName(QStringLiteral("Отменить"));
     connect(cancelButton, &QAbstractButton::clicked, this, &JobPanel::cancel);

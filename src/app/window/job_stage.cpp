@@ -8,8 +8,6 @@
 #include "ui/widgets/before_after_slider.h"
 #include "ui/widgets/scan_preview.h"
 
-#include <QGraphicsOpacityEffect>
-
 namespace clarivex {
 
 JobStage::JobStage(Store& store, Job& job, QWidget* parent)
@@ -106,11 +104,8 @@ void JobStage::refreshVisual() {
             visual_ = new StagePlaceholder(this);
             break;
         }
-        if (wanted == Visual::dimmedScan) {
-            auto* dim = new QGraphicsOpacityEffect(visual_);
-            dim->setOpacity(dimmedOpacity);
-            visual_->setGraphicsEffect(dim);
-        }
+        if (wanted == Visual::dimmedScan)
+            static_cast<ScanPreview*>(visual_)->setOpacity(dimmedOpacity);
         visual_->lower();
         visual_->setGeometry(visualRect());
         visual_->show();

@@ -8,6 +8,7 @@
 #include "ui/widgets/mini_ring.h"
 
 #include <QFontMetricsF>
+#include <QKeyEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -70,6 +71,7 @@ QueueCard::QueueCard(Job& job, QWidget* parent)
           0.0, Theme::spring(), [this] { update(); }, this)
     , ring_(new MiniRing(this)) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
+    setFocusPolicy(Qt::TabFocus);
     ring_->setAttribute(Qt::WA_TransparentForMouseEvents);
     connect(&job, &Job::statusChanged, this, &QueueCard::refresh);
     connect(&job, &Job::previewChanged, this, qOverload<>(&QWidget::update));
@@ -127,8 +129,27 @@ void QueueCard::refresh() {
 }
 
 void QueueCard::resizeEvent(QResizeEvent* event) {
-    ring_->setGeometry(badgeRect().toAlignedRect().marginsAdded(MiniRing::room()));
+    ring_->setGeometry(badgeRect().toAlignedRect());
     QWidget::resizeEvent(event);
+}
+
+void QueueCard::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return ||
+        event->key() == Qt::Key_Enter) {
+        emit activated();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void QueueCard::focusInEvent(QFocusEvent* event) {
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void QueueCard::focusOutEvent(QFocusEvent* event) {
+    update();
+    QWidget::focusOutEvent(event);
 }
 
 void QueueCard::hideEvent(QHideEvent* event) {
@@ -179,6 +200,10 @@ void QueueCard::paintEvent(QPaintEvent*) {
         strokeInside(painter, card, cornerRadius, Theme::accentGradient(card), 2.0);
         painter.restore();
     }
+
+    if (hasFocus())
+        strokeInside(painter, card.adjusted(-3, -3, 3, 3), cornerRadius + 3,
+                     Theme::withOpacity(Theme::accentGlow(), 0.8), 1.5);
 
     const QRectF badge = badgeRect();
     const Badge look = badgeFor(job_->status().which());

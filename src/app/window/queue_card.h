@@ -15,8 +15,8 @@ class MiniRing;
 // the bottom, with the status badge and the file name without extension at the bottom left.
 // Selected, it takes an accent border and glow and grows to 1.04 on the standard spring. The
 // card takes no input itself: the strip maps clicks to cards by their visible rectangles,
-// since the cards' glow rooms overlap. The widget keeps room() around the card. Main thread
-// only.
+// since the cards' glow rooms overlap; the keyboard reaches it with Tab. The widget keeps
+// room() around the card. Main thread only.
 class QueueCard : public QWidget {
     Q_OBJECT
 public:
@@ -39,8 +39,15 @@ public:
     static QMargins room();
     QSize sizeHint() const override;
 
+signals:
+    // Space or Return while the card has keyboard focus.
+    void activated();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 

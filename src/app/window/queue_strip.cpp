@@ -18,6 +18,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <optional>
 
 namespace clarivex {
 
@@ -33,6 +35,8 @@ public:
         QPointer<QueueCard> card;
         // Belongs to the card; valid while `card` is.
         Appearance* appearance;
+        // The card's left edge, which slides on the spring when cards before it come or go.
+        std::shared_ptr<std::optional<SpringValue>> left;
 
         bool gone() const { return !card || (appearance->isLeaving() && card->isHidden()); }
         bool live() const { return card && !appearance->isLeaving(); }
@@ -53,9 +57,16 @@ public:
             if (!entry.live())
                 continue;
             const QPoint origin = visibleOrigin(index++);
-            entry.card->setGeometry(origin.x() - room.left(), origin.y() - room.top(),
-                                    entry.card->sizeHint().width(),
-                                    entry.card->sizeHint().height());
+            const int left = origin.x() - room.left();
+            SpringValue& slide = **entry.left;
+            if (entry.card->size() != entry.card->sizeHint()) {
+                entry.card->setGeometry(left, origin.y() - room.top(),
+                                        entry.card->sizeHint().width(),
+                                        entry.card->sizeHint().height());
+                slide.jumpTo(left);
+            } else {
+                slide.animateTo(left);
+            }
         }
         const int width = visibleOrigin(index).x() - QueueStrip::cardSpacing +
                           QueueStrip::rowPadding + QueueStrip::sidePadding;
@@ -193,10 +204,22 @@ void QueueStrip::syncCards() {
             continue;
         }
         auto* card = new QueueCard(*job, row_);
+        connect(card, &QueueCard::activated, this, [this, card] {
+            if (card->job())
+                store_.setSelectedID(card->job()->id());
+        });
         auto* appearance = new Appearance(card, {0.8, {}}, Theme::spring());
+        auto left = std::make_shared<std::optional<SpringValue>>();
+        left->emplace(
+            0.0, Theme::spring(),
+            [guard = QPointer<QueueCard>(card), slide = left.get()] {
+                if (guard)
+                    guard->move(int(std::lround((*slide)->value())), guard->y());
+            },
+            card);
         card->show();
         appearance->enter();
-        ordered.push_back({card, appearance});
+        ordered.push_back({card, appearance, left});
     }
     for (const CardRow::Entry& entry : current) {
         const bool kept = std::any_of(ordered.begin(), ordered.end(),

@@ -3,7 +3,6 @@
 #include "app/queue/store.h"
 #include "app/window/appearance.h"
 #include "app/window/loop_fade_stepper.h"
-#include "app/window/overhang_slot.h"
 #include "app/window/text_label.h"
 #include "app/window/toggle_switch.h"
 #include "ui/paint/theme.h"
@@ -13,6 +12,7 @@
 #include "ui/widgets/pill_button.h"
 #include "ui/widgets/size_tile.h"
 
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -71,14 +71,8 @@ QWidget* Sidebar::buildColumn() {
     chooseButton_ = new PillButton(QStringLiteral("Выбрать файлы"), {true, true}, column);
     chooseButton_->setSymbol("plus");
     chooseButton_->setFocusPolicy(Qt::StrongFocus);
-    connect(chooseButton_, &QAbstractButton::clicked, this, [this] { store_.openPanel(); });
-    const QMargins room = PillButtonStyle::room();
-    auto* slot = new OverhangSlot(int(PillButtonStyle{true, true}.height()),
-                                  [this, room](const QRect& area) {
-                                      chooseButton_->setGeometry(area.marginsAdded(room));
-                                      chooseButton_->raise();
-                                  });
-    layout->addWidget(slot);
+    connect(chooseButton_, &QAbstractButton::clicked, this, [this] { store_.openPanel(window()); });
+    layout->addWidget(chooseButton_);
     layout->addStretch(1);
     return column;
 }
@@ -112,36 +106,23 @@ QWidget* Sidebar::modelSection() {
 
 QWidget* Sidebar::sizeSection() {
     auto* box = new QWidget;
-    auto* layout = new QVBoxLayout(box);
-    layout->setContentsMargins(0, 0, 0, 0);
-    const int tileHeight = int(SizeTile::tileHeight);
-    auto* slot = new OverhangSlot(2 * tileHeight + gridSpacing, [this](const QRect& area) {
-        // Two equal columns, 8 apart; each tile's widget keeps its shadow room around its cell.
-        const QMargins room = SizeTile::room();
-        const int cellWidth = (area.width() - gridSpacing) / 2;
-        const int tileHeight = int(SizeTile::tileHeight);
-        for (size_t index = 0; index < sizeTiles_.size(); ++index) {
-            const int column = int(index % 2);
-            const int row = int(index / 2);
-            const int x = area.left() + column * (area.width() - cellWidth);
-            const QRect cell(x, area.top() + row * (tileHeight + gridSpacing), cellWidth,
-                             tileHeight);
-            sizeTiles_[index]->setGeometry(cell.marginsAdded(room));
-        }
-        // Lower rows last, so an upper tile's shadow never covers the tile below it.
-        for (SizeTile* tile : sizeTiles_)
-            tile->raise();
-    });
-    layout->addWidget(slot);
+    auto* grid = new QGridLayout(box);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(gridSpacing);
+    int index = 0;
     for (Target target : allTargets) {
         auto* tile = new SizeTile(fromView(title(target)), fromView(resolutionHint(target)),
-                                  target == store_.target(), box);
+                                  target == store_.target());
         tile->setFocusPolicy(Qt::StrongFocus);
         tile->setAccessibleName(fromView(title(target)));
         connect(tile, &QAbstractButton::clicked, this,
                 [this, target] { store_.setTarget(target); });
         sizeTiles_.push_back(tile);
+        grid->addWidget(tile, index / 2, index % 2);
+        ++index;
     }
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(1, 1);
     return box;
 }
 

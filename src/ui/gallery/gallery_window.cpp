@@ -22,7 +22,6 @@
 #include "ui/widgets/shine_sweep.h"
 #include "ui/widgets/size_tile.h"
 
-#include <QGraphicsOpacityEffect>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -104,6 +103,9 @@ protected:
     }
 };
 
+// Room at a column's sides, as a window keeps around its components for their glows.
+constexpr int columnRoom = 20;
+
 } // namespace
 
 GalleryWindow::GalleryWindow(QWidget* parent)
@@ -113,8 +115,9 @@ GalleryWindow::GalleryWindow(QWidget* parent)
     , burst_(new CelebrationBurst(this)) {
     setWindowTitle(QStringLiteral("Clarivex — компоненты"));
     auto* columns = new QHBoxLayout(content_);
-    columns->setContentsMargins(24, 20, 24, 20);
-    columns->setSpacing(24);
+    // Each column keeps room at its sides for what its components' glows overhang.
+    columns->setContentsMargins(4, 0, 4, 0);
+    columns->setSpacing(0);
     columns->addWidget(buildThemeColumn(), 3);
     columns->addWidget(buildPictureColumn(), 5);
     columns->addWidget(buildProgressColumn(), 3);
@@ -127,8 +130,8 @@ GalleryWindow::GalleryWindow(QWidget* parent)
 QWidget* GalleryWindow::buildThemeColumn() {
     auto* column = new QWidget;
     auto* layout = new QVBoxLayout(column);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(8);
+    layout->setContentsMargins(columnRoom, 20, columnRoom, 20);
+    layout->setSpacing(10);
 
     layout->addWidget(caption(QStringLiteral("ТЕМА")));
     layout->addWidget(new Swatches);
@@ -139,7 +142,7 @@ QWidget* GalleryWindow::buildThemeColumn() {
     connect(large, &QAbstractButton::clicked, this, &GalleryWindow::celebrate);
     layout->addWidget(large);
     auto* row = new QHBoxLayout;
-    row->setSpacing(0);
+    row->setSpacing(10);
     auto* cancel = new PillButton(QString(), {false, false});
     cancel->setSymbol("xmark");
     cancel->setToolTip(QStringLiteral("Отменить"));
@@ -151,7 +154,7 @@ QWidget* GalleryWindow::buildThemeColumn() {
     row->addStretch();
     layout->addLayout(row);
     auto* states = new QHBoxLayout;
-    states->setSpacing(0);
+    states->setSpacing(10);
     auto* pressed = new PillButton(QStringLiteral("Нажата"), {true, false});
     pressed->setObjectName("pressedButton");
     states->addWidget(pressed);
@@ -201,8 +204,8 @@ QWidget* GalleryWindow::buildThemeColumn() {
 QWidget* GalleryWindow::buildPictureColumn() {
     auto* column = new QWidget;
     auto* layout = new QVBoxLayout(column);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(8);
+    layout->setContentsMargins(columnRoom, 20, columnRoom, 20);
+    layout->setSpacing(10);
     const QImage picture = samplePicture(QSize(1200, 800));
 
     layout->addWidget(caption(QStringLiteral("СРАВНЕНИЕ")));
@@ -223,6 +226,8 @@ QWidget* GalleryWindow::buildPictureColumn() {
     layout->addWidget(caption(QStringLiteral("4× · ЖДЁТ ОЧЕРЕДИ")));
     auto* variants = new QHBoxLayout;
     variants->setSpacing(12);
+    // Room below for the boxes' shadows: the holder is their parent.
+    variants->setContentsMargins(0, 0, 0, 24);
     auto* zoomed =
         new BeforeAfterSlider(sampleSource(picture, 150), picture, QStringLiteral("ПОСЛЕ · 4×"));
     zoomed->setPosition(0.5, false);
@@ -231,9 +236,7 @@ QWidget* GalleryWindow::buildPictureColumn() {
     auto* waiting = new ScanPreview;
     waiting->setImage(sampleSource(picture, 600));
     waiting->setPixelated(sampleSource(picture, 48));
-    auto* dimmed = new QGraphicsOpacityEffect(waiting);
-    dimmed->setOpacity(0.7);
-    waiting->setGraphicsEffect(dimmed);
+    waiting->setOpacity(0.7);
     variants->addWidget(waiting);
     auto* holder = new QWidget;
     holder->setLayout(variants);
@@ -245,8 +248,8 @@ QWidget* GalleryWindow::buildPictureColumn() {
 QWidget* GalleryWindow::buildProgressColumn() {
     auto* column = new QWidget;
     auto* layout = new QVBoxLayout(column);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(8);
+    layout->setContentsMargins(columnRoom, 20, columnRoom, 20);
+    layout->setSpacing(10);
 
     layout->addWidget(caption(QStringLiteral("ПРОГРЕСС")));
     progress_ = new BigProgress;
@@ -295,13 +298,13 @@ QWidget* GalleryWindow::buildProgressColumn() {
 
     layout->addWidget(caption(QStringLiteral("ЗНАЧОК")));
     auto* icons = new QHBoxLayout;
-    icons->setSpacing(0);
+    icons->setSpacing(24);
     auto* idle = new PixelResolveIcon;
-    idle->setFixedSize(idle->sizeHint());
+    idle->setFixedSize(120, 120);
     icons->addWidget(idle);
     auto* active = new PixelResolveIcon;
     active->setActive(true);
-    active->setFixedSize(active->sizeHint());
+    active->setFixedSize(120, 120);
     icons->addWidget(active);
     icons->addStretch();
     layout->addLayout(icons);
@@ -312,7 +315,7 @@ QWidget* GalleryWindow::buildProgressColumn() {
 QWidget* GalleryWindow::buildChoiceColumn() {
     auto* column = new QWidget;
     auto* layout = new QVBoxLayout(column);
-    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setContentsMargins(columnRoom, 20, columnRoom, 20);
     layout->setSpacing(6);
 
     layout->addWidget(caption(QStringLiteral("МОДЕЛЬ")));
@@ -338,7 +341,7 @@ QWidget* GalleryWindow::buildChoiceColumn() {
     layout->addSpacing(10);
     layout->addWidget(caption(QStringLiteral("РАЗМЕР")));
     auto* grid = new QGridLayout;
-    grid->setSpacing(0);
+    grid->setSpacing(8);
     QList<SizeTile*> sizes;
     int index = 0;
     for (Target target : allTargets) {

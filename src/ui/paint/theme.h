@@ -51,7 +51,8 @@ QFont title(qreal size);
 QFont body(qreal size);
 // Bold and expanded; letter spacing is the caller's.
 QFont caps(qreal size);
-// Inter has no rounded design; the digits keep Inter's shapes at the given weight.
+// Inter has no rounded design; the digits keep Inter's shapes at the given weight. Their widths
+// differ: draw numbers that change with TabularText to keep them in equal slots.
 QFont digits(qreal size, QFont::Weight weight);
 
 // Ease-out and ease-in-out with the control points of the usual cubic timing curves.

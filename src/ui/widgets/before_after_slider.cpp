@@ -1,8 +1,10 @@
 #include "ui/widgets/before_after_slider.h"
 
 #include "ui/paint/aspect_fit.h"
+#include "ui/paint/glow_overhang.h"
 #include "ui/paint/shapes.h"
 #include "ui/paint/symbol_font.h"
+#include "ui/paint/tabular_text.h"
 #include "ui/paint/theme.h"
 #include "ui/widgets/badge.h"
 
@@ -112,6 +114,17 @@ BeforeAfterSlider::BeforeAfterSlider(QImage before, QImage after, QString afterL
           0.0, Theme::spring(), [this] { update(handleArea(currentLayout().splitX())); }, this) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setMouseTracking(false);
+    GlowOverhang::install(this, QMarginsF(overhang()), [this](QPainter& painter) {
+        const BeforeAfterLayout layout = currentLayout();
+        if (!layout.box.isEmpty())
+            boxShadow_.paint(painter,
+                             continuousRoundedRect(layout.box, BeforeAfterLayout::cornerRadius),
+                             boxShadow());
+    });
+}
+
+QMargins BeforeAfterSlider::overhang() {
+    return glowRoom(boxShadow());
 }
 
 BeforeAfterLayout BeforeAfterSlider::currentLayout() const {
@@ -309,7 +322,7 @@ void BeforeAfterSlider::paintOverlay(QPainter& painter, const BeforeAfterLayout&
         if (selected)
             painter.fillPath(capsule(segment), Theme::accent());
         painter.setPen(selected ? QColor(Qt::white) : Theme::muted());
-        painter.drawText(segment, Qt::AlignCenter, zoomLabel(level));
+        TabularText::draw(painter, segment, Qt::AlignHCenter, zoomLabel(level));
     }
 }
 

@@ -49,7 +49,9 @@ struct BeforeAfterLayout {
 // The comparison of a source picture and its upscaled result, split by a line the user drags:
 // the source left of the line in hard nearest-neighbour pixels, the result right of it drawn
 // smoothly, with "ДО" and result badges and a 1×/2×/4× zoom about the centre. Its split, zoom and
-// drag state are its own and are never saved. Main thread only.
+// drag state are its own and are never saved. The box is fitted into the widget, so it reaches
+// the widget's edges along one side; its shadow overhangs the widget by overhang() (see
+// GlowOverhang). Main thread only.
 class BeforeAfterSlider : public QWidget {
     Q_OBJECT
     Q_PROPERTY(qreal position READ position WRITE setPosition NOTIFY positionChanged)
@@ -70,6 +72,7 @@ public:
     BeforeAfterLayout currentLayout() const;
 
     static SpringParameters dragSpring() { return {0.2, 0.85}; }
+    static QMargins overhang();
 
 signals:
     // The split's target changed, by a drag or by setPosition().

@@ -1,5 +1,7 @@
 #include "ui/widgets/big_progress.h"
 
+#include "ui/paint/glow_overhang.h"
+#include "ui/paint/tabular_text.h"
 #include "ui/paint/theme.h"
 #include "ui/widgets/glow_bar.h"
 
@@ -35,14 +37,8 @@ QFont stageFont() {
     return font;
 }
 
-// Inter's digits differ in width; drawing each in a slot as wide as the widest keeps the number
-// from jittering as it counts, like tabular digits would.
 qreal digitSlotWidth() {
-    const QFontMetricsF metrics(numberFont());
-    qreal widest = 0.0;
-    for (char digit = '0'; digit <= '9'; ++digit)
-        widest = std::max(widest, metrics.horizontalAdvance(QChar(digit)));
-    return widest;
+    return TabularText::digitWidth(numberFont());
 }
 
 } // namespace
@@ -53,6 +49,13 @@ BigProgress::BigProgress(QWidget* parent)
           1.0, rollSpring(), [this] { update(QRectF(rows().number).toAlignedRect()); }, this)
     , bar_(new GlowBar(barHeight, this)) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    // The bar runs edge to edge, so its glow's ends reach beyond this widget too.
+    const QMargins barOverhang = GlowBar::overhang();
+    GlowOverhang::install(this, QMarginsF(barOverhang.left(), 0, barOverhang.right(), 0),
+                          [this](QPainter& painter) {
+                              painter.translate(bar_->pos());
+                              bar_->paintGlow(painter);
+                          });
 }
 
 long long BigProgress::percentFor(qreal fraction) {
@@ -101,9 +104,7 @@ void BigProgress::setEta(const std::optional<QString>& eta) {
 }
 
 QRectF BigProgress::contentRect() const {
-    // Room at the sides for the bar's glow; the text lines up with the bar.
-    const QMargins room = GlowBar::room();
-    return QRectF(rect()).adjusted(room.left(), 0, -room.right(), 0);
+    return QRectF(rect());
 }
 
 BigProgress::Rows BigProgress::rows() const {
@@ -133,8 +134,7 @@ QSize BigProgress::minimumSizeHint() const {
 }
 
 void BigProgress::placeBar() {
-    const QMargins room = GlowBar::room();
-    bar_->setGeometry(rows().bar.toAlignedRect().marginsAdded(room));
+    bar_->setGeometry(rows().bar.toAlignedRect());
 }
 
 void BigProgress::resizeEvent(QResizeEvent* event) {
@@ -158,11 +158,10 @@ void BigProgress::paintEvent(QPaintEvent* event) {
     if (dirty.intersects(layout.number))
         paintHeadline(painter, layout);
     if (dirty.intersects(layout.detail)) {
-        const QFontMetricsF detailMetrics(detailFont());
         painter.setFont(detailFont());
         painter.setPen(Theme::muted());
-        painter.drawText(layout.detail, Qt::AlignLeft | Qt::AlignVCenter,
-                         detailMetrics.elidedText(detail_, Qt::ElideRight, layout.detail.width()));
+        TabularText::draw(painter, layout.detail, Qt::AlignLeft,
+                          TabularText::elided(detailFont(), detail_, layout.detail.width()));
     }
 }
 
@@ -208,8 +207,9 @@ void BigProgress::paintHeadline(QPainter& painter, const Rows& layout) {
         painter.setPen(Theme::muted());
         const qreal etaBaseline =
             layout.baseline + stageMetrics.descent() + columnSpacing + etaMetrics.ascent();
-        painter.drawText(
-            QPointF(content.right() - etaMetrics.horizontalAdvance(*eta_), etaBaseline), *eta_);
+        TabularText::draw(
+            painter, QPointF(content.right() - TabularText::width(etaFont, *eta_), etaBaseline),
+            *eta_);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "ui/widgets/card.h"
 
+#include "ui/paint/glow_overhang.h"
 #include "ui/paint/shapes.h"
 #include "ui/paint/theme.h"
 
@@ -35,9 +36,9 @@ Card::Card(qreal radius, bool highlighted, QWidget* parent)
     : QWidget(parent)
     , radius_(radius)
     , highlighted_(highlighted) {
-    // Contents margins, not layout margins: contentsRect() is then the card itself, which is
-    // what overlays such as the shine sweep cover.
-    setContentsMargins(shadowMargins());
+    GlowOverhang::install(this, QMarginsF(overhang()), [this](QPainter& painter) {
+        shadowCache_.paint(painter, continuousRoundedRect(cardRect(), radius_), shadow());
+    });
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -68,15 +69,11 @@ void Card::setHighlighted(bool highlighted) {
     emit highlightedChanged(highlighted);
 }
 
-QRectF Card::cardRect() const {
-    return QRectF(contentsRect());
-}
-
 GlowSpec Card::shadow() {
     return {Theme::color(0x000000, 0.55), 18.0, {0.0, 10.0}};
 }
 
-QMargins Card::shadowMargins() {
+QMargins Card::overhang() {
     return glowRoom(shadow());
 }
 

@@ -12,8 +12,9 @@ namespace clarivex {
 void paintCard(QPainter& painter, const QRectF& rect, qreal radius, bool highlighted,
                GlowCache& shadowCache);
 
-// A card frame around one content widget, which it centres on the fill. The widget is larger
-// than the card by shadowMargins(), the room its shadow needs. Main thread only.
+// A card frame around one content widget, which it centres on the fill. The widget's rectangle
+// is the card; its shadow overhangs it by overhang() (see GlowOverhang), so the parent keeps
+// that much room around it. Main thread only.
 class Card : public QWidget {
     Q_OBJECT
     Q_PROPERTY(bool highlighted READ isHighlighted WRITE setHighlighted NOTIFY highlightedChanged)
@@ -28,11 +29,11 @@ public:
     bool isHighlighted() const { return highlighted_; }
     void setHighlighted(bool highlighted);
 
-    // The card's own rectangle inside the widget.
-    QRectF cardRect() const;
+    // The card's own rectangle: the whole widget.
+    QRectF cardRect() const { return QRectF(rect()); }
 
     static GlowSpec shadow();
-    static QMargins shadowMargins();
+    static QMargins overhang();
 
 signals:
     void highlightedChanged(bool highlighted);

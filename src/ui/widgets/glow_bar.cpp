@@ -1,6 +1,7 @@
 #include "ui/widgets/glow_bar.h"
 
 #include "ui/animation/reduce_motion.h"
+#include "ui/paint/glow_overhang.h"
 #include "ui/paint/shapes.h"
 #include "ui/paint/theme.h"
 
@@ -32,6 +33,8 @@ GlowBar::GlowBar(qreal height, QWidget* parent)
           0.0, 350, Theme::easeOut(), [this] { fillMoved(); }, this)
     , shimmer_([this](double now) { shimmerMoved(now); }) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    GlowOverhang::install(this, QMarginsF(overhang()),
+                          [this](QPainter& painter) { paintGlow(painter); });
 }
 
 GlowSpec GlowBar::glow() {
@@ -39,15 +42,11 @@ GlowSpec GlowBar::glow() {
 }
 
 QSize GlowBar::sizeHint() const {
-    const QMargins margins = room();
-    return {200 + margins.left() + margins.right(),
-            int(std::ceil(height_)) + margins.top() + margins.bottom()};
+    return {200, int(std::ceil(height_))};
 }
 
 QSize GlowBar::minimumSizeHint() const {
-    const QMargins margins = room();
-    return {int(std::ceil(height_)) + margins.left() + margins.right(),
-            int(std::ceil(height_)) + margins.top() + margins.bottom()};
+    return {int(std::ceil(height_)), int(std::ceil(height_))};
 }
 
 void GlowBar::setValue(qreal value) {
@@ -65,8 +64,8 @@ void GlowBar::setValueImmediately(qreal value) {
 }
 
 QRectF GlowBar::trackRect() const {
-    const QRectF inner = QRectF(rect()).marginsRemoved(QMarginsF(room()));
-    return {inner.left(), inner.center().y() - height_ / 2.0, inner.width(), height_};
+    const QRectF whole(rect());
+    return {whole.left(), whole.center().y() - height_ / 2.0, whole.width(), height_};
 }
 
 QRectF GlowBar::fillRect() const {
@@ -113,6 +112,10 @@ void GlowBar::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
 }
 
+void GlowBar::paintGlow(QPainter& painter) {
+    glowCache_.paintCapsule(painter, fillRect(), glow());
+}
+
 void GlowBar::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -121,7 +124,7 @@ void GlowBar::paintEvent(QPaintEvent*) {
 
     const QRectF fill = fillRect();
     paintedFill_ = fill;
-    glowCache_.paintCapsule(painter, fill, glow());
+    paintGlow(painter);
     const QPainterPath fillShape = capsule(fill);
     painter.fillPath(fillShape, Theme::accentGradient(fill));
 

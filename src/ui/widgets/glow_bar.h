@@ -24,8 +24,9 @@ struct GlowBarGeometry {
 
 // A capsule progress bar: the accent fill glows on a faint track and, unless reduce motion is
 // on, a highlight sweeps across the fill every 1.6 s. Only the highlight's strip of the fill is
-// repainted per frame, and nothing while hidden. The widget keeps room() around the bar for the
-// glow. Main thread only.
+// repainted per frame, and nothing while hidden. The widget is the track (the bar's height,
+// centred in a taller widget); the fill's glow overhangs it by overhang() (see GlowOverhang).
+// Main thread only.
 class GlowBar : public QWidget {
     Q_OBJECT
     Q_PROPERTY(qreal value READ value WRITE setValue NOTIFY valueChanged)
@@ -44,7 +45,10 @@ public:
     bool isShimmering() const { return shimmer_.isActive(); }
 
     static GlowSpec glow();
-    static QMargins room() { return glowRoom(glow()); }
+    static QMargins overhang() { return glowRoom(glow()); }
+    // The fill's glow as drawn now, in the bar's coordinates; for a parent whose edge the bar
+    // reaches, to paint the part beyond itself.
+    void paintGlow(QPainter& painter);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -1,5 +1,6 @@
 #include "ui/widgets/mini_ring.h"
 
+#include "ui/paint/glow_overhang.h"
 #include "ui/paint/theme.h"
 
 #include <QPainter>
@@ -15,6 +16,13 @@ MiniRing::MiniRing(QWidget* parent)
     , value_(
           0.0, 300, Theme::easeOut(), [this] { update(); }, this) {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    GlowOverhang::install(this, QMarginsF(overhang()), [this](QPainter& painter) {
+        const QRectF ring = ringRect();
+        painter.setPen(QPen(Theme::color(0xFFFFFF, 0.12), lineWidth, Qt::SolidLine, Qt::FlatCap));
+        painter.drawEllipse(ring);
+        paintArcGlow(painter);
+        paintArc(painter);
+    });
 }
 
 qreal MiniRing::sweepFraction(qreal value) {
@@ -41,26 +49,51 @@ GlowSpec MiniRing::glow() {
     return {Theme::withOpacity(Theme::accent(), 0.7), 4.0, {}};
 }
 
-QMargins MiniRing::room() {
-    // The stroke is centred on the circle, so half of it lies outside; the glow reaches past it.
+QMargins MiniRing::overhang() {
+    // The strokes are centred on the circle, so half of them lies outside; the glow reaches past.
     const int stroke = int(std::ceil(lineWidth / 2.0));
     return glowRoom(glow()) + QMargins(stroke, stroke, stroke, stroke);
 }
 
 QSize MiniRing::sizeHint() const {
-    const QMargins margins = room();
-    return {14 + margins.left() + margins.right(), 14 + margins.top() + margins.bottom()};
+    return {14, 14};
 }
 
 QRectF MiniRing::ringRect() const {
-    const QRectF inner = QRectF(rect()).marginsRemoved(QMarginsF(room()));
-    const qreal side = std::min(inner.width(), inner.height());
-    return {inner.center().x() - side / 2.0, inner.center().y() - side / 2.0, side, side};
+    const QRectF whole(rect());
+    const qreal side = std::min(whole.width(), whole.height());
+    return {whole.center().x() - side / 2.0, whole.center().y() - side / 2.0, side, side};
+}
+
+QPainterPath MiniRing::arcPath(const QRectF& ring, qreal sweep) {
+    // Drawn in a frame turned −90° about the centre, so that 0° (3 o'clock) is 12 o'clock on
+    // screen; Qt counts anticlockwise, so a negative span runs clockwise.
+    QPainterPath arc;
+    arc.arcMoveTo(ring, 0.0);
+    arc.arcTo(ring, 0.0, -sweep * 360.0);
+    return arc;
 }
 
 void MiniRing::hideEvent(QHideEvent* event) {
     value_.finish();
     QWidget::hideEvent(event);
+}
+
+void MiniRing::paintArcGlow(QPainter& painter) {
+    const QRectF ring = ringRect();
+    if (ring.isEmpty())
+        return;
+    QPainterPathStroker stroker;
+    stroker.setWidth(lineWidth);
+    stroker.setCapStyle(Qt::RoundCap);
+    // The glow follows the arc itself, caps included, so it ends as softly as the stroke.
+    painter.save();
+    painter.translate(ring.center());
+    painter.rotate(-90.0);
+    painter.translate(-ring.center());
+    glowCache_.paint(painter, stroker.createStroke(arcPath(ring, sweepFraction(value_.value()))),
+                     glow());
+    painter.restore();
 }
 
 void MiniRing::paintEvent(QPaintEvent*) {
@@ -74,35 +107,22 @@ void MiniRing::paintEvent(QPaintEvent*) {
     painter.setBrush(Qt::NoBrush);
     painter.drawEllipse(ring);
 
-    const qreal sweep = sweepFraction(value_.value());
-    // The glow of the whole ring is blurred once and cut to the arc's wedge, widened by the
-    // round caps, so that an easing arc never needs a new blur.
-    QPainterPath ringShape;
-    ringShape.addEllipse(ring);
-    QPainterPathStroker stroker;
-    stroker.setWidth(lineWidth);
-    const QPainterPath band = stroker.createStroke(ringShape);
-    const qreal radius = ring.width() / 2.0;
-    const qreal capDegrees = (lineWidth / 2.0) / std::max(radius, 0.5) * 180.0 / std::numbers::pi;
-    const QRectF reach = QRectF(rect()).adjusted(-4, -4, 4, 4);
-    const qreal side = std::max(reach.width(), reach.height());
-    const QRectF wedgeBounds(ring.center().x() - side, ring.center().y() - side, 2 * side,
-                             2 * side);
-    QPainterPath wedge;
-    wedge.moveTo(ring.center());
-    wedge.arcTo(wedgeBounds, 90.0 + capDegrees, -(sweep * 360.0 + 2 * capDegrees));
-    wedge.closeSubpath();
-    painter.save();
-    if (sweep < 1.0)
-        painter.setClipPath(wedge);
-    glowCache_.paint(painter, band, glow());
-    painter.restore();
+    paintArcGlow(painter);
+    paintArc(painter);
+}
 
-    // Qt counts angles anticlockwise from 3 o'clock in sixteenths of a degree: start at
-    // 12 o'clock and run clockwise.
+void MiniRing::paintArc(QPainter& painter) {
+    const QRectF ring = ringRect();
+    // The gradient turns with the arc: it is laid out in the turned frame.
+    painter.save();
+    painter.translate(ring.center());
+    painter.rotate(-90.0);
+    painter.translate(-ring.center());
     painter.setPen(
         QPen(QBrush(Theme::accentGradient(ring)), lineWidth, Qt::SolidLine, Qt::RoundCap));
-    painter.drawArc(ring, 90 * 16, -int(std::lround(sweep * 360.0 * 16.0)));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(arcPath(ring, sweepFraction(value_.value())));
+    painter.restore();
 }
 
 } // namespace clarivex

@@ -7,8 +7,9 @@
 
 namespace clarivex {
 
-// The small progress ring of queue cards. The widget keeps room() around the ring for the
-// stroke and its glow; the ring itself is the widget minus that room. Main thread only.
+// The small progress ring of queue cards. The widget is the ring's frame, the circle the
+// strokes are centred on; the outer half of the strokes and the arc's glow overhang it by
+// overhang() (see GlowOverhang). Main thread only.
 class MiniRing : public QWidget {
     Q_OBJECT
     Q_PROPERTY(qreal value READ value WRITE setValue NOTIFY valueChanged)
@@ -31,7 +32,7 @@ public:
     QRectF ringRect() const;
 
     static GlowSpec glow();
-    static QMargins room();
+    static QMargins overhang();
 
     QSize sizeHint() const override;
 
@@ -43,6 +44,10 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    static QPainterPath arcPath(const QRectF& ring, qreal sweep);
+    void paintArcGlow(QPainter& painter);
+    void paintArc(QPainter& painter);
+
     EasedValue value_;
     GlowCache glowCache_;
 };

@@ -1,5 +1,6 @@
 #include "ui/widgets/option_tile.h"
 
+#include "ui/paint/glow_overhang.h"
 #include "ui/paint/shapes.h"
 #include "ui/paint/symbol_font.h"
 #include "ui/paint/theme.h"
@@ -41,6 +42,24 @@ OptionTile::OptionTile(std::string symbol, QString title, QString subtitle, bool
     QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
+    GlowOverhang::install(this, QMarginsF(overhang()),
+                          [this](QPainter& painter) { paintIconGlow(painter); });
+}
+
+QMargins OptionTile::overhang() {
+    // The icon sits inside the tile's padding, which its glow crosses first.
+    const int inset = int(padding);
+    return glowRoom(iconGlow()) - QMargins(inset, inset, inset, inset);
+}
+
+void OptionTile::paintIconGlow(QPainter& painter) {
+    const qreal selected = std::clamp(selected_.value(), 0.0, 1.0);
+    if (selected <= 0.0)
+        return;
+    painter.save();
+    painter.setOpacity(painter.opacity() * selected);
+    iconGlow_.paint(painter, continuousRoundedRect(iconRect(), iconRadius), iconGlow());
+    painter.restore();
 }
 
 void OptionTile::setSelected(bool selected, bool animated) {
@@ -122,10 +141,10 @@ void OptionTile::paintEvent(QPaintEvent*) {
 
     const QRectF icon = iconRect();
     const QPainterPath iconShape = continuousRoundedRect(icon, iconRadius);
+    paintIconGlow(painter);
     if (selected > 0.0) {
         painter.save();
         painter.setOpacity(selected);
-        iconGlow_.paint(painter, iconShape, iconGlow());
         painter.fillPath(iconShape, Theme::accentGradient(icon));
         painter.restore();
     }

@@ -11,7 +11,8 @@ namespace clarivex {
 
 // A wide choice row for the model: an icon block, a title and a one-line hint. Selection is
 // the caller's; the tile only shows it, easing between the looks on the standard spring. A
-// click emits clicked(). Main thread only.
+// click emits clicked(). The widget is the tile; a selected icon's glow overhangs it by
+// overhang() (see GlowOverhang). Main thread only.
 class OptionTile : public QAbstractButton {
     Q_OBJECT
     Q_PROPERTY(bool selected READ isSelected WRITE setSelected NOTIFY selectedChanged)
@@ -35,6 +36,8 @@ public:
     // The subtitle as drawn: one line, cut with an ellipsis when too long.
     QString visibleSubtitle() const;
 
+    static QMargins overhang();
+
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
     bool hasHeightForWidth() const override { return true; }
@@ -50,6 +53,7 @@ protected:
 
 private:
     qreal titleHeight(qreal width) const;
+    void paintIconGlow(QPainter& painter);
 
     std::string symbol_;
     QString title_;

@@ -1,5 +1,6 @@
 #include "ui/widgets/pill_button.h"
 
+#include "ui/paint/glow_overhang.h"
 #include "ui/paint/shapes.h"
 #include "ui/paint/symbol_font.h"
 #include "ui/paint/theme.h"
@@ -41,6 +42,10 @@ PillButton::PillButton(const QString& text, PillButtonStyle style, QWidget* pare
     setText(text);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    GlowOverhang::install(this, QMarginsF(PillButtonStyle::overhang()), [this](QPainter& painter) {
+        painter.setOpacity(PillButtonStyle::opacity(isEnabled()));
+        paintGlow(painter);
+    });
     connect(this, &QAbstractButton::pressed, this, [this] { press_.animateTo(1.0); });
     connect(this, &QAbstractButton::released, this, [this] { press_.animateTo(0.0); });
 }
@@ -74,17 +79,15 @@ qreal PillButton::labelWidth() const {
 }
 
 QSize PillButton::sizeHint() const {
-    const QMargins room = PillButtonStyle::room();
     const qreal width = std::ceil(labelWidth() + 2.0 * style_.horizontalPadding());
-    return {int(width) + room.left() + room.right(),
-            int(style_.height()) + room.top() + room.bottom()};
+    return {int(width), int(style_.height())};
 }
 
 QRectF PillButton::capsuleRect() const {
-    const QRectF inner = QRectF(rect()).marginsRemoved(QMarginsF(PillButtonStyle::room()));
+    const QRectF whole(rect());
     // Taller widgets keep the fixed capsule height, centred.
-    const qreal height = std::min(inner.height(), style_.height());
-    return {inner.left(), inner.center().y() - height / 2.0, inner.width(), height};
+    const qreal height = std::min(whole.height(), style_.height());
+    return {whole.left(), whole.center().y() - height / 2.0, whole.width(), height};
 }
 
 bool PillButton::hitButton(const QPoint& position) const {
@@ -116,11 +119,27 @@ void PillButton::paintEvent(QPaintEvent*) {
     painter.drawImage(QPointF(0, 0), layer);
 }
 
+void PillButton::paintGlow(QPainter& painter) {
+    if (!style_.filled)
+        return;
+    const QRectF shape = capsuleRect();
+    const qreal pressed = press_.value();
+    const qreal scale = PillButtonStyle::scale(pressed);
+    painter.save();
+    painter.translate(shape.center());
+    painter.scale(scale, scale);
+    painter.translate(-shape.center());
+    painter.setOpacity(painter.opacity() * PillButtonStyle::glowOpacity(pressed));
+    glowCache_.paintCapsule(painter, shape, PillButtonStyle::glow());
+    painter.restore();
+}
+
 void PillButton::paintButton(QPainter& painter) {
     const QRectF shape = capsuleRect();
     const qreal pressed = press_.value();
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
+    paintGlow(painter);
 
     const qreal scale = PillButtonStyle::scale(pressed);
     painter.translate(shape.center());
@@ -129,10 +148,6 @@ void PillButton::paintButton(QPainter& painter) {
 
     const QPainterPath outline = capsule(shape);
     if (style_.filled) {
-        painter.save();
-        painter.setOpacity(painter.opacity() * PillButtonStyle::glowOpacity(pressed));
-        glowCache_.paintCapsule(painter, shape, PillButtonStyle::glow());
-        painter.restore();
         painter.fillPath(outline, Theme::accentGradient(shape));
         painter.save();
         painter.setCompositionMode(QPainter::CompositionMode_Overlay);

@@ -32,15 +32,17 @@ struct PillButtonStyle {
     static SpringParameters pressSpring() { return {0.25, 0.7}; }
     // The accent glow of a filled capsule, drawn at glowOpacity().
     static GlowSpec glow();
-    // Room around the capsule inside the widget. Filled or not, so that buttons side by side
-    // line up.
-    static QMargins room() { return glowRoom(glow()); }
+    // How far the glow reaches beyond the capsule (see GlowOverhang): the room a parent keeps
+    // around a filled button.
+    static QMargins overhang() { return glowRoom(glow()); }
 
     bool operator==(const PillButtonStyle&) const = default;
 };
 
 // A push button drawn as a capsule with an optional symbol before its text. Pressing shrinks it
-// on a spring; disabled, it keeps its look at 0.4 opacity. Main thread only.
+// on a spring; disabled, it keeps its look at 0.4 opacity. The widget is the capsule (of the
+// style's fixed height, centred in a taller widget); a filled button's glow overhangs it (see
+// GlowOverhang). Main thread only.
 class PillButton : public QAbstractButton {
     Q_OBJECT
 public:
@@ -52,7 +54,7 @@ public:
     // A symbol name such as "xmark" or "plus"; empty for none.
     void setSymbol(const std::string& name);
 
-    // The capsule inside the widget, at rest.
+    // The capsule at rest: the widget, at most the style's height, centred.
     QRectF capsuleRect() const;
     qreal pressAmount() const { return press_.value(); }
 
@@ -66,6 +68,7 @@ protected:
 
 private:
     void paintButton(QPainter& painter);
+    void paintGlow(QPainter& painter);
     QFont labelFont() const;
     qreal labelWidth() const;
 

@@ -1,6 +1,7 @@
 #include "ui/widgets/pixel_resolve_icon.h"
 
 #include "ui/animation/reduce_motion.h"
+#include "ui/paint/glow_overhang.h"
 #include "ui/paint/shapes.h"
 #include "ui/paint/theme.h"
 
@@ -72,11 +73,19 @@ PixelResolveIcon::PixelResolveIcon(QWidget* parent)
         update(PixelResolveScene::tile(canvas.size()).translated(canvas.topLeft()).toAlignedRect());
     }) {
     setAttribute(Qt::WA_NoSystemBackground);
+    GlowOverhang::install(this, QMarginsF(overhang()), [this](QPainter& painter) {
+        const QRectF canvas = canvasRect();
+        if (!canvas.isEmpty())
+            paintGlow(painter, PixelResolveScene::tile(canvas.size()).translated(canvas.topLeft()));
+    });
+}
+
+QMargins PixelResolveIcon::overhang() {
+    return glowRoom(PixelResolveScene::glow(true));
 }
 
 QSize PixelResolveIcon::sizeHint() const {
-    const QMargins margins = room();
-    return {150 + margins.left() + margins.right(), 150 + margins.top() + margins.bottom()};
+    return {150, 150};
 }
 
 void PixelResolveIcon::setActive(bool active) {
@@ -88,7 +97,22 @@ void PixelResolveIcon::setActive(bool active) {
 }
 
 QRectF PixelResolveIcon::canvasRect() const {
-    return QRectF(rect()).marginsRemoved(QMarginsF(room()));
+    return QRectF(rect());
+}
+
+void PixelResolveIcon::paintGlow(QPainter& painter, const QRectF& tile) {
+    // The glow follows the finished canvas' outline, which never changes with time: the tile
+    // and the brackets.
+    if (silhouetteTile_ != tile) {
+        QPainterPathStroker stroker;
+        stroker.setWidth(bracketWidth);
+        stroker.setCapStyle(Qt::RoundCap);
+        stroker.setJoinStyle(Qt::RoundJoin);
+        silhouette_ = continuousRoundedRect(tile, PixelResolveScene::cornerRadius(tile))
+                          .united(stroker.createStroke(PixelResolveScene::brackets(tile)));
+        silhouetteTile_ = tile;
+    }
+    glowCache_.paint(painter, silhouette_, PixelResolveScene::glow(active_));
 }
 
 double PixelResolveIcon::currentProgress() const {
@@ -196,19 +220,8 @@ void PixelResolveIcon::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
 
-    // The glow follows the finished canvas' outline, which never changes with time: the tile
-    // and the brackets.
     const QPainterPath brackets = PixelResolveScene::brackets(tile);
-    if (silhouetteTile_ != tile) {
-        QPainterPathStroker stroker;
-        stroker.setWidth(bracketWidth);
-        stroker.setCapStyle(Qt::RoundCap);
-        stroker.setJoinStyle(Qt::RoundJoin);
-        silhouette_ = continuousRoundedRect(tile, PixelResolveScene::cornerRadius(tile))
-                          .united(stroker.createStroke(brackets));
-        silhouetteTile_ = tile;
-    }
-    glowCache_.paint(painter, silhouette_, PixelResolveScene::glow(active_));
+    paintGlow(painter, tile);
 
     // The tile's layer, cut to its rounded square with soft edges at the end. Every cell of a
     // level fades by the same factor (1 - p) and the gloss grows by p, so each frame blends the

@@ -42,8 +42,8 @@ struct PixelResolveScene {
 // The animated emblem of the drop area: a red tile whose pixel grid keeps refining from 3×3 to
 // 24×24 and back while a gloss grows and fades, framed by viewfinder brackets. Faster and
 // glowing more while `active`. Redraws its tile every frame only while shown and reduce motion
-// is off, from layers made once per size. The widget keeps room() around the canvas for the
-// glow. Main thread only.
+// is off, from layers made once per size. The widget is the canvas; the glow overhangs it by
+// overhang() (see GlowOverhang). Main thread only.
 class PixelResolveIcon : public QWidget {
     Q_OBJECT
     Q_PROPERTY(bool active READ isActive WRITE setActive NOTIFY activeChanged)
@@ -54,11 +54,11 @@ public:
     void setActive(bool active);
     bool isAnimating() const { return ticker_.isActive(); }
 
-    // The canvas inside the widget that the tile and brackets are laid out in.
+    // The canvas the tile and brackets are laid out in: the whole widget.
     QRectF canvasRect() const;
     double currentProgress() const;
 
-    static QMargins room() { return glowRoom(PixelResolveScene::glow(true)); }
+    static QMargins overhang();
 
     QSize sizeHint() const override;
 
@@ -72,6 +72,7 @@ protected:
 
 private:
     void updateTicker();
+    void paintGlow(QPainter& painter, const QRectF& tile);
     // The still parts of a tile, made once per size: its gradient, the pattern of each level at
     // full strength, the gloss at full strength, the rounded-square mask.
     struct Layers {

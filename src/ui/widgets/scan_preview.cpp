@@ -1,6 +1,7 @@
 #include "ui/widgets/scan_preview.h"
 
 #include "ui/paint/aspect_fit.h"
+#include "ui/paint/glow_overhang.h"
 #include "ui/paint/shapes.h"
 #include "ui/paint/theme.h"
 
@@ -61,6 +62,8 @@ ScanPreview::ScanPreview(QWidget* parent)
     , fraction_(
           0.0, 350, Theme::easeOut(), [this] { scanMoved(); }, this) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    GlowOverhang::install(this, QMarginsF(overhang()),
+                          [this](QPainter& painter) { paintShadows(painter); });
 }
 
 QImage ScanPreview::dimmed(const QImage& image) {
@@ -112,6 +115,38 @@ void ScanPreview::setFractionImmediately(qreal fraction) {
         emit fractionChanged(fraction);
 }
 
+void ScanPreview::setOpacity(qreal opacity) {
+    if (opacity_ == opacity)
+        return;
+    opacity_ = opacity;
+    update();
+}
+
+QMargins ScanPreview::overhang() {
+    const QMargins black = glowRoom(blackShadow());
+    const QMargins accent = glowRoom(accentShadow());
+    return {std::max(black.left(), accent.left()), std::max(black.top(), accent.top()),
+            std::max(black.right(), accent.right()), std::max(black.bottom(), accent.bottom())};
+}
+
+void ScanPreview::paintShadows(QPainter& painter) {
+    const ScanLayout layout = currentLayout();
+    if (layout.box.isEmpty() || image_.isNull())
+        return;
+    const QPainterPath frame = continuousRoundedRect(layout.box, ScanLayout::cornerRadius);
+    painter.setOpacity(painter.opacity() * opacity_);
+    if (opacity_ < 1.0) {
+        // Faded as one picture, the box hides what lies beneath it; the shadows must not
+        // darken it through the translucent pictures.
+        QPainterPath outside;
+        outside.addRect(layout.box.marginsAdded(QMarginsF(overhang())));
+        painter.setClipPath(outside.subtracted(frame), Qt::IntersectClip);
+    }
+    // The later shadow lies beneath the earlier one.
+    blackShadow_.paint(painter, frame, blackShadow());
+    accentShadow_.paint(painter, frame, accentShadow());
+}
+
 ScanLayout ScanPreview::currentLayout() const {
     return ScanLayout::make(image_.size(), QRectF(rect()), fraction_.value());
 }
@@ -146,9 +181,10 @@ void ScanPreview::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     const QPainterPath frame = continuousRoundedRect(layout.box, ScanLayout::cornerRadius);
 
-    // The later shadow lies beneath the earlier one.
-    blackShadow_.paint(painter, frame, blackShadow());
-    accentShadow_.paint(painter, frame, accentShadow());
+    painter.save();
+    paintShadows(painter);
+    painter.restore();
+    painter.setOpacity(opacity_);
 
     fillWithImage(painter, frame, dimmed_, layout.box, false);
     QPainterPath processed;

@@ -32,11 +32,13 @@ struct ScanLayout {
 
 // The picture being worked on: the processed part shows the picture, the rest a dimmed,
 // desaturated coarse-block version, and a glowing scan line sweeps left to right with the
-// progress (easing 0.35 s to each new fraction). Only the moving strip is repainted. Main thread
-// only.
+// progress (easing 0.35 s to each new fraction). Only the moving strip is repainted. The box is
+// fitted into the widget, so it reaches the widget's edges along one side; its shadows overhang
+// the widget by overhang() (see GlowOverhang). Main thread only.
 class ScanPreview : public QWidget {
     Q_OBJECT
     Q_PROPERTY(qreal fraction READ fraction WRITE setFraction NOTIFY fractionChanged)
+    Q_PROPERTY(qreal opacity READ opacity WRITE setOpacity)
 public:
     explicit ScanPreview(QWidget* parent = nullptr);
 
@@ -47,7 +49,14 @@ public:
     void setFractionImmediately(qreal fraction);
     qreal fraction() const { return fraction_.target(); }
 
+    // The whole preview, shadows included, drawn at this opacity (a waiting job's is dimmed).
+    // The widget's graphics effect is its overhang, so a fade cannot be one.
+    qreal opacity() const { return opacity_; }
+    void setOpacity(qreal opacity);
+
     ScanLayout currentLayout() const;
+
+    static QMargins overhang();
 
     // The unprocessed side's look: saturation 0.6, then every channel lowered by 0.12.
     static QImage dimmed(const QImage& image);
@@ -61,6 +70,7 @@ protected:
 
 private:
     void scanMoved();
+    void paintShadows(QPainter& painter);
     QRect movingArea(qreal fromX, qreal toX) const;
 
     QImage image_;
@@ -68,6 +78,7 @@ private:
     QImage dimmed_;
     EasedValue fraction_;
     qreal paintedScanX_ = 0.0;
+    qreal opacity_ = 1.0;
     GlowCache accentShadow_;
     GlowCache blackShadow_;
     GlowCache lineGlowNear_;

@@ -1,5 +1,6 @@
 #include "ui/widgets/segmented.h"
 
+#include "ui/paint/glow_overhang.h"
 #include "ui/paint/shapes.h"
 #include "ui/paint/theme.h"
 
@@ -47,10 +48,18 @@ Segmented::Segmented(QWidget* parent)
           0.0, Theme::spring(), [this] { update(); }, this) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setCursor(Qt::PointingHandCursor);
+    GlowOverhang::install(this, QMarginsF(overhang()),
+                          [this](QPainter& painter) { paintGlow(painter); });
 }
 
 GlowSpec Segmented::glow() {
     return {Theme::withOpacity(Theme::accent(), 0.4), 8.0, {}};
+}
+
+QMargins Segmented::overhang() {
+    // The selection sits inside the control's padding, which the glow crosses first.
+    const int padding = int(SegmentedLayout::padding);
+    return glowRoom(glow()) - QMargins(padding, padding, padding, padding);
 }
 
 void Segmented::setOptions(const QList<Option>& options) {
@@ -97,7 +106,7 @@ void Segmented::moveCapsule(bool animated) {
 }
 
 QRectF Segmented::controlRect() const {
-    const QRectF inner = QRectF(rect()).marginsRemoved(QMarginsF(glowRoom(glow())));
+    const QRectF inner(rect());
     const qreal height = SegmentedLayout::segmentHeight + 2 * SegmentedLayout::padding;
     return {inner.left(), inner.center().y() - height / 2.0, inner.width(), height};
 }
@@ -120,10 +129,8 @@ QSize Segmented::sizeHint() const {
     const qreal segment = widest + 2 * SegmentedLayout::labelPadding;
     const qreal width =
         count * segment + (count - 1) * SegmentedLayout::spacing + 2 * SegmentedLayout::padding;
-    const QMargins room = glowRoom(glow());
-    return {int(std::ceil(width)) + room.left() + room.right(),
-            int(SegmentedLayout::segmentHeight + 2 * SegmentedLayout::padding) + room.top() +
-                room.bottom()};
+    return {int(std::ceil(width)),
+            int(SegmentedLayout::segmentHeight + 2 * SegmentedLayout::padding)};
 }
 
 int Segmented::segmentAt(const QPointF& point) const {
@@ -164,6 +171,11 @@ void Segmented::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
 }
 
+void Segmented::paintGlow(QPainter& painter) {
+    if (const std::optional<QRectF> selected = capsuleRect())
+        glowCache_.paintCapsule(painter, *selected, glow());
+}
+
 void Segmented::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -171,8 +183,8 @@ void Segmented::paintEvent(QPaintEvent*) {
     painter.fillPath(capsule(control), Theme::color(0x000000, 0.5));
 
     const std::optional<QRectF> selected = capsuleRect();
+    paintGlow(painter);
     if (selected) {
-        glowCache_.paintCapsule(painter, *selected, glow());
         painter.fillPath(capsule(*selected), Theme::accentGradient(*selected));
     }
 

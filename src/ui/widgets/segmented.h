@@ -27,7 +27,8 @@ struct SegmentedLayout {
 
 // A capsule segmented picker over any values. The selected segment sits on one shared accent
 // capsule that slides and stretches to the next selection on the standard spring. A value that
-// matches no option shows no capsule. Main thread only.
+// matches no option shows no capsule. The widget is the control's capsule; the selection's glow
+// overhangs it by overhang() (see GlowOverhang). Main thread only.
 class Segmented : public QWidget {
     Q_OBJECT
     Q_PROPERTY(QVariant selection READ selection WRITE setSelection NOTIFY selectionChanged)
@@ -45,12 +46,13 @@ public:
     // Animated unless `animated` is false.
     void setSelection(const QVariant& value, bool animated = true);
 
-    // The control's capsule inside the widget (the rest is room for the capsule's glow).
+    // The control's capsule: the widget, at most the control's height, centred.
     QRectF controlRect() const;
     // The sliding capsule as it is drawn now, or none when nothing is selected.
     std::optional<QRectF> capsuleRect() const;
 
     static GlowSpec glow();
+    static QMargins overhang();
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
@@ -72,6 +74,7 @@ private:
     int selectedIndex() const;
     int segmentAt(const QPointF& point) const;
     void moveCapsule(bool animated);
+    void paintGlow(QPainter& painter);
 
     QList<Option> options_;
     QVariant selection_;

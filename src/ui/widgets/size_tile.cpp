@@ -1,5 +1,6 @@
 #include "ui/widgets/size_tile.h"
 
+#include "ui/paint/glow_overhang.h"
 #include "ui/paint/shapes.h"
 #include "ui/paint/theme.h"
 
@@ -30,6 +31,8 @@ SizeTile::SizeTile(QString title, QString subtitle, bool selected, QWidget* pare
           selected ? 1.0 : 0.0, Theme::spring(), [this] { update(); }, this) {
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    GlowOverhang::install(this, QMarginsF(overhang()),
+                          [this](QPainter& painter) { paintShadow(painter); });
 }
 
 GlowSpec SizeTile::shadow() {
@@ -48,22 +51,18 @@ void SizeTile::setSelected(bool selected, bool animated) {
 }
 
 QRectF SizeTile::tileRect() const {
-    const QRectF inner = QRectF(rect()).marginsRemoved(QMarginsF(room()));
-    return {inner.left(), inner.center().y() - tileHeight / 2.0, inner.width(), tileHeight};
+    const QRectF whole(rect());
+    return {whole.left(), whole.center().y() - tileHeight / 2.0, whole.width(), tileHeight};
 }
 
 QSize SizeTile::sizeHint() const {
     const qreal text = std::max(QFontMetricsF(titleFont()).horizontalAdvance(title_),
                                 QFontMetricsF(subtitleFont()).horizontalAdvance(subtitle_));
-    const QMargins margins = room();
-    return {int(std::ceil(text + 24)) + margins.left() + margins.right(),
-            int(tileHeight) + margins.top() + margins.bottom()};
+    return {int(std::ceil(text + 24)), int(tileHeight)};
 }
 
 QSize SizeTile::minimumSizeHint() const {
-    const QMargins margins = room();
-    return {40 + margins.left() + margins.right(),
-            int(tileHeight) + margins.top() + margins.bottom()};
+    return {40, int(tileHeight)};
 }
 
 bool SizeTile::hitButton(const QPoint& position) const {
@@ -75,6 +74,16 @@ void SizeTile::hideEvent(QHideEvent* event) {
     QAbstractButton::hideEvent(event);
 }
 
+void SizeTile::paintShadow(QPainter& painter) {
+    const qreal selected = std::clamp(selected_.value(), 0.0, 1.0);
+    if (selected <= 0.0)
+        return;
+    painter.save();
+    painter.setOpacity(selected);
+    shadowCache_.paint(painter, continuousRoundedRect(tileRect(), cornerRadius), shadow());
+    painter.restore();
+}
+
 void SizeTile::paintEvent(QPaintEvent*) {
     const qreal selected = std::clamp(selected_.value(), 0.0, 1.0);
     QPainter painter(this);
@@ -83,10 +92,10 @@ void SizeTile::paintEvent(QPaintEvent*) {
 
     const QRectF tile = tileRect();
     const QPainterPath shape = continuousRoundedRect(tile, cornerRadius);
+    paintShadow(painter);
     if (selected > 0.0) {
         painter.save();
         painter.setOpacity(selected);
-        shadowCache_.paint(painter, shape, shadow());
         painter.fillPath(shape, Theme::accentGradient(tile));
         painter.restore();
     }

@@ -8,8 +8,9 @@
 namespace clarivex {
 
 // A compact choice block for the output size: a big label over a small caption. Selected, it
-// takes the accent gradient and casts an accent shadow, for which the widget keeps room()
-// around the 60-high tile. A click emits clicked(). Main thread only.
+// takes the accent gradient and casts an accent shadow. The widget is the tile (60 high,
+// centred in a taller widget); the shadow overhangs it by overhang() (see GlowOverhang). A
+// click emits clicked(). Main thread only.
 class SizeTile : public QAbstractButton {
     Q_OBJECT
     Q_PROPERTY(bool selected READ isSelected WRITE setSelected NOTIFY selectedChanged)
@@ -25,11 +26,11 @@ public:
     QString title() const { return title_; }
     QString subtitle() const { return subtitle_; }
 
-    // The tile inside the widget.
+    // The tile: the widget's width, 60 high, centred.
     QRectF tileRect() const;
 
     static GlowSpec shadow();
-    static QMargins room() { return glowRoom(shadow()); }
+    static QMargins overhang() { return glowRoom(shadow()); }
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
@@ -43,6 +44,8 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    void paintShadow(QPainter& painter);
+
     QString title_;
     QString subtitle_;
     SpringValue selected_;

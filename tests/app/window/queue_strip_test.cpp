@@ -67,6 +67,10 @@ TEST_F(QueueStripTest, CardsFollowTheQueueAndAClickPutsTheirJobOnTheStage) {
     EXPECT_TRUE(cards[1]->isSelected());
     EXPECT_FALSE(cards[0]->isSelected());
 
+    // The keyboard selects as the pointer does.
+    QTest::keyClick(cards[2], Qt::Key_Space);
+    EXPECT_EQ(fixture.store->focused(), fixture.store->jobs()[2]);
+
     fixture.store->clearFinished();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(strip.cards().size(), 2u);

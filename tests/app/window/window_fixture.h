@@ -45,6 +45,8 @@ struct WindowFixture {
             environment.locateTools = []() -> Tools { throw UpscaleError::missingEngine(); };
         }
         store = std::make_unique<Store>(std::move(environment));
+        // Results stay in the test's folder, never in the user's Pictures.
+        store->setCopyToPictures(false);
     }
 
     std::filesystem::path file(const std::string& name) const { return folder.path() / name; }

@@ -1,12 +1,13 @@
 // Shows the main view in a 1180 × 760 window, for looking at it and taking screenshots while
 // the application shell is elsewhere. Not installed.
 //
-//   window_harness [--stand-in] [--drag] [--select N] [--cancel-after MS] [FILE...]
+//   window_harness [--stand-in] [--drag] [--loop] [--select N] [--cancel-after MS] [FILE...]
 //
 // --stand-in installs the stand-in engine for this run (its FAKE_ESRGAN_* variables pass
-// through); --drag shows the drag state; --select puts the N-th job (from 0) on the stage once
-// the files are in; --cancel-after cancels everything after MS milliseconds. Settings are kept
-// in a temporary file, never the user's.
+// through); --drag shows the drag state; --loop turns the seamless loop on; --select puts the N-th
+// job (from 0) on the stage 1.5 s after the start; --cancel-after cancels everything after MS
+// milliseconds. Settings are kept in a temporary file, never the user's, and nothing is copied into
+// Pictures.
 #include "app/queue/store.h"
 #include "app/window/content_view.h"
 #include "support/test_engine.h"
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
 
     bool standIn = false;
     bool drag = false;
+    bool loop = false;
     std::optional<int> select;
     std::optional<int> cancelAfter;
     std::vector<std::filesystem::path> files;
@@ -38,6 +40,8 @@ int main(int argc, char** argv) {
             standIn = true;
         else if (argument == QLatin1String("--drag"))
             drag = true;
+        else if (argument == QLatin1String("--loop"))
+            loop = true;
         else if (argument == QLatin1String("--select") && index + 1 < arguments.size())
             select = arguments[++index].toInt();
         else if (argument == QLatin1String("--cancel-after") && index + 1 < arguments.size())
@@ -58,6 +62,9 @@ int main(int argc, char** argv) {
         return std::make_unique<QSettings>(settingsFile, QSettings::IniFormat);
     };
     Store store(std::move(environment));
+    // Results stay next to the sources, out of the user's Pictures.
+    store.setCopyToPictures(false);
+    store.setSeamlessLoop(loop);
 
     QWidget window;
     window.setWindowTitle(QStringLiteral("Clarivex"));
@@ -81,9 +88,12 @@ int main(int argc, char** argv) {
 
     store.add(files, true);
     if (select) {
-        const QList<Job*>& jobs = store.jobs();
-        if (*select >= 0 && *select < jobs.size())
-            store.setSelectedID(jobs[*select]->id());
+        // After the worker has put its first job in front.
+        QTimer::singleShot(1500, &store, [&store, index = *select] {
+            const QList<Job*>& jobs = store.jobs();
+            if (index >= 0 && index < jobs.size())
+                store.setSelectedID(jobs[index]->id());
+        });
     }
     if (drag)
         view->setTargeted(true);

@@ -1,5 +1,7 @@
 #include "ui/widgets/mini_ring.h"
 
+#include "ui/rendering.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -15,14 +17,20 @@ TEST(MiniRingTest, ArcIsNeverEmptyAndNeverMoreThanTheCircle) {
         EXPECT_DOUBLE_EQ(MiniRing::sweepFraction(value), sweep) << value;
 }
 
-TEST(MiniRingTest, RingKeepsRoomForItsStrokeAndGlow) {
-    MiniRing ring;
-    ring.resize(ring.sizeHint());
-    const QRectF circle = ring.ringRect();
-    EXPECT_DOUBLE_EQ(circle.width(), 14.0);
-    EXPECT_DOUBLE_EQ(circle.height(), 14.0);
-    EXPECT_EQ(circle.center(), QRectF(ring.rect()).center());
-    EXPECT_GE(circle.left() - MiniRing::lineWidth / 2.0, 0.0);
+TEST(MiniRingTest, GlowFadesPastTheArcsEndsAndBeyondTheWidget) {
+    QWidget parent;
+    parent.resize(60, 60);
+    auto* ring = new MiniRing(&parent);
+    ring->setGeometry(20, 20, 14, 14);
+    ring->setValueImmediately(0.25);
+    parent.show();
+    EXPECT_EQ(ring->ringRect(), QRectF(0, 0, 14, 14));
+    const QImage image = testing::renderTransparent(parent);
+    // Just anticlockwise of the start at 12 o'clock, outside the widget and the track: the
+    // glow fades softly there instead of stopping at a hard wedge.
+    EXPECT_GT(testing::pixel(image, 24, 17).alpha(), 3);
+    // Opposite the arc, at 6 o'clock, there is no glow at all.
+    EXPECT_EQ(testing::pixel(image, 27, 37).alpha(), 0);
 }
 
 } // namespace
