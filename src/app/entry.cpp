@@ -2,22 +2,15 @@
 
 #include "app/cli/arguments.h"
 #include "app/cli/command_line.h"
+#include "app/shell/window_application.h"
+#include "app/snapshot/snapshot.h"
+#include "core/image/image_ops.h"
 
 #include <clocale>
 #include <csignal>
-#include <cstdio>
+#include <exception>
 
 namespace clarivex::Main {
-
-namespace {
-
-int notBuiltYet(const char* what) {
-    std::printf("%s пока не готов в этой сборке.\n", what);
-    std::fflush(stdout);
-    return 2;
-}
-
-} // namespace
 
 int main(int argc, char** argv) {
     // A dead encoder must make our pipe write fail, not kill the whole process.
@@ -25,15 +18,21 @@ int main(int argc, char** argv) {
     // The system's reasons for failed calls come in the user's language where it has them;
     // numbers keep the C locale, so that printed decimals keep their point.
     std::setlocale(LC_MESSAGES, "");
+    // Before any thread exists: the window decodes previews and runs a job at the same time.
+    // A failed start is not fatal here: the first job that needs libvips reports it.
+    try {
+        ImageOps::start();
+    } catch (const std::exception&) {
+    }
     const Arguments arguments(argv, argv + argc);
     const Mode selected = mode(arguments);
     switch (selected.kind) {
     case Mode::Kind::commandLine:
         return cli(arguments, selected.file);
     case Mode::Kind::snapshot:
-        return notBuiltYet("Режим снимка");
+        return snapshot(argc, argv, selected.file, selected.files);
     case Mode::Kind::window:
-        return notBuiltYet("Оконный режим");
+        return window(argc, argv);
     }
     return 1;
 }

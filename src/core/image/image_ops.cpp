@@ -53,6 +53,14 @@ void startVips() {
     });
 }
 
+} // namespace
+
+void start() {
+    startVips();
+}
+
+namespace {
+
 // 8-bit sRGB, three or four bands, whatever the source's depth and colour space.
 Bitmap toSrgb8(const Bitmap& image) {
     Bitmap result = image;

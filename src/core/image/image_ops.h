@@ -17,6 +17,11 @@ enum class FileType { png, jpeg };
 // The type a result is written in: JPEG exactly when the name ends in ".jpg".
 FileType fileTypeFor(const std::filesystem::path& output);
 
+// Starts libvips. Every operation here does so on first use, but libvips' own start-up is not
+// safe to race: a program that decodes on several threads at once (previews beside a running
+// job) calls this on its main thread before starting any of them.
+void start();
+
 Size sizeOf(const Bitmap& image);
 
 // The user's photo with only its header read: size and orientation are known, no pixel is

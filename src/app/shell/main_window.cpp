@@ -1,0 +1,65 @@
+#include "app/shell/main_window.h"
+
+#include "app/queue/store.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QMenuBar>
+
+namespace clarivex {
+
+MainWindow::MainWindow(Store& store, QWidget* content, QuitCheck::Ask ask, QWidget* parent)
+    : QMainWindow(parent)
+    , store_(store)
+    , quitCheck_(store, std::move(ask)) {
+    setWindowTitle(title(0));
+    // The sizes are the content's: the menu bar comes on top, as the window's title bar does.
+    content->setMinimumSize(content->minimumSize().expandedTo(QSize(1040, 680)));
+    setCentralWidget(content);
+
+    QMenu* file = menuBar()->addMenu(QStringLiteral("Файл"));
+    QAction* open = file->addAction(QStringLiteral("Открыть…"));
+    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    connect(open, &QAction::triggered, this, [this] { store_.openPanel(this); });
+    // What the platform's own Quit command is elsewhere; it goes through the same check.
+    file->addSeparator();
+    QAction* quit = file->addAction(QStringLiteral("Выйти"));
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(quit, &QAction::triggered, this, &QWidget::close);
+
+    resize(1180, 760 + menuBar()->sizeHint().height());
+
+    connect(&store_, &Store::badgeChanged, this,
+            [this](int count) { setWindowTitle(title(count)); });
+}
+
+QString MainWindow::title(int pendingCount) {
+    if (pendingCount < 1)
+        return QStringLiteral("Clarivex");
+    return QStringLiteral("Clarivex (%1)").arg(pendingCount);
+}
+
+void MainWindow::bringToFront() {
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (quitting_) {
+        event->accept();
+        return;
+    }
+    if (!quitCheck_.approve(this)) {
+        event->ignore();
+        return;
+    }
+    quitting_ = true;
+    event->accept();
+    // The window may already be hidden by the check; the application ends either way.
+    QCoreApplication::quit();
+}
+
+} // namespace clarivex
