@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/entry.h"
+#include "app/cli/arguments.h"
 
 #include <string>
 
