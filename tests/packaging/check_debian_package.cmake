@@ -1,3 +1,4 @@
+cmake_minimum_required(VERSION 3.25)
 # Makes the .deb into a folder of its own, then checks what its control file says and that the
 # desktop entry and the icons are inside.
 set(out ${BUILD_FOLDER}/package-test)

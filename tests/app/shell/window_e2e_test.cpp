@@ -33,13 +33,13 @@ bool eventually(const std::function<bool()>& condition) {
     return true;
 }
 
-// Whether any process runs the given executable (links followed).
+// Whether any process was started as `executable`. Compared by the path it was started with,
+// not the file it runs: other tests start the same stand-in from their own folders.
 bool anyProcessRuns(const std::filesystem::path& executable) {
-    const auto wanted = std::filesystem::canonical(executable);
     for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-        std::error_code error;
-        const auto target = std::filesystem::read_symlink(entry.path() / "exe", error);
-        if (!error && target == wanted)
+        std::ifstream commandLine(entry.path() / "cmdline", std::ios::binary);
+        std::string program;
+        if (std::getline(commandLine, program, '\0') && program == executable.string())
             return true;
     }
     return false;

@@ -59,19 +59,20 @@ bool isAccent(QRgb pixel) {
     return qRed(pixel) > 170 && qGreen(pixel) < 110 && qBlue(pixel) < 100;
 }
 
-// For each row in [top, bottom), the longest horizontal run of accent pixels left of the
-// sidebar.
-std::vector<int> accentRuns(const QImage& image, int top, int bottom) {
-    std::vector<int> longest;
+// For each row in [top, bottom), how far apart its first and last accent pixels lie inside the
+// running panel's edges (a moving shine may break the bar's colour in between).
+std::vector<int> accentSpans(const QImage& image, int top, int bottom) {
+    std::vector<int> spans;
     for (int y = top; y < bottom; ++y) {
-        int run = 0, row = 0;
-        for (int x = 0; x < 880; ++x) {
-            run = isAccent(image.pixel(x, y)) ? run + 1 : 0;
-            row = std::max(row, run);
-        }
-        longest.push_back(row);
+        int first = -1, last = -1;
+        for (int x = 60; x < 820; ++x)
+            if (isAccent(image.pixel(x, y))) {
+                first = first < 0 ? x : first;
+                last = x;
+            }
+        spans.push_back(first < 0 ? 0 : last - first + 1);
     }
-    return longest;
+    return spans;
 }
 
 TEST_F(SnapshotTest, EveryStateRendersTheWholeWindowWithoutADisplay) {
@@ -98,9 +99,9 @@ TEST_F(SnapshotTest, EveryStateRendersTheWholeWindowWithoutADisplay) {
              // The progress bar below the preview: rows of accent a good deal shorter than the
              // panel's edge, filled to a bit under half of the track.
              int bar = 0;
-             for (const int run : accentRuns(image, 380, 680))
-                 if (run < 600)
-                     bar = std::max(bar, run);
+             for (const int span : accentSpans(image, 380, 680))
+                 if (span < 600)
+                     bar = std::max(bar, span);
              EXPECT_GT(bar, 150) << "no progress bar";
              EXPECT_LT(bar, 380) << "the bar is fuller than 46 %";
          }},
