@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
     // Before any thread exists: the window decodes previews and runs a job at the same time.
     // A failed start is not fatal here: the first job that needs libvips reports it.
     try {
-        ImageOps::start();
+        ImageOps::startVips();
     } catch (const std::exception&) {
     }
     const Arguments arguments(argv, argv + argc);

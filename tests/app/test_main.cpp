@@ -9,7 +9,7 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     // As the program does: previews and jobs decode on several threads at once.
-    clarivex::ImageOps::start();
+    clarivex::ImageOps::startVips();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -35,32 +35,6 @@ std::string vipsReason(const vips::VError& error) {
     return vipsReason(error.what());
 }
 
-void startVips() {
-    static std::once_flag once;
-    // A library never ends the process: a failed start is the job's error, and the next job
-    // tries again.
-    std::call_once(once, [] {
-        if (VIPS_INIT("clarivex") != 0) {
-            const std::string reason = vipsReason(vips_error_buffer());
-            vips_error_clear();
-            throw UpscaleError::failed("Не удалось запустить libvips: " + reason);
-        }
-        // The pipeline's own errors say what failed; libvips' warnings would only be noise
-        // on the command line's standard output and error.
-        g_log_set_handler(
-            "VIPS", static_cast<GLogLevelFlags>(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE),
-            [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
-    });
-}
-
-} // namespace
-
-void start() {
-    startVips();
-}
-
-namespace {
-
 // 8-bit sRGB, three or four bands, whatever the source's depth and colour space.
 Bitmap toSrgb8(const Bitmap& image) {
     Bitmap result = image;
@@ -83,6 +57,24 @@ void createEmpty(const std::filesystem::path& file, const std::string& shownName
 }
 
 } // namespace
+
+void startVips() {
+    static std::once_flag once;
+    // A library never ends the process: a failed start is the job's error, and the next job
+    // tries again.
+    std::call_once(once, [] {
+        if (VIPS_INIT("clarivex") != 0) {
+            const std::string reason = vipsReason(vips_error_buffer());
+            vips_error_clear();
+            throw UpscaleError::failed("Не удалось запустить libvips: " + reason);
+        }
+        // The pipeline's own errors say what failed; libvips' warnings would only be noise
+        // on the command line's standard output and error.
+        g_log_set_handler(
+            "VIPS", static_cast<GLogLevelFlags>(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE),
+            [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
+    });
+}
 
 FileType fileTypeFor(const std::filesystem::path& output) {
     return output.extension() == ".jpg" ? FileType::jpeg : FileType::png;

@@ -14,13 +14,15 @@ using Bitmap = vips::VImage;
 
 enum class FileType { png, jpeg };
 
+// Starts libvips for the whole process; every other function here does it itself. Whoever
+// decodes with libvips outside these functions (the window's previews, on their own thread)
+// calls it first: libvips' own start returns at once to a second thread while the first is
+// still registering its loaders, and that thread then finds no loader or crashes.
+// Raises UpscaleError::failed when libvips cannot start; the next call tries again.
+void startVips();
+
 // The type a result is written in: JPEG exactly when the name ends in ".jpg".
 FileType fileTypeFor(const std::filesystem::path& output);
-
-// Starts libvips. Every operation here does so on first use, but libvips' own start-up is not
-// safe to race: a program that decodes on several threads at once (previews beside a running
-// job) calls this on its main thread before starting any of them.
-void start();
 
 Size sizeOf(const Bitmap& image);
 

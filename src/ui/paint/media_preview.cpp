@@ -4,8 +4,10 @@
 
 #include "ui/paint/media_preview.h"
 
+#include "core/image/image_ops.h"
 #include "core/process/shell.h"
 #include "core/process/tools.h"
+#include "core/vocabulary/upscale_error.h"
 #include "core/working_folder.h"
 
 #include <algorithm>
@@ -20,7 +22,13 @@ bool startVips() {
     static std::once_flag once;
     static bool started = false;
     std::call_once(once, [] {
-        started = VIPS_INIT("clarivex") == 0;
+        try {
+            // The one start the pipeline's threads wait for as well.
+            ImageOps::startVips();
+            started = true;
+        } catch (const UpscaleError&) {
+            return;
+        }
         // Each picture is decoded once and kept by the caller; libvips' operation cache would
         // hold a second, decoded copy of recent ones (100 MB and more with 4K pictures).
         vips_cache_set_max(0);

@@ -1,5 +1,6 @@
 #include "ui/widgets/big_progress.h"
 
+#include "ui/paint/glow.h"
 #include "ui/paint/glow_overhang.h"
 #include "ui/paint/tabular_text.h"
 #include "ui/paint/theme.h"
@@ -49,7 +50,11 @@ BigProgress::BigProgress(QWidget* parent)
           1.0, rollSpring(), [this] { update(QRectF(rows().number).toAlignedRect()); }, this)
     , bar_(new GlowBar(barHeight, this)) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    // The bar runs edge to edge, so its glow's ends reach beyond this widget too.
+    // Qt cannot draw a widget's effect inside another's drawn directly: the inner one begins a
+    // second painter on the same device and paints with an inactive one. So the bar keeps no
+    // overhang of its own here; this widget paints the bar's glow around it (paintEvent) and,
+    // as the bar runs edge to edge, beyond its own ends.
+    bar_->setGraphicsEffect(nullptr);
     const QMargins barOverhang = GlowBar::overhang();
     GlowOverhang::install(this, QMarginsF(barOverhang.left(), 0, barOverhang.right(), 0),
                           [this](QPainter& painter) {
@@ -155,6 +160,14 @@ void BigProgress::paintEvent(QPaintEvent* event) {
     // The bar's shimmer repaints a strip between the rows every frame; text it does not touch
     // is not laid out again.
     const QRectF dirty(event->rect());
+    const QRect bar = bar_->geometry();
+    if (dirty.intersects(QRectF(bar).marginsAdded(glowMargins(GlowBar::glow())))) {
+        painter.save();
+        painter.setClipRegion(QRegion(rect()).subtracted(QRegion(bar)));
+        painter.translate(bar.topLeft());
+        bar_->paintGlow(painter);
+        painter.restore();
+    }
     if (dirty.intersects(layout.number))
         paintHeadline(painter, layout);
     if (dirty.intersects(layout.detail)) {

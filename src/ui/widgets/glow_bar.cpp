@@ -77,7 +77,12 @@ QRectF GlowBar::fillRect() const {
 void GlowBar::fillMoved() {
     const QRectF fill = fillRect();
     const QMarginsF reach = glowMargins(glow());
-    update(fill.united(paintedFill_).marginsAdded(reach).toAlignedRect());
+    const QRect reached = fill.united(paintedFill_).marginsAdded(reach).toAlignedRect();
+    update(reached);
+    // Without its overhang (inside a parent that paints the glow around the bar itself) the
+    // glow beyond the bar is the parent's to repaint.
+    if (!graphicsEffect() && parentWidget())
+        parentWidget()->update(reached.translated(pos()));
 }
 
 QRectF GlowBar::highlightRect(double seconds) const {
