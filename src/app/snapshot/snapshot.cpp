@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <chrono>
 #include <cstdio>
 #include <memory>
 
@@ -53,6 +54,9 @@ int snapshot(int argc, char** argv, const std::string& out, const Arguments& arg
     settle.exec();
 
     const QImage picture = view->grab().toImage();
+    // Preview loads may still run ffmpeg in a working folder; ending the process under them
+    // would leave that folder behind.
+    store.cancelAllAndWait(std::chrono::seconds(5));
     if (picture.isNull())
         return fail(QStringLiteral("не удалось отрисовать окно"));
     if (const auto error = writePng(picture, QString::fromStdString(out)))

@@ -16,7 +16,10 @@ namespace {
 
 class SnapshotTest : public ::testing::Test {
 protected:
-    SnapshotTest() { std::filesystem::create_directories(folder / "home"); }
+    SnapshotTest() {
+        std::filesystem::create_directories(folder / "home");
+        std::filesystem::create_directories(temporary);
+    }
 
     test::ProgramRun snapshot(std::vector<std::string> arguments,
                               std::map<std::string, std::optional<std::string>> environment = {}) {
@@ -24,6 +27,7 @@ protected:
         environment.emplace("HOME", (folder / "home").string());
         environment.emplace("XDG_CONFIG_HOME", (folder / "home" / ".config").string());
         environment.emplace("REALESRGAN_DIR", (folder / "no-engine").string());
+        environment.emplace("TMPDIR", temporary.string());
         environment.emplace("DISPLAY", std::nullopt);
         environment.emplace("WAYLAND_DISPLAY", std::nullopt);
         environment.emplace("QT_QPA_PLATFORM", "xcb");
@@ -52,6 +56,7 @@ protected:
     }
 
     test::TemporaryFolder folder{"clarivex-snapshot"};
+    const std::filesystem::path temporary = folder / "home" / "tmp";
 };
 
 // The accent red of the progress bar and the emblem; the test's own pictures hold no red.
@@ -138,6 +143,9 @@ TEST_F(SnapshotTest, EveryStateRendersTheWholeWindowWithoutADisplay) {
         ASSERT_EQ(image.size(), QSize(1180, 760)) << what;
         SCOPED_TRACE(what);
         r.check(image);
+        for (const auto& entry : std::filesystem::directory_iterator(temporary))
+            EXPECT_FALSE(entry.path().filename().string().starts_with("Clarivex-"))
+                << "a working folder was left behind";
         std::filesystem::remove(out());
     }
 }
