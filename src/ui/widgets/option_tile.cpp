@@ -32,13 +32,10 @@ GlowSpec iconGlow() {
 
 OptionTile::OptionTile(std::string symbol, QString title, QString subtitle, bool selected,
                        QWidget* parent)
-    : QAbstractButton(parent)
+    : SelectableTile(selected, parent)
     , symbol_(std::move(symbol))
     , title_(std::move(title))
-    , subtitle_(std::move(subtitle))
-    , selected_(
-          selected ? 1.0 : 0.0, Theme::spring(), [this] { update(); }, this) {
-    setCursor(Qt::PointingHandCursor);
+    , subtitle_(std::move(subtitle)) {
     QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
@@ -53,24 +50,13 @@ QMargins OptionTile::overhang() {
 }
 
 void OptionTile::paintIconGlow(QPainter& painter) {
-    const qreal selected = std::clamp(selected_.value(), 0.0, 1.0);
+    const qreal selected = selection();
     if (selected <= 0.0)
         return;
     painter.save();
     painter.setOpacity(painter.opacity() * selected);
     iconGlow_.paint(painter, continuousRoundedRect(iconRect(), iconRadius), iconGlow());
     painter.restore();
-}
-
-void OptionTile::setSelected(bool selected, bool animated) {
-    const bool changed = selected != isSelected();
-    const double target = selected ? 1.0 : 0.0;
-    if (animated)
-        selected_.animateTo(target);
-    else
-        selected_.jumpTo(target);
-    if (changed)
-        emit selectedChanged(selected);
 }
 
 QRectF OptionTile::iconRect() const {
@@ -120,13 +106,8 @@ bool OptionTile::hitButton(const QPoint& position) const {
     return continuousRoundedRect(QRectF(rect()), cornerRadius).contains(QPointF(position));
 }
 
-void OptionTile::hideEvent(QHideEvent* event) {
-    selected_.finish();
-    QAbstractButton::hideEvent(event);
-}
-
 void OptionTile::paintEvent(QPaintEvent*) {
-    const qreal selected = std::clamp(selected_.value(), 0.0, 1.0);
+    const qreal selected = selection();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);

@@ -1,9 +1,7 @@
 #pragma once
 
-#include "ui/animation/spring_value.h"
 #include "ui/paint/glow.h"
-
-#include <QAbstractButton>
+#include "ui/widgets/selectable_tile.h"
 
 #include <string>
 
@@ -13,9 +11,8 @@ namespace clarivex {
 // the caller's; the tile only shows it, easing between the looks on the standard spring. A
 // click emits clicked(). The widget is the tile; a selected icon's glow overhangs it by
 // overhang() (see GlowOverhang). Main thread only.
-class OptionTile : public QAbstractButton {
+class OptionTile : public SelectableTile {
     Q_OBJECT
-    Q_PROPERTY(bool selected READ isSelected WRITE setSelected NOTIFY selectedChanged)
 public:
     static constexpr qreal padding = 8.0;
     static constexpr qreal spacing = 10.0;
@@ -26,8 +23,6 @@ public:
     OptionTile(std::string symbol, QString title, QString subtitle, bool selected = false,
                QWidget* parent = nullptr);
 
-    bool isSelected() const { return selected_.target() >= 0.5; }
-    void setSelected(bool selected, bool animated = true);
     QString title() const { return title_; }
     QString subtitle() const { return subtitle_; }
 
@@ -43,13 +38,9 @@ public:
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;
 
-signals:
-    void selectedChanged(bool selected);
-
 protected:
     void paintEvent(QPaintEvent* event) override;
     bool hitButton(const QPoint& position) const override;
-    void hideEvent(QHideEvent* event) override;
 
 private:
     qreal titleHeight(qreal width) const;
@@ -58,7 +49,6 @@ private:
     std::string symbol_;
     QString title_;
     QString subtitle_;
-    SpringValue selected_;
     GlowCache iconGlow_;
 };
 

@@ -24,12 +24,9 @@ QFont subtitleFont() {
 } // namespace
 
 SizeTile::SizeTile(QString title, QString subtitle, bool selected, QWidget* parent)
-    : QAbstractButton(parent)
+    : SelectableTile(selected, parent)
     , title_(std::move(title))
-    , subtitle_(std::move(subtitle))
-    , selected_(
-          selected ? 1.0 : 0.0, Theme::spring(), [this] { update(); }, this) {
-    setCursor(Qt::PointingHandCursor);
+    , subtitle_(std::move(subtitle)) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     GlowOverhang::install(this, QMarginsF(overhang()),
                           [this](QPainter& painter) { paintShadow(painter); });
@@ -37,17 +34,6 @@ SizeTile::SizeTile(QString title, QString subtitle, bool selected, QWidget* pare
 
 GlowSpec SizeTile::shadow() {
     return {Theme::withOpacity(Theme::accent(), 0.45), 14.0, {0, 4}};
-}
-
-void SizeTile::setSelected(bool selected, bool animated) {
-    const bool changed = selected != isSelected();
-    const double target = selected ? 1.0 : 0.0;
-    if (animated)
-        selected_.animateTo(target);
-    else
-        selected_.jumpTo(target);
-    if (changed)
-        emit selectedChanged(selected);
 }
 
 QRectF SizeTile::tileRect() const {
@@ -69,13 +55,8 @@ bool SizeTile::hitButton(const QPoint& position) const {
     return continuousRoundedRect(tileRect(), cornerRadius).contains(QPointF(position));
 }
 
-void SizeTile::hideEvent(QHideEvent* event) {
-    selected_.finish();
-    QAbstractButton::hideEvent(event);
-}
-
 void SizeTile::paintShadow(QPainter& painter) {
-    const qreal selected = std::clamp(selected_.value(), 0.0, 1.0);
+    const qreal selected = selection();
     if (selected <= 0.0)
         return;
     painter.save();
@@ -85,7 +66,7 @@ void SizeTile::paintShadow(QPainter& painter) {
 }
 
 void SizeTile::paintEvent(QPaintEvent*) {
-    const qreal selected = std::clamp(selected_.value(), 0.0, 1.0);
+    const qreal selected = selection();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);

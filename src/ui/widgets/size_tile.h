@@ -1,9 +1,7 @@
 #pragma once
 
-#include "ui/animation/spring_value.h"
 #include "ui/paint/glow.h"
-
-#include <QAbstractButton>
+#include "ui/widgets/selectable_tile.h"
 
 namespace clarivex {
 
@@ -11,9 +9,8 @@ namespace clarivex {
 // takes the accent gradient and casts an accent shadow. The widget is the tile (60 high,
 // centred in a taller widget); the shadow overhangs it by overhang() (see GlowOverhang). A
 // click emits clicked(). Main thread only.
-class SizeTile : public QAbstractButton {
+class SizeTile : public SelectableTile {
     Q_OBJECT
-    Q_PROPERTY(bool selected READ isSelected WRITE setSelected NOTIFY selectedChanged)
 public:
     static constexpr qreal tileHeight = 60.0;
     static constexpr qreal cornerRadius = 13.0;
@@ -21,8 +18,6 @@ public:
 
     SizeTile(QString title, QString subtitle, bool selected = false, QWidget* parent = nullptr);
 
-    bool isSelected() const { return selected_.target() >= 0.5; }
-    void setSelected(bool selected, bool animated = true);
     QString title() const { return title_; }
     QString subtitle() const { return subtitle_; }
 
@@ -35,20 +30,15 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-signals:
-    void selectedChanged(bool selected);
-
 protected:
     void paintEvent(QPaintEvent* event) override;
     bool hitButton(const QPoint& position) const override;
-    void hideEvent(QHideEvent* event) override;
 
 private:
     void paintShadow(QPainter& painter);
 
     QString title_;
     QString subtitle_;
-    SpringValue selected_;
     GlowCache shadowCache_;
 };
 
