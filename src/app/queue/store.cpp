@@ -105,7 +105,8 @@ Store::Store(Environment environment, QObject* parent)
         environment_.locateTools = [] { return Tools::locate(Bundle::current()); };
     options_ = Settings::read(*environment_.settings());
     try {
-        environment_.locateTools();
+        const Tools tools = environment_.locateTools();
+        engineFolder_ = QString::fromStdString(tools.esrgan.parent_path().string());
     } catch (...) {
         engineError_ = QString::fromStdString(failureMessage(std::current_exception()));
     }

@@ -99,6 +99,8 @@ public:
 
     // The sentence of the engine check at creation; empty when the engine was found.
     QString engineError() const { return engineError_; }
+    // The folder the engine check found the engine in; empty when it was not found.
+    QString engineFolder() const { return engineFolder_; }
 
     // The job the user or the worker put in front; may name a job that no longer exists;
     // null for none. Main thread.
@@ -199,6 +201,7 @@ private:
     Environment environment_;
     Options options_;
     QString engineError_;
+    QString engineFolder_;
     QList<Job*> jobs_;
     QUuid selectedID_;
     int celebration_ = 0;

@@ -11,7 +11,6 @@
 #include "app/window/queue_strip.h"
 #include "app/window/sidebar.h"
 #include "app/window/stage_header.h"
-#include "core/process/tools.h"
 #include "ui/paint/theme.h"
 #include "ui/widgets/ambient_background.h"
 #include "ui/widgets/celebration_burst.h"
@@ -29,16 +28,6 @@ namespace {
 
 constexpr int mainPadding = 28;
 constexpr qreal targetedIntensity = 1.8;
-
-// Where the engine was found, for the indicator's tooltip; discovery only looks at files.
-QString engineFolder() {
-    try {
-        const Tools tools = Tools::locate(Bundle::current());
-        return QString::fromStdString(tools.esrgan.parent_path().string());
-    } catch (...) {
-        return {};
-    }
-}
 
 } // namespace
 
@@ -111,7 +100,7 @@ QRect ContentView::mainArea() const {
 void ContentView::refreshEngine() {
     const QString error = store_.engineError();
     if (error.isEmpty())
-        header_->indicator()->setState(std::nullopt, engineFolder());
+        header_->indicator()->setState(std::nullopt, store_.engineFolder());
     else
         header_->indicator()->setState(error, {});
     header_->update();
