@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/upscaler.h"
+#include "core/vocabulary/upscale_error.h"
 #include "core/vocabulary/upscale_progress.h"
 
 #include <exception>
@@ -30,8 +31,5 @@ using UpscaleOutcome = std::variant<UpscaleResult, UpscaleFailure, UpscaleCancel
 UpscaleOutcome runUpscale(const Upscaler& upscaler, const std::filesystem::path& source,
                           const Options& options, const ProgressCallback& report,
                           std::stop_token stopToken = {});
-
-// The user's sentence for an exception that escaped the pipeline.
-std::string failureMessage(const std::exception_ptr& error);
 
 } // namespace clarivex

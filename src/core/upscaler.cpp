@@ -4,7 +4,6 @@
 #include "core/output_placement.h"
 #include "core/process/shell.h"
 #include "core/removal_guard.h"
-#include "core/upscale_outcome.h"
 #include "core/video/video_path.h"
 #include "core/vocabulary/decimal_text.h"
 #include "core/vocabulary/naming.h"
@@ -164,7 +163,7 @@ Upscaler::Outcome Upscaler::image(const std::filesystem::path& source,
     if (plan.alreadyAtTarget())
         throw UpscaleError::alreadyLarge(sourceSize, std::string(title(options.target)));
     requireWithinMemory(sourceSize, plan);
-    requireModelFiles(plan.model, plan.esrganScale);
+    tools.requireModel(plan.model, plan.esrganScale);
 
     const std::filesystem::path input = work / "in.png";
     const std::filesystem::path upscaledFile = work / "up.png";
@@ -225,20 +224,6 @@ std::filesystem::path Upscaler::copyToPictures(const std::filesystem::path& file
     });
     staged.commit();
     return placed;
-}
-
-void Upscaler::requireModelFiles(const std::string& model, int scale) const {
-    // The engine loads the fast video model per scale, the others under their own name.
-    const std::string stem =
-        model == "realesr-animevideov3" ? model + "-x" + std::to_string(scale) : model;
-    for (const char* extension : {".param", ".bin"}) {
-        const std::filesystem::path file = tools.models / (stem + extension);
-        std::error_code error;
-        if (!std::filesystem::is_regular_file(file, error))
-            throw UpscaleError::failed("Не найден файл модели " + stem + extension + " в папке " +
-                                       tools.models.string() +
-                                       ". Установите модели Real-ESRGAN заново.");
-    }
 }
 
 Upscaler::Outcome Upscaler::video(const std::filesystem::path& source,

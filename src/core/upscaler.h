@@ -65,10 +65,6 @@ public:
 
     // The image path's progress for one line the engine printed ("45.00%"), if it is one.
     static std::optional<UpscaleProgress> engineLineProgress(const std::string& line);
-
-    // Refuses, before the engine starts, a model whose files are missing: the engine would
-    // otherwise run an empty network, write a blank picture and still report success.
-    void requireModelFiles(const std::string& model, int scale) const;
 };
 
 std::optional<std::int64_t> availableSpace(const std::filesystem::path& folder);

@@ -49,6 +49,11 @@ struct Tools {
     static std::optional<std::filesystem::path> locateProgram(const std::string& name,
                                                               const Environment& environment);
 
+    // Refuses, before the engine starts, a model whose files are missing from `models`: the
+    // engine would otherwise run an empty network, write a blank picture and still report
+    // success. Raises UpscaleError::failed.
+    void requireModel(const std::string& model, int scale) const;
+
     bool operator==(const Tools&) const = default;
 };
 

@@ -189,7 +189,7 @@ Upscaler::Outcome run(const Upscaler& upscaler, const fs::path& source, const fs
     const Plan plan = Plan::make(info.size, options.target, options.model, MediaKind::video);
     if (plan.alreadyAtTarget())
         throw UpscaleError::alreadyLarge(info.size, std::string(title(options.target)));
-    upscaler.requireModelFiles(plan.model, plan.esrganScale);
+    tools.requireModel(plan.model, plan.esrganScale);
     const int chunkSize = std::max(upscaler.chunkSize, 1);
     const bool finalPassCopies = options.seamlessLoop || info.hasAudio;
     requireSpace(upscaler.freeSpace, work,

@@ -2,6 +2,11 @@
 
 #include "core/vocabulary/byte_count.h"
 
+#include <vips/vips8>
+
+#include <filesystem>
+#include <new>
+#include <system_error>
 #include <utility>
 
 namespace clarivex {
@@ -74,6 +79,31 @@ void UpscaleError::describe() {
     case Case::missingFFmpeg:
         description_ = "Для видео нужен ffmpeg: sudo apt install ffmpeg";
         break;
+    }
+}
+
+std::string failureMessage(const std::exception_ptr& error) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const UpscaleError& upscaleError) {
+        return upscaleError.what();
+    } catch (const std::filesystem::filesystem_error& fileError) {
+        // The library's own text is English; the sentence names the path and the reason.
+        std::string message = "Ошибка при работе с файлом";
+        if (!fileError.path1().empty())
+            message += " " + fileError.path1().string();
+        return message + ": " + fileError.code().message();
+    } catch (const std::system_error& systemError) {
+        // Raised with what failed and where in the user's words; what() adds the reason.
+        return systemError.what();
+    } catch (const std::bad_alloc&) {
+        return "Не хватило памяти";
+    } catch (const vips::VError& vipsError) {
+        return std::string("Ошибка libvips: ") + vipsError.what();
+    } catch (const std::exception& other) {
+        return std::string("Внутренняя ошибка: ") + other.what();
+    } catch (...) {
+        return "Неизвестная ошибка";
     }
 }
 

@@ -42,6 +42,10 @@ private:
     std::string description_;
 };
 
+// The user's sentence for any exception that ends a job: an UpscaleError's own, a platform
+// error's place and reason, libvips' reason, and a fallback for anything else. Never throws.
+std::string failureMessage(const std::exception_ptr& error);
+
 // A job stopped on request. Never an UpscaleError: a cancelled job is neither failed nor done.
 class Cancelled : public std::exception {
 public:
