@@ -1,6 +1,7 @@
 #include "core/upscaler.h"
 
 #include "core/image/image_ops.h"
+#include "core/job_progress.h"
 #include "core/output_placement.h"
 #include "core/process/shell.h"
 #include "core/removal_guard.h"
@@ -76,9 +77,7 @@ std::optional<UpscaleProgress> Upscaler::engineLineProgress(const std::string& l
     const auto percent = percentFromLine(line);
     if (!percent)
         return std::nullopt;
-    // The network's 0–100 % fills the band between the fixed reports around it.
-    return UpscaleProgress{UpscaleProgress::Stage::upscaling, 0.02 + *percent * 0.9 / 100,
-                           percentDetail(*percent)};
+    return JobProgress::at(JobProgress::Step::upscaling, *percent / 100, percentDetail(*percent));
 }
 
 Upscaler::Upscaler(Tools tools)
@@ -86,7 +85,7 @@ Upscaler::Upscaler(Tools tools)
     , freeSpace(availableSpace) {}
 
 UpscaleResult Upscaler::run(const std::filesystem::path& source, const Options& options,
-                            const ProgressCallback& report, std::stop_token stopToken) const {
+                            const ProgressCallback& observer, std::stop_token stopToken) const {
     requireSourceFile(source);
     const auto kind = mediaKindOf(source);
     if (!kind) {
@@ -97,7 +96,9 @@ UpscaleResult Upscaler::run(const std::filesystem::path& source, const Options& 
     const WorkingFolder work;
 
     const std::filesystem::path output = outputName(source, options, *kind);
-    report({UpscaleProgress::Stage::preparing, 0, fileName(source)});
+    JobProgress::Monotonic monotonic(observer);
+    const ProgressCallback report = std::ref(monotonic);
+    report(JobProgress::at(JobProgress::Step::preparing, 0, fileName(source)));
 
     const Outcome outcome = *kind == MediaKind::image
                                 ? image(source, output, options, work.path(), report, stopToken)
@@ -106,7 +107,7 @@ UpscaleResult Upscaler::run(const std::filesystem::path& source, const Options& 
     std::optional<std::filesystem::path> picturesCopy;
     std::optional<std::string> picturesCopyFailure;
     if (options.copyToPictures) {
-        report({UpscaleProgress::Stage::saving, 0.99, "Копия в ~/Pictures/Clarivex"});
+        report(JobProgress::at(JobProgress::Step::copying, 0, "Копия в ~/Pictures/Clarivex"));
         try {
             picturesCopy = copyToPictures(outcome.output);
         } catch (...) {
@@ -115,7 +116,7 @@ UpscaleResult Upscaler::run(const std::filesystem::path& source, const Options& 
             picturesCopyFailure = failureMessage(std::current_exception());
         }
     }
-    report({UpscaleProgress::Stage::saving, 1.0, fileName(outcome.output)});
+    report(JobProgress::at(JobProgress::Step::finished, 0, fileName(outcome.output)));
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     return UpscaleResult{outcome.output,     picturesCopy,    outcome.plan.output,
                          outcome.plan.model, elapsed.count(), picturesCopyFailure};
@@ -169,8 +170,8 @@ Upscaler::Outcome Upscaler::image(const std::filesystem::path& source,
     const std::filesystem::path upscaledFile = work / "up.png";
     ImageOps::writeIntermediate(ImageOps::decodeSource(opened), input);
 
-    report({UpscaleProgress::Stage::upscaling, 0.02,
-            plan.model + ", ×" + std::to_string(plan.esrganScale)});
+    report(JobProgress::at(JobProgress::Step::upscaling, 0,
+                           plan.model + ", ×" + std::to_string(plan.esrganScale)));
     const auto onLine = [&report](const std::string& line) {
         if (const auto progress = engineLineProgress(line))
             report(*progress);
@@ -180,7 +181,7 @@ Upscaler::Outcome Upscaler::image(const std::filesystem::path& source,
                 std::to_string(plan.esrganScale), "-m", tools.models.string(), "-f", "png"},
                onLine, stopToken);
 
-    report({UpscaleProgress::Stage::saving, 0.95, plan.output.description()});
+    report(JobProgress::at(JobProgress::Step::writing, 0, plan.output.description()));
     const ImageOps::Bitmap upscaled = ImageOps::readResult(upscaledFile);
     // Stretching a picture of the wrong size to the target would pass off a broken run as
     // a result.

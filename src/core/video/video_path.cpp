@@ -1,5 +1,6 @@
 #include "core/video/video_path.h"
 
+#include "core/job_progress.h"
 #include "core/output_placement.h"
 #include "core/process/shell.h"
 #include "core/video/chunk_progress_watcher.h"
@@ -8,7 +9,6 @@
 #include "core/video/loop_filter.h"
 #include "core/video/video_commands.h"
 #include "core/video/video_info.h"
-#include "core/video/video_progress.h"
 #include "core/video/video_space.h"
 #include "core/vocabulary/upscale_error.h"
 
@@ -22,7 +22,7 @@ namespace clarivex::VideoPath {
 namespace {
 
 namespace fs = std::filesystem;
-using Step = VideoProgress::Step;
+using JobProgress::Step;
 
 // What every step of one video job works with.
 struct VideoJob {
@@ -62,6 +62,24 @@ std::size_t largestFrame(Size size) {
     return static_cast<std::size_t>(bytes);
 }
 
+std::string approximately(std::int64_t count, bool exact) {
+    return (exact ? "" : "~") + std::to_string(count);
+}
+
+// How far the network has come: frames `first`+1 to `last` of the chunk it works on, of
+// `total` frames (an estimate, shown with "~", until the extraction has ended), e.g.
+// "Кадры 97–144 из ~240 · пачка 3 из ~5 · realesr-animevideov3 ×2".
+std::string chunkDetail(std::int64_t first, std::int64_t last, std::int64_t total,
+                        bool totalIsExact, std::int64_t chunkIndex, int chunkSize,
+                        const Plan& plan) {
+    const std::int64_t size = std::max(chunkSize, 1);
+    const std::int64_t chunks = std::max<std::int64_t>((total + size - 1) / size, chunkIndex + 1);
+    return "Кадры " + std::to_string(first + 1) + "–" + std::to_string(last) + " из " +
+           approximately(total, totalIsExact) + " · пачка " + std::to_string(chunkIndex + 1) +
+           " из " + approximately(chunks, totalIsExact) + " · " + plan.model + " ×" +
+           std::to_string(plan.esrganScale);
+}
+
 // Runs the network over one chunk and checks that it made every frame.
 void upscaleChunk(const VideoJob& job, const VideoChunk& chunk, const FrameExtractor& extractor,
                   std::stop_token stopToken) {
@@ -71,10 +89,10 @@ void upscaleChunk(const VideoJob& job, const VideoChunk& chunk, const FrameExtra
         const std::int64_t total =
             count.complete ? count.frames : std::max(job.frameEstimate(), count.frames);
         const std::int64_t done = chunk.firstFrame + std::min(written, size);
-        job.report(VideoProgress::at(
-            Step::upscaling, static_cast<double>(done) / static_cast<double>(total),
-            VideoProgress::chunkDetail(chunk.firstFrame, chunk.firstFrame + size, total,
-                                       count.complete, chunk.index, job.chunkSize, job.plan)));
+        job.report(
+            JobProgress::at(Step::upscaling, static_cast<double>(done) / static_cast<double>(total),
+                            chunkDetail(chunk.firstFrame, chunk.firstFrame + size, total,
+                                        count.complete, chunk.index, job.chunkSize, job.plan)));
     };
     fs::create_directories(chunk.out);
     {
@@ -111,7 +129,7 @@ std::int64_t streamFrames(const VideoJob& job) {
          job.chunkSize, largestFrame(job.info.size)},
         [&](std::int64_t frames) {
             if (!upscaling)
-                job.report(VideoProgress::at(
+                job.report(JobProgress::at(
                     Step::extracting, static_cast<double>(frames) / static_cast<double>(firstChunk),
                     "Кадр " + std::to_string(frames) + " из ~" +
                         std::to_string(job.frameEstimate())));
@@ -123,7 +141,7 @@ std::int64_t streamFrames(const VideoJob& job) {
             upscaleChunk(job, *chunk, extractor, abort.get_token());
             feed.push(std::move(*chunk), abort.get_token());
         }
-        job.report(VideoProgress::at(Step::encoding, 0, "H.264, " + job.plan.output.description()));
+        job.report(JobProgress::at(Step::encoding, 0, "H.264, " + job.plan.output.description()));
         feed.finish(abort.get_token());
         return extractor.count().frames;
     } catch (...) {
@@ -161,7 +179,7 @@ fs::path finalPass(const VideoJob& job, const Options& options, const fs::path& 
     const double duration = static_cast<double>(frameCount) / job.info.fps;
     const double fade = LoopFilter::fadeFor(duration, options.loopFade);
     if (options.seamlessLoop && fade >= LoopFilter::shortestFade) {
-        job.report(VideoProgress::at(Step::looping, 0, LoopFilter::seamDetail(fade)));
+        job.report(JobProgress::at(Step::looping, 0, LoopFilter::seamDetail(fade)));
         Shell::run(
             job.ffmpeg(),
             LoopFilter::passArguments(job.video(), LoopFilter::make(duration, fade), finished), {},
@@ -171,7 +189,7 @@ fs::path finalPass(const VideoJob& job, const Options& options, const fs::path& 
     // A loop too short for a seam still drops the sound, as a loop would.
     if (!job.info.hasAudio || options.seamlessLoop)
         return job.video();
-    job.report(VideoProgress::at(Step::sound, 0, "Звук"));
+    job.report(JobProgress::at(Step::sound, 0, "Звук"));
     addSound(job, finished);
     return finished;
 }
@@ -196,8 +214,7 @@ Upscaler::Outcome run(const Upscaler& upscaler, const fs::path& source, const fs
                  videoSpaceNeeded(info.size, plan.esrganScale, plan.output, info.frameEstimate,
                                   chunkSize, finalPassCopies));
 
-    VideoProgress::Monotonic monotonic(report);
-    const VideoJob job{tools, source, info, plan, work, chunkSize, std::ref(monotonic), stopToken};
+    const VideoJob job{tools, source, info, plan, work, chunkSize, report, stopToken};
     const std::int64_t frames = streamFrames(job);
     const fs::path finished = finalPass(job, options, output.extension(), frames);
     throwIfStopped(stopToken);
