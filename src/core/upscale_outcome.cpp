@@ -1,14 +1,13 @@
 #include "core/upscale_outcome.h"
 
-#include "core/vocabulary/upscale_error.h"
+#include "core/upscaler.h"
 
 namespace clarivex {
 
-UpscaleOutcome runUpscale(const Upscaler& upscaler, const std::filesystem::path& source,
-                          const Options& options, const ProgressCallback& report,
-                          std::stop_token stopToken) {
+UpscaleOutcome runUpscale(UpscaleJob job) {
+    const std::stop_token stopToken = job.stopToken;
     try {
-        return upscaler.run(source, options, report, stopToken);
+        return Upscaler::run(std::move(job));
     } catch (const Cancelled&) {
         return UpscaleCancelled{};
     } catch (...) {

@@ -1,12 +1,9 @@
 #pragma once
 
-#include "core/upscaler.h"
+#include "core/upscale_job.h"
 #include "core/vocabulary/upscale_error.h"
 #include "core/vocabulary/upscale_progress.h"
 
-#include <exception>
-#include <filesystem>
-#include <stop_token>
 #include <string>
 #include <variant>
 
@@ -25,11 +22,10 @@ struct UpscaleCancelled {
 
 using UpscaleOutcome = std::variant<UpscaleResult, UpscaleFailure, UpscaleCancelled>;
 
-// Runs the pipeline for both front ends and never throws: every kind of exception becomes a
-// failure with the user's sentence, here and nowhere else. Once `stopToken` was stopped, any
-// ending but success is a cancellation, since a killed child often surfaces as another error.
-UpscaleOutcome runUpscale(const Upscaler& upscaler, const std::filesystem::path& source,
-                          const Options& options, const ProgressCallback& report,
-                          std::stop_token stopToken = {});
+// Runs the pipeline (Upscaler::run) for both front ends and never throws: every kind of
+// exception becomes a failure with the user's sentence, here and nowhere else. Once the job's
+// token was stopped, any ending but success is a cancellation, since a killed child often
+// surfaces as another error.
+UpscaleOutcome runUpscale(UpscaleJob job);
 
 } // namespace clarivex

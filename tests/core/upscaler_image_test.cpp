@@ -1,5 +1,7 @@
 #include "core/upscaler.h"
 
+#include "core/image/image_path.h"
+
 #include "core/vocabulary/upscale_error.h"
 #include "support/child_processes.h"
 #include "support/scoped_environment_variable.h"
@@ -14,19 +16,19 @@
 using namespace clarivex;
 
 TEST(UpscalerImage, EngineLinesBecomeProgress) {
-    const auto at = Upscaler::engineLineProgress("45.00%");
+    const auto at = ImagePath::engineLineProgress("45.00%");
     ASSERT_TRUE(at);
     EXPECT_NEAR(at->fraction, 0.425, 1e-12);
     EXPECT_EQ(at->detail, "45%");
     EXPECT_EQ(at->stage, UpscaleProgress::Stage::upscaling);
-    const auto spaced = Upscaler::engineLineProgress(" 45.6 %");
+    const auto spaced = ImagePath::engineLineProgress(" 45.6 %");
     ASSERT_TRUE(spaced);
     EXPECT_NEAR(spaced->fraction, 0.4304, 1e-12);
     EXPECT_EQ(spaced->detail, "46%");
-    EXPECT_EQ(Upscaler::engineLineProgress("100.00%")->fraction, 0.92);
+    EXPECT_EQ(ImagePath::engineLineProgress("100.00%")->fraction, 0.92);
     for (const char* other :
          {"45.00", "%", " %", "abc%", "45.00% done", "4 5%", "[0 NVIDIA]  queueC=2[8]"})
-        EXPECT_FALSE(Upscaler::engineLineProgress(other)) << other;
+        EXPECT_FALSE(ImagePath::engineLineProgress(other)) << other;
 }
 
 namespace {
@@ -41,8 +43,11 @@ protected:
 
     std::filesystem::path temporary() const { return folder / "tmp"; }
     std::filesystem::path source() const { return folder / "photo.png"; }
-    Upscaler upscaler() const {
-        return Upscaler(Tools{engine.executable(), engine.models(), std::nullopt, std::nullopt});
+    UpscaleJob job(ProgressCallback report, std::stop_token stopToken = {}) const {
+        return {.tools = {engine.executable(), engine.models()},
+                .source = source(),
+                .report = std::move(report),
+                .stopToken = stopToken};
     }
 
     test::TemporaryFolder folder{"clarivex-upscaler"};
@@ -56,10 +61,10 @@ TEST_F(UpscalerImageRun, ReportsInOrderAndBuildsTheResult) {
     test::ScopedEnvironmentVariable home("HOME", (folder / "home").string());
     std::vector<UpscaleProgress> reports;
     std::mutex lock;
-    const auto result = upscaler().run(source(), Options{}, [&](const UpscaleProgress& progress) {
+    const auto result = Upscaler::run(job([&](const UpscaleProgress& progress) {
         const std::lock_guard guard(lock);
         reports.push_back(progress);
-    });
+    }));
     EXPECT_EQ(result.output, folder / "photo-4k.png");
     EXPECT_EQ(result.picturesCopy, folder / "home" / "Pictures" / "Clarivex" / "photo-4k.png");
     EXPECT_EQ(result.size, (Size{2880, 2160}));
@@ -86,9 +91,7 @@ TEST_F(UpscalerImageRun, CancellingWhileTheEngineRunsLeavesNothing) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         stop.request_stop();
     });
-    EXPECT_THROW(upscaler().run(
-                     source(), Options{}, [](const UpscaleProgress&) {}, stop.get_token()),
-                 Cancelled);
+    EXPECT_THROW(Upscaler::run(job([](const UpscaleProgress&) {}, stop.get_token())), Cancelled);
     EXPECT_FALSE(std::filesystem::exists(folder / "photo-4k.png"));
     EXPECT_TRUE(std::filesystem::is_empty(temporary()));
     EXPECT_TRUE(test::noChildLeft());

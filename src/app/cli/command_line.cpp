@@ -45,8 +45,11 @@ UpscaleOutcome runJob(const Arguments& arguments, const std::string& file,
         const std::filesystem::path source =
             file.empty() ? std::filesystem::path() : std::filesystem::absolute(file);
         return runUpscale(
-            Upscaler(tools), source, options,
-            [&printer](const UpscaleProgress& progress) { printer(progress); }, stopToken);
+            {.tools = tools,
+             .source = source,
+             .options = options,
+             .report = [&printer](const UpscaleProgress& progress) { printer(progress); },
+             .stopToken = stopToken});
     } catch (...) {
         return UpscaleFailure{failureMessage(std::current_exception())};
     }

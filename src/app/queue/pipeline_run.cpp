@@ -69,7 +69,7 @@ struct PipelineRun::State {
     }
 };
 
-PipelineRun::PipelineRun(QObject* context, Upscaler upscaler, std::filesystem::path source,
+PipelineRun::PipelineRun(QObject* context, Tools tools, std::filesystem::path source,
                          Options options, ProgressHandler progress, EndHandler ended)
     : state_(std::make_shared<State>()) {
     state_->context = context;
@@ -85,9 +85,13 @@ PipelineRun::PipelineRun(QObject* context, Upscaler upscaler, std::filesystem::p
             state->report(progress, self);
     };
     state_->thread =
-        std::jthread([state, weak, upscaler = std::move(upscaler), source = std::move(source),
-                      options, report](std::stop_token stopToken) {
-            UpscaleOutcome outcome = runUpscale(upscaler, source, options, report, stopToken);
+        std::jthread([state, weak, tools = std::move(tools), source = std::move(source), options,
+                      report](std::stop_token stopToken) {
+            UpscaleOutcome outcome = runUpscale({.tools = tools,
+                                                 .source = source,
+                                                 .options = options,
+                                                 .report = report,
+                                                 .stopToken = stopToken});
             {
                 const std::lock_guard guard(state->lock);
                 state->outcome = std::move(outcome);

@@ -23,7 +23,7 @@ public:
 
     // Starts the pipeline at once. `ended` is called once the pipeline has returned, unless
     // finish() was called first.
-    PipelineRun(QObject* context, Upscaler upscaler, std::filesystem::path source, Options options,
+    PipelineRun(QObject* context, Tools tools, std::filesystem::path source, Options options,
                 ProgressHandler progress, EndHandler ended);
     // Stops the pipeline and waits for it.
     ~PipelineRun();

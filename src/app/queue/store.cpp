@@ -457,12 +457,10 @@ bool Store::process(Job* job) {
     refreshBadge();
     const Options options = options_;
 
-    Upscaler upscaler(*tools);
-    upscaler.chunkSize = 48;
     const QUuid id = job->id();
     runningID_ = id;
     current_ = std::make_unique<PipelineRun>(
-        this, std::move(upscaler), job->url(), options,
+        this, *tools, job->url(), options,
         [this, id](const UpscaleProgress& progress) {
             // A report that arrives after the job has left `running` is dropped.
             Job* job = this->job(id);

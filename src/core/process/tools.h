@@ -23,8 +23,8 @@ struct Bundle {
 struct Tools {
     std::filesystem::path esrgan;
     std::filesystem::path models;
-    std::optional<std::filesystem::path> ffmpeg;
-    std::optional<std::filesystem::path> ffprobe;
+    std::optional<std::filesystem::path> ffmpeg{};
+    std::optional<std::filesystem::path> ffprobe{};
 
     // What discovery reads besides the file system, so that it can be given in tests.
     struct Environment {

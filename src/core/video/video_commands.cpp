@@ -45,13 +45,6 @@ std::vector<std::string> encoder(const std::string& frameRate, Size output,
             "yuv420p",    "-movflags", "+faststart", "-an",  video.string()};
 }
 
-std::vector<std::string> engine(const std::filesystem::path& inFolder,
-                                const std::filesystem::path& outFolder, const std::string& model,
-                                int scale, const std::filesystem::path& models) {
-    return {"-i", inFolder.string(),     "-o", outFolder.string(), "-n", model,
-            "-s", std::to_string(scale), "-m", models.string(),    "-f", "png"};
-}
-
 std::vector<std::string> soundCopy(const std::filesystem::path& video,
                                    const std::filesystem::path& source,
                                    const std::filesystem::path& output) {

@@ -20,11 +20,6 @@ std::vector<std::string> extraction(const std::filesystem::path& source,
 std::vector<std::string> encoder(const std::string& frameRate, Size output,
                                  const std::filesystem::path& video);
 
-// Real-ESRGAN over a folder of frames, writing frames of the same names into `outFolder`.
-std::vector<std::string> engine(const std::filesystem::path& inFolder,
-                                const std::filesystem::path& outFolder, const std::string& model,
-                                int scale, const std::filesystem::path& models);
-
 // The new video with the source's first sound stream copied unchanged. Both streams are kept
 // whole: "-shortest" would end the result with the sound, so a clip whose sound stops early
 // would lose every frame after it.

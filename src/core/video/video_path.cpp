@@ -1,7 +1,7 @@
 #include "core/video/video_path.h"
 
 #include "core/job_progress.h"
-#include "core/output_placement.h"
+#include "core/network_step.h"
 #include "core/process/shell.h"
 #include "core/video/chunk_progress_watcher.h"
 #include "core/video/encoder_feed.h"
@@ -24,30 +24,22 @@ namespace {
 namespace fs = std::filesystem;
 using JobProgress::Step;
 
-// What every step of one video job works with.
-struct VideoJob {
-    const Tools& tools;
-    const fs::path& source;
+// The job with what the probe and the plan found, which every step of the video works with.
+struct Video {
+    const UpscaleJob& job;
     VideoInfo info;
     Plan plan;
-    fs::path work;
     int chunkSize;
-    ProgressCallback report;
-    std::stop_token stopToken;
 
-    const fs::path& ffmpeg() const { return *tools.ffmpeg; }
-    fs::path video() const { return work / "video.mp4"; }
+    const fs::path& ffmpeg() const { return *job.tools.ffmpeg; }
+    // The silent encode the frames stream into.
+    fs::path encoded() const { return job.work / "video.mp4"; }
     std::int64_t frameEstimate() const { return std::max<std::int64_t>(info.frameEstimate, 1); }
 };
 
-void throwIfStopped(const std::stop_token& stopToken) {
-    if (stopToken.stop_requested())
-        throw Cancelled();
-}
-
-void requireSpace(const Upscaler::FreeSpaceQuery& freeSpace, const fs::path& work,
-                  std::int64_t needed) {
-    const std::optional<std::int64_t> free = freeSpace ? freeSpace(work) : availableSpace(work);
+void requireSpace(const UpscaleJob& job, std::int64_t needed) {
+    const std::optional<std::int64_t> free =
+        job.freeSpace ? job.freeSpace(job.work) : availableSpace(job.work);
     if (free && *free < needed)
         throw UpscaleError::lowDisk(needed, *free);
 }
@@ -81,26 +73,23 @@ std::string chunkDetail(std::int64_t first, std::int64_t last, std::int64_t tota
 }
 
 // Runs the network over one chunk and checks that it made every frame.
-void upscaleChunk(const VideoJob& job, const VideoChunk& chunk, const FrameExtractor& extractor,
+void upscaleChunk(const Video& video, const VideoChunk& chunk, const FrameExtractor& extractor,
                   std::stop_token stopToken) {
     const auto size = static_cast<std::int64_t>(chunk.frames.size());
     const auto report = [&](std::int64_t written) {
         const auto count = extractor.count();
         const std::int64_t total =
-            count.complete ? count.frames : std::max(job.frameEstimate(), count.frames);
+            count.complete ? count.frames : std::max(video.frameEstimate(), count.frames);
         const std::int64_t done = chunk.firstFrame + std::min(written, size);
-        job.report(
+        video.job.report(
             JobProgress::at(Step::upscaling, static_cast<double>(done) / static_cast<double>(total),
                             chunkDetail(chunk.firstFrame, chunk.firstFrame + size, total,
-                                        count.complete, chunk.index, job.chunkSize, job.plan)));
+                                        count.complete, chunk.index, video.chunkSize, video.plan)));
     };
     fs::create_directories(chunk.out);
     {
         const ChunkProgressWatcher watcher(chunk.out, report);
-        Shell::run(job.tools.esrgan,
-                   VideoCommands::engine(chunk.in, chunk.out, job.plan.model, job.plan.esrganScale,
-                                         job.tools.models),
-                   {}, stopToken);
+        NetworkStep::run(video.job, video.plan, chunk.in, chunk.out, {}, stopToken);
     }
     std::error_code ignored;
     fs::remove_all(chunk.in, ignored);
@@ -113,41 +102,43 @@ void upscaleChunk(const VideoJob& job, const VideoChunk& chunk, const FrameExtra
 
 // Extraction, network and encoder at once, each on its own thread, the network's on this one.
 // Returns how many frames were encoded.
-std::int64_t streamFrames(const VideoJob& job) {
+std::int64_t streamFrames(const Video& video) {
+    const UpscaleJob& job = video.job;
     // Stopped by the user and by the failure of any side, so that the others end at once.
     std::stop_source abort;
     const std::stop_callback forward(job.stopToken, [&abort] { abort.request_stop(); });
     const auto onFailure = [&abort] { abort.request_stop(); };
     std::atomic<bool> upscaling = false;
 
-    EncoderFeed feed(job.ffmpeg(),
-                     VideoCommands::encoder(job.info.frameRate, job.plan.output, job.video()),
-                     onFailure);
-    const std::int64_t firstChunk = std::min<std::int64_t>(job.chunkSize, job.frameEstimate());
+    EncoderFeed feed(
+        video.ffmpeg(),
+        VideoCommands::encoder(video.info.frameRate, video.plan.output, video.encoded()),
+        onFailure);
+    const std::int64_t firstChunk = std::min<std::int64_t>(video.chunkSize, video.frameEstimate());
     FrameExtractor extractor(
-        {job.ffmpeg(), VideoCommands::extraction(job.source, job.info.frameRate), job.work,
-         job.chunkSize, largestFrame(job.info.size)},
+        {video.ffmpeg(), VideoCommands::extraction(job.source, video.info.frameRate), job.work,
+         video.chunkSize, largestFrame(video.info.size)},
         [&](std::int64_t frames) {
             if (!upscaling)
                 job.report(JobProgress::at(
                     Step::extracting, static_cast<double>(frames) / static_cast<double>(firstChunk),
                     "Кадр " + std::to_string(frames) + " из ~" +
-                        std::to_string(job.frameEstimate())));
+                        std::to_string(video.frameEstimate())));
         },
         onFailure);
     try {
         while (auto chunk = extractor.next(abort.get_token())) {
             upscaling = true;
-            upscaleChunk(job, *chunk, extractor, abort.get_token());
+            upscaleChunk(video, *chunk, extractor, abort.get_token());
             feed.push(std::move(*chunk), abort.get_token());
         }
-        job.report(JobProgress::at(Step::encoding, 0, "H.264, " + job.plan.output.description()));
+        job.report(JobProgress::at(Step::encoding, 0, "H.264, " + video.plan.output.description()));
         feed.finish(abort.get_token());
         return extractor.count().frames;
     } catch (...) {
         // The user's stop wins; otherwise the side that failed first tells why, not the
         // others that it stopped.
-        throwIfStopped(job.stopToken);
+        job.throwIfStopped();
         if (const auto failure = extractor.failure())
             std::rethrow_exception(failure);
         if (const auto failure = feed.failure())
@@ -156,73 +147,69 @@ std::int64_t streamFrames(const VideoJob& job) {
     }
 }
 
-void addSound(const VideoJob& job, const fs::path& finished) {
+void addSound(const Video& video, const fs::path& finished) {
+    const UpscaleJob& job = video.job;
     try {
-        Shell::run(job.ffmpeg(), VideoCommands::soundCopy(job.video(), job.source, finished), {},
-                   job.stopToken);
+        Shell::run(video.ffmpeg(), VideoCommands::soundCopy(video.encoded(), job.source, finished),
+                   {}, job.stopToken);
         return;
     } catch (const Cancelled&) {
         throw;
     } catch (...) {
         // MP4 cannot hold every sound codec; such sound is re-encoded below.
     }
-    throwIfStopped(job.stopToken);
-    Shell::run(job.ffmpeg(), VideoCommands::soundAac(job.video(), job.source, finished), {},
+    job.throwIfStopped();
+    Shell::run(video.ffmpeg(), VideoCommands::soundAac(video.encoded(), job.source, finished), {},
                job.stopToken);
 }
 
 // Loop, sound or nothing. Every pass writes inside the working folder; only a complete file is
 // then placed next to the source, so a failing pass never leaves a broken file there.
-fs::path finalPass(const VideoJob& job, const Options& options, const fs::path& extension,
-                   std::int64_t frameCount) {
-    const fs::path finished = job.work / ("finished" + extension.string());
-    const double duration = static_cast<double>(frameCount) / job.info.fps;
+fs::path finalPass(const Video& video, std::int64_t frameCount) {
+    const UpscaleJob& job = video.job;
+    const Options& options = job.options;
+    const fs::path finished = job.work / ("finished" + job.output.extension().string());
+    const double duration = static_cast<double>(frameCount) / video.info.fps;
     const double fade = LoopFilter::fadeFor(duration, options.loopFade);
     if (options.seamlessLoop && fade >= LoopFilter::shortestFade) {
         job.report(JobProgress::at(Step::looping, 0, LoopFilter::seamDetail(fade)));
         Shell::run(
-            job.ffmpeg(),
-            LoopFilter::passArguments(job.video(), LoopFilter::make(duration, fade), finished), {},
-            job.stopToken);
+            video.ffmpeg(),
+            LoopFilter::passArguments(video.encoded(), LoopFilter::make(duration, fade), finished),
+            {}, job.stopToken);
         return finished;
     }
     // A loop too short for a seam still drops the sound, as a loop would.
-    if (!job.info.hasAudio || options.seamlessLoop)
-        return job.video();
+    if (!video.info.hasAudio || options.seamlessLoop)
+        return video.encoded();
     job.report(JobProgress::at(Step::sound, 0, "Звук"));
-    addSound(job, finished);
+    addSound(video, finished);
     return finished;
 }
 
 } // namespace
 
-Upscaler::Outcome run(const Upscaler& upscaler, const fs::path& source, const fs::path& output,
-                      const Options& options, const fs::path& work, const ProgressCallback& report,
-                      std::stop_token stopToken) {
-    const Tools& tools = upscaler.tools;
+PathOutcome run(const UpscaleJob& job) {
+    const Tools& tools = job.tools;
     if (!tools.ffmpeg || !tools.ffprobe)
         throw UpscaleError::missingFFmpeg();
 
-    const VideoInfo info = VideoInfo::probe(source, *tools.ffprobe, stopToken);
+    const Options& options = job.options;
+    const VideoInfo info = VideoInfo::probe(job.source, *tools.ffprobe, job.stopToken);
     const Plan plan = Plan::make(info.size, options.target, options.model, MediaKind::video);
     if (plan.alreadyAtTarget())
         throw UpscaleError::alreadyLarge(info.size, std::string(title(options.target)));
     tools.requireModel(plan.model, plan.esrganScale);
-    const int chunkSize = std::max(upscaler.chunkSize, 1);
+    const Video video{job, info, plan, std::max(job.chunkSize, 1)};
     const bool finalPassCopies = options.seamlessLoop || info.hasAudio;
-    requireSpace(upscaler.freeSpace, work,
-                 videoSpaceNeeded(info.size, plan.esrganScale, plan.output, info.frameEstimate,
-                                  chunkSize, finalPassCopies));
+    requireSpace(job, videoSpaceNeeded(info.size, plan.esrganScale, plan.output, info.frameEstimate,
+                                       video.chunkSize, finalPassCopies));
 
-    const VideoJob job{tools, source, info, plan, work, chunkSize, report, stopToken};
-    const std::int64_t frames = streamFrames(job);
-    const fs::path finished = finalPass(job, options, output.extension(), frames);
-    throwIfStopped(stopToken);
-
+    const std::int64_t frames = streamFrames(video);
+    const fs::path finished = finalPass(video, frames);
+    job.throwIfStopped();
     // The name chosen at the start may have been taken while the video was being made.
-    const fs::path placed = placeWithoutReplacing(
-        finished, [&] { return Upscaler::outputName(source, options, MediaKind::video); });
-    return Upscaler::Outcome{plan, placed};
+    return PathOutcome{plan, job.placeResult(finished, MediaKind::video)};
 }
 
 } // namespace clarivex::VideoPath

@@ -35,7 +35,7 @@ struct UpscaleResult {
     std::string model;
     double seconds = 0;
     // Why the asked-for copy was not made: the user's sentence; the result itself is safe.
-    std::optional<std::string> picturesCopyFailure;
+    std::optional<std::string> picturesCopyFailure{};
 
     bool operator==(const UpscaleResult&) const = default;
 };

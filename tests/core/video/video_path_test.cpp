@@ -117,7 +117,16 @@ protected:
 
     UpscaleResult upscale(const std::filesystem::path& source, const Options& options,
                           std::stop_token stopToken = {}) {
-        return upscaler_.run(source, options, std::ref(log_), stopToken);
+        return upscale(source, options, std::ref(log_), stopToken);
+    }
+    UpscaleResult upscale(const std::filesystem::path& source, const Options& options,
+                          ProgressCallback report, std::stop_token stopToken = {}) {
+        return Upscaler::run({.tools = tools_,
+                              .source = source,
+                              .options = options,
+                              .report = std::move(report),
+                              .stopToken = stopToken,
+                              .freeSpace = freeSpace_});
     }
 
     // Whatever is next to the sources besides them.
@@ -153,7 +162,7 @@ protected:
     void useFfmpeg(const std::filesystem::path& ffmpeg) {
         Tools wrapped = tools();
         wrapped.ffmpeg = ffmpeg;
-        upscaler_ = Upscaler(wrapped);
+        tools_ = wrapped;
     }
 
     // Stops the job once `happened` holds, checked from a thread of its own.
@@ -170,10 +179,11 @@ protected:
     test::TemporaryFolder folder_{"clarivex-video"};
     test::TestEngine engine_;
     test::ScopedEnvironmentVariable temporaryFolder_{"TMPDIR", temporary().string()};
-    Upscaler upscaler_{Tools{}};
+    Tools tools_;
+    FreeSpaceQuery freeSpace_ = availableSpace;
     ReportLog log_;
 
-    void useTools() { upscaler_ = Upscaler(tools()); }
+    void useTools() { tools_ = tools(); }
 };
 
 } // namespace
@@ -311,12 +321,10 @@ TEST_F(VideoPathTest, NameTakenWhileTheVideoWasMadeIsNotReplaced) {
     useTools();
     const auto source = clip("clip.mp4", ClipSpec().withFrames(10));
     const auto taken = sources() / "clip-2x.mp4";
-    const auto result = upscaler_.run(source, options(),
-                                      [&](const UpscaleProgress& progress) {
-                                          if (progress.stage == Stage::encoding)
-                                              std::ofstream(taken) << "someone else's file";
-                                      },
-                                      {});
+    const auto result = upscale(source, options(), [&](const UpscaleProgress& progress) {
+        if (progress.stage == Stage::encoding)
+            std::ofstream(taken) << "someone else's file";
+    });
     EXPECT_EQ(result.output, sources() / "clip-2x 2.mp4");
     EXPECT_EQ(readFile(taken), "someone else's file");
     EXPECT_EQ(probeFile(result.output).frames, 10);
@@ -397,7 +405,7 @@ TEST_F(VideoPathTest, LongClipNeedsAFewChunksOfDiskAndKeepsItsOrder) {
             "geq=lum='N*0.6':cb=128:cr=128", "-frames:v", std::to_string(frames), "-c:v", "libx264",
             "-crf", "0", "-pix_fmt", "yuv420p", source.string()});
     const auto needed = videoSpaceNeeded({64, 48}, 2, {128, 96}, frames, 48, false);
-    upscaler_.freeSpace = [needed](const std::filesystem::path&) {
+    freeSpace_ = [needed](const std::filesystem::path&) {
         return std::optional<std::int64_t>(needed);
     };
     const auto result = upscale(source, options());
@@ -437,7 +445,7 @@ TEST_F(VideoPathTest, VariableFrameRateKeepsTheSourceDuration) {
 TEST_F(VideoPathTest, LowDiskIsRefusedBeforeAnyFrameIsExtracted) {
     useTools();
     std::vector<std::filesystem::path> asked;
-    upscaler_.freeSpace = [&](const std::filesystem::path& folder) {
+    freeSpace_ = [&](const std::filesystem::path& folder) {
         asked.push_back(folder);
         return std::optional<std::int64_t>(1000);
     };
@@ -452,7 +460,7 @@ TEST_F(VideoPathTest, LowDiskIsRefusedBeforeAnyFrameIsExtracted) {
         EXPECT_NE(report.stage, Stage::extracting);
 
     // A volume that cannot say how much is free does not stop the job.
-    upscaler_.freeSpace = [](const std::filesystem::path&) { return std::nullopt; };
+    freeSpace_ = [](const std::filesystem::path&) { return std::nullopt; };
     EXPECT_EQ(upscale(source, options()).size, (Size{128, 96}));
 }
 
@@ -465,14 +473,14 @@ TEST_F(VideoPathTest, RefusalsBeforeAnyWork) {
 
     Tools withoutFfmpeg = tools();
     withoutFfmpeg.ffmpeg.reset();
-    upscaler_ = Upscaler(withoutFfmpeg);
+    tools_ = withoutFfmpeg;
     const auto missing = errorOf([&] { upscale(large, options()); });
     EXPECT_EQ(missing.kind(), UpscaleError::Case::missingFFmpeg);
 
     Tools withoutModels = tools();
     withoutModels.models = folder_ / "empty-models";
     std::filesystem::create_directories(withoutModels.models);
-    upscaler_ = Upscaler(withoutModels);
+    tools_ = withoutModels;
     const auto small = clip("small.mp4", ClipSpec().withFrames(3));
     const auto noModel = errorOf([&] { upscale(small, options()); });
     EXPECT_EQ(noModel.kind(), UpscaleError::Case::failed);

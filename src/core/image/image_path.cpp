@@ -1,0 +1,106 @@
+#include "core/image/image_path.h"
+
+#include "core/image/image_ops.h"
+#include "core/job_progress.h"
+#include "core/network_step.h"
+#include "core/output_placement.h"
+#include "core/removal_guard.h"
+#include "core/vocabulary/decimal_text.h"
+#include "core/vocabulary/upscale_error.h"
+
+#include <cstdlib>
+
+namespace clarivex::ImagePath {
+
+namespace {
+
+using JobProgress::Step;
+
+// The engine prints its progress as lines like "45.00%"; every other line is ignored.
+std::optional<double> percentFromLine(const std::string& line) {
+    if (line.empty() || line.back() != '%')
+        return std::nullopt;
+    const auto first = line.find_first_not_of(" \t");
+    const auto last = line.find_last_not_of(" \t", line.size() - 2);
+    if (first == std::string::npos || last == std::string::npos || last < first)
+        return std::nullopt;
+    const std::string number = line.substr(first, last - first + 1);
+    char* end = nullptr;
+    const double value = std::strtod(number.c_str(), &end);
+    if (end != number.c_str() + number.size())
+        return std::nullopt;
+    return value;
+}
+
+Size enlarged(Size size, int scale) {
+    return Size{size.width * scale, size.height * scale};
+}
+
+void requireWithinMemory(Size source, const Plan& plan) {
+    const Size network = enlarged(source, plan.esrganScale);
+    if (static_cast<double>(network.width) * static_cast<double>(network.height) <=
+        static_cast<double>(maxNetworkPixels))
+        return;
+    throw UpscaleError::failed("Картинка " + source.description() +
+                               " слишком большая: нейросеть выдала бы " + network.description() +
+                               " пикселей, а в память помещается не больше " +
+                               std::to_string(maxNetworkPixels / 1'000'000) + " мегапикселей.");
+}
+
+} // namespace
+
+std::optional<UpscaleProgress> engineLineProgress(const std::string& line) {
+    const auto percent = percentFromLine(line);
+    if (!percent)
+        return std::nullopt;
+    return JobProgress::at(Step::upscaling, *percent / 100, fixedDecimal(*percent, 0) + "%");
+}
+
+PathOutcome run(const UpscaleJob& job) {
+    // The plan comes from the header, so that nothing is decoded for a refused picture.
+    const ImageOps::Bitmap opened = ImageOps::openSource(job.source);
+    const Size sourceSize = ImageOps::uprightSize(opened);
+    const Plan plan =
+        Plan::make(sourceSize, job.options.target, job.options.model, MediaKind::image);
+    if (plan.alreadyAtTarget())
+        throw UpscaleError::alreadyLarge(sourceSize, std::string(title(job.options.target)));
+    requireWithinMemory(sourceSize, plan);
+    job.tools.requireModel(plan.model, plan.esrganScale);
+
+    const std::filesystem::path input = job.work / "in.png";
+    const std::filesystem::path upscaledFile = job.work / "up.png";
+    ImageOps::writeIntermediate(ImageOps::decodeSource(opened), input);
+
+    job.report(
+        JobProgress::at(Step::upscaling, 0, plan.model + ", ×" + std::to_string(plan.esrganScale)));
+    const auto onLine = [&job](const std::string& line) {
+        if (const auto progress = engineLineProgress(line))
+            job.report(*progress);
+    };
+    NetworkStep::run(job, plan, input, upscaledFile, onLine, job.stopToken);
+
+    job.report(JobProgress::at(Step::writing, 0, plan.output.description()));
+    const ImageOps::Bitmap upscaled = ImageOps::readResult(upscaledFile);
+    // Stretching a picture of the wrong size to the target would pass off a broken run as
+    // a result.
+    const Size expected = enlarged(sourceSize, plan.esrganScale);
+    if (ImageOps::sizeOf(upscaled) != expected)
+        throw UpscaleError::failed("ESRGAN вернул картинку " +
+                                   ImageOps::sizeOf(upscaled).description() + " вместо " +
+                                   expected.description());
+    const ImageOps::Bitmap result = ImageOps::resize(upscaled, plan.output);
+    // A stop that arrives after the engine still means the user does not want the file.
+    job.throwIfStopped();
+
+    // Written beside the destination first, so that a failed write leaves nothing under the
+    // output's name and a name taken meanwhile is never replaced.
+    RemovalGuard staged(temporarySibling(job.output.parent_path(), pathExtension(job.output)));
+    ImageOps::write(result, staged.path(), ImageOps::fileTypeFor(job.output),
+                    job.output.filename().string());
+    job.throwIfStopped();
+    const std::filesystem::path placed = job.placeResult(staged.path(), MediaKind::image);
+    staged.commit();
+    return PathOutcome{plan, placed};
+}
+
+} // namespace clarivex::ImagePath

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "core/process/tools.h"
+#include "core/vocabulary/media_kind.h"
+#include "core/vocabulary/options.h"
+#include "core/vocabulary/plan.h"
+#include "core/vocabulary/upscale_progress.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <stop_token>
+
+namespace clarivex {
+
+// How many video frames go through the network at a time.
+inline constexpr int defaultChunkSize = 48;
+
+// Bytes available on the volume of a folder, or nothing when the platform cannot say.
+using FreeSpaceQuery = std::function<std::optional<std::int64_t>(const std::filesystem::path&)>;
+std::optional<std::int64_t> availableSpace(const std::filesystem::path& folder);
+
+// Everything one run of the pipeline works with. The caller fills in the tools, the source,
+// the options, the observer and the stop token; `Upscaler::run` chooses `output` and `work`
+// before it hands the job to the image or the video path. A value: copied freely, used from
+// the job's thread (the observer may be called from others).
+struct UpscaleJob {
+    Tools tools{};
+    std::filesystem::path source{};
+    // The name chosen for the result up front; the path may still end elsewhere when the
+    // name is taken meanwhile (see placeResult).
+    std::filesystem::path output{};
+    // The private working folder, removed by the driver however the job ends.
+    std::filesystem::path work{};
+    Options options{};
+    ProgressCallback report{};
+    std::stop_token stopToken{};
+    int chunkSize = defaultChunkSize;
+    // Injected so that the low-disk refusal can be tested without filling a disk.
+    FreeSpaceQuery freeSpace = availableSpace;
+
+    // The first free name for a result of `kind` next to the source, by the naming rule.
+    std::filesystem::path freeOutputName(MediaKind kind) const;
+    // Moves a finished file next to the source under the first free name, never replacing
+    // anything (also what appeared since `output` was chosen); returns where it went.
+    std::filesystem::path placeResult(const std::filesystem::path& finished, MediaKind kind) const;
+    // Raises Cancelled once the user has asked to stop.
+    void throwIfStopped() const;
+};
+
+// What a path produced: the plan it followed and where the finished file finally went.
+struct PathOutcome {
+    Plan plan;
+    std::filesystem::path output;
+};
+
+} // namespace clarivex
