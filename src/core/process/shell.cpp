@@ -1,8 +1,6 @@
 #include "core/process/shell.h"
 
-#include "core/process/line_splitter.h"
 #include "core/process/process.h"
-#include "core/vocabulary/upscale_error.h"
 
 #include <algorithm>
 #include <utility>
@@ -11,25 +9,36 @@ namespace clarivex::Shell {
 
 // ---- Collected ----------------------------------------------------------------------------
 
+std::vector<std::string> Collected::feed(std::string_view bytes, bool isStdout) {
+    std::lock_guard guard(lock_);
+    auto lines = (isStdout ? outSplitter_ : errSplitter_).feed(bytes);
+    keep(lines, isStdout);
+    return lines;
+}
+
+std::vector<std::string> Collected::finish(bool isStdout) {
+    std::lock_guard guard(lock_);
+    auto lines = (isStdout ? outSplitter_ : errSplitter_).finish();
+    keep(lines, isStdout);
+    return lines;
+}
+
 void Collected::append(std::string line, bool isStdout) {
     std::lock_guard guard(lock_);
-    if (isStdout) {
-        out_.push_back(std::move(line));
-        return;
-    }
-    errLines_.push_back(std::move(line));
-    if (errLines_.size() > maxErrorLines)
-        errLines_.erase(errLines_.begin());
+    keep({std::move(line)}, isStdout);
+}
+
+void Collected::keep(std::vector<std::string> lines, bool isStdout) {
+    auto& kept = isStdout ? out_ : errLines_;
+    kept.insert(kept.end(), std::make_move_iterator(lines.begin()),
+                std::make_move_iterator(lines.end()));
+    if (!isStdout && errLines_.size() > maxErrorLines)
+        errLines_.erase(errLines_.begin(), errLines_.end() - maxErrorLines);
 }
 
 std::vector<std::string> Collected::out() const {
     std::lock_guard guard(lock_);
     return out_;
-}
-
-std::vector<std::string> Collected::errLines() const {
-    std::lock_guard guard(lock_);
-    return errLines_;
 }
 
 std::string Collected::lastErrorLines(std::size_t count) const {
@@ -62,6 +71,11 @@ std::string joinLines(const std::vector<std::string>& lines) {
 
 } // namespace
 
+UpscaleError exitError(const std::string& program, int status, const Collected& collected) {
+    return UpscaleError::failed(program + " завершился с кодом " + std::to_string(status) + "\n" +
+                                collected.lastErrorLines(errorLinesInMessage));
+}
+
 std::string run(const std::filesystem::path& executable, const std::vector<std::string>& arguments,
                 const LineObserver& onLine, std::stop_token stopToken) {
     if (stopToken.stop_requested())
@@ -69,31 +83,26 @@ std::string run(const std::filesystem::path& executable, const std::vector<std::
 
     Process process(executable, arguments, {.output = true, .error = true});
     Collected collected;
-    LineSplitter outLines;
-    LineSplitter errLines;
-    const auto deliver = [&](const std::vector<std::string>& lines, bool isStdout) {
-        for (const auto& line : lines) {
-            collected.append(line, isStdout);
-            if (onLine)
+    const auto deliver = [&onLine](const std::vector<std::string>& lines) {
+        if (onLine) {
+            for (const auto& line : lines)
                 onLine(line);
         }
     };
     process.read(
         [&](Process::Stream stream, std::string_view bytes) {
-            const bool isStdout = stream == Process::Stream::output;
-            deliver((isStdout ? outLines : errLines).feed(bytes), isStdout);
+            deliver(collected.feed(bytes, stream == Process::Stream::output));
         },
         stopToken);
-    deliver(outLines.finish(), true);
-    deliver(errLines.finish(), false);
+    deliver(collected.finish(true));
+    deliver(collected.finish(false));
     const int status = process.wait();
 
     if (stopToken.stop_requested())
         throw Cancelled();
     if (status == 0)
         return joinLines(collected.out());
-    throw UpscaleError::failed(process.name() + " завершился с кодом " + std::to_string(status) +
-                               "\n" + collected.lastErrorLines(errorLinesInMessage));
+    throw exitError(process.name(), status, collected);
 }
 
 } // namespace clarivex::Shell

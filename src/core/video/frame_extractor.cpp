@@ -1,6 +1,5 @@
 #include "core/video/frame_extractor.h"
 
-#include "core/process/line_splitter.h"
 #include "core/vocabulary/upscale_error.h"
 
 #include <cerrno>
@@ -13,8 +12,6 @@
 namespace clarivex {
 
 namespace {
-
-constexpr std::size_t errorLinesInMessage = 6;
 
 std::string frameName(std::int64_t number) {
     char name[32];
@@ -115,12 +112,10 @@ void FrameExtractor::closeChunk() {
 
 void FrameExtractor::extract(std::stop_token stopToken) {
     try {
-        LineSplitter errorLines;
         process_.read(
             [&](Process::Stream stream, std::string_view bytes) {
                 if (stream == Process::Stream::error) {
-                    for (auto& line : errorLines.feed(bytes))
-                        errors_.append(std::move(line), false);
+                    errors_.feed(bytes, false);
                     return;
                 }
                 for (const std::string& file : stream_.feed(bytes)) {
@@ -130,15 +125,12 @@ void FrameExtractor::extract(std::stop_token stopToken) {
                 }
             },
             stopToken);
-        for (auto& line : errorLines.finish())
-            errors_.append(std::move(line), false);
+        errors_.finish(false);
         const int status = process_.wait();
         if (stopToken.stop_requested())
             return;
         if (status != 0)
-            throw UpscaleError::failed(process_.name() + " завершился с кодом " +
-                                       std::to_string(status) + "\n" +
-                                       errors_.lastErrorLines(errorLinesInMessage));
+            throw Shell::exitError(process_.name(), status, errors_);
         if (stream_.hasPartialFile())
             throw UpscaleError::failed("ffmpeg оборвал кадр на середине");
         closeChunk();

@@ -1,6 +1,5 @@
 #include "core/video/pipe_encoder.h"
 
-#include "core/process/line_splitter.h"
 #include "core/vocabulary/upscale_error.h"
 
 #include <chrono>
@@ -18,19 +17,14 @@ constexpr auto errorDrainLimit = std::chrono::seconds(2);
 PipeEncoder::PipeEncoder(const std::filesystem::path& ffmpeg, const std::vector<std::string>& args)
     : process_(ffmpeg, args, {.input = true, .error = true})
     , errorReader_([this](std::stop_token stopToken) {
-        LineSplitter splitter;
-        const auto keep = [this](const std::vector<std::string>& lines) {
-            for (const std::string& line : lines)
-                errors_.append(line, false);
-        };
         try {
             process_.read(
-                [&](Process::Stream, std::string_view bytes) { keep(splitter.feed(bytes)); },
+                [this](Process::Stream, std::string_view bytes) { errors_.feed(bytes, false); },
                 stopToken);
         } catch (const std::exception&) {
             // Without its error output the encoder still works; only its message is poorer.
         }
-        keep(splitter.finish());
+        errors_.finish(false);
         {
             std::lock_guard guard(drainLock_);
             errorsDrained_ = true;

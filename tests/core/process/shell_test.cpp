@@ -214,18 +214,19 @@ TEST(ShellCollected, KeepsEveryOutputLineAndTheLastFiftyErrorLines) {
     Shell::Collected collected;
     for (int index = 1; index <= 60; ++index) {
         collected.append("out " + std::to_string(index), true);
-        collected.append("err " + std::to_string(index), false);
+        collected.feed("err " + std::to_string(index) + "\n", false);
     }
     EXPECT_EQ(collected.out().size(), 60u);
-    const auto errors = collected.errLines();
-    ASSERT_EQ(errors.size(), Shell::Collected::maxErrorLines);
-    EXPECT_EQ(errors.front(), "err 11");
-    EXPECT_EQ(errors.back(), "err 60");
+    const std::string kept = collected.lastErrorLines(100);
+    EXPECT_EQ(kept.substr(0, kept.find('\n')), "err 11");
     EXPECT_EQ(collected.lastErrorLines(2), "err 59\nerr 60");
     EXPECT_EQ(collected.lastErrorLines(0), "");
 
-    Shell::Collected few;
-    few.append("only", false);
-    EXPECT_EQ(few.lastErrorLines(6), "only");
+    // A piece without its line end waits for the rest, or for the end of the stream.
+    Shell::Collected pieces;
+    EXPECT_TRUE(pieces.feed("on", false).empty());
+    EXPECT_EQ(pieces.feed("ly\nhalf", false), std::vector<std::string>{"only"});
+    EXPECT_EQ(pieces.finish(false), std::vector<std::string>{"half"});
+    EXPECT_EQ(pieces.lastErrorLines(6), "only\nhalf");
     EXPECT_EQ(Shell::Collected().lastErrorLines(6), "");
 }
