@@ -40,8 +40,8 @@ bool readWholeFile(const std::filesystem::path& file, std::string& bytes) {
 } // namespace
 
 EncoderFeed::EncoderFeed(const std::filesystem::path& ffmpeg,
-                         const std::vector<std::string>& arguments, FailureObserver onFailure)
-    : onFailure_(std::move(onFailure))
+                         const std::vector<std::string>& arguments, FirstFailure& failures)
+    : failures_(failures)
     , encoder_(ffmpeg, arguments)
     , thread_([this](std::stop_token stopToken) { feed(stopToken); }) {}
 
@@ -89,19 +89,16 @@ void EncoderFeed::feed(std::stop_token stopToken) {
             drained_ = true;
         }
     } catch (...) {
-        {
-            std::lock_guard guard(lock_);
-            failure_ = std::current_exception();
-        }
-        if (onFailure_)
-            onFailure_();
+        failures_.record(std::current_exception());
+        std::lock_guard guard(lock_);
+        failed_ = true;
     }
     changed_.notify_all();
 }
 
 void EncoderFeed::rethrowFailure() {
-    if (failure_)
-        std::rethrow_exception(failure_);
+    if (failed_)
+        std::rethrow_exception(failures_.first());
 }
 
 void EncoderFeed::push(VideoChunk chunk, std::stop_token stopToken) {
@@ -109,7 +106,7 @@ void EncoderFeed::push(VideoChunk chunk, std::stop_token stopToken) {
     rethrowFailure();
     queue_.push_back(std::move(chunk));
     changed_.notify_all();
-    changed_.wait(guard, stopToken, [this] { return queue_.empty() || failure_; });
+    changed_.wait(guard, stopToken, [this] { return queue_.empty() || failed_; });
     rethrowFailure();
     if (!queue_.empty())
         throw Cancelled();
@@ -120,7 +117,7 @@ void EncoderFeed::finish(std::stop_token stopToken) {
         std::unique_lock guard(lock_);
         closing_ = true;
         changed_.notify_all();
-        changed_.wait(guard, stopToken, [this] { return drained_ || failure_; });
+        changed_.wait(guard, stopToken, [this] { return drained_ || failed_; });
         rethrowFailure();
         if (!drained_)
             throw Cancelled();
@@ -137,11 +134,6 @@ void EncoderFeed::finish(std::stop_token stopToken) {
     }
     if (stopToken.stop_requested())
         throw Cancelled();
-}
-
-std::exception_ptr EncoderFeed::failure() const {
-    std::lock_guard guard(lock_);
-    return failure_;
 }
 
 } // namespace clarivex

@@ -1,13 +1,12 @@
 #pragma once
 
+#include "core/video/first_failure.h"
 #include "core/video/pipe_encoder.h"
 #include "core/video/video_chunk.h"
 
 #include <condition_variable>
 #include <deque>
-#include <exception>
 #include <filesystem>
-#include <functional>
 #include <mutex>
 #include <stop_token>
 #include <string>
@@ -23,12 +22,10 @@ namespace clarivex {
 // `push` and `finish` from one thread (the job's).
 class EncoderFeed {
 public:
-    // Called once, on the feeding thread, when feeding fails (not when it is stopped).
-    using FailureObserver = std::function<void()>;
-
-    // Starts the encoder on the calling thread, and the feeding thread.
+    // Starts the encoder on the calling thread, and the feeding thread. A failure of the
+    // feeding (not a stop) goes to `failures`.
     EncoderFeed(const std::filesystem::path& ffmpeg, const std::vector<std::string>& arguments,
-                FailureObserver onFailure);
+                FirstFailure& failures);
     // Kills the encoder if it was not finished, and waits for the feeding thread.
     ~EncoderFeed();
     EncoderFeed(const EncoderFeed&) = delete;
@@ -36,22 +33,20 @@ public:
 
     // Queues a chunk whose frames are all in its output folder, and returns once the feeding
     // thread has started on it: a network that is a whole chunk ahead of the encoder waits
-    // here, so that at most two chunks of enlarged frames are on disk. Raises the feed's
-    // failure (a missing frame, the encoder's own words), or Cancelled when `stopToken` is
-    // stopped first.
+    // here, so that at most two chunks of enlarged frames are on disk. Once feeding has failed,
+    // raises the first failure (for the feed's own: a missing frame, the encoder's own words);
+    // raises Cancelled when `stopToken` is stopped first.
     void push(VideoChunk chunk, std::stop_token stopToken);
     // Waits until every frame is in the encoder, then ends its input and waits for its verdict.
     // A stop request kills the encoder and raises Cancelled.
     void finish(std::stop_token stopToken);
-    // What made the work fail, if it failed.
-    std::exception_ptr failure() const;
 
 private:
     void feed(std::stop_token stopToken);
     void feedChunk(const VideoChunk& chunk, std::stop_token stopToken);
     void rethrowFailure();
 
-    FailureObserver onFailure_;
+    FirstFailure& failures_;
     PipeEncoder encoder_;
     std::string frame_;
 
@@ -60,7 +55,7 @@ private:
     std::deque<VideoChunk> queue_;
     bool closing_ = false;
     bool drained_ = false;
-    std::exception_ptr failure_;
+    bool failed_ = false;
 
     // Declared last so that it ends first: it uses everything above.
     std::jthread thread_;

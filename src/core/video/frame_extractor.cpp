@@ -45,10 +45,10 @@ void writeNewFile(const std::filesystem::path& file, std::string_view bytes) {
 
 } // namespace
 
-FrameExtractor::FrameExtractor(Setup setup, FrameObserver onFrame, FailureObserver onFailure)
+FrameExtractor::FrameExtractor(Setup setup, FrameObserver onFrame, FirstFailure& failures)
     : setup_(std::move(setup))
     , onFrame_(std::move(onFrame))
-    , onFailure_(std::move(onFailure))
+    , failures_(failures)
     , process_(setup_.ffmpeg, setup_.arguments, {.output = true, .error = true})
     , stream_(setup_.largestFrame)
     , thread_([this](std::stop_token stopToken) { extract(stopToken); }) {}
@@ -139,19 +139,16 @@ void FrameExtractor::extract(std::stop_token stopToken) {
             throw UpscaleError::failed("ffmpeg не извлёк ни одного кадра");
         complete_ = true;
     } catch (...) {
-        {
-            std::lock_guard guard(lock_);
-            failure_ = std::current_exception();
-        }
-        if (onFailure_)
-            onFailure_();
+        failures_.record(std::current_exception());
+        std::lock_guard guard(lock_);
+        failed_ = true;
     }
     changed_.notify_all();
 }
 
 std::optional<VideoChunk> FrameExtractor::next(std::stop_token stopToken) {
     std::unique_lock guard(lock_);
-    changed_.wait(guard, stopToken, [this] { return !ready_.empty() || complete_ || failure_; });
+    changed_.wait(guard, stopToken, [this] { return !ready_.empty() || complete_ || failed_; });
     if (!ready_.empty()) {
         VideoChunk chunk = std::move(ready_.front());
         ready_.pop_front();
@@ -159,8 +156,8 @@ std::optional<VideoChunk> FrameExtractor::next(std::stop_token stopToken) {
         changed_.notify_all();
         return chunk;
     }
-    if (failure_)
-        std::rethrow_exception(failure_);
+    if (failed_)
+        std::rethrow_exception(failures_.first());
     if (complete_)
         return std::nullopt;
     throw Cancelled();
@@ -169,11 +166,6 @@ std::optional<VideoChunk> FrameExtractor::next(std::stop_token stopToken) {
 FrameExtractor::Count FrameExtractor::count() const {
     std::lock_guard guard(lock_);
     return Count{frames_, complete_};
-}
-
-std::exception_ptr FrameExtractor::failure() const {
-    std::lock_guard guard(lock_);
-    return failure_;
 }
 
 } // namespace clarivex

@@ -2,13 +2,13 @@
 
 #include "core/process/process.h"
 #include "core/process/shell.h"
+#include "core/video/first_failure.h"
 #include "core/video/png_stream.h"
 #include "core/video/video_chunk.h"
 
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
-#include <exception>
 #include <filesystem>
 #include <functional>
 #include <mutex>
@@ -39,21 +39,20 @@ public:
     };
     // Called with the number of frames extracted so far, after each frame.
     using FrameObserver = std::function<void(std::int64_t frames)>;
-    // Called once when the extraction fails (not when it is stopped).
-    using FailureObserver = std::function<void()>;
 
     // Starts ffmpeg on the calling thread, and the thread that reads it. A launch failure
-    // raises std::system_error.
-    FrameExtractor(Setup setup, FrameObserver onFrame, FailureObserver onFailure);
+    // raises std::system_error. A failure of the extraction (not a stop) goes to `failures`.
+    FrameExtractor(Setup setup, FrameObserver onFrame, FirstFailure& failures);
     // Stops ffmpeg (terminated, killed after the grace period) and reaps it.
     ~FrameExtractor();
     FrameExtractor(const FrameExtractor&) = delete;
     FrameExtractor& operator=(const FrameExtractor&) = delete;
 
     // The next chunk once all its frames are on disk, nothing after the last one. The caller
-    // removes each chunk's input folder before taking the next. Raises the extraction's
-    // failure (ffmpeg's exit status and last error lines, or "ffmpeg не извлёк ни одного
-    // кадра"), and Cancelled when `stopToken` is stopped first.
+    // removes each chunk's input folder before taking the next. Once the extraction has failed,
+    // raises the first failure (for the extraction's own: ffmpeg's exit status and last error
+    // lines, or "ffmpeg не извлёк ни одного кадра"); raises Cancelled when `stopToken` is
+    // stopped first.
     std::optional<VideoChunk> next(std::stop_token stopToken);
 
     // Frames extracted so far, and whether that is all of them.
@@ -62,8 +61,6 @@ public:
         bool complete = false;
     };
     Count count() const;
-    // What made the work fail, if it failed.
-    std::exception_ptr failure() const;
 
 private:
     void extract(std::stop_token stopToken);
@@ -73,7 +70,7 @@ private:
 
     Setup setup_;
     FrameObserver onFrame_;
-    FailureObserver onFailure_;
+    FirstFailure& failures_;
     Process process_;
     Shell::Collected errors_;
     PngStream stream_;
@@ -84,7 +81,7 @@ private:
     std::optional<VideoChunk> filling_;
     std::int64_t frames_ = 0;
     bool complete_ = false;
-    std::exception_ptr failure_;
+    bool failed_ = false;
 
     // Declared last so that it ends first: it uses everything above.
     std::jthread thread_;

@@ -104,16 +104,14 @@ void upscaleChunk(const Video& video, const VideoChunk& chunk, const FrameExtrac
 // Returns how many frames were encoded.
 std::int64_t streamFrames(const Video& video) {
     const UpscaleJob& job = video.job;
-    // Stopped by the user and by the failure of any side, so that the others end at once.
-    std::stop_source abort;
-    const std::stop_callback forward(job.stopToken, [&abort] { abort.request_stop(); });
-    const auto onFailure = [&abort] { abort.request_stop(); };
+    // Stopped by the user and by the first failure of any side, so that the others end at once.
+    FirstFailure failures;
+    const std::stop_callback forward(job.stopToken, [&failures] { failures.requestStop(); });
     std::atomic<bool> upscaling = false;
 
     EncoderFeed feed(
         video.ffmpeg(),
-        VideoCommands::encoder(video.info.frameRate, video.plan.output, video.encoded()),
-        onFailure);
+        VideoCommands::encoder(video.info.frameRate, video.plan.output, video.encoded()), failures);
     const std::int64_t firstChunk = std::min<std::int64_t>(video.chunkSize, video.frameEstimate());
     FrameExtractor extractor(
         {video.ffmpeg(), VideoCommands::extraction(job.source, video.info.frameRate), job.work,
@@ -125,25 +123,22 @@ std::int64_t streamFrames(const Video& video) {
                     "Кадр " + std::to_string(frames) + " из ~" +
                         std::to_string(video.frameEstimate())));
         },
-        onFailure);
+        failures);
     try {
-        while (auto chunk = extractor.next(abort.get_token())) {
+        while (auto chunk = extractor.next(failures.stopToken())) {
             upscaling = true;
-            upscaleChunk(video, *chunk, extractor, abort.get_token());
-            feed.push(std::move(*chunk), abort.get_token());
+            upscaleChunk(video, *chunk, extractor, failures.stopToken());
+            feed.push(std::move(*chunk), failures.stopToken());
         }
         job.report(JobProgress::at(Step::encoding, 0, "H.264, " + video.plan.output.description()));
-        feed.finish(abort.get_token());
+        feed.finish(failures.stopToken());
         return extractor.count().frames;
     } catch (...) {
         // The user's stop wins; otherwise the side that failed first tells why, not the
         // others that it stopped.
         job.throwIfStopped();
-        if (const auto failure = extractor.failure())
-            std::rethrow_exception(failure);
-        if (const auto failure = feed.failure())
-            std::rethrow_exception(failure);
-        throw;
+        failures.record(std::current_exception());
+        std::rethrow_exception(failures.first());
     }
 }
 
