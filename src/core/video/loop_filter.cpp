@@ -18,14 +18,6 @@ std::string make(double duration, double fade) {
            ":offset=" + offset + ",format=yuv420p";
 }
 
-std::vector<std::string> passArguments(const std::filesystem::path& video, const std::string& graph,
-                                       const std::filesystem::path& output) {
-    return {"-v",           "error",    "-y",      "-i",        video.string(), "-filter_complex",
-            graph,          "-c:v",     "libx264", "-preset",   "slow",         "-crf",
-            "18",           "-pix_fmt", "yuv420p", "-movflags", "+faststart",   "-an",
-            output.string()};
-}
-
 std::string seamDetail(double fade) {
     return "Стык " + fixedDecimal(fade, 1) + " с";
 }

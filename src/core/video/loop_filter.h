@@ -1,8 +1,6 @@
 #pragma once
 
-#include <filesystem>
 #include <string>
-#include <vector>
 
 namespace clarivex::LoopFilter {
 
@@ -15,10 +13,6 @@ double fadeFor(double duration, double loopFade);
 // The "-filter_complex" graph that cross-fades the clip's last `fade` seconds into its first
 // ones; the result is duration − fade long. Numbers always have a decimal point.
 std::string make(double duration, double fade);
-
-// The loop pass's ffmpeg arguments: silent, same encoder settings as the frame encoder.
-std::vector<std::string> passArguments(const std::filesystem::path& video, const std::string& graph,
-                                       const std::filesystem::path& output);
 
 // The progress detail of the loop pass, "Стык 1.5 с".
 std::string seamDetail(double fade);

@@ -34,15 +34,30 @@ std::vector<std::string> extraction(const std::filesystem::path& source,
             "-"};
 }
 
+std::vector<std::string> h264Output(const std::filesystem::path& file) {
+    return {"-c:v",     "libx264", "-preset",   "slow",       "-crf", "18",
+            "-pix_fmt", "yuv420p", "-movflags", "+faststart", "-an",  file.string()};
+}
+
 std::vector<std::string> encoder(const std::string& frameRate, Size output,
                                  const std::filesystem::path& video) {
     const std::string scale = "scale=" + std::to_string(output.width) + ":" +
                               std::to_string(output.height) + ":flags=lanczos,setsar=1";
-    return {"-v",         "error",     "-nostats",   "-f",   "image2pipe",
-            "-framerate", frameRate,   "-c:v",       "png",  "-i",
-            "-",          "-vf",       scale,        "-c:v", "libx264",
-            "-preset",    "slow",      "-crf",       "18",   "-pix_fmt",
-            "yuv420p",    "-movflags", "+faststart", "-an",  video.string()};
+    auto arguments = std::vector<std::string>{
+        "-v",   "error", "-nostats", "-f", "image2pipe", "-framerate", frameRate,
+        "-c:v", "png",   "-i",       "-",  "-vf",        scale};
+    const auto settings = h264Output(video);
+    arguments.insert(arguments.end(), settings.begin(), settings.end());
+    return arguments;
+}
+
+std::vector<std::string> loop(const std::filesystem::path& video, const std::string& graph,
+                              const std::filesystem::path& output) {
+    auto arguments = std::vector<std::string>{"-v",           "error",           "-y", "-i",
+                                              video.string(), "-filter_complex", graph};
+    const auto settings = h264Output(output);
+    arguments.insert(arguments.end(), settings.begin(), settings.end());
+    return arguments;
 }
 
 std::vector<std::string> soundCopy(const std::filesystem::path& video,

@@ -15,10 +15,19 @@ namespace clarivex::VideoCommands {
 std::vector<std::string> extraction(const std::filesystem::path& source,
                                     const std::string& frameRate);
 
+// The settings of every H.264 encode of the result, the streaming encoder's and the loop
+// pass's, ending with the file they write: silent, libx264 at CRF 18, index at the front.
+std::vector<std::string> h264Output(const std::filesystem::path& file);
+
 // The streaming encoder: PNG files on standard input, resampled with Lanczos to `output` and
 // encoded silently with libx264 into `video`. `frameRate` is ffprobe's text, unchanged.
 std::vector<std::string> encoder(const std::string& frameRate, Size output,
                                  const std::filesystem::path& video);
+
+// The loop pass: `video` through the filter graph `graph` (LoopFilter::make) into `output`,
+// silent, encoded as the frame encoder does.
+std::vector<std::string> loop(const std::filesystem::path& video, const std::string& graph,
+                              const std::filesystem::path& output);
 
 // The new video with the source's first sound stream copied unchanged. Both streams are kept
 // whole: "-shortest" would end the result with the sound, so a clip whose sound stops early

@@ -168,10 +168,9 @@ fs::path finalPass(const Video& video, std::int64_t frameCount) {
     const double fade = LoopFilter::fadeFor(duration, options.loopFade);
     if (options.seamlessLoop && fade >= LoopFilter::shortestFade) {
         job.report(JobProgress::at(Step::looping, 0, LoopFilter::seamDetail(fade)));
-        Shell::run(
-            video.ffmpeg(),
-            LoopFilter::passArguments(video.encoded(), LoopFilter::make(duration, fade), finished),
-            {}, job.stopToken);
+        Shell::run(video.ffmpeg(),
+                   VideoCommands::loop(video.encoded(), LoopFilter::make(duration, fade), finished),
+                   {}, job.stopToken);
         return finished;
     }
     // A loop too short for a seam still drops the sound, as a loop would.
