@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/process/tools.h"
+#include "core/video/video_chunk.h"
 #include "core/vocabulary/media_kind.h"
 #include "core/vocabulary/options.h"
 #include "core/vocabulary/plan.h"
@@ -13,9 +14,6 @@
 #include <stop_token>
 
 namespace clarivex {
-
-// How many video frames go through the network at a time.
-inline constexpr int defaultChunkSize = 48;
 
 // Bytes available on the volume of a folder, or nothing when the platform cannot say.
 using FreeSpaceQuery = std::function<std::optional<std::int64_t>(const std::filesystem::path&)>;

@@ -113,12 +113,11 @@ Bundle Bundle::current() {
     return bundle;
 }
 
-std::vector<fs::path> Tools::Environment::standardFolders() {
-    return {"/opt/homebrew/bin", "/usr/local/bin", "/opt/local/bin", "/usr/bin"};
-}
-
 Tools::Environment Tools::Environment::current() {
-    return {variable("REALESRGAN_DIR"), variable("PATH"), homeFolder(), standardFolders()};
+    return {variable("REALESRGAN_DIR"),
+            variable("PATH"),
+            homeFolder(),
+            {"/opt/homebrew/bin", "/usr/local/bin", "/opt/local/bin", "/usr/bin"}};
 }
 
 std::optional<fs::path> Tools::locateProgram(const std::string& name,

@@ -36,7 +36,6 @@ struct Tools {
 
         // This process's environment, home folder and the standard fixed folders.
         static Environment current();
-        static std::vector<std::filesystem::path> standardFolders();
     };
 
     // Looks at the file system and the environment only; starts nothing. Raises

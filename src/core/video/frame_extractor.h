@@ -33,7 +33,7 @@ public:
         std::filesystem::path ffmpeg;
         std::vector<std::string> arguments;
         std::filesystem::path work;
-        int chunkSize = 48;
+        int chunkSize = defaultChunkSize;
         // A bound on one frame's PNG file, against a stream that is no video.
         std::size_t largestFrame = 0;
     };

@@ -7,6 +7,9 @@
 
 namespace clarivex {
 
+// How many video frames go through the network at a time.
+inline constexpr int defaultChunkSize = 48;
+
 // One chunk of a video's frames on its way through the network: the frame files' names, in
 // order, and the two folders they live in before and after the network.
 struct VideoChunk {

@@ -1,29 +1,8 @@
 #include "core/vocabulary/media_kind.h"
 
-#include "core/vocabulary/vocabulary_table.h"
-
 #include <algorithm>
 
 namespace clarivex {
-
-namespace {
-
-struct MediaKindRow {
-    MediaKind value;
-    std::string_view raw;
-};
-
-constexpr std::array<MediaKindRow, 2> mediaKinds{{
-    {MediaKind::image, "image"},
-    {MediaKind::video, "video"},
-}};
-static_assert(listsEveryCaseInOrder(mediaKinds));
-
-} // namespace
-
-std::string_view rawValue(MediaKind kind) {
-    return rowOf(mediaKinds, kind).raw;
-}
 
 const std::set<std::string, std::less<>>& imageExtensions() {
     static const std::set<std::string, std::less<>> extensions{

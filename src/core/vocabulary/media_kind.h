@@ -11,9 +11,6 @@ namespace clarivex {
 // Whether a file is a still image or a video, decided from its extension alone.
 enum class MediaKind { image, video };
 
-// The identifier of the kind: "image" or "video".
-std::string_view rawValue(MediaKind kind);
-
 // Lower-case extensions without the dot; the two sets are disjoint.
 const std::set<std::string, std::less<>>& imageExtensions();
 const std::set<std::string, std::less<>>& videoExtensions();

@@ -10,18 +10,13 @@ struct ModelChoiceRow {
     ModelChoice value;
     std::string_view raw;
     std::string_view title;
-    std::string_view hint;
 };
 
 constexpr std::array<ModelChoiceRow, 4> modelChoices{{
-    {ModelChoice::automatic, "auto", "Авто",
-     "Фото — детальная модель, видео — быстрая и стабильная между кадрами"},
-    {ModelChoice::photo, "photo", "Фото",
-     "realesrgan-x4plus: живая съёмка, максимум деталей, медленнее"},
-    {ModelChoice::art, "art", "Графика", "realesrgan-x4plus-anime: рисунки, аниме, иллюстрации"},
-    {ModelChoice::video, "video", "Видео",
-     "realesr-animevideov3: быстрая, для графики, анимации, логотипов; живую съёмку "
-     "делает «нарисованной»"},
+    {ModelChoice::automatic, "auto", "Авто"},
+    {ModelChoice::photo, "photo", "Фото"},
+    {ModelChoice::art, "art", "Графика"},
+    {ModelChoice::video, "video", "Видео"},
 }};
 static_assert(listsEveryCaseInOrder(modelChoices));
 
@@ -52,10 +47,6 @@ std::optional<ModelChoice> modelChoiceFromRaw(std::string_view raw) {
 
 std::string_view title(ModelChoice choice) {
     return rowOf(modelChoices, choice).title;
-}
-
-std::string_view hint(ModelChoice choice) {
-    return rowOf(modelChoices, choice).hint;
 }
 
 ResolvedModel resolved(ModelChoice choice, MediaKind kind) {

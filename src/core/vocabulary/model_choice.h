@@ -31,8 +31,6 @@ std::string_view rawValue(ModelChoice choice);
 std::optional<ModelChoice> modelChoiceFromRaw(std::string_view raw);
 // The short label of the model's tile: "Авто", "Фото", …
 std::string_view title(ModelChoice choice);
-// The one-line explanation under the label.
-std::string_view hint(ModelChoice choice);
 ResolvedModel resolved(ModelChoice choice, MediaKind kind);
 
 } // namespace clarivex
