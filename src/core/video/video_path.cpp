@@ -48,8 +48,8 @@ void requireSpace(const UpscaleJob& job, std::int64_t needed) {
 std::size_t largestFrame(Size size) {
     constexpr std::int64_t slack = 1 << 20;
     std::int64_t bytes = 0;
-    if (__builtin_mul_overflow(size.width, size.height * 4, &bytes) ||
-        __builtin_add_overflow(bytes, slack, &bytes))
+    if (__builtin_mul_overflow(size.width, size.height, &bytes) ||
+        __builtin_mul_overflow(bytes, 4, &bytes) || __builtin_add_overflow(bytes, slack, &bytes))
         return std::numeric_limits<std::size_t>::max();
     return static_cast<std::size_t>(bytes);
 }
