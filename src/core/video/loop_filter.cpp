@@ -1,5 +1,6 @@
 #include "core/video/loop_filter.h"
 
+#include "core/video/video_commands.h"
 #include "core/vocabulary/decimal_text.h"
 
 #include <algorithm>
@@ -20,10 +21,14 @@ std::string make(double duration, double fade) {
 
 std::vector<std::string> passArguments(const std::filesystem::path& video, const std::string& graph,
                                        const std::filesystem::path& output) {
-    return {"-v",           "error",    "-y",      "-i",        video.string(), "-filter_complex",
-            graph,          "-c:v",     "libx264", "-preset",   "slow",         "-crf",
-            "18",           "-pix_fmt", "yuv420p", "-movflags", "+faststart",   "-an",
-            output.string()};
+    std::vector<std::string> arguments{
+        "-v",      "error",   "-y",   "-i",   video.string(), "-filter_complex", graph,    "-c:v",
+        "libx264", "-preset", "slow", "-crf", "18",           "-pix_fmt",        "yuv420p"};
+    // The graph keeps the frame encoder's BT.709 pixels as they are; only the tags are restated.
+    const auto tags = VideoCommands::bt709Tags();
+    arguments.insert(arguments.end(), tags.begin(), tags.end());
+    arguments.insert(arguments.end(), {"-movflags", "+faststart", "-an", output.string()});
+    return arguments;
 }
 
 std::string seamDetail(double fade) {

@@ -16,7 +16,8 @@ double fadeFor(double duration, double loopFade);
 // ones; the result is duration − fade long. Numbers always have a decimal point.
 std::string make(double duration, double fade);
 
-// The loop pass's ffmpeg arguments: silent, same encoder settings as the frame encoder.
+// The loop pass's ffmpeg arguments: silent, same encoder settings and BT.709 tags as the frame
+// encoder.
 std::vector<std::string> passArguments(const std::filesystem::path& video, const std::string& graph,
                                        const std::filesystem::path& output);
 

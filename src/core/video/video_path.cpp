@@ -52,6 +52,11 @@ void requireSpace(const Upscaler::FreeSpaceQuery& freeSpace, const fs::path& wor
         throw UpscaleError::lowDisk(needed, *free);
 }
 
+// Tone mapping changes how the picture looks, so the user is told while it happens.
+std::string withColourNote(const VideoJob& job, std::string detail) {
+    return job.info.colour.hdr() ? detail + " · HDR → SDR" : detail;
+}
+
 // A PNG of RGB pixels is at most a little larger than the pixels themselves.
 std::size_t largestFrame(Size size) {
     constexpr std::int64_t slack = 1 << 20;
@@ -107,14 +112,14 @@ std::int64_t streamFrames(const VideoJob& job) {
                      onFailure);
     const std::int64_t firstChunk = std::min<std::int64_t>(job.chunkSize, job.frameEstimate());
     FrameExtractor extractor(
-        {job.ffmpeg(), VideoCommands::extraction(job.source, job.info.frameRate), job.work,
-         job.chunkSize, largestFrame(job.info.size)},
+        {job.ffmpeg(), VideoCommands::extraction(job.source, job.info.frameRate, job.info.colour),
+         job.work, job.chunkSize, largestFrame(job.info.size)},
         [&](std::int64_t frames) {
             if (!upscaling)
                 job.report(VideoProgress::at(
                     Step::extracting, static_cast<double>(frames) / static_cast<double>(firstChunk),
-                    "Кадр " + std::to_string(frames) + " из ~" +
-                        std::to_string(job.frameEstimate())));
+                    withColourNote(job, "Кадр " + std::to_string(frames) + " из ~" +
+                                            std::to_string(job.frameEstimate()))));
         },
         onFailure);
     try {
@@ -123,7 +128,8 @@ std::int64_t streamFrames(const VideoJob& job) {
             upscaleChunk(job, *chunk, extractor, abort.get_token());
             feed.push(std::move(*chunk), abort.get_token());
         }
-        job.report(VideoProgress::at(Step::encoding, 0, "H.264, " + job.plan.output.description()));
+        job.report(VideoProgress::at(
+            Step::encoding, 0, withColourNote(job, "H.264, " + job.plan.output.description())));
         feed.finish(abort.get_token());
         return extractor.count().frames;
     } catch (...) {
