@@ -42,8 +42,8 @@ ProfileHandle build(ColourSpace space) {
                           gamma(563.0 / 256.0));
     case ColourSpace::displayP3:
         return rgbProfile({{0.680, 0.320, 1}, {0.265, 0.690, 1}, {0.150, 0.060, 1}}, srgbCurve());
-    case ColourSpace::greyGamma22:
-        return ProfileHandle(cmsCreateGrayProfile(cmsD50_xyY(), gamma(2.2).get()));
+    case ColourSpace::greyLinear:
+        return ProfileHandle(cmsCreateGrayProfile(cmsD50_xyY(), gamma(1.0).get()));
     }
     throw std::logic_error("unknown colour space");
 }

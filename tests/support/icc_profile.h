@@ -8,7 +8,7 @@ namespace clarivex::test {
 
 // ICC profiles built with lcms from their published primaries and curves, so that no other
 // product's profile file is needed.
-enum class ColourSpace { adobeRgb, displayP3, greyGamma22 };
+enum class ColourSpace { adobeRgb, displayP3, greyLinear };
 
 std::string iccProfile(ColourSpace space);
 

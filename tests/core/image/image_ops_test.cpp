@@ -48,27 +48,16 @@ TEST_F(ImageOpsTest, ResizeReturnsTheSameImageWhenTheSizeMatches) {
     EXPECT_GT(wide.getpoint(1800, 540)[0], 245);
 }
 
-TEST_F(ImageOpsTest, DecodesEveryStillFormatUpright) {
-    const Bitmap image = pattern(40, 20);
-    for (const char* name : {"a.jpg", "a.png", "a.webp", "a.tif", "a.gif", "a.heic", "a.bmp"}) {
-        const auto file = folder / name;
-        image.write_to_file(file.c_str());
-        const Bitmap decoded = ImageOps::decodeSource(ImageOps::openSource(file));
-        EXPECT_EQ(ImageOps::sizeOf(decoded), (Size{40, 20})) << name;
-        EXPECT_GE(decoded.bands(), 3) << name;
-        EXPECT_EQ(decoded.format(), VIPS_FORMAT_UCHAR) << name;
-    }
-}
-
-// Every depth and colour set-up comes out as 8-bit sRGB; a profile is used only where it fits.
-TEST_F(ImageOpsTest, DecodesEveryColourSetUpAsSrgb) {
+// Every still format, depth and colour set-up comes out as 8-bit sRGB; a profile is used only
+// where it fits.
+TEST_F(ImageOpsTest, DecodesEveryFormatAndColourSetUpAsSrgb) {
     const auto flat = [](int bands, std::vector<double> values, VipsBandFormat format,
                          VipsInterpretation interpretation) {
         return (Bitmap::black(8, 8, Bitmap::option()->set("bands", bands)) + values)
             .cast(format)
             .copy(Bitmap::option()->set("interpretation", interpretation));
     };
-    const std::string grey = test::iccProfile(test::ColourSpace::greyGamma22);
+    const std::string grey = test::iccProfile(test::ColourSpace::greyLinear);
     const std::string p3 = test::iccProfile(test::ColourSpace::displayP3);
     std::string garbage(300, 'x');
     garbage.replace(16, 4, "RGB ");
@@ -78,10 +67,11 @@ TEST_F(ImageOpsTest, DecodesEveryColourSetUpAsSrgb) {
         Bitmap image;
         std::vector<double> expected;
     };
-    const std::vector<Case> cases{
+    std::vector<Case> cases{
+        // Linear-light grey 100 is sRGB 168.
         {"grey-profiled.jpg",
          test::withProfile(flat(1, {100}, VIPS_FORMAT_UCHAR, VIPS_INTERPRETATION_B_W), grey),
-         {100, 100, 100}},
+         {168, 168, 168}},
         {"grey16.png",
          flat(1, {25700}, VIPS_FORMAT_USHORT, VIPS_INTERPRETATION_GREY16),
          {100, 100, 100}},
@@ -100,6 +90,8 @@ TEST_F(ImageOpsTest, DecodesEveryColourSetUpAsSrgb) {
         {"rgb-with-grey-profile.png", test::withProfile(rgb, grey), {134, 9, 135}},
         {"rgb-with-broken-profile.png", test::withProfile(rgb, garbage), {134, 9, 135}},
     };
+    for (const char* name : {"a.jpg", "a.png", "a.webp", "a.tif", "a.gif", "a.heic", "a.bmp"})
+        cases.push_back({name, rgb, {134, 9, 135}});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const auto file = folder / c.name;
@@ -108,8 +100,8 @@ TEST_F(ImageOpsTest, DecodesEveryColourSetUpAsSrgb) {
         EXPECT_EQ(decoded.format(), VIPS_FORMAT_UCHAR);
         EXPECT_EQ(decoded.interpretation(), VIPS_INTERPRETATION_sRGB);
         const auto pixel = decoded.getpoint(4, 4);
-        ASSERT_EQ(pixel.size(), c.expected.size());
-        for (std::size_t band = 0; band < pixel.size(); ++band)
+        ASSERT_GE(pixel.size(), c.expected.size());
+        for (std::size_t band = 0; band < c.expected.size(); ++band)
             EXPECT_NEAR(pixel[band], c.expected[band], 3) << "band " << band;
     }
 }

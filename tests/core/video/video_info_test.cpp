@@ -219,15 +219,13 @@ TEST(VideoInfo, ColoursFromTagsOrTheUsualGuess) {
     };
     const std::vector<Case> cases{
         {R"("width": 640, "height": 480, "pix_fmt": "yuv420p")", {Matrix::bt601}},
-        {R"("width": 640, "height": 480, "color_space": "unknown")", {Matrix::bt601}},
-        {R"("width": 1280, "height": 720)", {Matrix::bt709}},
+        {R"("width": 960, "height": 720)", {Matrix::bt709}},
         {R"("width": 1280, "height": 536)", {Matrix::bt709}},
         {R"("width": 720, "height": 576, "color_space": "bt709")", {Matrix::bt709}},
         {R"("width": 1920, "height": 1080, "color_space": "smpte170m")", {Matrix::bt601}},
         {R"("width": 640, "height": 480, "pix_fmt": "yuvj420p")", {Matrix::bt601, true}},
         {R"("width": 640, "height": 480, "pix_fmt": "yuvj420p", "color_range": "tv")",
          {Matrix::bt601, false}},
-        {R"("width": 1920, "height": 1080, "color_range": "pc")", {Matrix::bt709, true}},
         {R"("width": 640, "height": 480, "pix_fmt": "gray")", {Matrix::bt601, true}},
         {R"("width": 3840, "height": 2160, "color_space": "bt2020nc",
             "color_transfer": "smpte2084", "color_primaries": "bt2020")",
