@@ -10,38 +10,26 @@ std::vector<std::string> soundCommon(const std::filesystem::path& video,
             "-map", "0:v",   "-map", "1:a:0", "-c:v",         "copy"};
 }
 
-// zimg's names for the matrices.
-std::string zscaleMatrix(VideoColour::Matrix matrix) {
-    switch (matrix) {
-    case VideoColour::Matrix::bt601:
-        return "170m";
-    case VideoColour::Matrix::fcc:
-        return "fcc";
-    case VideoColour::Matrix::smpte240m:
-        return "240m";
-    case VideoColour::Matrix::bt2020:
-        return "2020_ncl";
-    case VideoColour::Matrix::bt709:
-        break;
-    }
-    return "709";
-}
+struct MatrixNames {
+    const char* scale;
+    const char* zscale;
+};
 
-// swscale's names for the same.
-std::string scaleMatrix(VideoColour::Matrix matrix) {
+// swscale's and zimg's names for a matrix.
+MatrixNames namesOf(VideoColour::Matrix matrix) {
     switch (matrix) {
     case VideoColour::Matrix::bt601:
-        return "bt601";
+        return {"bt601", "170m"};
     case VideoColour::Matrix::fcc:
-        return "fcc";
+        return {"fcc", "fcc"};
     case VideoColour::Matrix::smpte240m:
-        return "smpte240m";
+        return {"smpte240m", "240m"};
     case VideoColour::Matrix::bt2020:
-        return "bt2020";
+        return {"bt2020", "2020_ncl"};
     case VideoColour::Matrix::bt709:
         break;
     }
-    return "bt709";
+    return {"bt709", "709"};
 }
 
 // Exact rounding, and chroma interpolated for every pixel rather than shared by two, so that
@@ -52,10 +40,10 @@ constexpr const char* accurate = "accurate_rnd+full_chroma_int";
 
 std::string readColours(const VideoColour& colour) {
     if (!colour.hdr() && !colour.bt2020Primaries)
-        return "scale=in_color_matrix=" + scaleMatrix(colour.matrix) +
+        return std::string("scale=in_color_matrix=") + namesOf(colour.matrix).scale +
                ":in_range=" + (colour.fullRange ? "pc" : "tv") + ":flags=" + accurate +
                ",format=rgb24";
-    const std::string input = "zscale=matrixin=" + zscaleMatrix(colour.matrix) +
+    const std::string input = std::string("zscale=matrixin=") + namesOf(colour.matrix).zscale +
                               ":rangein=" + (colour.fullRange ? "full" : "limited") +
                               ":primariesin=" + (colour.bt2020Primaries ? "2020" : "709");
     if (!colour.hdr())
