@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 #include <vips/vips8>
 
-#include <functional>
 #include <thread>
 
 using namespace clarivex;
@@ -153,14 +152,14 @@ TEST_F(UpscalerImageRun, ResultShowsTheColoursOfTheSource) {
     };
     struct Case {
         std::string name;
-        std::function<VImage()> source;
+        VImage source;
         bool identical;
     };
     const std::vector<Case> cases{
-        {"adobe.jpg", [&] { return encoded(test::ColourSpace::adobeRgb, 8); }, false},
-        {"phone.jpg", [&] { return encoded(test::ColourSpace::displayP3, 8); }, false},
-        {"deep.png", [&] { return encoded(test::ColourSpace::displayP3, 16); }, false},
-        {"plain.png", [&] { return chart; }, true},
+        {"adobe.jpg", encoded(test::ColourSpace::adobeRgb, 8), false},
+        {"phone.jpg", encoded(test::ColourSpace::displayP3, 8), false},
+        {"deep.png", encoded(test::ColourSpace::displayP3, 16), false},
+        {"plain.png", chart, true},
     };
     Options options;
     options.target = Target::x2;
@@ -168,7 +167,7 @@ TEST_F(UpscalerImageRun, ResultShowsTheColoursOfTheSource) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const auto file = folder / c.name;
-        c.source().write_to_file(file.c_str());
+        c.source.write_to_file(file.c_str());
         const auto result = upscaler().run(file, options, [](const UpscaleProgress&) {});
         const VImage expected = patchCentres(chart, patch);
         const VImage shown = patchCentres(VImage::new_from_file(result.output.c_str()), 2 * patch);
