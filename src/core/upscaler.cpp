@@ -2,6 +2,7 @@
 
 #include "core/image/image_ops.h"
 #include "core/output_placement.h"
+#include "core/private_files.h"
 #include "core/process/shell.h"
 #include "core/removal_guard.h"
 #include "core/upscale_outcome.h"
@@ -217,7 +218,7 @@ std::filesystem::path Upscaler::copyToPictures(const std::filesystem::path& file
     if (error)
         throw std::system_error(error, "Не удалось создать папку " + folder.string());
     RemovalGuard staged(temporarySibling(folder, pathExtension(file)));
-    std::filesystem::copy_file(file, staged.path(), error);
+    error = PrivateFiles::copyFile(file, staged.path());
     if (error)
         throw std::system_error(error, "Не удалось скопировать в папку " + folder.string());
     const std::filesystem::path placed = placeWithoutReplacing(staged.path(), [&] {
