@@ -1,5 +1,6 @@
 #include "core/image/image_ops.h"
 
+#include "core/private_files.h"
 #include "core/vocabulary/upscale_error.h"
 
 #include <fcntl.h>
@@ -74,14 +75,20 @@ bool profileFits(const Bitmap& image) {
 }
 
 // Creates the file ourselves first, so that a folder we cannot write into is told apart from
-// an encoder that fails half-way.
+// an encoder that fails half-way, and so that a new file is private (0600) while the encoder
+// fills it; libvips reopens it by name and keeps that mode.
 void createEmpty(const std::filesystem::path& file, const std::string& shownName) {
-    const int descriptor = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (descriptor < 0) {
-        const std::string reason = std::generic_category().message(errno);
-        throw UpscaleError::failed("Не удалось создать " + shownName + ": " + reason);
+    std::error_code error = PrivateFiles::createFile(file);
+    // What is there already (a device among them) is written in place and keeps its own mode.
+    if (error == std::errc::file_exists) {
+        const int descriptor = ::open(file.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        error =
+            descriptor < 0 ? std::error_code(errno, std::generic_category()) : std::error_code();
+        if (descriptor >= 0)
+            ::close(descriptor);
     }
-    ::close(descriptor);
+    if (error)
+        throw UpscaleError::failed("Не удалось создать " + shownName + ": " + error.message());
 }
 
 } // namespace

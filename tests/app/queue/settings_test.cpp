@@ -25,7 +25,7 @@ protected:
 } // namespace
 
 TEST_F(SettingsTest, WhatIsWrittenReadsBack) {
-    const Options chosen{ModelChoice::art, Target::fullHD, true, 2.25, false};
+    const Options chosen{ModelChoice::art, Target::fullHD, true, 2.5, false};
     Settings::write(*settings(), chosen);
     EXPECT_EQ(Settings::read(*settings()), chosen);
     const Options defaults;
@@ -55,6 +55,11 @@ TEST_F(SettingsTest, UnusableValuesFallBackOneByOne) {
         {"loopFade", "abc", {}},
         {"loopFade", "nan", {}},
         {"loopFade", 0.5, with([](Options& o) { o.loopFade = 0.5; })},
+        // What the stepper shows is what a loop gets: pinned to 0.5–3.0 in half seconds.
+        {"loopFade", -7, with([](Options& o) { o.loopFade = 0.5; })},
+        {"loopFade", "1e300", with([](Options& o) { o.loopFade = 3.0; })},
+        {"loopFade", 2.2, with([](Options& o) { o.loopFade = 2.0; })},
+        {"loopFade", 2.25, with([](Options& o) { o.loopFade = 2.5; })},
         {"copyToPictures", "abc", {}},
         {"copyToPictures", false, with([](Options& o) { o.copyToPictures = false; })},
     };

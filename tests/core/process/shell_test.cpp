@@ -120,6 +120,12 @@ TEST(Shell, StandardInputIsEmpty) {
     EXPECT_EQ(runScript("cat; echo done"), "done");
 }
 
+TEST(Shell, WhatTheProgramWritesIsPrivateWhateverOurUmask) {
+    const mode_t ours = ::umask(0);
+    EXPECT_EQ(runScript("umask"), "0077");
+    ::umask(ours);
+}
+
 TEST(Shell, DrainsBothStreamsWithoutStalling) {
     // Far more than a pipe holds, on both streams, so a runner that read one stream at a time
     // would stall with the child blocked on the other.
