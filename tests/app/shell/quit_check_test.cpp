@@ -4,6 +4,7 @@
 #include "app/queue/store.h"
 #include "app/shell/main_window.h"
 #include "app/shell/quit_check.h"
+#include "support/child_processes.h"
 #include "support/scoped_environment_variable.h"
 #include "support/temporary_folder.h"
 #include "support/test_engine.h"
@@ -23,20 +24,9 @@
 
 using namespace clarivex;
 using Answer = QuitCheck::Answer;
+using test::anyProcessRuns;
 
 namespace {
-
-// Whether a process started as `executable` runs (other tests start the same stand-in from
-// their own folders, so it is told by the path it was started with).
-bool anyProcessRuns(const std::filesystem::path& executable) {
-    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-        std::ifstream commandLine(entry.path() / "cmdline", std::ios::binary);
-        std::string program;
-        if (std::getline(commandLine, program, '\0') && program == executable.string())
-            return true;
-    }
-    return false;
-}
 
 // Children of this test that ended and were never reaped.
 int zombieChildren() {
@@ -111,7 +101,7 @@ TEST_F(QuitCheckTest, StayingChangesNothing) {
     QLabel window;
     window.show();
     QuitCheck check(*store, answering(Answer::stay));
-    EXPECT_FALSE(check.approve(&window));
+    EXPECT_FALSE(check.approve(&window, [] { ADD_FAILURE() << "told of a quit that was not"; }));
     EXPECT_EQ(asked, 1);
     EXPECT_TRUE(window.isVisible());
     EXPECT_TRUE(jobs[0]->status().is(JobStatus::Case::waiting));
@@ -128,7 +118,10 @@ TEST_F(QuitCheckTest, QuittingStopsTheRunningJobAndLeavesNothingBehind) {
     QLabel window;
     window.show();
     QuitCheck check(*store, answering(Answer::quit));
-    EXPECT_TRUE(check.approve(&window));
+    // Told as soon as the quit is decided, while the job still runs.
+    bool ranWhenTold = false;
+    EXPECT_TRUE(check.approve(&window, [&] { ranWhenTold = anyProcessRuns(engine.executable()); }));
+    EXPECT_TRUE(ranWhenTold);
     EXPECT_EQ(asked, 1);
     EXPECT_FALSE(window.isVisible());
     // Without running the event loop again: the process may end right here.
