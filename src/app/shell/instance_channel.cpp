@@ -1,5 +1,7 @@
 #include "app/shell/instance_channel.h"
 
+#include "core/file_descriptor.h"
+
 #include <QLocalSocket>
 #include <QTimer>
 
@@ -36,51 +38,33 @@ std::optional<sockaddr_un> socketAddress(const std::filesystem::path& path) {
     return address;
 }
 
-// Closes the client's descriptor on every way out of send().
-class ClientSocket {
-public:
-    ClientSocket()
-        : descriptor_(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0)) {}
-    ~ClientSocket() {
-        if (descriptor_ >= 0)
-            ::close(descriptor_);
+bool writeAll(int descriptor, const QByteArray& bytes) {
+    for (qsizetype sent = 0; sent < bytes.size();) {
+        const ssize_t count = ::send(descriptor, bytes.constData() + sent,
+                                     std::size_t(bytes.size() - sent), MSG_NOSIGNAL);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            return false;
+        sent += count;
     }
-    ClientSocket(const ClientSocket&) = delete;
-    ClientSocket& operator=(const ClientSocket&) = delete;
+    return true;
+}
 
-    int get() const { return descriptor_; }
-
-    bool writeAll(const QByteArray& bytes) const {
-        for (qsizetype sent = 0; sent < bytes.size();) {
-            const ssize_t count = ::send(descriptor_, bytes.constData() + sent,
-                                         std::size_t(bytes.size() - sent), MSG_NOSIGNAL);
-            if (count < 0 && errno == EINTR)
-                continue;
-            if (count <= 0)
-                return false;
-            sent += count;
-        }
-        return true;
+// Everything until the other end closes, or until `expected` has arrived.
+QByteArray readUpTo(int descriptor, const QByteArray& expected) {
+    QByteArray received;
+    char buffer[64];
+    while (received.size() < expected.size()) {
+        const ssize_t count = ::recv(descriptor, buffer, sizeof buffer, 0);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            break;
+        received.append(buffer, count);
     }
-
-    // Everything until the other end closes, or until `expected` has arrived.
-    QByteArray readUpTo(const QByteArray& expected) const {
-        QByteArray received;
-        char buffer[64];
-        while (received.size() < expected.size()) {
-            const ssize_t count = ::recv(descriptor_, buffer, sizeof buffer, 0);
-            if (count < 0 && errno == EINTR)
-                continue;
-            if (count <= 0)
-                break;
-            received.append(buffer, count);
-        }
-        return received;
-    }
-
-private:
-    int descriptor_;
-};
+    return received;
+}
 
 } // namespace
 
@@ -113,15 +97,16 @@ void InstanceChannel::stopAccepting() {
 InstanceChannel::Answer InstanceChannel::send(const std::filesystem::path& socketPath,
                                               const OpenRequest::Paths& paths, uid_t owner) {
     const auto address = socketAddress(socketPath);
-    const ClientSocket socket;
-    if (!address || socket.get() < 0 ||
+    const FileDescriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!address || !socket.isOpen() ||
         ::connect(socket.get(), reinterpret_cast<const sockaddr*>(&*address), sizeof *address) != 0)
         return Answer::noListener;
     // The user's file names go to nobody but the user's own instance.
     if (peerUser(socket.get()) != owner)
         return Answer::stranger;
     const QByteArray expected = OpenRequest::acknowledgement();
-    if (!socket.writeAll(OpenRequest::encode(paths)) || socket.readUpTo(expected) != expected)
+    if (!writeAll(socket.get(), OpenRequest::encode(paths)) ||
+        readUpTo(socket.get(), expected) != expected)
         return Answer::refused;
     return Answer::acknowledged;
 }

@@ -38,22 +38,19 @@ InstanceLock::State parse(const std::string& text) {
 } // namespace
 
 std::unique_ptr<InstanceLock> InstanceLock::open(const std::filesystem::path& file) {
-    const int descriptor = ::open(file.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (descriptor < 0)
+    // Close-on-exec above all: a program we start must not hold the lock after we are gone.
+    FileDescriptor descriptor(
+        ::open(file.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (!descriptor.isOpen())
         return nullptr;
-    return std::unique_ptr<InstanceLock>(new InstanceLock(file, descriptor));
+    return std::unique_ptr<InstanceLock>(new InstanceLock(std::move(descriptor)));
 }
 
-InstanceLock::InstanceLock(std::filesystem::path file, int descriptor)
-    : file_(std::move(file))
-    , descriptor_(descriptor) {}
-
-InstanceLock::~InstanceLock() {
-    ::close(descriptor_);
-}
+InstanceLock::InstanceLock(FileDescriptor descriptor)
+    : descriptor_(std::move(descriptor)) {}
 
 bool InstanceLock::tryAcquire() {
-    if (::flock(descriptor_, LOCK_EX | LOCK_NB) != 0)
+    if (::flock(descriptor_.get(), LOCK_EX | LOCK_NB) != 0)
         return false;
     announce({});
     return true;
@@ -62,7 +59,7 @@ bool InstanceLock::tryAcquire() {
 bool InstanceLock::acquire() {
     int result = 0;
     do
-        result = ::flock(descriptor_, LOCK_EX);
+        result = ::flock(descriptor_.get(), LOCK_EX);
     while (result != 0 && errno == EINTR);
     if (result != 0)
         return false;
@@ -74,7 +71,7 @@ InstanceLock::State InstanceLock::read() const {
     std::string text;
     char buffer[4096];
     for (off_t offset = 0;;) {
-        const ssize_t count = ::pread(descriptor_, buffer, sizeof buffer, offset);
+        const ssize_t count = ::pread(descriptor_.get(), buffer, sizeof buffer, offset);
         if (count < 0 && errno == EINTR)
             continue;
         if (count <= 0)
@@ -92,8 +89,9 @@ void InstanceLock::announce(const State& state) {
             text = std::string(spelled) + '\n' + state.socket.native() + '\0';
     // A failed write leaves a state that reads as `starting`: later starts then wait for this
     // one to go rather than lose their files.
-    if (::ftruncate(descriptor_, 0) == 0) {
-        [[maybe_unused]] const auto written = ::pwrite(descriptor_, text.data(), text.size(), 0);
+    if (::ftruncate(descriptor_.get(), 0) == 0) {
+        [[maybe_unused]] const auto written =
+            ::pwrite(descriptor_.get(), text.data(), text.size(), 0);
     }
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/file_descriptor.h"
+
 #include <filesystem>
 #include <memory>
 
@@ -31,11 +33,6 @@ public:
 
     // Opens the lock file, made 0600 when missing; nothing when it cannot be opened.
     static std::unique_ptr<InstanceLock> open(const std::filesystem::path& file);
-    ~InstanceLock();
-    InstanceLock(const InstanceLock&) = delete;
-    InstanceLock& operator=(const InstanceLock&) = delete;
-
-    const std::filesystem::path& file() const { return file_; }
 
     // Takes the lock when no instance holds it; the state then reads `starting`.
     bool tryAcquire();
@@ -49,10 +46,9 @@ public:
     void announce(const State& state);
 
 private:
-    InstanceLock(std::filesystem::path file, int descriptor);
+    explicit InstanceLock(FileDescriptor descriptor);
 
-    std::filesystem::path file_;
-    int descriptor_;
+    FileDescriptor descriptor_;
 };
 
 } // namespace clarivex

@@ -215,15 +215,9 @@ TEST_F(WindowTest, TheSocketGoesToAnotherPrivatePlaceWhenItsOwnIsUnusable) {
         EXPECT_EQ(second.exitStatus, 0) << second.err;
         const test::ProgramRun ended = terminate(*first);
         // Said once, by the window that had to choose.
-        const auto said = [](const std::string& text) {
-            std::size_t count = 0;
-            for (auto at = text.find("Clarivex:"); at != std::string::npos;
-                 at = text.find("Clarivex:", at + 1))
-                ++count;
-            return count;
-        };
-        EXPECT_EQ(said(ended.err), 1u) << ended.err;
-        EXPECT_EQ(said(second.err), 0u) << second.err;
+        const auto said = ended.err.find("Clarivex:");
+        EXPECT_TRUE(said != std::string::npos && said == ended.err.rfind("Clarivex:")) << ended.err;
+        EXPECT_EQ(second.err.find("Clarivex:"), std::string::npos) << second.err;
         if (squatter >= 0) {
             EXPECT_LT(::accept(squatter, nullptr, nullptr), 0) << "the squatter was called";
             ::close(squatter);
