@@ -81,6 +81,9 @@ InstanceChannel::~InstanceChannel() {
 std::optional<std::string> InstanceChannel::listen(const std::filesystem::path& socketPath) {
     if (!socketAddress(socketPath))
         return "путь " + socketPath.string() + " слишком длинный для сокета";
+    std::error_code ignored;
+    if (std::filesystem::is_directory(std::filesystem::symlink_status(socketPath, ignored)))
+        return "на месте сокета " + socketPath.string() + " папка";
     QLocalServer::removeServer(QString::fromStdString(socketPath.native()));
     if (!server_.listen(QString::fromStdString(socketPath.native())))
         return "не удалось открыть сокет " + socketPath.string() + " (" +

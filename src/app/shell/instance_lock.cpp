@@ -7,6 +7,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace clarivex {
@@ -41,7 +42,8 @@ std::unique_ptr<InstanceLock> InstanceLock::open(const std::filesystem::path& fi
     // Close-on-exec above all: a program we start must not hold the lock after we are gone.
     FileDescriptor descriptor(
         ::open(file.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (!descriptor.isOpen())
+    // Whatever the umask left, the next start has to open it too.
+    if (!descriptor.isOpen() || ::fchmod(descriptor.get(), 0600) != 0)
         return nullptr;
     return std::unique_ptr<InstanceLock>(new InstanceLock(std::move(descriptor)));
 }
