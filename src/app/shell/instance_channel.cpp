@@ -117,9 +117,11 @@ InstanceChannel::Answer InstanceChannel::send(const std::filesystem::path& socke
 void InstanceChannel::accept() {
     while (QLocalSocket* socket = server_.nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        // A dropped connection is deleted at once: closing it need not say so.
         if (pending_.size() >= maximumConnections ||
             peerUser(int(socket->socketDescriptor())) != ::getuid()) {
             socket->abort();
+            socket->deleteLater();
             continue;
         }
         pending_.emplace(socket, QByteArray());
@@ -150,6 +152,7 @@ void InstanceChannel::finish(QLocalSocket* socket) {
     const auto paths = OpenRequest::decode(forget(socket));
     if (!paths) {
         socket->abort();
+        socket->deleteLater();
         return;
     }
     emit filesRequested(*paths);
@@ -161,6 +164,7 @@ void InstanceChannel::drop(QLocalSocket* socket) {
     if (pending_.contains(socket)) {
         forget(socket);
         socket->abort();
+        socket->deleteLater();
     }
 }
 
