@@ -31,6 +31,8 @@ int fail(const QString& reason) {
 } // namespace
 
 int snapshot(int argc, char** argv, const std::string& out, const Arguments& arguments) {
+    if (const auto problem = unusableSnapshotTarget(QString::fromStdString(out)))
+        return fail(*problem);
     // Chosen before the application exists: a snapshot must work with no display at all, and
     // a window must never appear on one that is there.
     qputenv("QT_QPA_PLATFORM", "offscreen");
