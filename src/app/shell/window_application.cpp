@@ -2,11 +2,11 @@
 
 #include "app/queue/store.h"
 #include "app/shell/instance_channel.h"
-#include "app/shell/main_content.h"
 #include "app/shell/main_window.h"
 #include "app/shell/open_request.h"
 #include "app/shell/quit_check.h"
 #include "app/shell/termination_signals.h"
+#include "app/window/content_view.h"
 #include "ui/paint/theme.h"
 
 #include <QApplication>
@@ -46,8 +46,9 @@ int window(int argc, char** argv) {
     Theme::install(application);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/clarivex.svg")));
 
-    Store& store = Store::shared();
-    MainWindow mainWindow(store, makeMainContent(store));
+    // After the application, which it needs, and gone before it.
+    Store store(Store::Environment::system());
+    MainWindow mainWindow(store, new ContentView(store));
     QObject::connect(&channel, &InstanceChannel::filesRequested, &mainWindow,
                      [&store, &mainWindow](const QStringList& paths) {
                          store.add(toPaths(paths), true);

@@ -65,9 +65,9 @@ JobPanel::JobPanel(Store& store, Job& job, QWidget* parent)
     , job_(job)
     , bounce_(
           1.0, bounceSpring, [this] { update(); }, this)
-    , lastCelebration_(store.celebration()) {
+    , lastCelebration_(store.queue().celebration()) {
     setContentsMargins(room());
-    shine(this, store.celebration());
+    shine(this, store.queue().celebration());
     rebuild();
 }
 
@@ -259,21 +259,11 @@ void JobPanel::buildCancelled() {
 }
 
 void JobPanel::cancel() {
-    // The status at the moment of the click decides, since the job may have moved on.
-    switch (job_.status().which()) {
-    case JobStatus::Case::running:
-        store_.cancelCurrent();
-        break;
-    case JobStatus::Case::waiting:
-        job_.setStatus(JobStatus::cancelled());
-        break;
-    default:
-        break;
-    }
+    store_.queue().cancel(&job_);
 }
 
 void JobPanel::retry() {
-    store_.retry(&job_);
+    store_.queue().retry(&job_);
 }
 
 std::vector<JobPanel::Placed> JobPanel::arrange(qreal cardWidth) const {

@@ -24,8 +24,8 @@ JobStage::JobStage(Store& store, Job& job, QWidget* parent)
     connect(&job, &Job::pixelatedChanged, this, &JobStage::refreshVisual);
     connect(&job, &Job::beforeChanged, this, &JobStage::refreshVisual);
     connect(&job, &Job::afterChanged, this, &JobStage::refreshVisual);
-    connect(&store, &Store::celebrationChanged, this,
-            [this] { panel_->celebrate(store_.celebration()); });
+    connect(&store.queue(), &JobQueue::celebrationChanged, this,
+            [this] { panel_->celebrate(store_.queue().celebration()); });
     // A job removed from the queue takes its stage with it; nothing may reach the job after.
     connect(&job, &QObject::destroyed, this, [this] {
         hide();

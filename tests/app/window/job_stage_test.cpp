@@ -6,6 +6,7 @@
 #include "ui/widgets/pill_button.h"
 #include "window_fixture.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 
 #include <gtest/gtest.h>
@@ -31,7 +32,8 @@ void flushDeletions() {
 class JobStageTest : public ::testing::Test {
 protected:
     Job& addJob(JobStatus status, MediaKind kind = MediaKind::image) {
-        return *fixture.store->addDemonstration(fixture.file("photo.jpg"), kind, std::move(status));
+        return *fixture.queue().addDemonstration(fixture.file("photo.jpg"), kind,
+                                                 std::move(status));
     }
 
     bool hasLabel(JobStage& stage, const QString& text) {
@@ -141,7 +143,7 @@ TEST_F(JobStageTest, PictureFollowsStatusAndWhatHasLoaded) {
 TEST_F(JobStageTest, StageLeavesWhenItsJobIsRemoved) {
     Job& job = addJob(JobStatus::cancelled());
     QPointer<JobStage> stage = new JobStage(*fixture.store, job);
-    fixture.store->clearFinished();
+    fixture.queue().clearFinished();
     // The job goes first, its stage after it.
     flushDeletions();
     flushDeletions();

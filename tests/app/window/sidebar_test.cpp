@@ -27,22 +27,22 @@ TEST(LoopFadeStepper, StepsByHalfSecondsWithinItsRange) {
 
 TEST(Sidebar, ControlsWriteTheStoreAndFollowIt) {
     test::WindowFixture fixture;
-    Store& store = *fixture.store;
-    store.setSeamlessLoop(false);
-    store.setLoopFade(2.5);
-    Sidebar sidebar(store);
+    OptionsModel& settings = fixture.store->settings();
+    settings.setSeamlessLoop(false);
+    settings.setLoopFade(2.5);
+    Sidebar sidebar(*fixture.store);
 
     QList<OptionTile*> models = sidebar.findChildren<OptionTile*>();
     ASSERT_EQ(models.size(), 4);
     models[2]->click();
-    EXPECT_EQ(store.model(), ModelChoice::art);
+    EXPECT_EQ(settings.model(), ModelChoice::art);
     EXPECT_TRUE(models[2]->isSelected());
     EXPECT_FALSE(models[0]->isSelected());
 
     QList<SizeTile*> sizes = sidebar.findChildren<SizeTile*>();
     ASSERT_EQ(sizes.size(), 4);
     sizes[2]->click();
-    EXPECT_EQ(store.target(), Target::fullHD);
+    EXPECT_EQ(settings.target(), Target::fullHD);
     EXPECT_TRUE(sidebar.namingHint().endsWith(QStringLiteral("имя-1080p")));
 
     // The seam row shows only with the loop on, and hiding it keeps its value.
@@ -50,14 +50,14 @@ TEST(Sidebar, ControlsWriteTheStoreAndFollowIt) {
     QList<ToggleSwitch*> toggles = sidebar.findChildren<ToggleSwitch*>();
     ASSERT_EQ(toggles.size(), 2);
     toggles[0]->click();
-    EXPECT_TRUE(store.seamlessLoop());
+    EXPECT_TRUE(settings.seamlessLoop());
     EXPECT_TRUE(sidebar.showsLoopFade());
     EXPECT_EQ(sidebar.findChild<LoopFadeStepper*>()->value(), 2.5);
     toggles[0]->click();
     EXPECT_FALSE(sidebar.showsLoopFade());
-    EXPECT_EQ(store.loopFade(), 2.5);
+    EXPECT_EQ(settings.loopFade(), 2.5);
 
-    store.setCopyToPictures(false);
+    settings.setCopyToPictures(false);
     EXPECT_FALSE(toggles[1]->isChecked());
 }
 
