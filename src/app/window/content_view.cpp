@@ -2,18 +2,18 @@
 
 #include "app/queue/job.h"
 #include "app/queue/store.h"
-#include "app/window/appearance.h"
-#include "app/window/drop_hero.h"
-#include "app/window/drop_overlay.h"
 #include "app/window/dropped_files.h"
-#include "app/window/engine_indicator.h"
 #include "app/window/job_stage.h"
 #include "app/window/queue_strip.h"
 #include "app/window/sidebar.h"
 #include "app/window/stage_header.h"
+#include "ui/animation/appearance.h"
 #include "ui/paint/theme.h"
 #include "ui/widgets/ambient_background.h"
 #include "ui/widgets/celebration_burst.h"
+#include "ui/widgets/drop_hero.h"
+#include "ui/widgets/drop_overlay.h"
+#include "ui/widgets/engine_indicator.h"
 
 #include <QDragEnterEvent>
 #include <QMimeData>

@@ -4,7 +4,6 @@
 #include "app/queue/store.h"
 #include "app/window/file_info.h"
 #include "app/window/job_texts.h"
-#include "app/window/text_label.h"
 #include "ui/paint/shapes.h"
 #include "ui/paint/symbol_font.h"
 #include "ui/paint/theme.h"
@@ -14,6 +13,7 @@
 #include "ui/widgets/glow_bar.h"
 #include "ui/widgets/pill_button.h"
 #include "ui/widgets/shine_sweep.h"
+#include "ui/widgets/text_label.h"
 
 #include <QLabel>
 #include <QPainter>

@@ -4,9 +4,9 @@
 #include "app/queue/store.h"
 #include "app/window/job_panel.h"
 #include "app/window/job_texts.h"
-#include "app/window/stage_placeholder.h"
 #include "ui/widgets/before_after_slider.h"
 #include "ui/widgets/scan_preview.h"
+#include "ui/widgets/stage_placeholder.h"
 
 namespace clarivex {
 

@@ -2,12 +2,12 @@
 
 #include "app/queue/job.h"
 #include "app/queue/store.h"
-#include "app/window/appearance.h"
 #include "app/window/job_texts.h"
 #include "app/window/queue_card.h"
-#include "app/window/text_button.h"
-#include "app/window/text_label.h"
+#include "ui/animation/appearance.h"
 #include "ui/paint/theme.h"
+#include "ui/widgets/text_button.h"
+#include "ui/widgets/text_label.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

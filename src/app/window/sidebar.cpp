@@ -1,16 +1,16 @@
 #include "app/window/sidebar.h"
 
 #include "app/queue/store.h"
-#include "app/window/appearance.h"
-#include "app/window/loop_fade_stepper.h"
-#include "app/window/text_label.h"
-#include "app/window/toggle_switch.h"
+#include "ui/animation/appearance.h"
 #include "ui/paint/theme.h"
 #include "ui/text/model_choice_display.h"
 #include "ui/text/target_display.h"
+#include "ui/widgets/loop_fade_stepper.h"
 #include "ui/widgets/option_tile.h"
 #include "ui/widgets/pill_button.h"
 #include "ui/widgets/size_tile.h"
+#include "ui/widgets/text_label.h"
+#include "ui/widgets/toggle_switch.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

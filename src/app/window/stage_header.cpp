@@ -1,8 +1,8 @@
 #include "app/window/stage_header.h"
 
-#include "app/window/engine_indicator.h"
 #include "ui/paint/shapes.h"
 #include "ui/paint/theme.h"
+#include "ui/widgets/engine_indicator.h"
 #include "ui/widgets/pixel_resolve_icon.h"
 
 #include <QFontMetricsF>

@@ -1,12 +1,12 @@
 #include "app/queue/job.h"
 #include "app/window/content_view.h"
-#include "app/window/drop_hero.h"
-#include "app/window/drop_overlay.h"
-#include "app/window/engine_indicator.h"
 #include "app/window/job_stage.h"
 #include "app/window/queue_card.h"
 #include "app/window/queue_strip.h"
 #include "app/window/stage_header.h"
+#include "ui/widgets/drop_hero.h"
+#include "ui/widgets/drop_overlay.h"
+#include "ui/widgets/engine_indicator.h"
 #include "window_fixture.h"
 
 #include <QDragEnterEvent>

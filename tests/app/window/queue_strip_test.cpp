@@ -1,7 +1,7 @@
 #include "app/queue/job.h"
 #include "app/window/queue_card.h"
 #include "app/window/queue_strip.h"
-#include "app/window/text_button.h"
+#include "ui/widgets/text_button.h"
 #include "window_fixture.h"
 
 #include <QTest>

@@ -1,8 +1,8 @@
-#include "app/window/loop_fade_stepper.h"
 #include "app/window/sidebar.h"
-#include "app/window/toggle_switch.h"
+#include "ui/widgets/loop_fade_stepper.h"
 #include "ui/widgets/option_tile.h"
 #include "ui/widgets/size_tile.h"
+#include "ui/widgets/toggle_switch.h"
 #include "window_fixture.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "app/window/engine_indicator.h"
+#include "ui/widgets/engine_indicator.h"
 
 #include "ui/paint/shapes.h"
 #include "ui/paint/theme.h"

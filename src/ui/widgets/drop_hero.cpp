@@ -1,4 +1,4 @@
-#include "app/window/drop_hero.h"
+#include "ui/widgets/drop_hero.h"
 
 #include "ui/paint/shapes.h"
 #include "ui/paint/theme.h"
