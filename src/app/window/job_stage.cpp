@@ -4,6 +4,7 @@
 #include "app/queue/store.h"
 #include "app/window/job_panel.h"
 #include "app/window/job_texts.h"
+#include "ui/paint/glow_overhang.h"
 #include "ui/widgets/before_after_slider.h"
 #include "ui/widgets/scan_preview.h"
 #include "ui/widgets/stage_placeholder.h"
@@ -47,8 +48,8 @@ JobStage::Visual JobStage::visualFor(const Job& job) {
 }
 
 QMargins JobStage::room() {
-    // The picture's shadows reach 60 below and 50 around; the card's fit inside that too.
-    return {56, 56, 56, 64};
+    return GlowOverhang::room(
+        {ScanPreview::overhang(), BeforeAfterSlider::overhang(), JobPanel::room()});
 }
 
 QRect JobStage::visibleArea() const {

@@ -116,6 +116,10 @@ TEST_F(JobStageTest, RetryPutsTheJobBackInPlaceAndTheStageFollows) {
     EXPECT_EQ(stage.panel()->shownCase(), JobStatus::Case::waiting);
     EXPECT_TRUE(hasLabel(stage, QStringLiteral("Ждёт очереди")));
     EXPECT_EQ(button(stage, QStringLiteral("Повторить")), nullptr);
+    // The card takes the height of its new row at once, as a stage made for it would.
+    JobStage fresh(*fixture.store, job);
+    const QRectF card = stage.panel()->cardRect();
+    EXPECT_EQ(card.height(), fresh.panel()->cardHeight(int(card.width())));
 }
 
 TEST_F(JobStageTest, PictureFollowsStatusAndWhatHasLoaded) {
