@@ -10,21 +10,6 @@
 namespace clarivex {
 namespace {
 
-TEST(LoopFadeStepper, StepsByHalfSecondsWithinItsRange) {
-    const struct {
-        double from;
-        int steps;
-        double to;
-    } cases[] = {{1.5, 1, 2.0}, {3.0, 1, 3.0}, {0.5, -1, 0.5}, {1.0, -1, 0.5}, {1.3, 1, 2.0}};
-    for (const auto& entry : cases)
-        EXPECT_EQ(LoopFadeStepper::stepped(entry.from, entry.steps), entry.to) << entry.from;
-    EXPECT_EQ(LoopFadeStepper::text(1.5), QStringLiteral("1.5 с"));
-
-    LoopFadeStepper stepper;
-    stepper.setValue(9.0);
-    EXPECT_EQ(stepper.value(), 3.0);
-}
-
 TEST(Sidebar, ControlsWriteTheStoreAndFollowIt) {
     test::WindowFixture fixture;
     OptionsModel& settings = fixture.store->settings();
