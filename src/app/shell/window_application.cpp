@@ -2,12 +2,12 @@
 
 #include "app/queue/store.h"
 #include "app/shell/instance_channel.h"
-#include "app/shell/main_content.h"
 #include "app/shell/main_window.h"
 #include "app/shell/open_request.h"
 #include "app/shell/quit_check.h"
 #include "app/shell/single_instance.h"
 #include "app/shell/termination_signals.h"
+#include "app/window/content_view.h"
 #include "ui/paint/theme.h"
 
 #include <QApplication>
@@ -66,8 +66,9 @@ int window(int argc, char** argv) {
     Theme::install(application);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/clarivex.svg")));
 
-    Store& store = Store::shared();
-    MainWindow mainWindow(store, makeMainContent(store));
+    // After the application, which it needs, and gone before it.
+    Store store(Store::Environment::system());
+    MainWindow mainWindow(store, new ContentView(store));
     InstanceChannel channel;
     QObject::connect(&channel, &InstanceChannel::filesRequested, &mainWindow,
                      [&store, &mainWindow](const std::vector<std::filesystem::path>& paths) {

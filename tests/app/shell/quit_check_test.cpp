@@ -1,10 +1,10 @@
 // The quit check against a real store whose engine is the stand-in, so that "Выйти" is seen to
 // stop a real child process and remove a real working folder.
-#include "app/queue/recording_desktop_services.h"
 #include "app/queue/store.h"
 #include "app/shell/main_window.h"
 #include "app/shell/quit_check.h"
 #include "support/child_processes.h"
+#include "support/recording_desktop_services.h"
 #include "support/scoped_environment_variable.h"
 #include "support/temporary_folder.h"
 #include "support/test_engine.h"
@@ -70,9 +70,11 @@ TEST_F(QuitCheckTest, NothingPendingQuitsWithoutAsking) {
     QuitCheck check(*store, answering(Answer::stay));
     EXPECT_TRUE(check.approve(nullptr));
 
-    store->addDemonstration(photo("done.png"), MediaKind::image, JobStatus::done(UpscaleResult{}));
-    store->addDemonstration(photo("failed.png"), MediaKind::image, JobStatus::failed("x"));
-    store->addDemonstration(photo("cancelled.png"), MediaKind::image, JobStatus::cancelled());
+    store->queue().addDemonstration(photo("done.png"), MediaKind::image,
+                                    JobStatus::done(UpscaleResult{}));
+    store->queue().addDemonstration(photo("failed.png"), MediaKind::image, JobStatus::failed("x"));
+    store->queue().addDemonstration(photo("cancelled.png"), MediaKind::image,
+                                    JobStatus::cancelled());
     EXPECT_TRUE(check.approve(nullptr));
     EXPECT_EQ(asked, 0);
 }
@@ -127,7 +129,7 @@ TEST_F(QuitCheckTest, TheWindowAsksWhenClosedAndStaysOnStay) {
     EXPECT_EQ(quitting, 0);
     EXPECT_TRUE(jobs[0]->status().is(JobStatus::Case::waiting));
 
-    store->cancelAll();
+    store->queue().cancelAll();
     EXPECT_TRUE(window.close());
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(quitting, 1);
