@@ -4,12 +4,14 @@
 #include "app/queue/store.h"
 #include "app/window/dropped_files.h"
 #include "app/window/job_stage.h"
+#include "app/window/queue_card.h"
 #include "app/window/queue_strip.h"
 #include "app/window/sidebar.h"
 #include "app/window/stage_header.h"
 #include "ui/animation/appearance.h"
 #include "ui/paint/theme.h"
 #include "ui/widgets/ambient_background.h"
+#include "ui/widgets/before_after_slider.h"
 #include "ui/widgets/celebration_burst.h"
 #include "ui/widgets/drop_hero.h"
 #include "ui/widgets/drop_overlay.h"
@@ -18,6 +20,8 @@
 #include <QDragEnterEvent>
 #include <QMimeData>
 #include <QPainter>
+#include <QScreen>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -95,6 +99,35 @@ QRect ContentView::mainArea() const {
     const int bottom = stage.bottom() + 1 - int(std::lround(QueueStrip::stripHeight() * strip));
     return QRect(stage.left() + mainPadding, top, std::max(0, stage.width() - 2 * mainPadding),
                  std::max(0, bottom - top));
+}
+
+PictureLoader::Sizes ContentView::pictureSizes(const QSize& largestView, qreal ratio) {
+    const int stageWidth = largestView.width() - Sidebar::columnWidth - 2 * mainPadding;
+    const int stageHeight =
+        largestView.height() - StageHeader::preferredHeight() - QueueStrip::stripHeight();
+    const QSizeF visual = QSizeF(JobStage::largestVisual(QSize(stageWidth, stageHeight))) * ratio;
+    const qreal zoom = BeforeAfterLayout::zoomLevels.back();
+    // The stage never shows a preview of more than 1400 pixels a side.
+    constexpr qreal previewLimit = 1400;
+    const auto whole = [](qreal side) { return std::max(1, int(std::ceil(side))); };
+    return {QSize(whole(QueueCard::cardWidth * ratio), whole(QueueCard::cardHeight * ratio)),
+            QSize(whole(std::min(visual.width(), previewLimit)),
+                  whole(std::min(visual.height(), previewLimit))),
+            QSize(whole(visual.width() * zoom), whole(visual.height() * zoom))};
+}
+
+void ContentView::tellPictureSizes() {
+    // The largest this view can become: the screen it is on, unless it is larger already.
+    const QSize largest = screen() ? size().expandedTo(screen()->availableSize()) : size();
+    store_.pictures().setSizes(pictureSizes(largest, devicePixelRatioF()));
+}
+
+void ContentView::showEvent(QShowEvent* event) {
+    if (QWindow* window = this->window()->windowHandle())
+        connect(window, &QWindow::screenChanged, this, &ContentView::tellPictureSizes,
+                Qt::UniqueConnection);
+    tellPictureSizes();
+    QWidget::showEvent(event);
 }
 
 void ContentView::refreshEngine() {
@@ -207,6 +240,8 @@ void ContentView::layoutStage() {
 
 void ContentView::resizeEvent(QResizeEvent* event) {
     layoutStage();
+    if (isVisible())
+        tellPictureSizes();
     QWidget::resizeEvent(event);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "app/queue/picture_loader.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -46,12 +48,16 @@ public:
 
     // The stage's main area between the header and the strip, padded 28 left and right.
     QRect mainArea() const;
+    // How large the pictures are shown in a view of at most `largestView` on a screen of
+    // `ratio` device pixels per point: the card, the stage and the slider at its largest zoom.
+    static PictureLoader::Sizes pictureSizes(const QSize& largestView, qreal ratio);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dragLeaveEvent(QDragLeaveEvent* event) override;
@@ -66,6 +72,7 @@ private:
     void retire(QWidget* view);
     void layoutStage();
     void stackLayers();
+    void tellPictureSizes();
     QRect stageRect() const;
 
     Store& store_;

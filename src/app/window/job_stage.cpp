@@ -25,6 +25,10 @@ JobStage::JobStage(Store& store, Job& job, QWidget* parent)
     connect(&job, &Job::pixelatedChanged, this, &JobStage::refreshVisual);
     connect(&job, &Job::beforeChanged, this, &JobStage::refreshVisual);
     connect(&job, &Job::afterChanged, this, &JobStage::refreshVisual);
+    connect(&store.pictures(), &PictureLoader::comparisonSettled, this, [this](Job* settled) {
+        if (settled == job_)
+            refreshVisual();
+    });
     connect(&store.queue(), &JobQueue::celebrationChanged, this,
             [this] { panel_->celebrate(store_.queue().celebration()); });
     // A job removed from the queue takes its stage with it; nothing may reach the job after.
@@ -35,13 +39,15 @@ JobStage::JobStage(Store& store, Job& job, QWidget* parent)
     refreshVisual();
 }
 
-JobStage::Visual JobStage::visualFor(const Job& job) {
+JobStage::Visual JobStage::visualFor(const Job& job, bool loadingComparison) {
     switch (job.status().which()) {
     case JobStatus::Case::running:
         return job.preview().isNull() ? Visual::placeholder : Visual::scan;
     case JobStatus::Case::done:
-        return job.before().isNull() || job.after().isNull() ? Visual::placeholder
-                                                             : Visual::comparison;
+        if (!job.before().isNull() && !job.after().isNull())
+            return Visual::comparison;
+        return loadingComparison && !job.preview().isNull() ? Visual::comparison
+                                                            : Visual::placeholder;
     default:
         return job.preview().isNull() ? Visual::placeholder : Visual::dimmedScan;
     }
@@ -50,6 +56,12 @@ JobStage::Visual JobStage::visualFor(const Job& job) {
 QMargins JobStage::room() {
     return GlowOverhang::room(
         {ScanPreview::overhang(), BeforeAfterSlider::overhang(), JobPanel::room()});
+}
+
+QSize JobStage::largestVisual(const QSize& area) {
+    const int smallestCard = 2 * JobPanel::padding;
+    return {std::max(0, area.width()),
+            std::max(0, area.height() - bottomPadding - smallestCard - spacing)};
 }
 
 QRect JobStage::visibleArea() const {
@@ -82,11 +94,9 @@ void JobStage::refreshVisual() {
     if (!job_)
         return;
     const Job& job = *job_;
-    const Visual wanted = visualFor(job);
-    const bool rebuild = !visual_ || wanted != visualKind_ || wanted == Visual::comparison;
+    const Visual wanted = visualFor(job, store_.pictures().isLoadingComparison(job));
+    const bool rebuild = !visual_ || wanted != visualKind_;
     if (rebuild) {
-        if (visual_ && wanted == Visual::comparison && visualKind_ == Visual::comparison)
-            return; // The comparison keeps the user's split and zoom; its pictures are final.
         delete visual_;
         visual_ = nullptr;
         visualKind_ = wanted;
@@ -94,7 +104,7 @@ void JobStage::refreshVisual() {
         case Visual::comparison: {
             const UpscaleResult* result = job.status().result();
             const QString label = result ? JobTexts::afterLabel(result->size) : QString();
-            visual_ = new BeforeAfterSlider(job.before(), job.after(), label, this);
+            visual_ = new BeforeAfterSlider({}, {}, label, this);
             break;
         }
         case Visual::scan:
@@ -110,6 +120,16 @@ void JobStage::refreshVisual() {
         visual_->lower();
         visual_->setGeometry(visualRect());
         visual_->show();
+    }
+    if (auto* slider = qobject_cast<BeforeAfterSlider*>(visual_)) {
+        // The preview stands on both sides until the pictures come; the user's split and zoom
+        // stay as they are when they do.
+        const bool arrived = !job.before().isNull() && !job.after().isNull();
+        const QImage& before = arrived ? job.before() : job.preview();
+        const QImage& after = arrived ? job.after() : job.preview();
+        if (rebuild || before.cacheKey() != slider->before().cacheKey() ||
+            after.cacheKey() != slider->after().cacheKey())
+            slider->setPictures(before, after);
     }
     if (auto* scan = qobject_cast<ScanPreview*>(visual_)) {
         scan->setImage(job.preview());

@@ -10,8 +10,9 @@ class JobPanel;
 class Store;
 
 // The focused job on the stage: its picture above — the scanning preview while it runs, the
-// before/after comparison once done, the dimmed preview otherwise, or a placeholder while no
-// picture exists — and the panel card below (JobPanel). It follows the job and the store's
+// before/after comparison once done (showing the preview on both sides until the pictures have
+// come), the dimmed preview otherwise, or a placeholder while no picture exists — and the panel
+// card below (JobPanel). It follows the job and the store's
 // celebrations, and removes itself when its job is gone. The widget keeps room() around the
 // visible area for the shadows and glows of the picture and the card. Main thread only.
 class JobStage : public QWidget {
@@ -25,8 +26,9 @@ public:
 
     JobStage(Store& store, Job& job, QWidget* parent = nullptr);
 
-    // Which picture a job in its current state shows.
-    static Visual visualFor(const Job& job);
+    // Which picture a job in its current state shows, its comparison pictures still loading or
+    // not.
+    static Visual visualFor(const Job& job, bool loadingComparison);
 
     Job* job() const { return job_; }
     JobPanel* panel() const { return panel_; }
@@ -37,6 +39,8 @@ public:
     QRect visibleArea() const;
     QRect visualRect() const;
     static QMargins room();
+    // The largest picture a stage in `area` may show: with the smallest card below it.
+    static QSize largestVisual(const QSize& area);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

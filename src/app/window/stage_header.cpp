@@ -32,7 +32,7 @@ StageHeader::StageHeader(QWidget* parent)
 }
 
 QSize StageHeader::sizeHint() const {
-    return {2 * sidePadding + 400, topPadding + int(iconSide) + bottomPadding};
+    return {2 * sidePadding + 400, preferredHeight()};
 }
 
 QRectF StageHeader::iconRect() const {

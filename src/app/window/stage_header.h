@@ -22,6 +22,8 @@ public:
 
     explicit StageHeader(QWidget* parent = nullptr);
 
+    static int preferredHeight() { return topPadding + int(iconSide) + bottomPadding; }
+
     EngineIndicator* indicator() const { return indicator_; }
     QRectF iconRect() const;
 

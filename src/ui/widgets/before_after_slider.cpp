@@ -123,6 +123,14 @@ BeforeAfterSlider::BeforeAfterSlider(QImage before, QImage after, QString afterL
     });
 }
 
+void BeforeAfterSlider::setPictures(QImage before, QImage after) {
+    before_ = std::move(before);
+    after_ = std::move(after);
+    scaledAfter_ = {};
+    scaledAfterPixels_ = {};
+    update();
+}
+
 QMargins BeforeAfterSlider::overhang() {
     return glowRoom(boxShadow());
 }

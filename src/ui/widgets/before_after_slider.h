@@ -60,6 +60,12 @@ class BeforeAfterSlider : public QWidget {
 public:
     BeforeAfterSlider(QImage before, QImage after, QString afterLabel, QWidget* parent = nullptr);
 
+    // Shows other pictures of the same two (larger ones that came later), keeping the split and
+    // the zoom.
+    void setPictures(QImage before, QImage after);
+    const QImage& before() const { return before_; }
+    const QImage& after() const { return after_; }
+
     // The split the slider is heading for, 0..1 of the picture width.
     qreal position() const { return position_.target(); }
     void setPosition(qreal position, bool animated = true);

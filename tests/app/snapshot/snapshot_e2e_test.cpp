@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <functional>
 
@@ -87,6 +89,10 @@ TEST_F(SnapshotTest, EveryStateRendersTheWholeWindowWithoutADisplay) {
     const std::string a = picture("a.png", {320, 240}, Qt::darkGreen);
     const std::string b = picture("b.png", {1280, 960}, Qt::darkBlue);
     const std::string c = picture("c.png", {160, 120}, Qt::darkYellow);
+    const std::string pipe = (folder / "pipe.png").string();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const std::string zero = (folder / "zero.png").string();
+    std::filesystem::create_symlink("/dev/zero", zero);
     using Check = std::function<void(const QImage&)>;
     const Check none = [](const QImage&) {};
     const struct {
@@ -134,6 +140,9 @@ TEST_F(SnapshotTest, EveryStateRendersTheWholeWindowWithoutADisplay) {
         {{"--state", "done"}, none},
         {{a, "--state"}, none},
         {{(folder / "missing.jpg").string(), a, (folder / "missing.mp4").string()}, none},
+        // A pipe and a device among the files never hold the snapshot.
+        {{"--state", "done", zero, pipe}, none},
+        {{pipe, zero, a}, none},
     };
     for (const auto& r : runs) {
         std::vector<std::string> all{out()};

@@ -158,5 +158,31 @@ TEST(ContentViewRun, ClickedCardShowsItsJobUntilTheRunningJobFinishes) {
     EXPECT_EQ(view.jobStage()->job(), running);
 }
 
+TEST(ContentViewPictures, PicturesAreDecodedAsLargeAsTheyAreShownAndNoLarger) {
+    test::WindowFixture fixture;
+    for (const QSize view : {QSize(1180, 760), QSize(1920, 1080)}) {
+        ContentView content(*fixture.store);
+        content.resize(view);
+        content.show();
+        UpscaleResult result;
+        result.output = fixture.file("a-4k.png");
+        Job* job = fixture.queue().addDemonstration(fixture.file("a.png"), MediaKind::image,
+                                                    JobStatus::done(result));
+        fixture.queue().setSelectedID(job->id());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        const QSize shown = content.jobStage()->visualRect().size();
+        for (const qreal ratio : {1.0, 2.0}) {
+            const PictureLoader::Sizes sizes = ContentView::pictureSizes(view, ratio);
+            const QSize slider = shown * 4 * ratio;
+            // Nothing is lost at the largest zoom, and little more is decoded than is shown.
+            EXPECT_TRUE(sizes.comparison.width() >= slider.width() &&
+                        sizes.comparison.height() >= slider.height());
+            EXPECT_LE(sizes.comparison.height(), slider.height() * 1.3);
+            EXPECT_EQ(sizes.stage, sizes.comparison.boundedTo(QSize(1400, 1400) * 4) / 4);
+            EXPECT_EQ(sizes.card, QSize(112, 70) * ratio);
+        }
+    }
+}
+
 } // namespace
 } // namespace clarivex

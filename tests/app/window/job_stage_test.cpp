@@ -132,16 +132,21 @@ TEST_F(JobStageTest, PictureFollowsStatusAndWhatHasLoaded) {
     job.setStatus(JobStatus::failed("Сбой."));
     EXPECT_EQ(stage.visualKind(), JobStage::Visual::dimmedScan);
 
-    // Done with an unreadable output: no comparison, but the panel keeps both buttons.
-    job.setStatus(JobStatus::done(sampleResult()));
-    EXPECT_EQ(stage.visualKind(), JobStage::Visual::placeholder);
-    flushDeletions();
-    EXPECT_NE(button(stage, QStringLiteral("Открыть")), nullptr);
+    // Done: the preview stands on both sides of the slider until the pictures come.
+    UpscaleResult result = sampleResult();
+    result.output = "/photos/unreadable-4k.png";
+    job.setStatus(JobStatus::done(result));
+    ASSERT_EQ(stage.visualKind(), JobStage::Visual::comparison);
+    const auto* slider = qobject_cast<BeforeAfterSlider*>(stage.visual());
+    EXPECT_EQ(slider->after().cacheKey(), job.preview().cacheKey());
 
+    // An output that cannot be read: no comparison, but the panel keeps both buttons.
+    ASSERT_TRUE(test::settle([&] { return !fixture.store->pictures().isLoadingComparison(job); }));
+    EXPECT_EQ(stage.visualKind(), JobStage::Visual::placeholder);
+    EXPECT_NE(button(stage, QStringLiteral("Открыть")), nullptr);
     job.setBefore(picture);
     job.setAfter(picture);
-    ASSERT_EQ(stage.visualKind(), JobStage::Visual::comparison);
-    EXPECT_NE(qobject_cast<BeforeAfterSlider*>(stage.visual()), nullptr);
+    EXPECT_EQ(stage.visualKind(), JobStage::Visual::comparison);
 }
 
 TEST_F(JobStageTest, StageLeavesWhenItsJobIsRemoved) {
