@@ -5,10 +5,18 @@
 //   queue_bench finish [count]  runs `count` photos (200 by default) to 4K results: peak
 //                               memory, then refocuses the oldest job and waits until its
 //                               pictures are back.
+//   queue_bench slider [count]  the window with one 4000 × 3000 photo enlarged ×4 and shown in
+//                               the slider, then `count` (4 by default) such jobs focused one
+//                               after the other: resident memory; and the time from each
+//                               job's pipeline returning to the next one's start. Runs on the
+//                               display when there is one (its screen decides the picture
+//                               sizes), else offscreen.
 // Everything happens in a private temporary folder. Run by hand; not part of the tests.
 #include <vips/vips8>
 
+#include "app/queue/pipeline.h"
 #include "app/queue/store.h"
+#include "app/window/content_view.h"
 #include "support/recording_desktop_services.h"
 #include "support/temporary_folder.h"
 #include "support/test_engine.h"
@@ -20,10 +28,13 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <vector>
 
 using namespace clarivex;
 
@@ -139,10 +150,84 @@ int benchFinish(int count) {
     return 0;
 }
 
+void settleFor(int milliseconds) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < milliseconds)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+int benchSlider(int count) {
+    test::TemporaryFolder folder{"clarivex-bench"};
+    test::TestEngine engine;
+    makePhotos(folder / "photos", count, 4000, 3000);
+    std::vector<std::filesystem::path> photos;
+    for (const auto& entry : std::filesystem::directory_iterator(folder / "photos"))
+        photos.push_back(entry.path());
+    std::sort(photos.begin(), photos.end());
+
+    // The real pipeline, with the moments it starts and returns written down.
+    using Clock = std::chrono::steady_clock;
+    std::mutex lock;
+    std::vector<Clock::time_point> starts;
+    std::vector<Clock::time_point> returns;
+    Store::Environment setup = environment(engine, folder.path());
+    setup.pipeline = [&](const Tools& tools, const std::filesystem::path& source,
+                         const Options& options, const ProgressCallback& report,
+                         std::stop_token stopToken) {
+        {
+            const std::lock_guard guard(lock);
+            starts.push_back(Clock::now());
+        }
+        UpscaleOutcome outcome = upscale(tools, source, options, report, stopToken);
+        const std::lock_guard guard(lock);
+        returns.push_back(Clock::now());
+        return outcome;
+    };
+    Store store(std::move(setup));
+    store.settings().setModel(ModelChoice::photo);
+    store.settings().setTarget(Target::x4);
+    store.settings().setCopyToPictures(false);
+    ContentView view(store);
+    view.resize(1180, 760);
+    view.show();
+    const PictureLoader::Sizes sizes = store.pictures().sizes();
+    std::printf("screen: slider pictures decoded within %d×%d, stage within %d×%d\n",
+                sizes.comparison.width(), sizes.comparison.height(), sizes.stage.width(),
+                sizes.stage.height());
+
+    const auto shown = [](const Job* job) { return !job->after().isNull(); };
+    QList<Job*> jobs = store.add({photos[0]}, true);
+    spinUntil([&] { return shown(jobs[0]); });
+    settleFor(2000);
+    std::printf("one job in the slider: %.0f MB resident, peak %.0f MB (after %d×%d, before "
+                "%d×%d)\n",
+                residentMegabytes(), peakMegabytes(), jobs[0]->after().width(),
+                jobs[0]->after().height(), jobs[0]->before().width(), jobs[0]->before().height());
+
+    jobs.append(
+        store.add(std::vector<std::filesystem::path>(photos.begin() + 1, photos.end()), true));
+    spinUntil([&] { return !store.queue().isWorking() && store.queue().pendingCount() == 0; });
+    for (size_t index = 2; index < starts.size(); ++index)
+        std::printf(
+            "pipeline %zu returned, pipeline %zu started %.1f ms later\n", index, index + 1,
+            std::chrono::duration<double, std::milli>(starts[index] - returns[index - 1]).count());
+    for (Job* job : jobs) {
+        store.queue().setSelectedID(job->id());
+        spinUntil([&] { return shown(job); });
+        settleFor(1000);
+    }
+    settleFor(2000);
+    std::printf("%lld jobs focused in turn: %.0f MB resident, peak %.0f MB\n",
+                static_cast<long long>(jobs.size()), residentMegabytes(), peakMegabytes());
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     const std::string what = argc > 1 ? argv[1] : "";
     const int count = argc > 2 ? std::stoi(argv[2]) : (what == "add" ? 1000 : 200);
@@ -150,6 +235,8 @@ int main(int argc, char** argv) {
         return benchAdd(count);
     if (what == "finish")
         return benchFinish(count);
-    std::fprintf(stderr, "usage: queue_bench add|finish [count]\n");
+    if (what == "slider")
+        return benchSlider(argc > 2 ? count : 4);
+    std::fprintf(stderr, "usage: queue_bench add|finish|slider [count]\n");
     return 2;
 }
