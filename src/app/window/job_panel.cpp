@@ -19,6 +19,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QVBoxLayout>
 
@@ -322,9 +323,24 @@ QSize JobPanel::sizeHint() const {
             cardHeight(600) + margins.top() + margins.bottom()};
 }
 
-void JobPanel::paintEvent(QPaintEvent*) {
+void JobPanel::paintEvent(QPaintEvent* event) {
+    // The progress bar's shimmer has the card repainted under it on every frame; the card only
+    // changes with its size and highlight, so it is drawn once for each and copied after.
+    const qreal ratio = devicePixelRatioF();
+    const bool highlighted = shown_ == JobStatus::Case::running;
+    if (card_.isNull() || card_.size() != (QSizeF(size()) * ratio).toSize() ||
+        card_.devicePixelRatio() != ratio || cardHighlighted_ != highlighted) {
+        card_ = QImage((QSizeF(size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+        card_.setDevicePixelRatio(ratio);
+        card_.fill(Qt::transparent);
+        QPainter canvas(&card_);
+        paintCard(canvas, cardRect(), cornerRadius, highlighted, shadowCache_);
+        cardHighlighted_ = highlighted;
+    }
     QPainter painter(this);
-    paintCard(painter, cardRect(), cornerRadius, shown_ == JobStatus::Case::running, shadowCache_);
+    for (const QRect& part : event->region())
+        painter.drawImage(part, card_,
+                          QRectF(QPointF(part.topLeft()) * ratio, QSizeF(part.size()) * ratio));
 }
 
 } // namespace clarivex

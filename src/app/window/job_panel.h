@@ -3,6 +3,7 @@
 #include "app/queue/job_status.h"
 #include "ui/paint/glow.h"
 
+#include <QImage>
 #include <QWidget>
 
 class QHBoxLayout;
@@ -69,6 +70,8 @@ private:
     BigProgress* progress_ = nullptr;
     CheckBadge* badge_ = nullptr;
     GlowCache shadowCache_;
+    QImage card_;
+    bool cardHighlighted_ = false;
     int lastCelebration_ = 0;
 };
 

@@ -113,6 +113,9 @@ QRectF BigProgress::contentRect() const {
 }
 
 BigProgress::Rows BigProgress::rows() const {
+    // Laid out once per size: the bar's shimmer asks on every frame.
+    if (rows_ && rowsSize_ == size())
+        return *rows_;
     const QRectF content = contentRect();
     const QFontMetricsF number(numberFont());
     const QFontMetricsF eta(Theme::digits(12, QFont::Medium));
@@ -125,9 +128,12 @@ BigProgress::Rows BigProgress::rows() const {
     const QFontMetricsF detail(detailFont());
     const QRectF detailRect(content.left(), bar.bottom() + rowSpacing, content.width(),
                             detail.height());
-    return {baseline,
-            QRectF(content.left(), content.top(), content.width(), headlineBottom - content.top()),
-            bar, detailRect, detailRect.bottom()};
+    rowsSize_ = size();
+    rows_ =
+        Rows{baseline,
+             QRectF(content.left(), content.top(), content.width(), headlineBottom - content.top()),
+             bar, detailRect, detailRect.bottom()};
+    return *rows_;
 }
 
 QSize BigProgress::sizeHint() const {

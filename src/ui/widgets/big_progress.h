@@ -62,6 +62,8 @@ private:
         qreal height;
     };
     Rows rows() const;
+    mutable std::optional<Rows> rows_;
+    mutable QSize rowsSize_;
     void paintHeadline(QPainter& painter, const Rows& layout);
     QRectF contentRect() const;
     void placeBar();

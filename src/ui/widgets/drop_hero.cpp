@@ -163,8 +163,27 @@ void DropHero::hideEvent(QHideEvent* event) {
     QAbstractButton::hideEvent(event);
 }
 
-void DropHero::paintEvent(QPaintEvent*) {
+void DropHero::paintEvent(QPaintEvent* event) {
+    // The emblem above animates all the time and has this repainted under it on every frame;
+    // the rest only changes with the size, the drag or the pointer, so it is drawn once for
+    // each of those and copied after.
+    const qreal ratio = devicePixelRatioF();
+    const Picture key{size(), ratio, targeted_.value(), hover_.value()};
+    if (!(key == pictureKey_) || picture_.isNull()) {
+        picture_ = QImage((QSizeF(size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+        picture_.setDevicePixelRatio(ratio);
+        picture_.fill(Qt::transparent);
+        QPainter canvas(&picture_);
+        paintPicture(canvas);
+        pictureKey_ = key;
+    }
     QPainter painter(this);
+    for (const QRect& part : event->region())
+        painter.drawImage(part, picture_,
+                          QRectF(QPointF(part.topLeft()) * ratio, QSizeF(part.size()) * ratio));
+}
+
+void DropHero::paintPicture(QPainter& painter) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     const QRectF frame = frameRect();

@@ -5,6 +5,7 @@
 #include "ui/paint/glow.h"
 
 #include <QAbstractButton>
+#include <QImage>
 
 namespace clarivex {
 
@@ -55,6 +56,7 @@ private:
     };
     Rows rows() const;
     void setHover(bool hover);
+    void paintPicture(QPainter& painter);
     void paintFrame(QPainter& painter, const QRectF& frame);
     void paintTexts(QPainter& painter, const Rows& rows);
     void paintButtonRow(QPainter& painter, const QRectF& button);
@@ -66,6 +68,16 @@ private:
     PixelResolveIcon* icon_;
     GlowCache frameGlow_;
     GlowCache buttonGlow_;
+    // What paintEvent copies from, and what it shows.
+    struct Picture {
+        QSize size;
+        qreal ratio = 0.0;
+        qreal targeted = 0.0;
+        qreal hover = 0.0;
+        bool operator==(const Picture&) const = default;
+    };
+    QImage picture_;
+    Picture pictureKey_;
 };
 
 } // namespace clarivex
