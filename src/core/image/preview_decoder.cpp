@@ -3,6 +3,8 @@
 #include "core/image/image_ops.h"
 #include "core/process/shell.h"
 #include "core/process/tools.h"
+#include "core/video/video_commands.h"
+#include "core/video/video_info.h"
 #include "core/working_folder.h"
 
 #include <fcntl.h>
@@ -156,10 +158,12 @@ std::optional<PreviewPicture> decodeImage(const std::filesystem::path& file, con
     const std::string name = opened.name();
     // thumbnail() turns the picture upright and decodes it at the size asked for.
     const Size box = thumbnailBox(fit, uprightSize(name));
+    // Shrunk in the file's own colours, then shown through its profile as the pipeline shows
+    // it to the network, so that the before and the after compare like for like.
     return toPreview(
-        vips::VImage::thumbnail(
+        ImageOps::toSrgb(vips::VImage::thumbnail(
             name.c_str(), int(box.width),
-            vips::VImage::option()->set("height", int(box.height))->set("size", VIPS_SIZE_DOWN)),
+            vips::VImage::option()->set("height", int(box.height))->set("size", VIPS_SIZE_DOWN))),
         std::move(stopToken));
 }
 
@@ -179,9 +183,13 @@ auto withVideoFrame(const std::filesystem::path& file, const std::stop_token& st
     std::error_code error;
     if (std::filesystem::status(file, error).type() != std::filesystem::file_type::regular)
         return std::nullopt;
-    const auto ffmpeg = Tools::locateProgram("ffmpeg", Tools::Environment::current());
-    if (!ffmpeg)
+    const auto environment = Tools::Environment::current();
+    const auto ffmpeg = Tools::locateProgram("ffmpeg", environment);
+    const auto ffprobe = Tools::locateProgram("ffprobe", environment);
+    if (!ffmpeg || !ffprobe)
         return std::nullopt;
+    // Read with the video's own matrix, range and transfer, as the pipeline reads its frames.
+    const VideoColour colour = VideoInfo::probe(file, *ffprobe, stopToken).colour;
     // The frame goes through a private file rather than a pipe: the process runner hands
     // back text lines, and a PNG is no text. A file swapped for a pipe after the check above
     // only holds ffmpeg, which the stop token ends.
@@ -189,7 +197,7 @@ auto withVideoFrame(const std::filesystem::path& file, const std::stop_token& st
     const auto frame = work.path() / "frame.png";
     Shell::run(*ffmpeg,
                {"-nostdin", "-v", "error", "-ss", "0.1", "-i", file.string(), "-frames:v", "1",
-                "-y", frame.string()},
+                "-vf", VideoCommands::readColours(colour), "-y", frame.string()},
                {}, stopToken);
     if (stopToken.stop_requested() || !std::filesystem::exists(frame))
         return std::nullopt;

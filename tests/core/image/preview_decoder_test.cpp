@@ -3,6 +3,7 @@
 #include <vips/vips8>
 
 #include "core/process/tools.h"
+#include "support/icc_profile.h"
 #include "support/program_run.h"
 #include "support/temporary_folder.h"
 
@@ -64,6 +65,26 @@ TEST_F(PreviewDecoderTest, PhotosComeUprightAtTheSizeAskedForAndNeverEnlarged) {
     for (const auto& [fit, expected] : cases)
         EXPECT_EQ(sizeOf(PreviewDecoder::decode(photo, MediaKind::image, fit)), expected)
             << fit.box.description() << (fit.cover ? " cover" : "");
+}
+
+TEST_F(PreviewDecoderTest, APhotoWithAProfileIsShownInItsSrgbColours) {
+    // A saturated magenta stored in Adobe RGB; shown as sRGB numbers it would look duller.
+    const auto photo = folder / "adobe.jpg";
+    const vips::VImage stored =
+        test::withProfile((vips::VImage::black(64, 48) + std::vector<double>{134, 9, 135})
+                              .cast(VIPS_FORMAT_UCHAR)
+                              .copy(vips::VImage::option()->set("interpretation", "srgb")),
+                          test::iccProfile(test::ColourSpace::adobeRgb));
+    stored.jpegsave(photo.c_str(), vips::VImage::option()->set("Q", 100));
+    const std::vector<double> expected =
+        stored.icc_transform("srgb", vips::VImage::option()->set("embedded", true))(32, 24);
+    ASSERT_GT(expected[0] - 134, 15) << "the profile changes nothing";
+    const auto picture = PreviewDecoder::decode(photo, MediaKind::image, {{32, 32}});
+    ASSERT_TRUE(picture);
+    const unsigned char* centre =
+        picture->pixels.get() + 4 * (picture->width * (picture->height / 2) + picture->width / 2);
+    for (int channel = 0; channel < 3; ++channel) // blue, green, red
+        EXPECT_NEAR(centre[2 - channel], expected[channel], 3) << channel;
 }
 
 TEST_F(PreviewDecoderTest, OnlyRegularFilesAreReadAndNothingBlocks) {
