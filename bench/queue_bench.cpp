@@ -11,6 +11,9 @@
 //                               job's pipeline returning to the next one's start. Runs on the
 //                               display when there is one (its screen decides the picture
 //                               sizes), else offscreen.
+//   queue_bench folder [count]  adds a folder of `count` (100000 by default) entries to a shown
+//                               window: how long until every job is there, and the longest
+//                               the window's event loop went unanswered meanwhile.
 // Everything happens in a private temporary folder. Run by hand; not part of the tests.
 #include <vips/vips8>
 
@@ -24,6 +27,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QSettings>
+#include <QTimer>
 
 #include <sys/resource.h>
 #include <unistd.h>
@@ -99,8 +103,10 @@ int benchAdd(int count) {
 
     QElapsedTimer clock;
     clock.start();
-    const auto jobs = store.add({folder / "photos"}, false);
+    store.add({folder / "photos"}, false);
     const qint64 addMs = clock.elapsed();
+    spinUntil([&] { return store.isListed(); });
+    const QList<Job*> jobs = store.queue().jobs();
     spinUntil([&] {
         return std::all_of(jobs.begin(), jobs.end(),
                            [](const Job* job) { return !job->pixelated().isNull(); });
@@ -111,6 +117,43 @@ int benchAdd(int count) {
                 static_cast<long long>(previewsMs));
     std::printf("memory: %.0f MB resident before, %.0f MB after, peak %.0f MB\n", before,
                 residentMegabytes(), peakMegabytes());
+    return 0;
+}
+
+// The longest the main thread went without turning its event loop while `done` was awaited.
+qint64 longestStall(const std::function<bool()>& done) {
+    QElapsedTimer since;
+    since.start();
+    qint64 longest = 0;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout,
+                     [&] { longest = std::max(longest, since.restart()); });
+    tick.start(5);
+    spinUntil(done);
+    return longest;
+}
+
+int benchFolder(int count) {
+    test::TemporaryFolder folder{"clarivex-bench"};
+    test::TestEngine engine;
+    const auto album = folder / "album";
+    std::filesystem::create_directories(album);
+    for (int index = 0; index < count; ++index)
+        std::ofstream(album / ("photo-" + std::to_string(index) + ".jpg"));
+    Store store(environment(engine, folder.path()));
+    ContentView view(store);
+    view.resize(1180, 760);
+    view.show();
+    QElapsedTimer clock;
+    clock.start();
+    store.add({album}, false);
+    const qint64 addMs = clock.elapsed();
+    const qint64 stall = longestStall([&] { return store.isListed(); });
+    std::printf("folder of %d entries: add() returned after %lld ms, all %lld jobs after %lld ms; "
+                "longest the window went unanswered: %lld ms\n",
+                count, static_cast<long long>(addMs),
+                static_cast<long long>(store.queue().jobs().size()),
+                static_cast<long long>(clock.elapsed()), static_cast<long long>(stall));
     return 0;
 }
 
@@ -126,7 +169,7 @@ int benchFinish(int count) {
 
     QElapsedTimer clock;
     clock.start();
-    const auto jobs = store.add({folder / "photos"}, true);
+    const auto jobs = store.queue().add({folder / "photos"}, true);
     spinUntil([&] { return !store.queue().isWorking() && store.queue().pendingCount() == 0; });
     const auto done = std::count_if(jobs.begin(), jobs.end(), [](const Job* job) {
         return job->status().is(JobStatus::Case::done);
@@ -197,7 +240,7 @@ int benchSlider(int count) {
                 sizes.stage.height());
 
     const auto shown = [](const Job* job) { return !job->after().isNull(); };
-    QList<Job*> jobs = store.add({photos[0]}, true);
+    QList<Job*> jobs = store.queue().add({photos[0]}, true);
     spinUntil([&] { return shown(jobs[0]); });
     settleFor(2000);
     std::printf("one job in the slider: %.0f MB resident, peak %.0f MB (after %d×%d, before "
@@ -205,8 +248,8 @@ int benchSlider(int count) {
                 residentMegabytes(), peakMegabytes(), jobs[0]->after().width(),
                 jobs[0]->after().height(), jobs[0]->before().width(), jobs[0]->before().height());
 
-    jobs.append(
-        store.add(std::vector<std::filesystem::path>(photos.begin() + 1, photos.end()), true));
+    jobs.append(store.queue().add(
+        std::vector<std::filesystem::path>(photos.begin() + 1, photos.end()), true));
     spinUntil([&] { return !store.queue().isWorking() && store.queue().pendingCount() == 0; });
     for (size_t index = 2; index < starts.size(); ++index)
         std::printf(
@@ -235,8 +278,10 @@ int main(int argc, char** argv) {
         return benchAdd(count);
     if (what == "finish")
         return benchFinish(count);
+    if (what == "folder")
+        return benchFolder(argc > 2 ? count : 100000);
     if (what == "slider")
         return benchSlider(argc > 2 ? count : 4);
-    std::fprintf(stderr, "usage: queue_bench add|finish|slider [count]\n");
+    std::fprintf(stderr, "usage: queue_bench add|finish|slider|folder [count]\n");
     return 2;
 }

@@ -1,5 +1,7 @@
 #include "app/queue/file_expansion.h"
 
+#include "core/vocabulary/media_kind.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -52,11 +54,13 @@ int naturalCompare(const QString& left, const QString& right) {
     return left.compare(right);
 }
 
-std::vector<fs::path> folderEntries(const fs::path& folder) {
+std::vector<fs::path> folderEntries(const fs::path& folder, const std::stop_token& stopToken) {
     std::vector<fs::path> entries;
     std::error_code error;
     fs::directory_iterator iterator(folder, error);
     for (; !error && iterator != fs::directory_iterator(); iterator.increment(error)) {
+        if (stopToken.stop_requested())
+            return {};
         const fs::path entry = iterator->path();
         if (!entry.filename().string().starts_with('.'))
             entries.push_back(entry);
@@ -70,7 +74,8 @@ std::vector<fs::path> folderEntries(const fs::path& folder) {
 
 } // namespace
 
-std::vector<fs::path> expandLocations(const std::vector<fs::path>& paths) {
+std::vector<fs::path> expandLocations(const std::vector<fs::path>& paths,
+                                      std::stop_token stopToken) {
     std::vector<fs::path> expanded;
     for (const auto& given : paths) {
         std::error_code error;
@@ -78,13 +83,26 @@ std::vector<fs::path> expandLocations(const std::vector<fs::path>& paths) {
         if (error || !fs::exists(path, error))
             continue;
         if (fs::is_directory(path, error)) {
-            const auto entries = folderEntries(path);
+            const auto entries = folderEntries(path, stopToken);
             expanded.insert(expanded.end(), entries.begin(), entries.end());
         } else {
             expanded.push_back(path);
         }
     }
     return expanded;
+}
+
+std::vector<fs::path> queueableFiles(const std::vector<fs::path>& paths,
+                                     std::stop_token stopToken) {
+    std::vector<fs::path> files;
+    for (auto& path : expandLocations(paths, stopToken)) {
+        if (stopToken.stop_requested())
+            return {};
+        std::error_code error;
+        if (mediaKindOf(path) && !fs::is_directory(path, error))
+            files.push_back(std::move(path));
+    }
+    return files;
 }
 
 bool naturallyBefore(const fs::path& left, const fs::path& right) {

@@ -29,13 +29,16 @@ Job* JobQueue::job(const QUuid& id) const {
 // Adding
 
 QList<Job*> JobQueue::add(const std::vector<std::filesystem::path>& paths, bool start) {
+    return addFiles(queueableFiles(paths), start);
+}
+
+QList<Job*> JobQueue::addFiles(const std::vector<std::filesystem::path>& files, bool start) {
     QList<Job*> added;
-    for (const auto& path : expandLocations(paths)) {
-        const auto kind = mediaKindOf(path);
-        std::error_code error;
-        if (!kind || std::filesystem::is_directory(path, error))
+    for (const auto& file : files) {
+        const auto kind = mediaKindOf(file);
+        if (!kind)
             continue;
-        auto* job = new Job(path, *kind, this);
+        auto* job = new Job(file, *kind, this);
         appendJob(job);
         added.push_back(job);
     }

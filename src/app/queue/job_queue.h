@@ -61,6 +61,8 @@ public:
     // Missing paths, unlistable folders and unsupported files are skipped silently. Returns
     // the jobs added.
     QList<Job*> add(const std::vector<std::filesystem::path>& paths, bool start);
+    // The same for files already expanded and checked (queueableFiles), in their order.
+    QList<Job*> addFiles(const std::vector<std::filesystem::path>& files, bool start);
     // Appends one job for `file` exactly as given, kind and status included; starts nothing.
     // For the snapshot's demonstration queue.
     Job* addDemonstration(const std::filesystem::path& file, MediaKind kind, JobStatus status);

@@ -37,7 +37,10 @@ Store::Store(Environment environment, QObject* parent)
               [this] { return settings_.options(); }, environment_.desktop.get()},
              this)
     , pictures_(queue_, environment_.decode, environment_.picturesKept, environment_.pictureThreads,
-                this) {
+                this)
+    , lister_([this](const std::vector<std::filesystem::path>& files,
+                     bool start) { queue_.addFiles(files, start); },
+              this) {
     try {
         const Tools tools = environment_.locateTools();
         engineFolder_ = QString::fromStdString(tools.esrgan.parent_path().string());
@@ -51,26 +54,20 @@ Store::~Store() {
     cancelAllAndWait(std::chrono::seconds(5));
 }
 
-QList<Job*> Store::add(const std::vector<std::filesystem::path>& paths, bool start) {
-    return queue_.add(paths, start);
-}
-
-QList<Job*> Store::add(const QList<QUrl>& urls, bool start) {
-    std::vector<std::filesystem::path> paths;
-    for (const QUrl& url : urls)
-        if (url.isLocalFile())
-            paths.emplace_back(url.toLocalFile().toStdString());
-    return queue_.add(paths, start);
+void Store::add(const std::vector<std::filesystem::path>& paths, bool start) {
+    lister_.list(paths, start);
 }
 
 void Store::openPanel(QWidget* parent) {
     const auto chosen = environment_.desktop->chooseFiles(parent);
     if (!chosen.empty())
-        queue_.add(chosen, true);
+        add(chosen, true);
 }
 
 bool Store::cancelAllAndWait(std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
+    // What is still being listed would only be cancelled.
+    lister_.stop();
     const bool pipelineEnded = queue_.cancelAllAndWait(deadline);
     return pictures_.stopAll(deadline) && pipelineEnded;
 }

@@ -2,12 +2,12 @@
 
 #include "app/queue/desktop_services.h"
 #include "app/queue/job_queue.h"
+#include "app/queue/location_lister.h"
 #include "app/queue/options_model.h"
 #include "app/queue/picture_loader.h"
 
 #include <QObject>
 #include <QString>
-#include <QUrl>
 
 #include <chrono>
 #include <filesystem>
@@ -67,10 +67,12 @@ public:
     // The folder the engine check found the engine in; empty when it was not found.
     QString engineFolder() const { return engineFolder_; }
 
-    // Adds files and folders to the queue (JobQueue::add).
-    QList<Job*> add(const std::vector<std::filesystem::path>& paths, bool start);
-    // The same for dropped or handed-over locations; only local files count.
-    QList<Job*> add(const QList<QUrl>& urls, bool start);
+    // Adds files and folders to the queue as JobQueue::add does, listing the folders off the
+    // main thread: the jobs appear shortly after, in the order the requests came.
+    void add(const std::vector<std::filesystem::path>& paths, bool start);
+    // Whether every location given to add() has reached the queue.
+    bool isListed() const { return lister_.isIdle(); }
+    LocationLister& lister() { return lister_; }
     // Shows the file chooser and adds what was picked, with start.
     void openPanel(QWidget* parent = nullptr);
     int pendingCount() const { return queue_.pendingCount(); }
@@ -91,6 +93,7 @@ private:
     OptionsModel settings_;
     JobQueue queue_;
     PictureLoader pictures_;
+    LocationLister lister_;
 };
 
 } // namespace clarivex

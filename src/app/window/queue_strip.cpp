@@ -10,11 +10,13 @@
 #include "ui/widgets/text_label.h"
 
 #include <QHBoxLayout>
+#include <QHash>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSet>
 
 #include <algorithm>
 #include <cmath>
@@ -195,13 +197,18 @@ void QueueStrip::syncCards() {
     const QList<Job*>& jobs = store_.queue().jobs();
     std::vector<CardRow::Entry> current = row_->entries;
     std::erase_if(current, [](const CardRow::Entry& entry) { return entry.gone(); });
+    // A large folder arrives in batches, each one syncing the whole row: look the cards up by
+    // their job rather than searching the row for each.
+    QHash<const Job*, const CardRow::Entry*> byJob;
+    for (const CardRow::Entry& entry : current)
+        if (entry.live() && entry.card->job())
+            byJob.insert(entry.card->job(), &entry);
+    QSet<const QueueCard*> kept;
     std::vector<CardRow::Entry> ordered;
     for (Job* job : jobs) {
-        auto found = std::find_if(current.begin(), current.end(), [job](const CardRow::Entry& e) {
-            return e.live() && e.card->job() == job;
-        });
-        if (found != current.end()) {
+        if (const CardRow::Entry* found = byJob.value(job)) {
             ordered.push_back(*found);
+            kept.insert(found->card);
             continue;
         }
         auto* card = new QueueCard(*job, row_);
@@ -223,9 +230,7 @@ void QueueStrip::syncCards() {
         ordered.push_back({card, appearance, left});
     }
     for (const CardRow::Entry& entry : current) {
-        const bool kept = std::any_of(ordered.begin(), ordered.end(),
-                                      [&entry](const auto& e) { return e.card == entry.card; });
-        if (kept)
+        if (kept.contains(entry.card))
             continue;
         // A card whose job is gone stays where it was while it fades, then goes.
         ordered.push_back(entry);

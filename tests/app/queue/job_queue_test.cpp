@@ -104,29 +104,17 @@ TEST_F(JobQueueTest, CancellingStopsWaitingJobsAtOnceAndTheRunningOneWhenItEnds)
     EXPECT_EQ(queue().celebration(), 0);
 }
 
-TEST_F(JobQueueTest, AnyEndingAfterAStopIsACancellation) {
+TEST_F(JobQueueTest, WhatEndsOrReportsAfterAStopIsACancellation) {
     script.ignoreStops();
     const auto jobs = queue().add({file("a.png")}, true);
     ASSERT_TRUE(settle([&] { return queue().hasCurrent(); }));
-    queue().cancel(jobs[0]);
-    // A killed engine often ends with an error of its own.
-    script.end(UpscaleFailure{"realesrgan-ncnn-vulkan завершился с кодом 143"});
-    ASSERT_TRUE(settle([&] { return !queue().hasCurrent(); }));
-    EXPECT_TRUE(is(jobs[0], JobStatus::Case::cancelled));
-}
-
-TEST_F(JobQueueTest, AReportAfterTheJobEndedChangesNothing) {
-    const auto jobs = queue().add({file("a.png")}, true);
-    ASSERT_TRUE(settle([&] { return queue().hasCurrent(); }));
     script.report({UpscaleProgress::Stage::upscaling, 0.3, "Кадр 1"});
-    ASSERT_TRUE(settle([&] {
-        const UpscaleProgress* progress = jobs[0]->status().progress();
-        return progress && progress->fraction == 0.3;
-    }));
-    queue().cancelAll();
-    ASSERT_TRUE(settle([&] { return is(jobs[0], JobStatus::Case::cancelled); }));
-    // A pipe reader that was still busy reports once more.
+    ASSERT_TRUE(settle([&] { return jobs[0]->status().progress()->fraction == 0.3; }));
+    queue().cancel(jobs[0]);
+    // A pipe reader that was still busy reports once more; a killed engine often ends with an
+    // error of its own.
     script.lastReport()({UpscaleProgress::Stage::upscaling, 0.9, "Кадр 3"});
+    script.end(UpscaleFailure{"realesrgan-ncnn-vulkan завершился с кодом 143"});
     ASSERT_TRUE(settle([&] { return idle(); }));
     EXPECT_TRUE(is(jobs[0], JobStatus::Case::cancelled));
 }
@@ -159,65 +147,22 @@ TEST_F(JobQueueTest, MissingToolsFailEachJobWithoutRunningIt) {
     EXPECT_FALSE(store().engineError().isEmpty());
 }
 
-TEST_F(JobQueueTest, QuittingStopsTheRunningJobAndWaitsForIt) {
+TEST_F(JobQueueTest, QuittingStopsTheRunningJobOrGivesUpOnOneThatDoesNotStop) {
     const auto jobs = queue().add({file("a.png"), file("b.png")}, true);
     ASSERT_TRUE(settle([&] { return queue().hasCurrent(); }));
     EXPECT_TRUE(store().cancelAllAndWait(std::chrono::minutes(1)));
     EXPECT_TRUE(is(jobs[0], JobStatus::Case::cancelled));
     EXPECT_TRUE(is(jobs[1], JobStatus::Case::cancelled));
-    EXPECT_FALSE(queue().hasCurrent());
     EXPECT_EQ(desktop->badges.back(), 0);
-}
 
-TEST_F(JobQueueTest, QuittingGivesUpOnAPipelineThatDoesNotStop) {
     script.ignoreStops();
-    const auto jobs = queue().add({file("a.png")}, true);
+    queue().retry(jobs[0]);
     ASSERT_TRUE(settle([&] { return queue().hasCurrent(); }));
     EXPECT_FALSE(store().cancelAllAndWait(std::chrono::milliseconds(0)));
-    EXPECT_TRUE(queue().hasCurrent());
     // It ended with its file written after all: the job is done.
     script.end(test::ScriptedPipeline::resultFor(jobs[0]->url()));
     ASSERT_TRUE(settle([&] { return !queue().hasCurrent(); }));
     EXPECT_TRUE(is(jobs[0], JobStatus::Case::done));
-}
-
-TEST_F(JobQueueTest, AddingAFolderTakesItsMediaInAFileManagersOrder) {
-    const auto album = folder / "album";
-    for (const char* name : {"b.png", "a10.jpg", "A2.jpg", "notes.txt", ".hidden.png", "c.MP4"})
-        test::writeFile(album / name);
-    test::writeFile(album / "sub" / "inner.png");
-    std::filesystem::create_directories(album / "folder.png");
-    test::writeFile(folder / "single.webm");
-
-    const auto added = queue().add({album, folder / "missing.png", folder / "single.webm",
-                                    folder / "notes.txt", folder / "single.webm"},
-                                   false);
-    // The same file twice is two jobs.
-    EXPECT_EQ(names(), (std::vector<std::string>{"A2.jpg", "a10.jpg", "b.png", "c.MP4",
-                                                 "single.webm", "single.webm"}));
-    EXPECT_EQ(added.size(), 6);
-    EXPECT_NE(added[4]->id(), added[5]->id());
-    EXPECT_EQ(queue().jobs()[3]->kind(), MediaKind::video);
-    EXPECT_TRUE(queue().jobs()[0]->url().is_absolute());
-    for (const Job* job : queue().jobs())
-        EXPECT_TRUE(job->status().is(JobStatus::Case::waiting));
-    EXPECT_FALSE(queue().isWorking());
-}
-
-TEST_F(JobQueueTest, AFolderThatCannotBeListedGivesNothing) {
-    const auto locked = folder / "locked";
-    test::writeFile(locked / "a.png");
-    std::filesystem::permissions(locked, std::filesystem::perms::none);
-    const bool listable = [&] {
-        std::error_code error;
-        std::filesystem::directory_iterator probe(locked, error);
-        return !error;
-    }();
-    queue().add({locked, file("b.png")}, false);
-    std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
-    if (listable)
-        GTEST_SKIP() << "permissions do not hold for this user";
-    EXPECT_EQ(names(), std::vector<std::string>{"b.png"});
 }
 
 TEST_F(JobQueueTest, FocusFollowsTheRule) {

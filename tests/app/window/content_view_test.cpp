@@ -81,6 +81,7 @@ TEST_F(ContentViewTest, DropsOfFilesAndFoldersQueueThemAndTextAddsNothing) {
     EXPECT_TRUE(dragOnto(view, files, true, &targeted));
     EXPECT_TRUE(targeted);
     EXPECT_FALSE(view.isTargeted());
+    ASSERT_TRUE(test::settle([&] { return fixture.store->isListed(); }));
     QStringList names;
     for (const Job* job : fixture.queue().jobs())
         names << job->fileName();
