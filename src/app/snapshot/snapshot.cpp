@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
 namespace clarivex::Main {
@@ -43,6 +44,15 @@ int snapshot(int argc, char** argv, const std::string& out, const Arguments& arg
     for (const std::string& argument : arguments)
         files.append(QString::fromStdString(argument));
     const SnapshotRequest request = SnapshotRequest::parse(files, QDir::currentPath());
+    // A pipe or a device would give no picture at best and endless bytes at worst.
+    for (const QString& file : request.files) {
+        std::error_code error;
+        const auto type = std::filesystem::status(file.toStdString(), error).type();
+        if (type != std::filesystem::file_type::regular &&
+            type != std::filesystem::file_type::directory &&
+            type != std::filesystem::file_type::not_found)
+            return fail(file + QStringLiteral(" — не обычный файл, снимок его не покажет"));
+    }
 
     Store store(Store::Environment::system());
     DemonstrationQueue::fill(store.queue(), request);
