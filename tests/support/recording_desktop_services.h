@@ -12,11 +12,13 @@ class RecordingDesktopServices : public DesktopServices {
 public:
     void setBadge(int count) override { badges.push_back(count); }
     void playSuccessSound() override { ++soundsPlayed; }
-    void revealInFileManager(const std::filesystem::path& file) override {
+    std::optional<QString> revealInFileManager(const std::filesystem::path& file) override {
         revealed.push_back(file);
+        return refusal;
     }
-    void openWithDefaultApplication(const std::filesystem::path& file) override {
+    std::optional<QString> openWithDefaultApplication(const std::filesystem::path& file) override {
         opened.push_back(file);
+        return refusal;
     }
     std::vector<std::filesystem::path> chooseFiles(QWidget*) override {
         ++chooserShown;
@@ -28,6 +30,8 @@ public:
     std::vector<std::filesystem::path> revealed;
     std::vector<std::filesystem::path> opened;
     int chooserShown = 0;
+    // What the next reveal or open answers.
+    std::optional<QString> refusal;
     std::vector<std::filesystem::path> chosenFiles;
 };
 

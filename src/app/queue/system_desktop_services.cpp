@@ -7,7 +7,9 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
@@ -19,6 +21,28 @@ namespace {
 
 QUrl fileUrl(const std::filesystem::path& file) {
     return QUrl::fromLocalFile(QString::fromStdString(file.string()));
+}
+
+std::optional<QString> missingFile(const std::filesystem::path& file) {
+    std::error_code error;
+    if (std::filesystem::exists(file, error))
+        return std::nullopt;
+    return "Файла больше нет: " + QString::fromStdString(file.filename().string());
+}
+
+// The dialog hands names over as text, in which a name that is not UTF-8 has lost bytes: such
+// a name is found again among its folder's entries by how it reads.
+std::filesystem::path fileSystemName(const QString& shown) {
+    const std::filesystem::path encoded = QFile::encodeName(shown).toStdString();
+    std::error_code error;
+    if (std::filesystem::exists(encoded, error))
+        return encoded;
+    const QString name = QFileInfo(shown).fileName();
+    std::filesystem::directory_iterator entries(encoded.parent_path(), error);
+    for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error))
+        if (QFile::decodeName(entries->path().filename().c_str()) == name)
+            return entries->path();
+    return encoded;
 }
 
 // "*.jpg *.JPG …": the dialog's filters are case-sensitive on Linux.
@@ -67,14 +91,18 @@ void SystemDesktopServices::playSuccessSound() {
     process->start(player, {"-i", "complete"});
 }
 
-void SystemDesktopServices::revealInFileManager(const std::filesystem::path& file) {
+std::optional<QString>
+SystemDesktopServices::revealInFileManager(const std::filesystem::path& file) {
+    if (const auto missing = missingFile(file))
+        return missing;
     auto bus = QDBusConnection::sessionBus();
     if (bus.isConnected()) {
         QDBusMessage call = QDBusMessage::createMethodCall(
             "org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",
             "org.freedesktop.FileManager1", "ShowItems");
         call << QStringList{fileUrl(file).toString()} << QString();
-        // Asynchronous, so that a file manager slow to start never freezes the window.
+        // Asynchronous, so that a file manager slow to start never freezes the window; what
+        // fails after this is past telling.
         auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 5000));
         const QUrl folder = fileUrl(file.parent_path());
         QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
@@ -83,13 +111,20 @@ void SystemDesktopServices::revealInFileManager(const std::filesystem::path& fil
                                  QDesktopServices::openUrl(folder);
                              finished->deleteLater();
                          });
-        return;
+        return std::nullopt;
     }
-    QDesktopServices::openUrl(fileUrl(file.parent_path()));
+    if (QDesktopServices::openUrl(fileUrl(file.parent_path())))
+        return std::nullopt;
+    return QStringLiteral("Не удалось показать папку: не нашлось файлового менеджера (xdg-open)");
 }
 
-void SystemDesktopServices::openWithDefaultApplication(const std::filesystem::path& file) {
-    QDesktopServices::openUrl(fileUrl(file));
+std::optional<QString>
+SystemDesktopServices::openWithDefaultApplication(const std::filesystem::path& file) {
+    if (const auto missing = missingFile(file))
+        return missing;
+    if (QDesktopServices::openUrl(fileUrl(file)))
+        return std::nullopt;
+    return QStringLiteral("Не удалось открыть: не нашлось программы для этого файла (xdg-open)");
 }
 
 std::vector<std::filesystem::path> SystemDesktopServices::chooseFiles(QWidget* parent) {
@@ -106,7 +141,7 @@ std::vector<std::filesystem::path> SystemDesktopServices::chooseFiles(QWidget* p
     if (dialog.exec() != QDialog::Accepted)
         return chosen;
     for (const QString& file : dialog.selectedFiles())
-        chosen.emplace_back(file.toStdString());
+        chosen.push_back(fileSystemName(file));
     return chosen;
 }
 

@@ -11,8 +11,8 @@ class SystemDesktopServices : public DesktopServices {
 public:
     void setBadge(int count) override;
     void playSuccessSound() override;
-    void revealInFileManager(const std::filesystem::path& file) override;
-    void openWithDefaultApplication(const std::filesystem::path& file) override;
+    std::optional<QString> revealInFileManager(const std::filesystem::path& file) override;
+    std::optional<QString> openWithDefaultApplication(const std::filesystem::path& file) override;
     std::vector<std::filesystem::path> chooseFiles(QWidget* parent) override;
 };
 

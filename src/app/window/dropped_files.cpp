@@ -1,6 +1,6 @@
 #include "app/window/dropped_files.h"
 
-#include <QFile>
+#include <QByteArray>
 #include <QMimeData>
 #include <QUrl>
 
@@ -11,10 +11,12 @@ std::vector<std::filesystem::path> localFiles(const QList<QUrl>& urls) {
     for (const QUrl& url : urls) {
         if (!url.isLocalFile())
             continue;
-        const QString path = url.toLocalFile();
+        // The name's own bytes: a name that is not UTF-8 would not survive as text.
+        const QByteArray path =
+            QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
         if (path.isEmpty())
             continue;
-        files.emplace_back(QFile::encodeName(path).toStdString());
+        files.emplace_back(path.toStdString());
     }
     return files;
 }

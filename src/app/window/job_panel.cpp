@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <chrono>
@@ -31,6 +32,8 @@ namespace {
 
 constexpr int fileInfoWidth = 220;
 constexpr int defaultSpacing = 8;
+// How long a failed "Открыть" or "Показать в папке" shows its reason.
+constexpr int refusalMilliseconds = 5000;
 constexpr qreal badgeSide = 46.0;
 constexpr qreal warningSide = 22.0;
 // The check mark's bounce: it starts small and springs past its size once.
@@ -262,20 +265,39 @@ void JobPanel::buildDone() {
     add(badge_, 0);
 
     const QString title = result ? JobTexts::doneTitle(result->size) : QString();
-    const QString detail = result ? JobTexts::doneDetail(*result) : QString();
+    const QString detail = result ? doneDetail(*result) : QString();
     auto* detailLabel = textLabel(detail, Theme::digits(12, QFont::Medium), Theme::muted());
     add(textStack({textLabel(title, Theme::title(20), Theme::text()), detailLabel}, 0, 80), 16);
     row_->addSpacing(16);
     row_->addStretch(1);
 
     const std::filesystem::path output = result ? result->output : std::filesystem::path();
-    addPill(QStringLiteral("Показать в папке"), false, 16, [this, output] {
+    addPill(QStringLiteral("Показать в папке"), false, 16, [this, output, detailLabel, detail] {
         if (!output.empty())
-            store_.desktop().revealInFileManager(output);
+            showBriefly(detailLabel, detail, store_.desktop().revealInFileManager(output));
     });
-    addPill(QStringLiteral("Открыть"), true, 16, [this, output] {
+    addPill(QStringLiteral("Открыть"), true, 16, [this, output, detailLabel, detail] {
         if (!output.empty())
-            store_.desktop().openWithDefaultApplication(output);
+            showBriefly(detailLabel, detail, store_.desktop().openWithDefaultApplication(output));
+    });
+}
+
+QString JobPanel::doneDetail(const UpscaleResult& result) {
+    const QString detail = JobTexts::doneDetail(result);
+    if (!result.picturesCopyFailure)
+        return detail;
+    return detail + "\nКопия не сделана: " + QString::fromStdString(*result.picturesCopyFailure);
+}
+
+void JobPanel::showBriefly(QLabel* detail, const QString& usual,
+                           const std::optional<QString>& refusal) {
+    if (!refusal)
+        return;
+    // The detail comes back once the reason has been read; a newer reason keeps its own time.
+    detail->setText(*refusal);
+    QTimer::singleShot(refusalMilliseconds, detail, [detail, shown = *refusal, usual] {
+        if (detail->text() == shown)
+            detail->setText(usual);
     });
 }
 

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class QHBoxLayout;
+class QLabel;
 
 namespace clarivex {
 
@@ -55,6 +56,11 @@ private:
     void clearRow();
     void buildRunning();
     void buildDone();
+    // The result's detail line, and a second one when its copy into Pictures failed.
+    static QString doneDetail(const UpscaleResult& result);
+    // Puts a failed reveal's or open's reason in place of the detail for a few seconds.
+    static void showBriefly(QLabel* detail, const QString& usual,
+                            const std::optional<QString>& refusal);
     void buildFailed();
     void buildWaiting();
     void buildCancelled();

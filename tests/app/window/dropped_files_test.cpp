@@ -15,10 +15,12 @@ TEST(DroppedFiles, KeepsLocalFilesInDropOrderAndNothingElse) {
                   QUrl::fromLocalFile(QStringLiteral("/home/me/Фото")),
                   QUrl(QStringLiteral("ftp://host/c.png"))});
     data.setText(QStringLiteral("/home/me/d.jpg"));
+    // A name that is not UTF-8 keeps its bytes.
+    data.setUrls(data.urls() << QUrl::fromEncoded("file:///home/me/%FFe%20x.jpg"));
     const std::vector<std::filesystem::path> files = droppedFiles(&data);
-    ASSERT_EQ(files.size(), 2u);
-    EXPECT_EQ(files[0], std::filesystem::path("/home/me/b.jpg"));
-    EXPECT_EQ(files[1], std::filesystem::path("/home/me/Фото"));
+    EXPECT_EQ(files, (std::vector<std::filesystem::path>{"/home/me/b.jpg", "/home/me/Фото",
+                                                         "/home/me/\xFF"
+                                                         "e x.jpg"}));
 }
 
 TEST(DroppedFiles, TextAndLinksAloneGiveNothing) {

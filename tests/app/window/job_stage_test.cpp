@@ -96,15 +96,20 @@ TEST_F(JobStageTest, CancelButtonNamesItselfAndStopsAWaitingJobAtOnce) {
     EXPECT_TRUE(job.status().is(JobStatus::Case::cancelled));
 }
 
-TEST_F(JobStageTest, DoneButtonsRevealAndOpenTheOutput) {
-    Job& job = addJob(JobStatus::done(sampleResult()));
+TEST_F(JobStageTest, DoneButtonsRevealAndOpenTheOutputOrSayWhyNot) {
+    UpscaleResult result = sampleResult();
+    result.picturesCopyFailure = "нет места";
+    Job& job = addJob(JobStatus::done(result));
     JobStage stage(*fixture.store, job);
+    const QString detail = "photo-4k.png · 12 с · realesrgan-x4plus\nКопия не сделана: нет места";
+    EXPECT_TRUE(hasLabel(stage, detail));
     button(stage, QStringLiteral("Показать в папке"))->click();
+    fixture.desktop->refusal = QStringLiteral("Файла больше нет: photo-4k.png");
     button(stage, QStringLiteral("Открыть"))->click();
-    ASSERT_EQ(fixture.desktop->revealed.size(), 1u);
-    EXPECT_EQ(fixture.desktop->revealed[0], std::filesystem::path("/photos/photo-4k.png"));
-    ASSERT_EQ(fixture.desktop->opened.size(), 1u);
-    EXPECT_EQ(fixture.desktop->opened[0], std::filesystem::path("/photos/photo-4k.png"));
+    EXPECT_TRUE(hasLabel(stage, *fixture.desktop->refusal));
+    EXPECT_FALSE(hasLabel(stage, detail));
+    EXPECT_EQ(fixture.desktop->revealed, std::vector<std::filesystem::path>{result.output});
+    EXPECT_EQ(fixture.desktop->opened, std::vector<std::filesystem::path>{result.output});
 }
 
 TEST_F(JobStageTest, RetryPutsTheJobBackInPlaceAndTheStageFollows) {
