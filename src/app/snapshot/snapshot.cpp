@@ -22,6 +22,7 @@ namespace clarivex::Main {
 namespace {
 
 constexpr int settleMilliseconds = 2500;
+constexpr std::chrono::milliseconds loadingLimit = std::chrono::seconds(30);
 
 int fail(const QString& reason) {
     std::printf("Ошибка: %s\n", reason.toUtf8().constData());
@@ -60,12 +61,19 @@ int snapshot(int argc, char** argv, const std::string& out, const Arguments& arg
     auto view = std::make_unique<ContentView>(store);
     view->setFixedSize(1180, 760);
     view->show();
-    // The pictures first, however long a large one takes: they are what the snapshot shows.
-    // Only regular files are read, so every load ends.
+    // The pictures first: they are what the snapshot shows. Only regular files are read, so
+    // every load ends, but a huge picture that cannot be shrunk while it is read (a PNG of
+    // 20000 × 20000) takes minutes; past the limit the window is shown without what is missing.
     QEventLoop loading;
     QObject::connect(&store.pictures(), &PictureLoader::idle, &loading, &QEventLoop::quit);
+    QTimer::singleShot(loadingLimit, &loading, &QEventLoop::quit);
     if (!store.pictures().isIdle())
         loading.exec();
+    if (!store.pictures().isIdle()) {
+        std::fprintf(stderr, "Картинки не загрузились за %d с, снимок показывает окно без них\n",
+                     int(std::chrono::duration_cast<std::chrono::seconds>(loadingLimit).count()));
+        store.pictures().stopAll(std::chrono::steady_clock::now() + std::chrono::seconds(5));
+    }
     // Layout and the entrance animations run meanwhile.
     QEventLoop settle;
     QTimer::singleShot(settleMilliseconds, &settle, &QEventLoop::quit);
