@@ -32,6 +32,8 @@ void LocationLister::stop() {
     stop_.request_stop();
     pool_.clear();
     pool_.waitForDone();
+    // A request cleared before it ran never reports back.
+    pending_ = 0;
 }
 
 void LocationLister::list(std::vector<std::filesystem::path> locations, bool start) {
@@ -58,7 +60,7 @@ void LocationLister::list(std::vector<std::filesystem::path> locations, bool sta
 }
 
 void LocationLister::delivered() {
-    if (--pending_ == 0)
+    if (pending_ > 0 && --pending_ == 0)
         emit idle();
 }
 

@@ -19,8 +19,9 @@ namespace clarivex {
 
 namespace {
 
+// Built from the name's bytes: a name that is not UTF-8 would not survive as text.
 QUrl fileUrl(const std::filesystem::path& file) {
-    return QUrl::fromLocalFile(QString::fromStdString(file.string()));
+    return QUrl::fromEncoded("file://" + QByteArray(file.c_str()).toPercentEncoding("/"));
 }
 
 std::optional<QString> missingFile(const std::filesystem::path& file) {
