@@ -30,8 +30,7 @@ Store::Environment QueueFixture::environment() {
         return Tools{};
     };
     environment.pipeline = script.pipeline();
-    if (scriptedDecoder)
-        environment.decode = decoder.decode();
+    environment.decode = decoder.decode();
     environment.picturesKept = picturesKept;
     return environment;
 }

@@ -25,7 +25,7 @@ protected:
     // Made on first use, so that a test may change the environment first.
     Store& store();
     JobQueue& queue() { return store().queue(); }
-    virtual Store::Environment environment();
+    Store::Environment environment();
 
     // An empty file `name` in the private folder, for the queue to take.
     std::filesystem::path file(const std::string& name) const;
@@ -40,8 +40,6 @@ protected:
         std::make_shared<RecordingDesktopServices>();
     bool toolsMissing = false;
     int picturesKept = 4;
-    // Leave out to use the real decoder.
-    bool scriptedDecoder = true;
 
 private:
     std::unique_ptr<Store> store_;

@@ -62,11 +62,6 @@ protected:
     const std::filesystem::path temporary = folder / "home" / "tmp";
 };
 
-// The accent red of the progress bar and the emblem; the test's own pictures hold no red.
-bool isAccent(QRgb pixel) {
-    return qRed(pixel) > 170 && qGreen(pixel) < 110 && qBlue(pixel) < 100;
-}
-
 TEST_F(SnapshotTest, EveryStateRendersTheWholeWindowWithoutADisplay) {
     const std::string a = picture("a.png", {320, 240}, Qt::darkGreen);
     const std::string b = picture("b.png", {1280, 960}, Qt::darkBlue);
@@ -77,15 +72,7 @@ TEST_F(SnapshotTest, EveryStateRendersTheWholeWindowWithoutADisplay) {
         std::vector<std::string> arguments;
         Check check;
     } runs[] = {
-        {{"--state", "empty"},
-         [](const QImage& image) {
-             // The drop invitation's red emblem in the middle of the stage.
-             int red = 0;
-             for (int y = 250; y < 350; ++y)
-                 for (int x = 390; x < 490; ++x)
-                     red += isAccent(image.pixel(x, y));
-             EXPECT_GT(red, 5000) << "no emblem";
-         }},
+        {{"--state", "empty"}, none},
         {{a, b, c}, none},
         {{"--state", "done", a, b},
          [](const QImage& image) {
