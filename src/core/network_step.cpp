@@ -22,6 +22,12 @@ std::string deviceOf(const UpscaleJob& job) {
     return device ? device->name : std::string();
 }
 
+// Through a source of its own rather than by name: libvips caches what it loaded by the file's
+// name, and a retry writes new pictures under the same names.
+VImage freshlyRead(const fs::path& file) {
+    return VImage::new_from_source(vips::VSource::new_from_file(file.c_str()), "");
+}
+
 // The picture's colour bands, without alpha: a transparent picture is not black for that.
 bool isBlack(const VImage& image) {
     return image.extract_band(0, VImage::option()->set("n", std::min(image.bands(), 3))).max() == 0;
@@ -35,8 +41,8 @@ std::optional<std::string> problemWith(const fs::path& input, const fs::path& ma
     if (!fs::is_regular_file(made, error))
         return what.empty() ? "ESRGAN не создал результат" : "ESRGAN пропустил кадр " + what;
     try {
-        const VImage source = VImage::new_from_file(input.c_str());
-        const VImage result = VImage::new_from_file(made.c_str());
+        const VImage source = freshlyRead(input);
+        const VImage result = freshlyRead(made);
         const Size expected{std::int64_t{source.width()} * scale,
                             std::int64_t{source.height()} * scale};
         const Size got = ImageOps::sizeOf(result);
