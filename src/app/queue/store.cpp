@@ -1,7 +1,9 @@
 #include "app/queue/store.h"
 
 #include "app/queue/system_desktop_services.h"
+#include "core/device_probe.h"
 
+#include <QGuiApplication>
 #include <QSettings>
 
 namespace clarivex {
@@ -16,8 +18,8 @@ Store::Environment completed(Store::Environment environment) {
         environment.settings = [] { return std::make_unique<QSettings>("Clarivex", "Clarivex"); };
     if (!environment.locateTools)
         environment.locateTools = [] { return Tools::locate(Bundle::current()); };
-    if (!environment.pipeline)
-        environment.pipeline = upscale;
+    if (!environment.probeDevices)
+        environment.probeDevices = DeviceProbe::run;
     if (!environment.decode)
         environment.decode = PictureLoader::decodeForWindow;
     return environment;
@@ -32,19 +34,22 @@ Store::Environment Store::Environment::system() {
 Store::Store(Environment environment, QObject* parent)
     : QObject(parent)
     , environment_(completed(std::move(environment)))
+    , engine_(environment_.locateTools, environment_.probeDevices, this)
     , settings_(environment_.settings, this)
-    , queue_({environment_.locateTools, environment_.pipeline,
+    , queue_({[this] { return engine_.locate(); },
+              environment_.pipeline ? environment_.pipeline : engine_.pipeline(),
               [this] { return settings_.options(); }, environment_.desktop.get()},
              this)
     , pictures_(queue_, environment_.decode, environment_.picturesKept, environment_.pictureThreads,
                 this) {
-    try {
-        const Tools tools = environment_.locateTools();
-        engineFolder_ = QString::fromStdString(tools.esrgan.parent_path().string());
-    } catch (...) {
-        engineError_ = QString::fromStdString(failureMessage(std::current_exception()));
-    }
     connect(&queue_, &JobQueue::badgeChanged, this, &Store::badgeChanged);
+    // Back from a terminal where the engine was installed or changed, the window says so.
+    if (auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        connect(application, &QGuiApplication::applicationStateChanged, this,
+                [this](Qt::ApplicationState state) {
+                    if (state == Qt::ApplicationActive)
+                        engine_.refresh();
+                });
 }
 
 Store::~Store() {
@@ -71,6 +76,7 @@ void Store::openPanel(QWidget* parent) {
 
 bool Store::cancelAllAndWait(std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
+    engine_.stop();
     const bool pipelineEnded = queue_.cancelAllAndWait(deadline);
     return pictures_.stopAll(deadline) && pipelineEnded;
 }

@@ -64,16 +64,35 @@ TEST_F(WindowParts, StepperStepsByHalfSecondsWithinItsRange) {
     EXPECT_EQ(changed.count(), 1);
 }
 
-TEST_F(WindowParts, EngineIndicatorSaysWhereTheEngineIsOrWhyNot) {
-    EngineIndicator indicator;
-    indicator.setState(std::nullopt, QStringLiteral("/opt/realesrgan"));
-    EXPECT_TRUE(indicator.isReady());
-    EXPECT_EQ(indicator.label(), QStringLiteral("ДВИЖОК ГОТОВ"));
-    EXPECT_EQ(indicator.toolTip(), QStringLiteral("Real-ESRGAN: /opt/realesrgan"));
-    indicator.setState(QStringLiteral("Не найден движок."), {});
-    EXPECT_FALSE(indicator.isReady());
-    EXPECT_EQ(indicator.label(), QStringLiteral("НЕТ ДВИЖКА"));
-    EXPECT_EQ(indicator.toolTip(), QStringLiteral("Не найден движок."));
+TEST_F(WindowParts, EngineIndicatorNamesItsStateAndWarnsInItsColour) {
+    using State = EngineIndicator::State;
+    const std::vector<std::pair<State, QString>> cases{
+        {State::ready, QStringLiteral("ДВИЖОК ГОТОВ")},
+        {State::missing, QStringLiteral("НЕТ ДВИЖКА")},
+        {State::onProcessor, QStringLiteral("ДВИЖОК НА ПРОЦЕССОРЕ")},
+    };
+    for (const auto& [state, label] : cases) {
+        EngineIndicator indicator;
+        indicator.setState(state, QStringLiteral("why"));
+        EXPECT_EQ(indicator.label(), label);
+        EXPECT_EQ(indicator.toolTip(), QStringLiteral("why"));
+    }
+    // The warning's amber is in the label's pixels; the ready capsule has none.
+    const auto amberPixels = [](State state) {
+        EngineIndicator indicator;
+        indicator.setState(state, {});
+        indicator.resize(indicator.sizeHint());
+        const QImage image = indicator.grab().toImage();
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor pixel = image.pixelColor(x, y);
+                count += pixel.red() > 180 && pixel.green() > 120 && pixel.blue() < 80;
+            }
+        return count;
+    };
+    EXPECT_GT(amberPixels(State::onProcessor), 50);
+    EXPECT_EQ(amberPixels(State::ready), 0);
 }
 
 TEST_F(WindowParts, InvitationOpensFromAnywhereInsideItsFrameAndTurnsWhileTargeted) {
