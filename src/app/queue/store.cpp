@@ -10,6 +10,9 @@ namespace clarivex {
 
 namespace {
 
+// The rate this machine enlarges at, learned from finished jobs, beside the five settings.
+constexpr auto rateKey = "workRate";
+
 // Fills in what the caller left out with the real thing.
 Store::Environment completed(Store::Environment environment) {
     if (!environment.desktop)
@@ -20,9 +23,25 @@ Store::Environment completed(Store::Environment environment) {
         environment.locateTools = [] { return Tools::locate(Bundle::current()); };
     if (!environment.probeDevices)
         environment.probeDevices = DeviceProbe::run;
+    if (!environment.measureSource)
+        environment.measureSource = [](const std::filesystem::path& source, MediaKind kind,
+                                       std::stop_token stopToken) {
+            return SourceExtent::measure(
+                source, kind, Tools::locateProgram("ffprobe", Tools::Environment::current()),
+                std::move(stopToken));
+        };
     if (!environment.decode)
         environment.decode = PictureLoader::decodeForWindow;
     return environment;
+}
+
+QueueTime::RateStore rateStore(const OptionsModel::SettingsStore& settings) {
+    return {[settings]() -> std::optional<double> {
+                bool ok = false;
+                const double rate = settings()->value(rateKey).toDouble(&ok);
+                return ok ? std::optional(rate) : std::nullopt;
+            },
+            [settings](double rate) { settings()->setValue(rateKey, rate); }};
 }
 
 } // namespace
@@ -41,7 +60,10 @@ Store::Store(Environment environment, QObject* parent)
               [this] { return settings_.options(); }, environment_.desktop.get()},
              this)
     , pictures_(queue_, environment_.decode, environment_.picturesKept, environment_.pictureThreads,
-                this) {
+                this)
+    , queueTime_(
+          queue_, environment_.measureSource, [this](MediaKind kind) { return modelFor(kind); },
+          rateStore(environment_.settings), this) {
     connect(&queue_, &JobQueue::badgeChanged, this, &Store::badgeChanged);
     // Back from a terminal where the engine was installed or changed, the window says so.
     if (auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
@@ -72,6 +94,16 @@ void Store::openPanel(QWidget* parent) {
     const auto chosen = environment_.desktop->chooseFiles(parent);
     if (!chosen.empty())
         queue_.add(chosen, true);
+}
+
+std::string Store::modelFor(MediaKind kind) const {
+    const ModelChoice choice = settings_.options().model;
+    try {
+        return engine_.models().pick(choice, kind).model.name;
+    } catch (...) {
+        // Such a job fails at once; its time hardly matters.
+        return resolved(choice, kind).name;
+    }
 }
 
 bool Store::cancelAllAndWait(std::chrono::milliseconds limit) {

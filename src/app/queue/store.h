@@ -5,6 +5,7 @@
 #include "app/queue/job_queue.h"
 #include "app/queue/options_model.h"
 #include "app/queue/picture_loader.h"
+#include "app/queue/queue_time.h"
 
 #include <QObject>
 #include <QString>
@@ -42,6 +43,8 @@ public:
         Pipeline pipeline;
         // Asks the engine for its Vulkan devices, in the background. Nothing: DeviceProbe::run.
         EngineCheck::Probe probeDevices;
+        // Reads a file's size and frames for the queue's time. Nothing: SourceExtent::measure.
+        QueueTime::Measure measureSource;
         // Decodes one picture for the window. Nothing: the real decoder.
         PictureLoader::Decode decode;
         // How many jobs (the focused one included) keep their large pictures.
@@ -62,6 +65,8 @@ public:
     const JobQueue& queue() const { return queue_; }
     OptionsModel& settings() { return settings_; }
     PictureLoader& pictures() { return pictures_; }
+    // What the pending jobs still need.
+    QueueTime& queueTime() { return queueTime_; }
     // For the stage's "Показать в папке" and "Открыть".
     DesktopServices& desktop() const { return *environment_.desktop; }
 
@@ -91,11 +96,15 @@ signals:
     void badgeChanged(int count);
 
 private:
+    // The model a job of this kind would run with the settings and the models of now.
+    std::string modelFor(MediaKind kind) const;
+
     Environment environment_;
     EngineCheck engine_;
     OptionsModel settings_;
     JobQueue queue_;
     PictureLoader pictures_;
+    QueueTime queueTime_;
 };
 
 } // namespace clarivex

@@ -30,6 +30,10 @@ Store::Environment QueueFixture::environment() {
         return Tools{};
     };
     environment.pipeline = script.pipeline();
+    // Every file a megapixel photo, for the queue's time.
+    environment.measureSource = [](const std::filesystem::path&, MediaKind, std::stop_token) {
+        return std::optional(SourceExtent{{1000, 1000}, 1});
+    };
     if (scriptedDecoder)
         environment.decode = decoder.decode();
     environment.picturesKept = picturesKept;
