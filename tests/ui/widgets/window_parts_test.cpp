@@ -64,7 +64,7 @@ TEST_F(WindowParts, StepperStepsByHalfSecondsWithinItsRange) {
     EXPECT_EQ(changed.count(), 1);
 }
 
-TEST_F(WindowParts, EngineIndicatorNamesItsStateAndWarnsInItsColour) {
+TEST_F(WindowParts, EngineIndicatorNamesItsState) {
     using State = EngineIndicator::State;
     const std::vector<std::pair<State, QString>> cases{
         {State::ready, QStringLiteral("ДВИЖОК ГОТОВ")},
@@ -77,22 +77,6 @@ TEST_F(WindowParts, EngineIndicatorNamesItsStateAndWarnsInItsColour) {
         EXPECT_EQ(indicator.label(), label);
         EXPECT_EQ(indicator.toolTip(), QStringLiteral("why"));
     }
-    // The warning's amber is in the label's pixels; the ready capsule has none.
-    const auto amberPixels = [](State state) {
-        EngineIndicator indicator;
-        indicator.setState(state, {});
-        indicator.resize(indicator.sizeHint());
-        const QImage image = indicator.grab().toImage();
-        int count = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x) {
-                const QColor pixel = image.pixelColor(x, y);
-                count += pixel.red() > 180 && pixel.green() > 120 && pixel.blue() < 80;
-            }
-        return count;
-    };
-    EXPECT_GT(amberPixels(State::onProcessor), 50);
-    EXPECT_EQ(amberPixels(State::ready), 0);
 }
 
 TEST_F(WindowParts, InvitationOpensFromAnywhereInsideItsFrameAndTurnsWhileTargeted) {
