@@ -1,6 +1,8 @@
 #pragma once
 
+#include "core/process/engine_device.h"
 #include "core/process/tools.h"
+#include "core/tile_memory.h"
 #include "core/video/video_chunk.h"
 #include "core/vocabulary/media_kind.h"
 #include "core/vocabulary/options.h"
@@ -10,6 +12,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stop_token>
 
@@ -35,6 +38,12 @@ struct UpscaleJob {
     ProgressCallback report{};
     std::stop_token stopToken{};
     int chunkSize = defaultChunkSize;
+    // The engine's devices as far as they are known (empty: not yet): the engine is told to
+    // prefer a graphics card over a software device.
+    EngineDevices devices{};
+    // Tile sizes that fit each device and model, shared by the jobs of one session, so that
+    // only the first job that runs out of memory pays for finding one. None: not kept.
+    std::shared_ptr<TileMemory> tiles{};
     // Injected so that the low-disk refusal can be tested without filling a disk.
     FreeSpaceQuery freeSpace = availableSpace;
 

@@ -61,8 +61,9 @@ UpscaleResult run(UpscaleJob job) {
     }
     job.report(JobProgress::at(Step::finished, 0, fileName(outcome.output)));
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    return UpscaleResult{outcome.output,     picturesCopy,    outcome.plan.output,
-                         outcome.plan.model, elapsed.count(), picturesCopyFailure};
+    return UpscaleResult{outcome.output,        picturesCopy,    outcome.plan.output,
+                         outcome.plan.model,    elapsed.count(), picturesCopyFailure,
+                         outcome.plan.insteadOf};
 }
 
 void requireSourceFile(const std::filesystem::path& source) {

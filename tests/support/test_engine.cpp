@@ -17,6 +17,13 @@ std::filesystem::path TestEngine::models() const {
     return folder() / "models";
 }
 
+void TestEngine::removeModel(const std::string& model) const {
+    for (const auto& name : modelFileNames()) {
+        if (name.rfind(model + ".", 0) == 0 || name.rfind(model + "-x", 0) == 0)
+            std::filesystem::remove(models() / name);
+    }
+}
+
 std::vector<std::string> TestEngine::modelFileNames() {
     std::vector<std::string> names;
     for (const char* model :

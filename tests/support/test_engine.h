@@ -19,6 +19,9 @@ public:
     std::filesystem::path executable() const;
     std::filesystem::path models() const;
 
+    // Takes a model's files away (every scale of it), as an install without it would be.
+    void removeModel(const std::string& model) const;
+
     // The file names in models(): .param and .bin of realesrgan-x4plus, realesrgan-x4plus-anime
     // and realesr-animevideov3 at x2, x3 and x4.
     static std::vector<std::string> modelFileNames();

@@ -1,6 +1,7 @@
 #include "app/cli/command_line.h"
 
 #include "app/cli/stop_signals.h"
+#include "core/device_probe.h"
 #include "core/process/tools.h"
 #include "core/upscale_outcome.h"
 #include "core/upscaler.h"
@@ -29,8 +30,8 @@ void printLine(const std::string& text) {
     std::fflush(stdout);
 }
 
-std::string toolReport(const Tools& tools) {
-    return "ESRGAN: " + tools.esrgan.string() +
+std::string toolReport(const Tools& tools, const EngineDevices& devices) {
+    return "ESRGAN: " + tools.esrgan.string() + " · " + deviceReport(devices) +
            "\nffmpeg: " + (tools.ffmpeg ? tools.ffmpeg->string() : std::string("нет"));
 }
 
@@ -39,7 +40,8 @@ UpscaleOutcome runJob(const Arguments& arguments, const std::string& file,
     const Options options = Main::options(arguments);
     try {
         const Tools tools = Tools::locate(Bundle::current());
-        printLine(toolReport(tools));
+        const EngineDevices devices = DeviceProbe::run(tools, stopToken);
+        printLine(toolReport(tools, devices));
         ProgressPrinter printer(printLine);
         // An empty argument stays empty, for the pipeline to say that no file was given.
         const std::filesystem::path source =
@@ -49,7 +51,11 @@ UpscaleOutcome runJob(const Arguments& arguments, const std::string& file,
              .source = source,
              .options = options,
              .report = [&printer](const UpscaleProgress& progress) { printer(progress); },
-             .stopToken = stopToken});
+             .stopToken = stopToken,
+             .devices = devices,
+             .tiles = std::make_shared<TileMemory>()});
+    } catch (const Cancelled&) {
+        return UpscaleCancelled{};
     } catch (...) {
         return UpscaleFailure{failureMessage(std::current_exception())};
     }
@@ -97,8 +103,17 @@ void ProgressPrinter::operator()(const UpscaleProgress& progress) {
 }
 
 std::string summaryLine(const UpscaleResult& result) {
-    return "Готово: " + result.output.string() + " · " + result.size.description() + " · " +
-           result.model + " · " + fixedDecimal(result.seconds, 1) + " с";
+    const std::string model =
+        result.model + (result.modelInsteadOf ? " (нет " + *result.modelInsteadOf + ")" : "");
+    return "Готово: " + result.output.string() + " · " + result.size.description() + " · " + model +
+           " · " + fixedDecimal(result.seconds, 1) + " с";
+}
+
+std::string deviceReport(const EngineDevices& devices) {
+    const auto device = devices.preferred();
+    if (!device)
+        return "устройство Vulkan не определено";
+    return device->software() ? softwareDeviceWarning(*device) : device->name;
 }
 
 int cli(const Arguments& arguments, const std::string& file) {

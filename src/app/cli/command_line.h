@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/cli/arguments.h"
+#include "core/process/engine_device.h"
 #include "core/vocabulary/upscale_progress.h"
 
 #include <functional>
@@ -32,7 +33,12 @@ private:
     std::string last_;
 };
 
-// "Готово: <output> · 2880×2160 · realesrgan-x4plus · 7.4 с"
+// "Готово: <output> · 2880×2160 · realesrgan-x4plus · 7.4 с"; a model that stood in for the
+// one "Авто" prefers says so: "realesrgan-x4plus (нет realesr-animevideov3)".
 std::string summaryLine(const UpscaleResult& result);
+
+// The device on the tool report's "ESRGAN:" line: its name, with the warning and the cure when
+// it is a software one.
+std::string deviceReport(const EngineDevices& devices);
 
 } // namespace clarivex::Main

@@ -17,10 +17,4 @@ using Pipeline = std::function<UpscaleOutcome(
     const Tools& tools, const std::filesystem::path& source, const Options& options,
     const ProgressCallback& report, std::stop_token stopToken)>;
 
-// The real pipeline: the core's upscaler. The window's one way
-// into the core's pipeline.
-UpscaleOutcome upscale(const Tools& tools, const std::filesystem::path& source,
-                       const Options& options, const ProgressCallback& report,
-                       std::stop_token stopToken);
-
 } // namespace clarivex

@@ -1,12 +1,17 @@
 #include "app/queue/store.h"
 
 #include "app/queue/system_desktop_services.h"
+#include "core/device_probe.h"
 
+#include <QGuiApplication>
 #include <QSettings>
 
 namespace clarivex {
 
 namespace {
+
+// The rate this machine enlarges at, learned from finished jobs, beside the five settings.
+constexpr auto rateKey = "workRate";
 
 // Fills in what the caller left out with the real thing.
 Store::Environment completed(Store::Environment environment) {
@@ -16,11 +21,27 @@ Store::Environment completed(Store::Environment environment) {
         environment.settings = [] { return std::make_unique<QSettings>("Clarivex", "Clarivex"); };
     if (!environment.locateTools)
         environment.locateTools = [] { return Tools::locate(Bundle::current()); };
-    if (!environment.pipeline)
-        environment.pipeline = upscale;
+    if (!environment.probeDevices)
+        environment.probeDevices = DeviceProbe::run;
+    if (!environment.measureSource)
+        environment.measureSource = [](const std::filesystem::path& source, MediaKind kind,
+                                       std::stop_token stopToken) {
+            return SourceExtent::measure(
+                source, kind, Tools::locateProgram("ffprobe", Tools::Environment::current()),
+                std::move(stopToken));
+        };
     if (!environment.decode)
         environment.decode = PictureLoader::decodeForWindow;
     return environment;
+}
+
+QueueTime::RateStore rateStore(const OptionsModel::SettingsStore& settings) {
+    return {[settings]() -> std::optional<double> {
+                bool ok = false;
+                const double rate = settings()->value(rateKey).toDouble(&ok);
+                return ok ? std::optional(rate) : std::nullopt;
+            },
+            [settings](double rate) { settings()->setValue(rateKey, rate); }};
 }
 
 } // namespace
@@ -32,22 +53,28 @@ Store::Environment Store::Environment::system() {
 Store::Store(Environment environment, QObject* parent)
     : QObject(parent)
     , environment_(completed(std::move(environment)))
+    , engine_(environment_.locateTools, environment_.probeDevices, this)
     , settings_(environment_.settings, this)
-    , queue_({environment_.locateTools, environment_.pipeline,
+    , queue_({[this] { return engine_.locate(); },
+              environment_.pipeline ? environment_.pipeline : engine_.pipeline(),
               [this] { return settings_.options(); }, environment_.desktop.get()},
              this)
     , pictures_(queue_, environment_.decode, environment_.picturesKept, environment_.pictureThreads,
                 this)
     , lister_([this](const std::vector<std::filesystem::path>& files,
                      bool start) { queue_.addFiles(files, start); },
-              this) {
-    try {
-        const Tools tools = environment_.locateTools();
-        engineFolder_ = QString::fromStdString(tools.esrgan.parent_path().string());
-    } catch (...) {
-        engineError_ = QString::fromStdString(failureMessage(std::current_exception()));
-    }
+              this)
+    , queueTime_(
+          queue_, environment_.measureSource, [this](MediaKind kind) { return modelFor(kind); },
+          rateStore(environment_.settings), this) {
     connect(&queue_, &JobQueue::badgeChanged, this, &Store::badgeChanged);
+    // Back from a terminal where the engine was installed or changed, the window says so.
+    if (auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        connect(application, &QGuiApplication::applicationStateChanged, this,
+                [this](Qt::ApplicationState state) {
+                    if (state == Qt::ApplicationActive)
+                        engine_.refresh();
+                });
 }
 
 Store::~Store() {
@@ -64,10 +91,21 @@ void Store::openPanel(QWidget* parent) {
         add(chosen, true);
 }
 
+std::string Store::modelFor(MediaKind kind) const {
+    const ModelChoice choice = settings_.options().model;
+    try {
+        return engine_.models().pick(choice, kind).model.name;
+    } catch (...) {
+        // Such a job fails at once; its time hardly matters.
+        return resolved(choice, kind).name;
+    }
+}
+
 bool Store::cancelAllAndWait(std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     // What is still being listed would only be cancelled.
     lister_.stop();
+    engine_.stop();
     const bool pipelineEnded = queue_.cancelAllAndWait(deadline);
     return pictures_.stopAll(deadline) && pipelineEnded;
 }

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "app/queue/desktop_services.h"
+#include "app/queue/engine_check.h"
 #include "app/queue/job_queue.h"
 #include "app/queue/location_lister.h"
 #include "app/queue/options_model.h"
 #include "app/queue/picture_loader.h"
+#include "app/queue/queue_time.h"
 
 #include <QObject>
 #include <QString>
@@ -22,7 +24,7 @@ namespace clarivex {
 
 // The window application's model as one object for the window, the shell and the snapshot to
 // read: the job queue with its worker, the five settings, the job pictures, the engine check
-// made at creation and the desktop around them. One per process, made after the QApplication
+// and the desktop around them. One per process, made after the QApplication
 // by whoever runs the window and destroyed before it. Main thread only; the pipeline and the
 // picture loads run on other threads and only post their results back.
 class Store : public QObject {
@@ -37,8 +39,12 @@ public:
         // Finds the external programs; raises UpscaleError when the engine is missing.
         // Called on the main thread at creation and when each job starts.
         std::function<Tools()> locateTools;
-        // Runs one job. Nothing: the core's upscaler.
+        // Runs one job. Nothing: the core's upscaler, told what the engine check learned.
         Pipeline pipeline;
+        // Asks the engine for its Vulkan devices, in the background. Nothing: DeviceProbe::run.
+        EngineCheck::Probe probeDevices;
+        // Reads a file's size and frames for the queue's time. Nothing: SourceExtent::measure.
+        QueueTime::Measure measureSource;
         // Decodes one picture for the window. Nothing: the real decoder.
         PictureLoader::Decode decode;
         // How many jobs (the focused one included) keep their large pictures.
@@ -59,13 +65,18 @@ public:
     const JobQueue& queue() const { return queue_; }
     OptionsModel& settings() { return settings_; }
     PictureLoader& pictures() { return pictures_; }
+    // What the pending jobs still need.
+    QueueTime& queueTime() { return queueTime_; }
     // For the stage's "Показать в папке" and "Открыть".
     DesktopServices& desktop() const { return *environment_.desktop; }
 
-    // The sentence of the engine check at creation; empty when the engine was found.
-    QString engineError() const { return engineError_; }
+    // The engine, its models and its device as far as they are known.
+    EngineCheck& engine() { return engine_; }
+    const EngineCheck& engine() const { return engine_; }
+    // The sentence of the engine check; empty when the engine was found.
+    QString engineError() const { return engine_.error(); }
     // The folder the engine check found the engine in; empty when it was not found.
-    QString engineFolder() const { return engineFolder_; }
+    QString engineFolder() const { return engine_.folder(); }
 
     // Adds files and folders to the queue as JobQueue::add does, listing the folders off the
     // main thread: the jobs appear shortly after, in the order the requests came.
@@ -87,13 +98,16 @@ signals:
     void badgeChanged(int count);
 
 private:
+    // The model a job of this kind would run with the settings and the models of now.
+    std::string modelFor(MediaKind kind) const;
+
     Environment environment_;
-    QString engineError_;
-    QString engineFolder_;
+    EngineCheck engine_;
     OptionsModel settings_;
     JobQueue queue_;
     PictureLoader pictures_;
     LocationLister lister_;
+    QueueTime queueTime_;
 };
 
 } // namespace clarivex

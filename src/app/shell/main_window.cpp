@@ -1,6 +1,7 @@
 #include "app/shell/main_window.h"
 
 #include "app/queue/store.h"
+#include "ui/text/eta_text.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -30,14 +31,20 @@ MainWindow::MainWindow(Store& store, QWidget* content, QuitCheck::Ask ask, QWidg
 
     resize(1180, 760 + menuBar()->sizeHint().height());
 
-    connect(&store_, &Store::badgeChanged, this,
-            [this](int count) { setWindowTitle(title(count)); });
+    connect(&store_, &Store::badgeChanged, this, &MainWindow::refreshTitle);
+    connect(&store_.queueTime(), &QueueTime::changed, this, &MainWindow::refreshTitle);
 }
 
-QString MainWindow::title(int pendingCount) {
+void MainWindow::refreshTitle() {
+    setWindowTitle(title(store_.queue().pendingCount(), store_.queueTime().seconds()));
+}
+
+QString MainWindow::title(int pendingCount, std::optional<double> remainingSeconds) {
     if (pendingCount < 1)
         return QStringLiteral("Clarivex");
-    return QStringLiteral("Clarivex (%1)").arg(pendingCount);
+    const QString count = QStringLiteral("Clarivex (%1)").arg(pendingCount);
+    return remainingSeconds ? count + QStringLiteral(" · ") + approximateDuration(*remainingSeconds)
+                            : count;
 }
 
 void MainWindow::bringToFront() {

@@ -4,6 +4,8 @@
 
 #include <QMainWindow>
 
+#include <optional>
+
 namespace clarivex {
 
 class Store;
@@ -21,7 +23,8 @@ public:
     // Shows the window, restored, raised and active: for files handed over by the desktop.
     void bringToFront();
 
-    static QString title(int pendingCount);
+    // "Clarivex (3) · ~12 мин": the pending files and, when known, the time they still need.
+    static QString title(int pendingCount, std::optional<double> remainingSeconds = std::nullopt);
 
 signals:
     // The window is closing for good: emitted before the running job is stopped and waited for.
@@ -31,6 +34,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void refreshTitle();
+
     Store& store_;
     QuitCheck quitCheck_;
     bool quitting_ = false;

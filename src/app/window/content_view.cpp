@@ -63,6 +63,7 @@ ContentView::ContentView(Store& store, QWidget* parent)
         refreshStrip();
         refreshFocus();
     });
+    connect(&store_.engine(), &EngineCheck::changed, this, &ContentView::refreshEngine);
     connect(&queue, &JobQueue::celebrationChanged, this,
             [this] { burst_->setTrigger(store_.queue().celebration()); });
 
@@ -131,11 +132,25 @@ void ContentView::showEvent(QShowEvent* event) {
 }
 
 void ContentView::refreshEngine() {
-    const QString error = store_.engineError();
-    if (error.isEmpty())
-        header_->indicator()->setState(std::nullopt, store_.engineFolder());
-    else
-        header_->indicator()->setState(error, {});
+    using State = EngineIndicator::State;
+    const EngineCheck& engine = store_.engine();
+    if (!engine.error().isEmpty()) {
+        header_->indicator()->setState(State::missing, engine.error());
+        header_->update();
+        return;
+    }
+    const QString place = QStringLiteral("Real-ESRGAN: ") + engine.folder() + QLatin1Char('\n');
+    const std::optional<EngineDevice> device = engine.device();
+    if (device && device->software()) {
+        header_->indicator()->setState(
+            State::onProcessor, place + QString::fromStdString(softwareDeviceWarning(*device)));
+    } else {
+        const QString named =
+            device ? QStringLiteral("Видеокарта: ") + QString::fromStdString(device->name)
+            : engine.isProbing() ? QStringLiteral("Видеокарта: определяется…")
+                                 : QStringLiteral("Устройство Vulkan не определено");
+        header_->indicator()->setState(State::ready, place + named);
+    }
     header_->update();
 }
 

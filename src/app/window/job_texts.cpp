@@ -1,5 +1,7 @@
 #include "app/window/job_texts.h"
 
+#include "ui/text/eta_text.h"
+
 #include <cmath>
 #include <filesystem>
 
@@ -35,8 +37,13 @@ QString roundedSeconds(double seconds) {
 
 QString doneDetail(const UpscaleResult& result) {
     const QString name = QString::fromStdString(result.output.filename().string());
+    const QString insteadOf = result.modelInsteadOf
+                                  ? QStringLiteral(" (нет ") +
+                                        QString::fromStdString(*result.modelInsteadOf) +
+                                        QLatin1Char(')')
+                                  : QString();
     return name + QStringLiteral(" · ") + roundedSeconds(result.seconds) + QStringLiteral(" с · ") +
-           QString::fromStdString(result.model);
+           QString::fromStdString(result.model) + insteadOf;
 }
 
 QString kindWord(MediaKind kind) {
@@ -51,10 +58,12 @@ QString stageTitle(UpscaleProgress::Stage stage) {
     return fromStd(title(stage));
 }
 
-QString counter(int pendingCount) {
-    if (pendingCount > 0)
-        return QString::number(pendingCount) + QStringLiteral(" в работе");
-    return QStringLiteral("всё готово");
+QString counter(int pendingCount, std::optional<double> remainingSeconds) {
+    if (pendingCount < 1)
+        return QStringLiteral("всё готово");
+    const QString count = QString::number(pendingCount) + QStringLiteral(" в работе");
+    return remainingSeconds ? count + QStringLiteral(" · ") + approximateDuration(*remainingSeconds)
+                            : count;
 }
 
 QString cardName(const QString& fileName) {

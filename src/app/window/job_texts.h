@@ -18,7 +18,8 @@ namespace JobTexts {
 QString sizeText(const Size& size);
 // "Готово — 3840×2160".
 QString doneTitle(const Size& size);
-// "photo-4k.png · 12 с · realesrgan-x4plus".
+// "photo-4k.png · 12 с · realesrgan-x4plus", and " (нет realesr-animevideov3)" when the model
+// stood in for the one "Авто" prefers.
 QString doneDetail(const UpscaleResult& result);
 // "ПОСЛЕ · 3840×2160".
 QString afterLabel(const Size& size);
@@ -29,8 +30,9 @@ QString kindWord(MediaKind kind);
 const char* kindSymbol(MediaKind kind);
 // The stage's title, "Апскейл".
 QString stageTitle(UpscaleProgress::Stage stage);
-// "1 в работе", or "всё готово" when nothing is pending.
-QString counter(int pendingCount);
+// "1 в работе", with the queue's remaining time when it is known ("3 в работе · ~12 мин"), or
+// "всё готово" when nothing is pending.
+QString counter(int pendingCount, std::optional<double> remainingSeconds = std::nullopt);
 // The file name without its last extension, as the cards show it: holiday.photo.jpg gives
 // holiday.photo.
 QString cardName(const QString& fileName);

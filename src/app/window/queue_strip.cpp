@@ -146,6 +146,7 @@ QueueStrip::QueueStrip(Store& store, QWidget* parent)
 
     connect(&queue, &JobQueue::jobsChanged, this, &QueueStrip::syncCards);
     connect(&queue, &JobQueue::countsChanged, this, &QueueStrip::refreshCounts);
+    connect(&store_.queueTime(), &QueueTime::changed, this, &QueueStrip::refreshCounts);
     connect(&queue, &JobQueue::focusedChanged, this, &QueueStrip::refreshSelection);
     connect(&queue, &JobQueue::selectedIDChanged, this, &QueueStrip::refreshSelection);
     syncCards();
@@ -251,7 +252,7 @@ void QueueStrip::syncCards() {
 
 void QueueStrip::refreshCounts() {
     const int pending = store_.queue().pendingCount();
-    counter_->setText(JobTexts::counter(pending));
+    counter_->setText(JobTexts::counter(pending, store_.queueTime().seconds()));
     clearButton_->setVisible(store_.queue().hasFinished());
     cancelAllButton_->setVisible(pending >= 2);
 }

@@ -56,7 +56,28 @@ Sidebar::Sidebar(Store& store, QWidget* parent)
     layout->setContentsMargins(1, 0, 0, 0);
     layout->addWidget(scroll_);
     connect(&settings_, &OptionsModel::settingsChanged, this, &Sidebar::refresh);
+    connect(&store_.engine(), &EngineCheck::changed, this, &Sidebar::refreshModels);
     refresh();
+    refreshModels();
+}
+
+void Sidebar::refreshModels() {
+    const EngineCheck& engine = store_.engine();
+    // Without an engine the header says what is wrong; the tiles stay as they are.
+    const bool known = engine.error().isEmpty();
+    for (size_t index = 0; index < modelTiles_.size(); ++index) {
+        const ModelChoice choice = allModelChoices[index];
+        OptionTile* tile = modelTiles_[index];
+        if (!known || engine.models().offers(choice)) {
+            tile->setUnavailable(std::nullopt);
+            tile->setToolTip({});
+            continue;
+        }
+        tile->setUnavailable(QStringLiteral("Не установлена"));
+        // "Авто" is unavailable only when no model at all is there: it names the one it prefers.
+        const std::string model = resolved(choice, MediaKind::image).name;
+        tile->setToolTip(QString::fromStdString(engine.models().absence(model)));
+    }
 }
 
 QWidget* Sidebar::buildColumn() {

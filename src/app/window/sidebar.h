@@ -46,6 +46,8 @@ private:
     QWidget* savingSection();
     QWidget* toggleRow(const QString& title, const QString& hint, ToggleSwitch* toggle);
     void refresh();
+    // The model tiles follow what the engine has installed.
+    void refreshModels();
 
     Store& store_;
     OptionsModel& settings_;

@@ -5,6 +5,7 @@
 #include "ui/widgets/engine_indicator.h"
 #include "ui/widgets/pixel_resolve_icon.h"
 
+#include <QEvent>
 #include <QFontMetricsF>
 #include <QPainter>
 
@@ -40,13 +41,26 @@ QRectF StageHeader::iconRect() const {
 }
 
 void StageHeader::resizeEvent(QResizeEvent* event) {
+    placeIndicator();
+    QWidget::resizeEvent(event);
+}
+
+bool StageHeader::event(QEvent* event) {
+    // The indicator's label changed its width: "ДВИЖОК НА ПРОЦЕССОРЕ" is the longest.
+    if (event->type() == QEvent::LayoutRequest) {
+        placeIndicator();
+        update();
+    }
+    return QWidget::event(event);
+}
+
+void StageHeader::placeIndicator() {
     const QSize size = indicator_->sizeHint();
     const QRectF icon = iconRect();
     // The capsule's right edge sits on the padding line.
     indicator_->setGeometry(width() - sidePadding - size.width(),
                             int(icon.center().y() - size.height() / 2.0 + 0.5), size.width(),
                             size.height());
-    QWidget::resizeEvent(event);
 }
 
 void StageHeader::paintEvent(QPaintEvent*) {
@@ -72,7 +86,9 @@ void StageHeader::paintEvent(QPaintEvent*) {
     painter.setPen(Theme::muted());
     painter.drawText(QRectF(x, top + nameHeight + lineSpacing, width, subtitleHeight),
                      Qt::AlignLeft | Qt::AlignTop,
-                     QStringLiteral("Нейросеть Real-ESRGAN · локально на GPU"));
+                     indicator_->state() == EngineIndicator::State::onProcessor
+                         ? QStringLiteral("Нейросеть Real-ESRGAN · локально на процессоре")
+                         : QStringLiteral("Нейросеть Real-ESRGAN · локально на GPU"));
 }
 
 // The application's icon drawn as a still frame of the drop area's emblem, so that both share

@@ -33,8 +33,11 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
+    // At the right padding line, as wide as its label.
+    void placeIndicator();
     void paintIcon(QPainter& painter, const QRectF& canvas);
 
     EngineIndicator* indicator_;

@@ -60,34 +60,32 @@ PathOutcome run(const UpscaleJob& job) {
     // The plan comes from the header, so that nothing is decoded for a refused picture.
     const ImageOps::Bitmap opened = ImageOps::openSource(job.source);
     const Size sourceSize = ImageOps::uprightSize(opened);
-    const Plan plan =
-        Plan::make(sourceSize, job.options.target, job.options.model, MediaKind::image);
+    const Plan plan = Plan::make(
+        sourceSize, job.options.target,
+        job.tools.installedModels().pick(job.options.model, MediaKind::image), MediaKind::image);
     if (plan.alreadyAtTarget())
         throw UpscaleError::alreadyLarge(sourceSize, std::string(title(job.options.target)));
     requireWithinMemory(sourceSize, plan);
-    job.tools.requireModel(plan.model, plan.esrganScale);
 
     const std::filesystem::path input = job.work / "in.png";
     const std::filesystem::path upscaledFile = job.work / "up.png";
     ImageOps::writeIntermediate(ImageOps::decodeSource(opened), input);
 
-    job.report(
-        JobProgress::at(Step::upscaling, 0, plan.model + ", ×" + std::to_string(plan.esrganScale)));
-    const auto onLine = [&job](const std::string& line) {
-        if (const auto progress = engineLineProgress(line))
+    job.report(JobProgress::at(Step::upscaling, 0,
+                               plan.model + ", ×" + std::to_string(plan.esrganScale) +
+                                   plan.fallbackNote() + NetworkStep::tileNote(job, plan)));
+    const auto onLine = [&job, &plan](const std::string& line) {
+        if (auto progress = engineLineProgress(line)) {
+            progress->detail += NetworkStep::tileNote(job, plan);
             job.report(*progress);
+        }
     };
     NetworkStep::run(job, plan, input, upscaledFile, onLine, job.stopToken);
 
     job.report(JobProgress::at(Step::writing, 0, plan.output.description()));
+    // The network step has checked its size: stretched to the target, a picture of the wrong
+    // size would pass off a broken run as a result.
     const ImageOps::Bitmap upscaled = ImageOps::readResult(upscaledFile);
-    // Stretching a picture of the wrong size to the target would pass off a broken run as
-    // a result.
-    const Size expected = enlarged(sourceSize, plan.esrganScale);
-    if (ImageOps::sizeOf(upscaled) != expected)
-        throw UpscaleError::failed("ESRGAN вернул картинку " +
-                                   ImageOps::sizeOf(upscaled).description() + " вместо " +
-                                   expected.description());
     const ImageOps::Bitmap result = ImageOps::resize(upscaled, plan.output);
     // A stop that arrives after the engine still means the user does not want the file.
     job.throwIfStopped();

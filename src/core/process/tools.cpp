@@ -140,16 +140,4 @@ Tools Tools::locate(const Bundle& bundle, const Environment& environment) {
     throw UpscaleError::missingEngine();
 }
 
-void Tools::requireModel(const std::string& model, int scale) const {
-    // The engine loads the fast video model per scale, the others under their own name.
-    const std::string stem =
-        model == "realesr-animevideov3" ? model + "-x" + std::to_string(scale) : model;
-    for (const char* extension : {".param", ".bin"}) {
-        std::error_code error;
-        if (!fs::is_regular_file(models / (stem + extension), error))
-            throw UpscaleError::failed("Не найден файл модели " + stem + extension + " в папке " +
-                                       models.string() + ". Установите модели Real-ESRGAN заново.");
-    }
-}
-
 } // namespace clarivex

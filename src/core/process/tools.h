@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/process/installed_models.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -48,10 +50,10 @@ struct Tools {
     static std::optional<std::filesystem::path> locateProgram(const std::string& name,
                                                               const Environment& environment);
 
-    // Refuses, before the engine starts, a model whose files are missing from `models`: the
-    // engine would otherwise run an empty network, write a blank picture and still report
-    // success. Raises UpscaleError::failed.
-    void requireModel(const std::string& model, int scale) const;
+    // The models whose files are in `models`, looked at now. A job picks its model from these
+    // before the engine starts: with a model file missing, the engine would run an empty
+    // network, write a blank picture and still report success.
+    InstalledModels installedModels() const { return InstalledModels::in(models); }
 
     bool operator==(const Tools&) const = default;
 };

@@ -74,7 +74,7 @@ std::string chunkDetail(std::int64_t first, std::int64_t last, std::int64_t tota
     return "Кадры " + std::to_string(first + 1) + "–" + std::to_string(last) + " из " +
            approximately(total, totalIsExact) + " · пачка " + std::to_string(chunkIndex + 1) +
            " из " + approximately(chunks, totalIsExact) + " · " + plan.model + " ×" +
-           std::to_string(plan.esrganScale);
+           std::to_string(plan.esrganScale) + plan.fallbackNote();
 }
 
 // Runs the network over one chunk and checks that it made every frame.
@@ -89,7 +89,8 @@ void upscaleChunk(const Video& video, const VideoChunk& chunk, const FrameExtrac
         video.job.report(
             JobProgress::at(Step::upscaling, static_cast<double>(done) / static_cast<double>(total),
                             chunkDetail(chunk.firstFrame, chunk.firstFrame + size, total,
-                                        count.complete, chunk.index, video.chunkSize, video.plan)));
+                                        count.complete, chunk.index, video.chunkSize, video.plan) +
+                                NetworkStep::tileNote(video.job, video.plan)));
     };
     fs::create_directories(chunk.out);
     {
@@ -197,10 +198,11 @@ PathOutcome run(const UpscaleJob& job) {
 
     const Options& options = job.options;
     const VideoInfo info = VideoInfo::probe(job.source, *tools.ffprobe, job.stopToken);
-    const Plan plan = Plan::make(info.size, options.target, options.model, MediaKind::video);
+    const Plan plan =
+        Plan::make(info.size, options.target,
+                   tools.installedModels().pick(options.model, MediaKind::video), MediaKind::video);
     if (plan.alreadyAtTarget())
         throw UpscaleError::alreadyLarge(info.size, std::string(title(options.target)));
-    tools.requireModel(plan.model, plan.esrganScale);
     const Video video{job, info, plan, std::max(job.chunkSize, 1)};
     const bool finalPassCopies = options.seamlessLoop || info.hasAudio;
     requireSpace(job, videoSpaceNeeded(info.size, plan.esrganScale, plan.output, info.frameEstimate,

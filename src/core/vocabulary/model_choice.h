@@ -25,6 +25,15 @@ struct ResolvedModel {
     bool operator==(const ResolvedModel&) const = default;
 };
 
+// The model a job runs: the one the user chose, or for "Авто" the best installed one for the
+// kind, with `insteadOf` naming the model "Авто" prefers when that one is not installed.
+struct ModelPick {
+    ResolvedModel model;
+    std::optional<std::string> insteadOf{};
+
+    bool operator==(const ModelPick&) const = default;
+};
+
 // The identifier kept in the settings and accepted by the command line: "auto", "photo", …
 std::string_view rawValue(ModelChoice choice);
 // Case-sensitive: "Auto" names no choice.

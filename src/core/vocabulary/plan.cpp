@@ -35,6 +35,8 @@ double idealFactor(Size source, Target target) {
 }
 
 int chooseScale(const std::vector<int>& scales, double factor) {
+    if (scales.empty())
+        return 4;
     for (int scale : scales) {
         if (factor <= scale)
             return scale;
@@ -57,14 +59,23 @@ std::int64_t Plan::even(double value) {
 }
 
 Plan Plan::make(Size source, Target target, ModelChoice model, MediaKind kind) {
-    const ResolvedModel resolvedModel = resolved(model, kind);
+    return make(source, target, ModelPick{resolved(model, kind)}, kind);
+}
+
+Plan Plan::make(Size source, Target target, const ModelPick& pick, MediaKind kind) {
+    const ResolvedModel& resolvedModel = pick.model;
     const double factor = idealFactor(source, target);
     const double width = factor * static_cast<double>(source.width);
     const double height = factor * static_cast<double>(source.height);
     const Size output = kind == MediaKind::video
                             ? Size{even(width), even(height)}
                             : Size{roundHalfAway(width), roundHalfAway(height)};
-    return Plan{resolvedModel.name, chooseScale(resolvedModel.scales, factor), output, factor};
+    return Plan{resolvedModel.name, chooseScale(resolvedModel.scales, factor), output, factor,
+                pick.insteadOf};
+}
+
+std::string Plan::fallbackNote() const {
+    return insteadOf ? " (нет " + *insteadOf + ")" : std::string();
 }
 
 } // namespace clarivex

@@ -6,6 +6,7 @@
 #include "core/vocabulary/target.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace clarivex {
@@ -17,6 +18,8 @@ struct Plan {
     Size output;
     // The ideal enlargement from source to target; 0 for a plan built from its parts alone.
     double factor = 0;
+    // The model "Авто" prefers, when it is not installed and `model` runs in its place.
+    std::optional<std::string> insteadOf{};
 
     // Enlarging by less than 1.15 would only invent detail, so such jobs are refused.
     bool alreadyAtTarget() const { return factor > 0 && factor < 1.15; }
@@ -24,6 +27,12 @@ struct Plan {
     // Nearest even integer, never below 2: video encoders need even frame sides.
     static std::int64_t even(double value);
     static Plan make(Size source, Target target, ModelChoice model, MediaKind kind);
+    // With the model already picked from those installed; its scales are those installed.
+    static Plan make(Size source, Target target, const ModelPick& pick, MediaKind kind);
+
+    // For the detail line after the model's name: " (нет realesr-animevideov3)" when the model
+    // stands in for the one "Авто" prefers, else empty.
+    std::string fallbackNote() const;
 
     bool operator==(const Plan&) const = default;
 };

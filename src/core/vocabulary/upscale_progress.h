@@ -36,6 +36,8 @@ struct UpscaleResult {
     double seconds = 0;
     // Why the asked-for copy was not made: the user's sentence; the result itself is safe.
     std::optional<std::string> picturesCopyFailure{};
+    // The model "Авто" prefers, when `model` ran in its place because it is not installed.
+    std::optional<std::string> modelInsteadOf{};
 
     bool operator==(const UpscaleResult&) const = default;
 };

@@ -402,11 +402,16 @@ QWidget* GalleryWindow::buildWindowPage() {
     parts->addWidget(caption(QStringLiteral("ДВИЖОК")));
     auto* engines = new QHBoxLayout;
     auto* ready = new EngineIndicator;
-    ready->setState(std::nullopt, QStringLiteral("/opt/realesrgan"));
+    ready->setState(EngineIndicator::State::ready, QStringLiteral("Real-ESRGAN: /opt/realesrgan"));
     engines->addWidget(ready);
     auto* missing = new EngineIndicator;
-    missing->setState(QStringLiteral("Не найден realesrgan-ncnn-vulkan."), {});
+    missing->setState(EngineIndicator::State::missing,
+                      QStringLiteral("Не найден realesrgan-ncnn-vulkan."));
     engines->addWidget(missing);
+    auto* onProcessor = new EngineIndicator;
+    onProcessor->setState(EngineIndicator::State::onProcessor,
+                          QStringLiteral("llvmpipe (LLVM 15.0.6, 256 bits) — программный Vulkan"));
+    engines->addWidget(onProcessor);
     engines->addStretch();
     parts->addLayout(engines);
 

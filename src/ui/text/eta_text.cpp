@@ -5,6 +5,21 @@
 
 namespace clarivex {
 
+QString approximateDuration(double seconds) {
+    if (!std::isfinite(seconds) || seconds < 0)
+        seconds = 0;
+    // The unit is chosen before rounding: 59.6 s reads "~60 с", not "~1 мин".
+    if (seconds < 60.0)
+        return QStringLiteral("~%1 с").arg(std::round(seconds), 0, 'f', 0);
+    const double minutes = std::round(seconds / 60.0);
+    if (minutes < 60.0)
+        return QStringLiteral("~%1 мин").arg(minutes, 0, 'f', 0);
+    const double hours = std::floor(minutes / 60.0);
+    const double rest = minutes - hours * 60.0;
+    return rest == 0 ? QStringLiteral("~%1 ч").arg(hours, 0, 'f', 0)
+                     : QStringLiteral("~%1 ч %2 мин").arg(hours, 0, 'f', 0).arg(rest, 0, 'f', 0);
+}
+
 std::optional<QString> etaText(double fraction, double elapsed) {
     if (!(fraction > 0.03) || !(elapsed > 2.0))
         return std::nullopt;
@@ -12,10 +27,7 @@ std::optional<QString> etaText(double fraction, double elapsed) {
     const double remaining = std::max(0.0, (1.0 - fraction) * (elapsed / fraction));
     if (!std::isfinite(remaining))
         return std::nullopt;
-    // The unit is chosen before rounding: 59.6 s reads "~60 с", not "~1 мин".
-    if (remaining < 60.0)
-        return QStringLiteral("осталось ~%1 с").arg(std::round(remaining), 0, 'f', 0);
-    return QStringLiteral("осталось ~%1 мин").arg(std::round(remaining / 60.0), 0, 'f', 0);
+    return QStringLiteral("осталось ") + approximateDuration(remaining);
 }
 
 } // namespace clarivex

@@ -26,28 +26,49 @@ QColor readyGreen() {
     return Theme::color(0x3DDC84);
 }
 
+QColor warningAmber() {
+    return Theme::color(0xFFB020);
+}
+
 } // namespace
 
 EngineIndicator::EngineIndicator(QWidget* parent)
     : QWidget(parent) {
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    setState(std::nullopt, {});
+    setState(State::ready, {});
 }
 
-void EngineIndicator::setState(const std::optional<QString>& error, const QString& engineFolder) {
-    error_ = error;
-    if (error_)
-        setToolTip(*error_);
-    else
-        setToolTip(QStringLiteral("Real-ESRGAN: ") + engineFolder);
+void EngineIndicator::setState(State state, const QString& toolTip) {
+    state_ = state;
+    setToolTip(toolTip);
     setAccessibleName(label());
-    setAccessibleDescription(toolTip());
+    setAccessibleDescription(toolTip);
     updateGeometry();
     update();
 }
 
 QString EngineIndicator::label() const {
-    return error_ ? QStringLiteral("НЕТ ДВИЖКА") : QStringLiteral("ДВИЖОК ГОТОВ");
+    switch (state_) {
+    case State::missing:
+        return QStringLiteral("НЕТ ДВИЖКА");
+    case State::onProcessor:
+        return QStringLiteral("ДВИЖОК НА ПРОЦЕССОРЕ");
+    case State::ready:
+        break;
+    }
+    return QStringLiteral("ДВИЖОК ГОТОВ");
+}
+
+QColor EngineIndicator::dotColor() const {
+    switch (state_) {
+    case State::missing:
+        return Theme::accent();
+    case State::onProcessor:
+        return warningAmber();
+    case State::ready:
+        break;
+    }
+    return readyGreen();
 }
 
 QSize EngineIndicator::sizeHint() const {
@@ -66,9 +87,12 @@ void EngineIndicator::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::TextAntialiasing);
     const QRectF shape = capsuleRect();
     painter.fillPath(capsule(shape), Theme::color(0x000000, 0.45));
-    strokeCapsuleInside(painter, shape, Theme::line(), 1.0);
+    // A warning edges the capsule in its colour, so that it is seen without hovering.
+    const bool warning = state_ == State::onProcessor;
+    strokeCapsuleInside(painter, shape,
+                        warning ? Theme::withOpacity(warningAmber(), 0.5) : Theme::line(), 1.0);
 
-    const QColor dotColor = error_ ? Theme::accent() : readyGreen();
+    const QColor dotColor = this->dotColor();
     const QRectF dot(shape.left() + padding, shape.center().y() - dotSide / 2, dotSide, dotSide);
     QPainterPath dotPath;
     dotPath.addEllipse(dot);
@@ -76,7 +100,7 @@ void EngineIndicator::paintEvent(QPaintEvent*) {
     painter.fillPath(dotPath, dotColor);
 
     painter.setFont(labelFont());
-    painter.setPen(Theme::muted());
+    painter.setPen(warning ? warningAmber() : Theme::muted());
     const qreal x = dot.right() + spacing;
     painter.drawText(QRectF(x, shape.top(), shape.right() - x, shape.height()),
                      Qt::AlignLeft | Qt::AlignVCenter, label());

@@ -4,23 +4,24 @@
 
 #include <QWidget>
 
-#include <optional>
-
 namespace clarivex {
 
-// The header's engine state: a capsule with a glowing dot and "ДВИЖОК ГОТОВ" (green) or
-// "НЕТ ДВИЖКА" (accent). Its tooltip says where the engine is, or why it was not found. The
-// widget is the capsule; the dot's glow stays inside its padding. Main thread only.
+// The header's engine state: a capsule with a glowing dot and "ДВИЖОК ГОТОВ" (green), "НЕТ
+// ДВИЖКА" (accent) or, for an engine that only found a software Vulkan device, "ДВИЖОК НА
+// ПРОЦЕССОРЕ" (amber, the label too). Its tooltip says where the engine is and on what it runs,
+// or why it was not found, or why the processor is a problem and what cures it. The widget is
+// the capsule; the dot's glow stays inside its padding. Main thread only.
 class EngineIndicator : public QWidget {
     Q_OBJECT
 public:
     static constexpr qreal capsuleHeight = 28.0;
 
+    enum class State { ready, missing, onProcessor };
+
     explicit EngineIndicator(QWidget* parent = nullptr);
 
-    // `error` empty: the engine was found in `engineFolder` (empty when unknown).
-    void setState(const std::optional<QString>& error, const QString& engineFolder);
-    bool isReady() const { return !error_; }
+    void setState(State state, const QString& toolTip);
+    State state() const { return state_; }
     QString label() const;
 
     QRectF capsuleRect() const;
@@ -32,7 +33,9 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    std::optional<QString> error_;
+    QColor dotColor() const;
+
+    State state_ = State::ready;
     GlowCache dotGlow_;
 };
 

@@ -43,6 +43,15 @@ OptionTile::OptionTile(std::string symbol, QString title, QString subtitle, bool
                           [this](QPainter& painter) { paintIconGlow(painter); });
 }
 
+void OptionTile::setUnavailable(const std::optional<QString>& why) {
+    if (why == unavailable_)
+        return;
+    unavailable_ = why;
+    setEnabled(!why);
+    updateGeometry();
+    update();
+}
+
 QMargins OptionTile::overhang() {
     // The icon sits inside the tile's padding, which its glow crosses first.
     const int inset = int(padding);
@@ -80,7 +89,7 @@ QRectF OptionTile::textRect() const {
 }
 
 QString OptionTile::visibleSubtitle() const {
-    return QFontMetricsF(subtitleFont()).elidedText(subtitle_, Qt::ElideRight, textRect().width());
+    return QFontMetricsF(subtitleFont()).elidedText(subtitle(), Qt::ElideRight, textRect().width());
 }
 
 int OptionTile::heightForWidth(int width) const {
@@ -92,7 +101,7 @@ int OptionTile::heightForWidth(int width) const {
 
 QSize OptionTile::sizeHint() const {
     const qreal text = std::max(QFontMetricsF(titleFont()).horizontalAdvance(title_),
-                                QFontMetricsF(subtitleFont()).horizontalAdvance(subtitle_));
+                                QFontMetricsF(subtitleFont()).horizontalAdvance(subtitle()));
     const int width = int(std::ceil(2 * padding + iconSide + spacing + text));
     return {width, heightForWidth(width)};
 }
@@ -111,6 +120,8 @@ void OptionTile::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
+    if (unavailable_)
+        painter.setOpacity(0.45);
 
     const QRectF tile = QRectF(rect());
     const QPainterPath tileShape = continuousRoundedRect(tile, cornerRadius);

@@ -3,6 +3,7 @@
 #include "ui/paint/glow.h"
 #include "ui/widgets/selectable_tile.h"
 
+#include <optional>
 #include <string>
 
 namespace clarivex {
@@ -24,7 +25,12 @@ public:
                QWidget* parent = nullptr);
 
     QString title() const { return title_; }
-    QString subtitle() const { return subtitle_; }
+    QString subtitle() const { return unavailable_.value_or(subtitle_); }
+
+    // A choice that cannot be made now: dimmed, not clickable, with `why` in the subtitle's
+    // place; nothing makes it available again.
+    void setUnavailable(const std::optional<QString>& why);
+    bool isAvailable() const { return !unavailable_; }
 
     QRectF iconRect() const;
     QRectF textRect() const;
@@ -49,6 +55,7 @@ private:
     std::string symbol_;
     QString title_;
     QString subtitle_;
+    std::optional<QString> unavailable_;
     GlowCache iconGlow_;
 };
 

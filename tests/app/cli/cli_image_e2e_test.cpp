@@ -41,6 +41,21 @@ protected:
     std::filesystem::path temporary() const { return folder / "tmp"; }
     std::filesystem::path argumentsLog() const { return folder / "engine-arguments"; }
 
+    // The engine's last arguments, one per line; it records them as it starts.
+    std::vector<std::string> lastEngineArguments() const {
+        std::ifstream log(argumentsLog());
+        std::vector<std::string> arguments;
+        for (std::string line; std::getline(log, line);)
+            arguments.push_back(line);
+        return arguments;
+    }
+
+    // Before each job the engine only names its devices, run on an empty folder.
+    bool engineRanOnAPicture() const {
+        const auto arguments = lastEngineArguments();
+        return arguments.size() > 1 && std::filesystem::path(arguments[1]).filename() != "probe-in";
+    }
+
     test::ProgramRun cli(const std::vector<std::string>& arguments,
                          std::map<std::string, std::optional<std::string>> environment = {}) {
         environment.emplace("REALESRGAN_DIR", engine.folder().string());
@@ -85,7 +100,7 @@ TEST_F(CliImageTest, PhotoToFourKPrintsEveryStepAndCopiesIntoPictures) {
     const auto copy = home() / "Pictures" / "Clarivex" / "photo-4k.jpg";
     auto lines = run.outLines();
     ASSERT_GE(lines.size(), 9u);
-    EXPECT_EQ(lines[0], "ESRGAN: " + engine.executable().string());
+    EXPECT_EQ(lines[0], "ESRGAN: " + engine.executable().string() + " · Stand-in GPU");
     EXPECT_EQ(lines[1].rfind("ffmpeg: ", 0), 0u);
     EXPECT_EQ(lines[2], "[0%] Подготовка: photo.jpg");
     EXPECT_EQ(lines[3], "[2%] Апскейл: realesrgan-x4plus, ×4");
@@ -104,10 +119,7 @@ TEST_F(CliImageTest, PhotoToFourKPrintsEveryStepAndCopiesIntoPictures) {
     EXPECT_EQ(std::string(vips_foreign_find_load(output.c_str())), "VipsForeignLoadJpegFile");
     EXPECT_TRUE(std::filesystem::exists(copy));
     // The engine got its twelve arguments, with absolute paths.
-    std::ifstream log(argumentsLog());
-    std::vector<std::string> arguments;
-    for (std::string line; std::getline(log, line);)
-        arguments.push_back(line);
+    const auto arguments = lastEngineArguments();
     ASSERT_EQ(arguments.size(), 12u);
     EXPECT_EQ(arguments[0], "-i");
     EXPECT_EQ(std::filesystem::path(arguments[1]).filename(), "in.png");
@@ -117,6 +129,52 @@ TEST_F(CliImageTest, PhotoToFourKPrintsEveryStepAndCopiesIntoPictures) {
     EXPECT_EQ(arguments[7], "4");
     EXPECT_EQ(arguments[9], engine.models().string());
     EXPECT_EQ(arguments[11], "png");
+}
+
+TEST_F(CliImageTest, ToolReportNamesTheDeviceAndTheEngineIsToldToPreferTheCard) {
+    const auto source = save(picture(20, 20), "photo.png");
+    const std::string llvmpipe = "llvmpipe (LLVM 15.0.6, 256 bits)";
+    struct Case {
+        std::map<std::string, std::optional<std::string>> environment;
+        std::string device;
+        bool gpuArgument;
+    };
+    const std::vector<Case> cases{
+        {{{"FAKE_ESRGAN_DEVICES", "NVIDIA GeForce RTX 3060"}}, "NVIDIA GeForce RTX 3060", false},
+        {{{"FAKE_ESRGAN_DEVICES", llvmpipe}},
+         llvmpipe + " — программный Vulkan: нейросеть считает на процессоре",
+         false},
+        {{{"FAKE_ESRGAN_DEVICES", llvmpipe + ";AMD Radeon RX 6800"}}, "AMD Radeon RX 6800", true},
+        {{{"FAKE_ESRGAN_FAIL", "1"}}, "устройство Vulkan не определено", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.device);
+        const auto run = cli({"--cli", source.string(), "--target", "x2"}, c.environment);
+        const std::string line = run.outLines().at(0);
+        EXPECT_EQ(line.rfind("ESRGAN: " + engine.executable().string() + " · " + c.device, 0), 0u)
+            << line;
+        EXPECT_EQ(line.find("sudo apt install mesa-vulkan-drivers") != std::string::npos,
+                  c.device.starts_with("llvmpipe"));
+        const auto arguments = lastEngineArguments();
+        EXPECT_EQ(std::find(arguments.begin(), arguments.end(), "-g") != arguments.end(),
+                  c.gpuArgument);
+    }
+}
+
+TEST_F(CliImageTest, AutoRunsTheBestInstalledModelAndSaysWhich) {
+    engine.removeModel("realesrgan-x4plus");
+    const auto source = save(picture(20, 20), "photo.png");
+    auto run =
+        cli({"--cli", source.string(), "--target", "x2", "--model", "auto", "--no-pictures"});
+    ASSERT_EQ(run.exitStatus, 0) << run.out;
+    EXPECT_NE(run.out.find("[2%] Апскейл: realesrgan-x4plus-anime, ×4 (нет realesrgan-x4plus)\n"),
+              std::string::npos);
+    EXPECT_NE(run.outLines().back().find(" · realesrgan-x4plus-anime (нет realesrgan-x4plus) · "),
+              std::string::npos);
+    run = cli({"--cli", source.string(), "--target", "x2", "--model", "photo"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.outLines().back().rfind("Ошибка: Модель realesrgan-x4plus не установлена", 0),
+              0u);
 }
 
 TEST_F(CliImageTest, EveryStillFormatAndTarget) {
@@ -171,18 +229,20 @@ TEST_F(CliImageTest, RefusalsHappenBeforeTheEngineRuns) {
               "Ошибка: Файл уже 1920×1080 — это не меньше 1080p. Нейросеть тут ничего не "
               "добавит, только испортит детали. Выберите больший размер или файл меньшего "
               "разрешения.");
-    EXPECT_FALSE(std::filesystem::exists(argumentsLog()));
+    EXPECT_FALSE(engineRanOnAPicture());
 
     // A missing model would make the real engine write a blank picture and report success.
     std::filesystem::remove(engine.models() / "realesrgan-x4plus-anime.bin");
     const auto small = save(picture(20, 20), "small.png");
     run = cli({"--cli", small.string(), "--model", "art"});
     EXPECT_EQ(run.exitStatus, 1);
-    EXPECT_EQ(run.outLines().back(), "Ошибка: Не найден файл модели realesrgan-x4plus-anime.bin в "
-                                     "папке " +
-                                         engine.models().string() +
-                                         ". Установите модели Real-ESRGAN заново.");
-    EXPECT_FALSE(std::filesystem::exists(argumentsLog()));
+    EXPECT_EQ(run.outLines().back().rfind(
+                  "Ошибка: Модель realesrgan-x4plus-anime не установлена: в "
+                  "папке " +
+                      engine.models().string() + " нет realesrgan-x4plus-anime.bin. Добавить: ",
+                  0),
+              0u);
+    EXPECT_FALSE(engineRanOnAPicture());
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder / "photos"), {}), 2);
 }
 
@@ -314,9 +374,9 @@ TEST_F(CliImageTest, TerminationSignalsCancelTheJobAndLeaveNothing) {
                                       {"FAKE_ESRGAN_ARGS_FILE", argumentsLog().string()},
                                       {"FAKE_ESRGAN_HANG", "1"}});
         // The stand-in writes its arguments as it starts, then hangs until terminated.
-        for (int wait = 0; wait < 3000 && !std::filesystem::exists(argumentsLog()); ++wait)
+        for (int wait = 0; wait < 3000 && !engineRanOnAPicture(); ++wait)
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        ASSERT_TRUE(std::filesystem::exists(argumentsLog())) << "the engine never started";
+        ASSERT_TRUE(engineRanOnAPicture()) << "the engine never started";
         program.signal(signal);
         const auto run = program.wait();
         EXPECT_EQ(run.exitStatus, 128 + signal);
@@ -354,7 +414,7 @@ TEST_F(CliImageTest, WhatIsNoFileToEnlargeIsNamedAsSuch) {
         EXPECT_EQ(run.exitStatus, 1);
         EXPECT_EQ(run.outLines().back(), "Ошибка: " + c.error);
     }
-    EXPECT_FALSE(std::filesystem::exists(argumentsLog()));
+    EXPECT_FALSE(engineRanOnAPicture());
 
     // A platform error is a Russian sentence that names the place, then the system's reason.
     const auto source = save(picture(8, 8), "photo.png");
@@ -414,7 +474,7 @@ TEST_F(CliImageTest, DecompressionBombIsRefusedFromItsHeader) {
         EXPECT_EQ(run.exitStatus, 1);
         EXPECT_EQ(run.outLines().back().rfind(error, 0), 0u) << run.out;
     }
-    EXPECT_FALSE(std::filesystem::exists(argumentsLog()));
+    EXPECT_FALSE(engineRanOnAPicture());
 }
 
 namespace {

@@ -31,6 +31,10 @@ Store::Environment QueueFixture::environment() {
     };
     environment.pipeline = script.pipeline();
     environment.decode = decoder.decode();
+    // Every file a megapixel photo, for the queue's time.
+    environment.measureSource = [](const std::filesystem::path&, MediaKind, std::stop_token) {
+        return std::optional(SourceExtent{{1000, 1000}, 1});
+    };
     environment.picturesKept = picturesKept;
     return environment;
 }

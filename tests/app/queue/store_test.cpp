@@ -80,3 +80,23 @@ TEST_F(StoreTest, TheFileChooserAddsWhatWasPickedAndStarts) {
     ASSERT_TRUE(settle([&] { return queue().hasCurrent(); }));
     EXPECT_EQ(names(), std::vector<std::string>{"a.png"});
 }
+
+TEST_F(StoreTest, QueueTimeIsLearnedFromFinishedJobsAndKeptForTheNextRun) {
+    const auto jobs = queue().add({file("a.png"), file("b.png")}, true);
+    // Nothing learned yet and the running job has not moved: no time is shown rather than a guess.
+    QueueFixture::flushDeletions();
+    EXPECT_FALSE(store().queueTime().seconds());
+    UpscaleResult result = test::ScriptedPipeline::resultFor(jobs[0]->url());
+    result.model = "realesrgan-x4plus";
+    result.seconds = 20;
+    script.end(result);
+    // A megapixel in 20 s: the second megapixel needs as long.
+    ASSERT_TRUE(settle([&] { return store().queueTime().seconds().has_value(); }));
+    EXPECT_NEAR(*store().queueTime().seconds(), 20, 1);
+
+    // The next day the first waiting job is estimated at once.
+    Store nextRun(environment());
+    nextRun.queue().add({file("c.png")}, false);
+    ASSERT_TRUE(settle([&] { return nextRun.queueTime().seconds().has_value(); }));
+    EXPECT_NEAR(*nextRun.queueTime().seconds(), 20, 1);
+}

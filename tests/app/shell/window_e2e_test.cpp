@@ -128,9 +128,15 @@ TEST_F(WindowTest, LaterStartsHandTheirFilesToTheRunningWindowAsTheFileSystemNam
 
 TEST_F(WindowTest, TerminationStopsTheRunningJobAndLeavesNothingBehind) {
     const auto window = start({photo("a.png").string()}, {{"FAKE_ESRGAN_HANG", "1"}});
-    ASSERT_TRUE(eventually([&] { return anyProcessRuns(engine.executable()); }));
+    // The job's own working folder, not the one the engine is asked for its devices in.
+    fs::path work;
+    ASSERT_TRUE(eventually([&] {
+        for (const auto& entry : fs::directory_iterator(temporary()))
+            if (fs::exists(entry.path() / "in.png"))
+                work = entry.path();
+        return !work.empty() && anyProcessRuns(engine.executable());
+    }));
     // The photo being enlarged is the user's alone, whatever the umask.
-    const fs::path work = fs::directory_iterator(temporary())->path();
     EXPECT_EQ(mode(work), 0700u);
     EXPECT_EQ(mode(work / "in.png"), 0600u);
 

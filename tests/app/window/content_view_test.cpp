@@ -3,10 +3,12 @@
 #include "app/window/job_stage.h"
 #include "app/window/queue_card.h"
 #include "app/window/queue_strip.h"
+#include "app/window/sidebar.h"
 #include "app/window/stage_header.h"
 #include "ui/widgets/drop_hero.h"
 #include "ui/widgets/drop_overlay.h"
 #include "ui/widgets/engine_indicator.h"
+#include "ui/widgets/option_tile.h"
 #include "window_fixture.h"
 
 #include <QDragEnterEvent>
@@ -128,16 +130,67 @@ TEST_F(ContentViewTest, ClearingTheLastJobBringsTheInvitationBack) {
     EXPECT_TRUE(view.queueStrip()->isHidden());
 }
 
-TEST(ContentViewEngine, TheHeaderShowsTheEngineCheckOfTheStore) {
-    for (const auto engine :
-         {test::WindowFixture::Engine::missing, test::WindowFixture::Engine::found}) {
-        test::WindowFixture fixture(engine);
+TEST(ContentViewEngine, HeaderAndModelTilesShowWhatTheEngineCanDo) {
+    using Engine = test::WindowFixture::Engine;
+    using State = EngineIndicator::State;
+    const EngineDevice gpu{1, "NVIDIA GeForce RTX 3060"};
+    const EngineDevice llvmpipe{0, "llvmpipe (LLVM 15.0.6, 256 bits)"};
+    const struct {
+        Engine engine;
+        std::vector<std::string> models;
+        EngineDevices devices;
+        State state;
+        const char* toolTipHas;
+        // Which of "Авто", "Фото", "Арт", "Видео" can be chosen.
+        std::vector<bool> available;
+    } cases[] = {
+        {Engine::missing,
+         {},
+         {},
+         State::missing,
+         "Real-ESRGAN",
+         {true, true, true, true}},
+        // With a graphics card beside the software device, the card is used and named.
+        {Engine::found,
+         {"realesrgan-x4plus"},
+         {{llvmpipe, gpu}},
+         State::ready,
+         "NVIDIA GeForce RTX 3060",
+         {true, true, false, false}},
+        {Engine::found,
+         {"realesrgan-x4plus", "realesrgan-x4plus-anime", "realesr-animevideov3-x2"},
+         {{llvmpipe}},
+         State::onProcessor,
+         "mesa-vulkan-drivers",
+         {true, true, true, true}},
+        {Engine::found,
+         {},
+         {},
+         State::ready,
+         "Устройство Vulkan не определено",
+         {false, false, false, false}},
+    };
+    for (const auto& c : cases) {
+        test::TemporaryFolder models("clarivex-models");
+        for (const std::string& stem : c.models) {
+            test::writeFile(models.path() / (stem + ".param"));
+            test::writeFile(models.path() / (stem + ".bin"));
+        }
+        test::WindowFixture fixture(c.engine, models.path(), c.devices);
         ContentView view(*fixture.store);
+        ASSERT_TRUE(test::settle([&] { return !fixture.store->engine().isProbing(); }));
         const EngineIndicator* indicator = view.header()->indicator();
-        EXPECT_EQ(indicator->isReady(), fixture.store->engineError().isEmpty());
-        EXPECT_EQ(indicator->toolTip(), indicator->isReady()
-                                            ? QStringLiteral("Real-ESRGAN: /opt/realesrgan")
-                                            : fixture.store->engineError());
+        EXPECT_EQ(indicator->state(), c.state);
+        EXPECT_TRUE(indicator->toolTip().contains(QString::fromUtf8(c.toolTipHas)))
+            << indicator->toolTip().toStdString();
+        const QList<OptionTile*> tiles = view.sidebar()->findChildren<OptionTile*>();
+        ASSERT_EQ(tiles.size(), 4);
+        for (int index = 0; index < 4; ++index) {
+            EXPECT_EQ(tiles[index]->isAvailable(), c.available[index]) << index;
+            // What is missing says how to add it.
+            EXPECT_EQ(tiles[index]->toolTip().contains(QStringLiteral("scripts/install-engine")),
+                      !c.available[index]);
+        }
     }
 }
 

@@ -37,6 +37,9 @@ TEST(JobTexts, DoneLinesNameSizeFileSecondsAndModel) {
     EXPECT_EQ(JobTexts::afterLabel(result.size), QStringLiteral("ПОСЛЕ · 3840×2160"));
     EXPECT_EQ(JobTexts::doneDetail(result),
               QStringLiteral("photo-4k.png · 12 с · realesrgan-x4plus"));
+    result.modelInsteadOf = "realesr-animevideov3";
+    EXPECT_EQ(JobTexts::doneDetail(result),
+              QStringLiteral("photo-4k.png · 12 с · realesrgan-x4plus (нет realesr-animevideov3)"));
     // No grouping separators, however large.
     EXPECT_EQ(JobTexts::sizeText({15360, 8640}), QStringLiteral("15360×8640"));
 }
@@ -55,10 +58,10 @@ TEST(JobTexts, CardNamesDropOnlyTheLastExtension) {
         EXPECT_EQ(JobTexts::cardName(QString::fromUtf8(entry.file)), QString::fromUtf8(entry.card));
 }
 
-TEST(JobTexts, CounterReadsPendingJobsOrAllDone) {
-    EXPECT_EQ(JobTexts::counter(0), QStringLiteral("всё готово"));
+TEST(JobTexts, CounterReadsPendingJobsWithTheirTimeOrAllDone) {
+    EXPECT_EQ(JobTexts::counter(0, 30.0), QStringLiteral("всё готово"));
     EXPECT_EQ(JobTexts::counter(1), QStringLiteral("1 в работе"));
-    EXPECT_EQ(JobTexts::counter(12), QStringLiteral("12 в работе"));
+    EXPECT_EQ(JobTexts::counter(3, 12 * 60.0), QStringLiteral("3 в работе · ~12 мин"));
 }
 
 } // namespace

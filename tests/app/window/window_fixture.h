@@ -17,11 +17,13 @@ namespace clarivex::test {
 
 // A store for view tests: a scripted pipeline and decoder, a desktop that only records,
 // settings in a temporary file, and an engine that is either missing or found in
-// /opt/realesrgan.
+// /opt/realesrgan, with the models in `models` (none when left out) and the devices `devices`.
 struct WindowFixture {
     enum class Engine { missing, found };
 
-    explicit WindowFixture(Engine engine = Engine::missing) {
+    explicit WindowFixture(Engine engine = Engine::missing,
+                           const std::filesystem::path& models = "/nonexistent",
+                           const EngineDevices& devices = {}) {
         Store::Environment environment;
         environment.desktop = desktop;
         const std::filesystem::path settingsFile = folder.path() / "settings.ini";
@@ -30,13 +32,18 @@ struct WindowFixture {
                                                QSettings::IniFormat);
         };
         if (engine == Engine::found)
-            environment.locateTools = [] {
+            environment.locateTools = [models] {
                 Tools tools;
                 tools.esrgan = "/opt/realesrgan/realesrgan-ncnn-vulkan";
+                tools.models = models;
                 return tools;
             };
         else
             environment.locateTools = []() -> Tools { throw UpscaleError::missingEngine(); };
+        environment.probeDevices = [devices](const Tools&, std::stop_token) { return devices; };
+        environment.measureSource = [](const std::filesystem::path&, MediaKind, std::stop_token) {
+            return std::optional(SourceExtent{{1000, 1000}, 1});
+        };
         environment.pipeline = script.pipeline();
         environment.decode = decoder.decode();
         store = std::make_unique<Store>(std::move(environment));

@@ -257,28 +257,6 @@ TEST(Tools, EmptyPathPiecesDoNotMeanTheCurrentFolder) {
     EXPECT_EQ(tools.ffprobe, std::nullopt);
 }
 
-TEST(Tools, ReadsTheRealEnvironment) {
-    const TemporaryFolder engine;
-    const TemporaryFolder home;
-    const TemporaryFolder bin;
-    install(engine.path(), engine.path(), Install::complete);
-    install(home / ".local/opt/realesrgan", home / ".local/opt/realesrgan", Install::complete);
-    writeExecutable(bin / "ffprobe");
-    const ScopedEnvironmentVariable variable("REALESRGAN_DIR", engine.path().string());
-    const ScopedEnvironmentVariable homeVariable("HOME", home.path().string());
-    const ScopedEnvironmentVariable path("PATH", bin.path().string());
-
-    const auto environment = Tools::Environment::current();
-    EXPECT_EQ(environment.realesrganDir, engine.path().string());
-    EXPECT_EQ(environment.path, bin.path().string());
-    EXPECT_EQ(environment.home, home.path());
-    EXPECT_EQ(environment.fixedFolders.back(), "/usr/bin");
-
-    const auto tools = Tools::locate(Bundle{});
-    EXPECT_EQ(tools.esrgan, engine / "realesrgan-ncnn-vulkan");
-    EXPECT_EQ(tools.ffprobe, bin / "ffprobe");
-}
-
 TEST(Tools, HomeFallsBackToTheUserDatabase) {
     const ScopedEnvironmentVariable home("HOME", std::nullopt);
     const auto environment = Tools::Environment::current();

@@ -288,6 +288,30 @@ TEST_F(VideoPathTest, HundredSilentFramesGoThroughTheEngineInChunksOf48) {
     EXPECT_FALSE(log_.contains(Stage::encoding, "Звук"));
 }
 
+// "Авто" without the video model runs the photo model at ×4 and resamples; short of memory, the
+// first chunk finds a tile that fits, and the next chunk starts with it.
+TEST_F(VideoPathTest, AutoWithoutTheVideoModelAndShortOfMemoryStillFinishes) {
+    engine_.removeModel("realesr-animevideov3");
+    useTools();
+    test::ScopedEnvironmentVariable maxTile("FAKE_ESRGAN_MAX_TILE", "100");
+    const auto source = clip("clip.mp4", ClipSpec().withFrames(60));
+    const auto result = Upscaler::run({.tools = tools_,
+                                       .source = source,
+                                       .options = options(),
+                                       .report = std::ref(log_),
+                                       .tiles = std::make_shared<TileMemory>()});
+    EXPECT_EQ(result.model, "realesrgan-x4plus");
+    EXPECT_EQ(result.modelInsteadOf, "realesr-animevideov3");
+    EXPECT_EQ(probeFile(result.output).frames, 60);
+    EXPECT_EQ(linesOf(engineLog()), (std::vector<std::string>{"48", "48", "48", "12"}));
+    const auto reports = log_.reports();
+    EXPECT_TRUE(std::any_of(reports.begin(), reports.end(), [](const UpscaleProgress& p) {
+        return p.detail.starts_with("Кадры 49–60 из ") &&
+               p.detail.ends_with(
+                   "realesrgan-x4plus ×4 (нет realesr-animevideov3) · плитка 100 px");
+    }));
+}
+
 TEST_F(VideoPathTest, LoopIsShorterBySeamAndSilent) {
     useTools();
     Options loop = options();

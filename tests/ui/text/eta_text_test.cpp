@@ -52,7 +52,10 @@ INSTANTIATE_TEST_SUITE_P(
         EtaCase{0.5, 2.5, "осталось ~3 с"}, EtaCase{0.5, 150.0, "осталось ~3 мин"},
         EtaCase{0.5, 89.0, "осталось ~1 мин"},
         // Finished or past the end: nothing remains, never a negative time.
-        EtaCase{1.0, 30.0, "осталось ~0 с"}, EtaCase{1.25, 30.0, "осталось ~0 с"}));
+        EtaCase{1.0, 30.0, "осталось ~0 с"}, EtaCase{1.25, 30.0, "осталось ~0 с"},
+        // Past an hour the hours are counted.
+        EtaCase{0.5, 3540.0, "осталось ~59 мин"}, EtaCase{0.5, 3600.0, "осталось ~1 ч"},
+        EtaCase{0.25, 1600.0, "осталось ~1 ч 20 мин"}));
 
 } // namespace
 } // namespace clarivex

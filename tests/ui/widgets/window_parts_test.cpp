@@ -64,16 +64,19 @@ TEST_F(WindowParts, StepperStepsByHalfSecondsWithinItsRange) {
     EXPECT_EQ(changed.count(), 1);
 }
 
-TEST_F(WindowParts, EngineIndicatorSaysWhereTheEngineIsOrWhyNot) {
-    EngineIndicator indicator;
-    indicator.setState(std::nullopt, QStringLiteral("/opt/realesrgan"));
-    EXPECT_TRUE(indicator.isReady());
-    EXPECT_EQ(indicator.label(), QStringLiteral("ДВИЖОК ГОТОВ"));
-    EXPECT_EQ(indicator.toolTip(), QStringLiteral("Real-ESRGAN: /opt/realesrgan"));
-    indicator.setState(QStringLiteral("Не найден движок."), {});
-    EXPECT_FALSE(indicator.isReady());
-    EXPECT_EQ(indicator.label(), QStringLiteral("НЕТ ДВИЖКА"));
-    EXPECT_EQ(indicator.toolTip(), QStringLiteral("Не найден движок."));
+TEST_F(WindowParts, EngineIndicatorNamesItsState) {
+    using State = EngineIndicator::State;
+    const std::vector<std::pair<State, QString>> cases{
+        {State::ready, QStringLiteral("ДВИЖОК ГОТОВ")},
+        {State::missing, QStringLiteral("НЕТ ДВИЖКА")},
+        {State::onProcessor, QStringLiteral("ДВИЖОК НА ПРОЦЕССОРЕ")},
+    };
+    for (const auto& [state, label] : cases) {
+        EngineIndicator indicator;
+        indicator.setState(state, QStringLiteral("why"));
+        EXPECT_EQ(indicator.label(), label);
+        EXPECT_EQ(indicator.toolTip(), QStringLiteral("why"));
+    }
 }
 
 TEST_F(WindowParts, InvitationOpensFromAnywhereInsideItsFrameAndTurnsWhileTargeted) {

@@ -1,0 +1,154 @@
+#include "app/queue/engine_check.h"
+
+#include "core/upscale_outcome.h"
+#include "core/vocabulary/upscale_error.h"
+
+#include <QMetaObject>
+
+#include <mutex>
+
+namespace clarivex {
+
+// What the jobs' threads read while the main thread learns.
+struct EngineCheck::Shared {
+    mutable std::mutex lock;
+    EngineDevices devices;
+    const std::shared_ptr<TileMemory> tiles = std::make_shared<TileMemory>();
+
+    EngineDevices currentDevices() const {
+        const std::lock_guard guard(lock);
+        return devices;
+    }
+};
+
+EngineCheck::EngineCheck(Locate locate, Probe probe, QObject* parent)
+    : QObject(parent)
+    , locate_(std::move(locate))
+    , probe_(std::move(probe))
+    , shared_(std::make_shared<Shared>()) {
+    refresh();
+}
+
+EngineCheck::~EngineCheck() {
+    stop();
+}
+
+Tools EngineCheck::locate() {
+    try {
+        const Tools tools = locate_();
+        found(tools);
+        return tools;
+    } catch (...) {
+        missing(QString::fromStdString(failureMessage(std::current_exception())));
+        throw;
+    }
+}
+
+void EngineCheck::refresh() {
+    try {
+        locate();
+    } catch (...) {
+        // Already told: error() says why.
+    }
+}
+
+std::optional<EngineDevice> EngineCheck::device() const {
+    return shared_->currentDevices().preferred();
+}
+
+void EngineCheck::found(const Tools& tools) {
+    std::error_code error;
+    const Identity identity{tools.esrgan, std::filesystem::last_write_time(tools.esrgan, error)};
+    const InstalledModels models = tools.installedModels();
+    const QString folder = QString::fromStdString(tools.esrgan.parent_path().string());
+    const bool replaced = identity_ != identity;
+    if (!replaced && models == models_ && error_.isEmpty() && folder == folder_)
+        return;
+    error_.clear();
+    folder_ = folder;
+    models_ = models;
+    identity_ = identity;
+    if (replaced)
+        startProbe(tools);
+    emit changed();
+}
+
+void EngineCheck::missing(const QString& error) {
+    if (error == error_ && !identity_)
+        return;
+    error_ = error;
+    folder_.clear();
+    models_ = {};
+    identity_.reset();
+    ++generation_;
+    probing_ = false;
+    {
+        const std::lock_guard guard(shared_->lock);
+        shared_->devices = {};
+    }
+    emit changed();
+}
+
+void EngineCheck::startProbe(const Tools& tools) {
+    {
+        const std::lock_guard guard(shared_->lock);
+        shared_->devices = {};
+    }
+    if (stopped_ || !probe_)
+        return;
+    // A probe of the engine that was replaced says nothing about this one.
+    if (probeThread_.joinable()) {
+        probeThread_.request_stop();
+        probeThread_.join();
+    }
+    probing_ = true;
+    const int generation = ++generation_;
+    probeThread_ = std::jthread([this, tools, generation, probe = probe_](std::stop_token stop) {
+        EngineDevices devices;
+        try {
+            devices = probe(tools, stop);
+        } catch (...) {
+            // Stopped; the job itself says what is wrong with an engine that cannot start.
+        }
+        // Queued to this object: dropped if it is gone by then (the destructor joins first).
+        QMetaObject::invokeMethod(
+            this, [this, generation, devices] { probed(generation, devices); },
+            Qt::QueuedConnection);
+    });
+}
+
+void EngineCheck::probed(int generation, const EngineDevices& devices) {
+    if (generation != generation_)
+        return;
+    probing_ = false;
+    {
+        const std::lock_guard guard(shared_->lock);
+        shared_->devices = devices;
+    }
+    emit changed();
+}
+
+Pipeline EngineCheck::pipeline() const {
+    return [shared = shared_](const Tools& tools, const std::filesystem::path& source,
+                              const Options& options, const ProgressCallback& report,
+                              std::stop_token stopToken) {
+        return runUpscale({.tools = tools,
+                           .source = source,
+                           .options = options,
+                           .report = report,
+                           .stopToken = std::move(stopToken),
+                           .devices = shared->currentDevices(),
+                           .tiles = shared->tiles});
+    };
+}
+
+void EngineCheck::stop() {
+    stopped_ = true;
+    if (probeThread_.joinable()) {
+        probeThread_.request_stop();
+        probeThread_.join();
+    }
+    probing_ = false;
+}
+
+} // namespace clarivex

@@ -1,0 +1,88 @@
+#pragma once
+
+#include "app/queue/pipeline.h"
+#include "core/process/engine_device.h"
+#include "core/process/installed_models.h"
+#include "core/process/tools.h"
+
+#include <QObject>
+#include <QString>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stop_token>
+#include <thread>
+
+namespace clarivex {
+
+// The engine as this session knows it: where discovery found it (or why it did not), which of
+// its models are installed, and the Vulkan devices it runs on, asked of the engine itself on a
+// thread of its own once per engine, never blocking the window. Looked at again whenever a job
+// starts and the application comes to the front, so that a reinstall shows at once; a replaced
+// engine is asked for its devices again. Its pipeline runs jobs on the preferred device with
+// the tile sizes this session found to fit. Main thread; the pipeline runs on the jobs' threads.
+class EngineCheck : public QObject {
+    Q_OBJECT
+public:
+    // Discovery, on the main thread; raises UpscaleError when the engine is missing.
+    using Locate = std::function<Tools()>;
+    // Asks the engine for its devices (DeviceProbe::run), on the probe's thread.
+    using Probe = std::function<EngineDevices(const Tools& tools, std::stop_token stopToken)>;
+
+    EngineCheck(Locate locate, Probe probe, QObject* parent = nullptr);
+    // Stops a probe under way and waits for it.
+    ~EngineCheck() override;
+
+    // Discovery again, and what follows from it; raises what discovery raises.
+    Tools locate();
+    // The same, where nothing waits for the tools.
+    void refresh();
+
+    // The sentence of the last discovery; empty when the engine was found.
+    QString error() const { return error_; }
+    // The folder the engine was found in; empty when it was not.
+    QString folder() const { return folder_; }
+    const InstalledModels& models() const { return models_; }
+    // The device jobs run on; nothing while it is being asked for or could not be learned.
+    std::optional<EngineDevice> device() const;
+    bool isProbing() const { return probing_; }
+
+    // The core's upscaler with what this session knows of its engine.
+    Pipeline pipeline() const;
+    // Stops a probe under way and waits for it; none starts after.
+    void stop();
+
+signals:
+    // Anything above changed.
+    void changed();
+
+private:
+    struct Shared;
+    // What tells one installation from another: a reinstall replaces the executable.
+    struct Identity {
+        std::filesystem::path executable;
+        std::filesystem::file_time_type modified;
+        bool operator==(const Identity&) const = default;
+    };
+
+    void found(const Tools& tools);
+    void missing(const QString& error);
+    void startProbe(const Tools& tools);
+    void probed(int generation, const EngineDevices& devices);
+
+    Locate locate_;
+    Probe probe_;
+    std::shared_ptr<Shared> shared_;
+    QString error_;
+    QString folder_;
+    InstalledModels models_;
+    std::optional<Identity> identity_;
+    bool probing_ = false;
+    bool stopped_ = false;
+    int generation_ = 0;
+    std::jthread probeThread_;
+};
+
+} // namespace clarivex

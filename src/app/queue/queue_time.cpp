@@ -1,0 +1,151 @@
+#include "app/queue/queue_time.h"
+
+#include "app/queue/job.h"
+#include "app/queue/job_queue.h"
+
+#include <QMetaObject>
+
+#include <chrono>
+#include <utility>
+
+namespace clarivex {
+
+namespace {
+
+double steadySeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
+
+QueueTime::QueueTime(JobQueue& queue, Measure measure, ModelFor modelFor, RateStore rates,
+                     QObject* parent)
+    : QObject(parent)
+    , queue_(queue)
+    , measure_(std::move(measure))
+    , modelFor_(std::move(modelFor))
+    , rates_(std::move(rates))
+    , estimate_(rates_.read ? rates_.read() : std::nullopt) {
+    ticker_.setInterval(1000);
+    connect(&ticker_, &QTimer::timeout, this, &QueueTime::refresh);
+    connect(&queue_, &JobQueue::jobsAdded, this, &QueueTime::jobsAdded);
+    connect(&queue_, &JobQueue::countsChanged, this, &QueueTime::refresh);
+    connect(&queue_, &JobQueue::jobRemoved, this, [this](Job* job) {
+        extents_.remove(job->id());
+        numbers_.remove(job->id());
+        unlearned_.remove(job->id());
+    });
+}
+
+QueueTime::~QueueTime() {
+    for (auto& [batch, thread] : measuring_)
+        thread.request_stop();
+    measuring_.clear();
+}
+
+void QueueTime::jobsAdded(const QList<Job*>& jobs) {
+    std::vector<std::tuple<QUuid, std::filesystem::path, MediaKind>> files;
+    for (Job* job : jobs) {
+        numbers_.insert(job->id(), nextNumber_++);
+        connect(job, &Job::statusChanged, this, [this, job] {
+            if (job->status().is(JobStatus::Case::done))
+                finished(*job);
+        });
+        files.emplace_back(job->id(), job->url(), job->kind());
+    }
+    const int batch = nextBatch_++;
+    measuring_.emplace(
+        batch, [this, batch, files = std::move(files), measure = measure_](std::stop_token stop) {
+            for (const auto& [id, path, kind] : files) {
+                if (stop.stop_requested())
+                    return;
+                std::optional<SourceExtent> extent;
+                try {
+                    extent = measure(path, kind, stop);
+                } catch (...) {
+                    // Unreadable or stopped: such a file fails at once when its turn comes.
+                }
+                QMetaObject::invokeMethod(
+                    this, [this, id = id, extent] { measured(id, extent); }, Qt::QueuedConnection);
+            }
+            // The thread has nothing left to do: it is joined at once.
+            QMetaObject::invokeMethod(
+                this, [this, batch] { measuring_.erase(batch); }, Qt::QueuedConnection);
+        });
+}
+
+void QueueTime::measured(const QUuid& id, const std::optional<SourceExtent>& extent) {
+    if (!numbers_.contains(id))
+        return;
+    extents_.insert(id, extent);
+    if (const auto run = unlearned_.constFind(id); run != unlearned_.constEnd()) {
+        learn(*workOf(id, run->model), run->seconds);
+        unlearned_.remove(id);
+    }
+    refresh();
+}
+
+std::optional<double> QueueTime::workOf(const QUuid& id, const std::string& model) const {
+    const auto found = extents_.constFind(id);
+    if (found == extents_.constEnd())
+        return std::nullopt;
+    // A file that cannot be read fails as soon as it starts: no work for the network.
+    if (!*found)
+        return 0.0;
+    return clarivex::workOf((*found)->size, (*found)->frames, model);
+}
+
+void QueueTime::finished(const Job& job) {
+    const UpscaleResult* result = job.status().result();
+    if (!result)
+        return;
+    // A small file may be done before its size was read: it is learned from once it is.
+    if (!extents_.contains(job.id())) {
+        unlearned_.insert(job.id(), {result->model, result->seconds});
+        return;
+    }
+    learn(*workOf(job.id(), result->model), result->seconds);
+}
+
+void QueueTime::learn(double work, double seconds) {
+    if (!(work > 0))
+        return;
+    estimate_.learn(work, seconds);
+    if (estimate_.rate() && rates_.write)
+        rates_.write(*estimate_.rate());
+}
+
+std::vector<QueueEstimate::Item> QueueTime::items() const {
+    std::vector<QueueEstimate::Item> items;
+    const auto now = Job::Clock::now();
+    for (const Job* job : queue_.jobs()) {
+        if (!job->status().isPending())
+            continue;
+        QueueEstimate::Item item{.id = numbers_.value(job->id()),
+                                 .work = workOf(job->id(), modelFor_(job->kind()))};
+        if (const UpscaleProgress* progress = job->status().progress()) {
+            item.running = true;
+            item.fraction = progress->fraction;
+            if (job->startedAt())
+                item.elapsed = std::chrono::duration<double>(now - *job->startedAt()).count();
+        }
+        items.push_back(item);
+    }
+    return items;
+}
+
+void QueueTime::refresh() {
+    const std::vector<QueueEstimate::Item> pending = items();
+    if (pending.empty())
+        ticker_.stop();
+    else if (!ticker_.isActive())
+        ticker_.start();
+    const std::optional<double> seconds = estimate_.update(pending, steadySeconds());
+    if (seconds == seconds_)
+        return;
+    seconds_ = seconds;
+    emit changed();
+}
+
+} // namespace clarivex

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "core/queue_estimate.h"
+#include "core/source_extent.h"
+
+#include <QHash>
+#include <QObject>
+#include <QTimer>
+#include <QUuid>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <stop_token>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace clarivex {
+
+class Job;
+class JobQueue;
+
+// The time the whole queue still needs, for the strip's counter and the window title. Each
+// file's size and frames are read off the main thread as it is added; the rate this machine
+// works at is learned from the jobs it finishes and kept in the settings under "workRate", so
+// that the first job of the next day is already estimated. Refreshed once a second while jobs
+// are pending. Main thread only.
+class QueueTime : public QObject {
+    Q_OBJECT
+public:
+    // Reads a file's extent (SourceExtent::measure with ffprobe found as discovery finds it);
+    // runs on the measuring thread.
+    using Measure = std::function<std::optional<SourceExtent>(
+        const std::filesystem::path& source, MediaKind kind, std::stop_token stopToken)>;
+    // The model a waiting job of this kind would run now.
+    using ModelFor = std::function<std::string(MediaKind kind)>;
+    // Reads and writes the learned rate; nothing stored reads as nothing.
+    struct RateStore {
+        std::function<std::optional<double>()> read;
+        std::function<void(double)> write;
+    };
+
+    QueueTime(JobQueue& queue, Measure measure, ModelFor modelFor, RateStore rates,
+              QObject* parent = nullptr);
+    // Stops the measuring and waits for it.
+    ~QueueTime() override;
+
+    // The seconds the pending jobs still need, or nothing when they cannot be estimated.
+    std::optional<double> seconds() const { return seconds_; }
+
+    // Looks again now, as the timer does every second.
+    void refresh();
+
+signals:
+    void changed();
+
+private:
+    void jobsAdded(const QList<Job*>& jobs);
+    void measured(const QUuid& id, const std::optional<SourceExtent>& extent);
+    void finished(const Job& job);
+    void learn(double work, double seconds);
+    std::optional<double> workOf(const QUuid& id, const std::string& model) const;
+    std::vector<QueueEstimate::Item> items() const;
+
+    JobQueue& queue_;
+    Measure measure_;
+    ModelFor modelFor_;
+    RateStore rates_;
+    QueueEstimate estimate_;
+    // Per job: its extent once read; nothing inside for a file that could not be read.
+    QHash<QUuid, std::optional<SourceExtent>> extents_;
+    QHash<QUuid, std::uint64_t> numbers_;
+    // Finished jobs whose size was not yet read: the model they ran and their seconds.
+    struct Run {
+        std::string model;
+        double seconds = 0;
+    };
+    QHash<QUuid, Run> unlearned_;
+    std::uint64_t nextNumber_ = 1;
+    std::optional<double> seconds_;
+    QTimer ticker_;
+    std::map<int, std::jthread> measuring_;
+    int nextBatch_ = 0;
+};
+
+} // namespace clarivex
