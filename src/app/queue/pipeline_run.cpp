@@ -32,6 +32,8 @@ struct PipelineRun::State {
     std::optional<UpscaleProgress> latest;
     bool progressPosted = false;
 
+    std::stop_source keepParts;
+
     // Context thread only.
     bool open = true;
     QElapsedTimer sinceProgress;
@@ -84,14 +86,15 @@ PipelineRun::PipelineRun(QObject* context, Tools tools, std::filesystem::path so
         if (const auto self = weak.lock())
             state->report(progress, self);
     };
-    state_->thread =
-        std::jthread([state, weak, tools = std::move(tools), source = std::move(source), options,
-                      report](std::stop_token stopToken) {
+    state_->thread = std::jthread(
+        [state, weak, tools = std::move(tools), source = std::move(source), options, report,
+         keepParts = state_->keepParts.get_token()](std::stop_token stopToken) {
             UpscaleOutcome outcome = runUpscale({.tools = tools,
                                                  .source = source,
                                                  .options = options,
                                                  .report = report,
-                                                 .stopToken = stopToken});
+                                                 .stopToken = stopToken,
+                                                 .keepPartsToken = keepParts});
             {
                 const std::lock_guard guard(state->lock);
                 state->outcome = std::move(outcome);
@@ -116,6 +119,11 @@ PipelineRun::~PipelineRun() {
 }
 
 void PipelineRun::requestStop() {
+    state_->thread.request_stop();
+}
+
+void PipelineRun::interrupt() {
+    state_->keepParts.request_stop();
     state_->thread.request_stop();
 }
 

@@ -31,6 +31,9 @@ public:
     PipelineRun& operator=(const PipelineRun&) = delete;
 
     void requestStop();
+    // Stops the pipeline because the program ends, not by the user's wish: a video keeps its
+    // finished segments, and the same job continues after them next time.
+    void interrupt();
     bool stopRequested() const;
     // Blocks until the pipeline has returned or `deadline` has passed; true when it returned.
     bool waitUntilEnded(std::chrono::steady_clock::time_point deadline);

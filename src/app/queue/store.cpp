@@ -535,6 +535,9 @@ void Store::cancelCurrent() {
 
 bool Store::cancelAllAndWait(std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
+    // The program ends rather than the user giving up on the job: its finished parts stay.
+    if (current_)
+        current_->interrupt();
     cancelAll();
     pictures_->stop.request_stop();
     pictures_->pool.clear();

@@ -143,7 +143,8 @@ public:
     // Stops the running pipeline, if any (the stage's cancel button). Main thread.
     void cancelCurrent();
     // For quitting: cancels everything and waits up to `limit` until the running pipeline has
-    // ended, its child processes are reaped and its working folder is gone. True when nothing
+    // ended, its child processes are reaped and its working folder is gone; a running video
+    // keeps its finished segments, for the same file to continue from. True when nothing
     // runs any more. Picture loads stop too, for good: this is for quitting. Blocks the main
     // thread. Main thread.
     bool cancelAllAndWait(std::chrono::milliseconds limit);

@@ -4,6 +4,7 @@
 #include "app/queue/store.h"
 #include "app/shell/main_window.h"
 #include "app/shell/quit_check.h"
+#include "support/media_fixture.h"
 #include "support/scoped_environment_variable.h"
 #include "support/temporary_folder.h"
 #include "support/test_engine.h"
@@ -60,13 +61,17 @@ class QuitCheckTest : public ::testing::Test {
 protected:
     QuitCheckTest() {
         std::filesystem::create_directories(temporary());
+        makeStore();
+    }
+
+    void makeStore() {
         Store::Environment environment;
         environment.desktop = std::make_shared<RecordingDesktopServices>();
         const QString settingsFile = QString::fromStdString((folder / "settings.ini").string());
         environment.settings = [settingsFile] {
             return std::make_unique<QSettings>(settingsFile, QSettings::IniFormat);
         };
-        environment.locateTools = [this] { return Tools{engine.executable(), engine.models()}; };
+        environment.locateTools = [this] { return tools; };
         store = std::make_unique<Store>(std::move(environment));
     }
 
@@ -80,16 +85,19 @@ protected:
         return file;
     }
 
-    // An asker that records how often it was asked.
+    // An asker that records how often it was asked, and what it was told.
     QuitCheck::Ask answering(Answer answer) {
-        return [this, answer](QWidget*) {
+        return [this, answer](QWidget*, const QString& text) {
             ++asked;
+            told = text;
             return answer;
         };
     }
 
     test::TemporaryFolder folder{"clarivex-quit"};
     test::TestEngine engine;
+    Tools tools{engine.executable(), engine.models()};
+    QString told;
     test::ScopedEnvironmentVariable tmpdir{"TMPDIR", temporary().string()};
     std::unique_ptr<Store> store;
     int asked = 0;
@@ -137,6 +145,61 @@ TEST_F(QuitCheckTest, QuittingStopsTheRunningJobAndLeavesNothingBehind) {
     EXPECT_TRUE(std::filesystem::is_empty(temporary()));
     EXPECT_EQ(store->pendingCount(), 0);
     EXPECT_TRUE(jobs[1]->status().is(JobStatus::Case::cancelled));
+    EXPECT_EQ(told, QStringLiteral("Если выйти сейчас, незавершённые файлы будут отменены."));
+}
+
+// Quitting ends the program, not the user's wish for the video: its finished segments stay,
+// and the same file added again continues after them. The engine hangs on its second chunk.
+TEST_F(QuitCheckTest, QuittingKeepsAVideosFinishedPartsForTheSameFileAddedAgain) {
+    const auto ffmpeg = test::findProgram("ffmpeg");
+    const auto ffprobe = test::findProgram("ffprobe");
+    if (!ffmpeg || !ffprobe)
+        GTEST_SKIP() << "ffmpeg and ffprobe are needed";
+    const auto calls = folder / "engine-calls";
+    const auto script = folder / "engine" / "esrgan";
+    test::writeExecutable(script, "#!/bin/sh\nls \"$2\" | wc -l >> '" + calls.string() +
+                                      "'\nif [ \"$(wc -l < '" + calls.string() +
+                                      "')\" = 2 ] && [ -n \"$HANG\" ]; then\n"
+                                      "    export FAKE_ESRGAN_HANG=1\nfi\nexec '" +
+                                      engine.executable().string() + "' \"$@\"\n");
+    tools = Tools{script, engine.models(), ffmpeg, ffprobe};
+    makeStore();
+    store->setTarget(Target::x2);
+    // Five frames a second: segments of 20 frames, chunks of 48.
+    const auto clip = folder / "clip.mp4";
+    test::makeClip(clip, test::ClipSpec().withFrames(60).withRate("5"));
+    const auto parts = folder / ".clip-2x.parts";
+    const auto finishedSegments = [&] {
+        return test::readFile(parts / "manifest.json").find("segment-000020.mp4") !=
+               std::string::npos;
+    };
+    {
+        test::ScopedEnvironmentVariable hang("HANG", "1");
+        store->add({clip}, true);
+        ASSERT_TRUE(QTest::qWaitFor(finishedSegments, 60000));
+    }
+    QuitCheck check(*store, answering(Answer::quit));
+    EXPECT_TRUE(check.approve(nullptr));
+    EXPECT_TRUE(told.endsWith(QStringLiteral(" Готовые части видео сохранятся: добавьте тот же "
+                                             "файл снова, и обработка продолжится с места "
+                                             "остановки.")))
+        << told.toStdString();
+    EXPECT_FALSE(anyProcessRuns(engine.executable()));
+    EXPECT_TRUE(std::filesystem::is_empty(temporary()));
+    EXPECT_TRUE(finishedSegments());
+
+    std::filesystem::remove(calls);
+    makeStore();
+    const QList<Job*> again = store->add({clip}, true);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return again[0]->status().is(JobStatus::Case::done); }, 60000));
+    std::ifstream log(calls);
+    int frames = 0;
+    for (int count = 0; log >> count;)
+        frames += count;
+    EXPECT_EQ(frames, 20);
+    EXPECT_FALSE(std::filesystem::exists(parts));
+    EXPECT_EQ(test::probeFile(folder / "clip-2x.mp4").frames, 60);
 }
 
 TEST_F(QuitCheckTest, TheWindowAsksWhenClosedAndStaysOnStay) {
