@@ -20,11 +20,11 @@ struct VideoInfo {
     // A sound or subtitle stream, as the final pass carries it over.
     struct Track {
         // ffprobe's codec_name ("aac", "subrip", "hdmv_pgs_subtitle", …).
-        std::string codec;
+        std::string codec{};
         // Sound only.
         int channels = 0;
         // The "language" tag; empty when untagged.
-        std::string language;
+        std::string language{};
         bool isDefault = false;
         bool forced = false;
 
