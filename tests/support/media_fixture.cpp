@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdlib>
+#include <fstream>
 #include <sstream>
 #include <unistd.h>
 
@@ -134,6 +135,22 @@ std::vector<std::string> frameHashes(const std::filesystem::path& file) {
         if (!line.empty() && line.front() != '#')
             hashes.push_back(line.substr(line.rfind(',') + 1));
     return hashes;
+}
+
+std::size_t finishedSegments(const std::filesystem::path& partFolder) {
+    std::ifstream manifest(partFolder / "manifest.json");
+    std::size_t count = 0;
+    for (std::string line; std::getline(manifest, line);)
+        count += line.find("\"file\"") != std::string::npos;
+    return count;
+}
+
+int framesInLog(const std::filesystem::path& log) {
+    std::ifstream lines(log);
+    int frames = 0;
+    for (int count = 0; lines >> count;)
+        frames += count;
+    return frames;
 }
 
 std::vector<std::filesystem::path> entriesStartingWith(const std::filesystem::path& folder,

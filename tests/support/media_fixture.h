@@ -79,6 +79,13 @@ StreamFacts probeFile(const std::filesystem::path& file);
 // A hash of every decoded frame of the first video stream, in order.
 std::vector<std::string> frameHashes(const std::filesystem::path& file);
 
+// The finished segments a video's part folder names in its manifest.
+std::size_t finishedSegments(const std::filesystem::path& partFolder);
+
+// The frames a logging engine script was given over all its calls, from its log of one count a
+// line.
+int framesInLog(const std::filesystem::path& log);
+
 // The entries of a folder whose names start with `prefix`.
 std::vector<std::filesystem::path> entriesStartingWith(const std::filesystem::path& folder,
                                                        const std::string& prefix);

@@ -115,7 +115,7 @@ PartFolder::PartFolder(fs::path folder, const PartManifest::Identity& identity)
         if (!lock_)
             throw UpscaleError::failed("Это видео с теми же настройками уже обрабатывается: " +
                                        folder_.string());
-        open(identity);
+        load(identity);
     } catch (...) {
         // A folder made for nothing goes again; one that held parts is left as it was.
         if (created && lock_)
@@ -124,7 +124,7 @@ PartFolder::PartFolder(fs::path folder, const PartManifest::Identity& identity)
     }
 }
 
-void PartFolder::open(const PartManifest::Identity& identity) {
+void PartFolder::load(const PartManifest::Identity& identity) {
     manifest_.identity = asStored(identity);
     const auto stored = PartManifest::fromJson(readSmallFile(folder_ / manifestName));
     if (stored && stored->identity == manifest_.identity) {

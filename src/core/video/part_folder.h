@@ -56,7 +56,7 @@ public:
     std::string keptDescription(std::int64_t totalFrames) const;
 
 private:
-    void open(const PartManifest::Identity& identity);
+    void load(const PartManifest::Identity& identity);
     // The entries that hold the finished segments: the lock, the manifest and the segments.
     std::vector<std::string> keptNames() const;
     void writeManifest();

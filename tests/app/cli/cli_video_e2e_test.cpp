@@ -11,30 +11,12 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <fstream>
 #include <thread>
 
 using namespace clarivex;
 using namespace clarivex::test;
 
 namespace {
-
-int framesAskedFor(const std::filesystem::path& log) {
-    std::ifstream lines(log);
-    int frames = 0;
-    for (int count = 0; lines >> count;)
-        frames += count;
-    return frames;
-}
-
-std::size_t segmentsIn(const std::filesystem::path& partFolder) {
-    const std::string manifest = readFile(partFolder / "manifest.json");
-    std::size_t count = 0;
-    for (auto at = manifest.find("\"file\""); at != std::string::npos;
-         at = manifest.find("\"file\"", at + 1))
-        ++count;
-    return count;
-}
 
 bool hasLine(const ProgramRun& run, const std::string& line) {
     const auto lines = run.outLines();
@@ -107,9 +89,9 @@ TEST_F(CliVideoTest, InterruptedRunIsContinuedByTheSameCommand) {
         std::filesystem::remove(calls());
         StartedProgram interrupted(CLARIVEX_BINARY, command, environment("2"));
         const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (segmentsIn(parts) < 2 && std::chrono::steady_clock::now() < limit)
+        while (finishedSegments(parts) < 2 && std::chrono::steady_clock::now() < limit)
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        ASSERT_EQ(segmentsIn(parts), 2u);
+        ASSERT_EQ(finishedSegments(parts), 2u);
         interrupted.signal(c.signal);
         const ProgramRun stopped = interrupted.wait();
         EXPECT_EQ(stopped.exitStatus, 128 + c.signal);
@@ -124,7 +106,7 @@ TEST_F(CliVideoTest, InterruptedRunIsContinuedByTheSameCommand) {
         ASSERT_EQ(again.exitStatus, 0) << again.out << again.err;
         EXPECT_EQ(hasLine(again, "[62%] Апскейл: Продолжаю с кадра 41 из 60"), c.keeps)
             << again.out;
-        EXPECT_EQ(framesAskedFor(calls()), c.keeps ? 20 : 60);
+        EXPECT_EQ(framesInLog(calls()), c.keeps ? 20 : 60);
         EXPECT_EQ(frameHashes(result), reference);
         EXPECT_EQ(probeFile(result).audioCodec, "aac");
         EXPECT_FALSE(std::filesystem::exists(parts));

@@ -169,14 +169,10 @@ TEST_F(QuitCheckTest, QuittingKeepsAVideosFinishedPartsForTheSameFileAddedAgain)
     const auto clip = folder / "clip.mp4";
     test::makeClip(clip, test::ClipSpec().withFrames(60).withRate("5"));
     const auto parts = folder / ".clip-2x.parts";
-    const auto finishedSegments = [&] {
-        return test::readFile(parts / "manifest.json").find("segment-000020.mp4") !=
-               std::string::npos;
-    };
     {
         test::ScopedEnvironmentVariable hang("HANG", "1");
         store->add({clip}, true);
-        ASSERT_TRUE(QTest::qWaitFor(finishedSegments, 60000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return test::finishedSegments(parts) == 2; }, 60000));
     }
     QuitCheck check(*store, answering(Answer::quit));
     EXPECT_TRUE(check.approve(nullptr));
@@ -186,18 +182,14 @@ TEST_F(QuitCheckTest, QuittingKeepsAVideosFinishedPartsForTheSameFileAddedAgain)
         << told.toStdString();
     EXPECT_FALSE(anyProcessRuns(engine.executable()));
     EXPECT_TRUE(std::filesystem::is_empty(temporary()));
-    EXPECT_TRUE(finishedSegments());
+    EXPECT_EQ(test::finishedSegments(parts), 2u);
 
     std::filesystem::remove(calls);
     makeStore();
     const QList<Job*> again = store->add({clip}, true);
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return again[0]->status().is(JobStatus::Case::done); }, 60000));
-    std::ifstream log(calls);
-    int frames = 0;
-    for (int count = 0; log >> count;)
-        frames += count;
-    EXPECT_EQ(frames, 20);
+    EXPECT_EQ(test::framesInLog(calls), 20);
     EXPECT_FALSE(std::filesystem::exists(parts));
     EXPECT_EQ(test::probeFile(folder / "clip-2x.mp4").frames, 60);
 }

@@ -60,24 +60,6 @@ std::vector<std::string> linesOf(const std::filesystem::path& file) {
     return lines;
 }
 
-// Frames the engine was given over all its calls, from the log the engine script keeps.
-int framesAskedFor(const std::filesystem::path& log) {
-    int frames = 0;
-    for (const auto& line : linesOf(log))
-        frames += std::stoi(line);
-    return frames;
-}
-
-// Finished segments named in a part folder's manifest.
-std::size_t segmentsIn(const std::filesystem::path& partFolder) {
-    const std::string manifest = readFile(partFolder / "manifest.json");
-    std::size_t count = 0;
-    for (auto at = manifest.find("\"file\""); at != std::string::npos;
-         at = manifest.find("\"file\"", at + 1))
-        ++count;
-    return count;
-}
-
 void expectNeverBackwards(const std::vector<UpscaleProgress>& reports) {
     for (std::size_t index = 1; index < reports.size(); ++index)
         EXPECT_LE(reports[index - 1].fraction, reports[index].fraction)
@@ -372,7 +354,7 @@ TEST_F(VideoPathTest, FailureKeepsFinishedSegmentsForTheNextRun) {
             continue;
         }
         EXPECT_EQ(outputs(), std::vector<std::string>{".clip-2x.parts"});
-        const std::size_t kept = segmentsIn(parts);
+        const std::size_t kept = finishedSegments(parts);
         EXPECT_EQ(kept, c.kept);
 
         useTools();
@@ -381,7 +363,7 @@ TEST_F(VideoPathTest, FailureKeepsFinishedSegmentsForTheNextRun) {
         const auto result = upscale(source, options());
         EXPECT_EQ(probeFile(result.output).frames, 12);
         const int done = 3 * static_cast<int>(kept);
-        EXPECT_EQ(framesAskedFor(engineLog()), 12 - done);
+        EXPECT_EQ(framesInLog(engineLog()), 12 - done);
         EXPECT_EQ(kept > 0, log_.contains(Stage::upscaling,
                                           done < 12 ? "Продолжаю с кадра " +
                                                           std::to_string(done + 1) + " из 12"
@@ -573,7 +555,7 @@ TEST_F(VideoPathTest, InterruptedRunIsContinuedByTheNextRunOfTheSameJob) {
         {
             test::ScopedEnvironmentVariable hang("CLARIVEX_TEST_HANG_ON_CALL", "2");
             const auto interrupter = stopWhen(stop, [&] {
-                if (segmentsIn(parts) < 2)
+                if (finishedSegments(parts) < 2)
                     return false;
                 keepParts.request_stop();
                 return true;
@@ -585,7 +567,7 @@ TEST_F(VideoPathTest, InterruptedRunIsContinuedByTheNextRunOfTheSameJob) {
                 EXPECT_TRUE(cancelled.kept().starts_with("Готовые кадры 1–")) << cancelled.kept();
             }
         }
-        const std::size_t kept = segmentsIn(parts);
+        const std::size_t kept = finishedSegments(parts);
         ASSERT_GE(kept, 2u);
         const int done = 3 * static_cast<int>(kept);
 
@@ -596,7 +578,7 @@ TEST_F(VideoPathTest, InterruptedRunIsContinuedByTheNextRunOfTheSameJob) {
         Options second = options();
         second.model = c.model;
         const auto result = upscale(source, second);
-        EXPECT_EQ(framesAskedFor(engineLog()), c.continues ? 18 - done : 18);
+        EXPECT_EQ(framesInLog(engineLog()), c.continues ? 18 - done : 18);
         EXPECT_EQ(log_.contains(Stage::upscaling,
                                 "Продолжаю с кадра " + std::to_string(done + 1) + " из 18"),
                   c.continues);
