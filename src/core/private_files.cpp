@@ -1,5 +1,7 @@
 #include "core/private_files.h"
 
+#include "core/file_descriptor.h"
+
 #include <fcntl.h>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
@@ -17,39 +19,15 @@ std::error_code lastError() {
     return {errno, std::generic_category()};
 }
 
-// Closes a descriptor when it goes; the error of a failed close is the caller's to ask for.
-class Descriptor {
-public:
-    explicit Descriptor(int descriptor)
-        : descriptor_(descriptor) {}
-    ~Descriptor() {
-        if (descriptor_ >= 0)
-            ::close(descriptor_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-
-    int get() const { return descriptor_; }
-    std::error_code close() {
-        const int result = ::close(descriptor_);
-        descriptor_ = -1;
-        return result == 0 ? std::error_code() : lastError();
-    }
-
-private:
-    int descriptor_;
-};
-
-int openNew(const std::filesystem::path& file) {
-    const int descriptor =
-        ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+FileDescriptor openNew(const std::filesystem::path& file) {
+    FileDescriptor descriptor(
+        ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     // The umask may have taken the owner's own bits away.
-    if (descriptor >= 0 && ::fchmod(descriptor, 0600) != 0) {
+    if (descriptor.isOpen() && ::fchmod(descriptor.get(), 0600) != 0) {
         const int reason = errno;
-        ::close(descriptor);
+        descriptor.close();
         ::unlink(file.c_str());
         errno = reason;
-        return -1;
     }
     return descriptor;
 }
@@ -94,18 +72,18 @@ std::error_code ensureFolder(const std::filesystem::path& folder) {
 }
 
 std::error_code createFile(const std::filesystem::path& file) {
-    Descriptor descriptor(openNew(file));
-    if (descriptor.get() < 0)
+    FileDescriptor descriptor = openNew(file);
+    if (!descriptor.isOpen())
         return lastError();
     return descriptor.close();
 }
 
 std::error_code copyFile(const std::filesystem::path& from, const std::filesystem::path& to) {
-    const Descriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
-    if (source.get() < 0)
+    const FileDescriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!source.isOpen())
         return lastError();
-    Descriptor target(openNew(to));
-    if (target.get() < 0)
+    FileDescriptor target = openNew(to);
+    if (!target.isOpen())
         return lastError();
     for (;;) {
         const ssize_t copied = ::sendfile(target.get(), source.get(), nullptr, 1 << 30);

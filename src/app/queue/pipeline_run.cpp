@@ -71,8 +71,7 @@ struct PipelineRun::State {
     }
 };
 
-PipelineRun::PipelineRun(QObject* context, Tools tools, std::filesystem::path source,
-                         Options options, ProgressHandler progress, EndHandler ended)
+PipelineRun::PipelineRun(QObject* context, Work work, ProgressHandler progress, EndHandler ended)
     : state_(std::make_shared<State>()) {
     state_->context = context;
     state_->progress = std::move(progress);
@@ -86,15 +85,10 @@ PipelineRun::PipelineRun(QObject* context, Tools tools, std::filesystem::path so
         if (const auto self = weak.lock())
             state->report(progress, self);
     };
-    state_->thread = std::jthread(
-        [state, weak, tools = std::move(tools), source = std::move(source), options, report,
-         keepParts = state_->keepParts.get_token()](std::stop_token stopToken) {
-            UpscaleOutcome outcome = runUpscale({.tools = tools,
-                                                 .source = source,
-                                                 .options = options,
-                                                 .report = report,
-                                                 .stopToken = stopToken,
-                                                 .keepPartsToken = keepParts});
+    state_->thread =
+        std::jthread([state, weak, work = std::move(work), report,
+                      keepParts = state_->keepParts.get_token()](std::stop_token stopToken) {
+            UpscaleOutcome outcome = work(report, stopToken, keepParts);
             {
                 const std::lock_guard guard(state->lock);
                 state->outcome = std::move(outcome);

@@ -14,7 +14,7 @@ namespace clarivex {
 namespace {
 
 bool runsVideo(const Store& store) {
-    const QList<Job*>& jobs = store.jobs();
+    const QList<Job*>& jobs = store.queue().jobs();
     return std::any_of(jobs.begin(), jobs.end(), [](const Job* job) {
         return job->kind() == MediaKind::video && job->status().is(JobStatus::Case::running);
     });
@@ -34,11 +34,13 @@ QString QuitCheck::informativeText(const Store& store) {
                                  "и обработка продолжится с места остановки.");
 }
 
-bool QuitCheck::approve(QWidget* window) {
+bool QuitCheck::approve(QWidget* window, const std::function<void()>& quitting) {
+    if (store_.pendingCount() >= 1 && ask_(window, informativeText(store_)) == Answer::stay)
+        return false;
+    if (quitting)
+        quitting();
     if (store_.pendingCount() < 1)
         return true;
-    if (ask_(window, informativeText(store_)) == Answer::stay)
-        return false;
     if (window) {
         window->hide();
         // Let the window really leave the screen before the main thread blocks in the wait.

@@ -27,7 +27,8 @@ public:
 
     // True when the application may end now. With nothing pending it asks nothing; after
     // "Выйти" it hides `window`, cancels every pending job and waits for the running one.
-    bool approve(QWidget* window);
+    // `quitting` is called as soon as the quit is decided, before any of that.
+    bool approve(QWidget* window, const std::function<void()>& quitting = {});
 
     // The text below the question: pending files are cancelled, and when a video runs, its
     // finished parts are kept for the same file to continue from.

@@ -1,7 +1,6 @@
 #include "app/queue/settings.h"
 
-#include "app/queue/recording_desktop_services.h"
-#include "app/queue/store.h"
+#include "app/queue/options_model.h"
 #include "support/temporary_folder.h"
 
 #include <QSettings>
@@ -74,21 +73,17 @@ TEST_F(SettingsTest, UnusableValuesFallBackOneByOne) {
 }
 
 TEST_F(SettingsTest, EveryAssignmentSavesAllFive) {
-    Store::Environment environment;
-    environment.desktop = std::make_shared<RecordingDesktopServices>();
-    environment.settings = [this] { return settings(); };
-    environment.locateTools = [] { return Tools{}; };
+    const OptionsModel::SettingsStore store = [this] { return settings(); };
     {
-        Store store(environment);
-        EXPECT_EQ(store.options(), Options{});
-        store.setLoopFade(3);
+        OptionsModel model(store);
+        EXPECT_EQ(model.options(), Options{});
+        model.setLoopFade(3);
         const auto saved = settings();
         for (const char* key : {"model", "target", "seamlessLoop", "loopFade", "copyToPictures"})
             EXPECT_TRUE(saved->contains(key)) << key;
-        store.setModel(ModelChoice::photo);
+        model.setModel(ModelChoice::photo);
     }
-    Store reopened(environment);
+    const OptionsModel reopened(store);
     EXPECT_EQ(reopened.model(), ModelChoice::photo);
     EXPECT_EQ(reopened.loopFade(), 3);
-    EXPECT_TRUE(reopened.engineError().isEmpty());
 }
