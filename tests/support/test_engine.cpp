@@ -32,4 +32,13 @@ std::filesystem::path TestEngine::standIn() {
     return CLARIVEX_FAKE_REALESRGAN;
 }
 
+void TestEngine::writeCountingScript(const std::filesystem::path& script,
+                                     const std::filesystem::path& log, const std::string& before) {
+    writeExecutable(script, "#!/bin/sh\nls \"$2\" | wc -l >> '" + log.string() + "'\n" + before +
+                                "if [ \"$(wc -l < '" + log.string() +
+                                "')\" = \"$CLARIVEX_TEST_HANG_ON_CALL\" ]; then\n"
+                                "    export FAKE_ESRGAN_HANG=1\nfi\nexec '" +
+                                standIn().string() + "' \"$@\"\n");
+}
+
 } // namespace clarivex::test

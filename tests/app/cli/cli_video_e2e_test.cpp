@@ -31,12 +31,7 @@ protected:
         for (const char* name : {"home", "tmp", "media", "engine"})
             std::filesystem::create_directories(folder / name);
         std::filesystem::create_directory_symlink(engine.models(), folder / "engine" / "models");
-        writeExecutable(folder / "engine" / "realesrgan-ncnn-vulkan",
-                        "#!/bin/sh\nls \"$2\" | wc -l >> '" + calls().string() +
-                            "'\nif [ \"$(wc -l < '" + calls().string() +
-                            "')\" = \"$CLARIVEX_TEST_HANG_ON_CALL\" ]; then\n"
-                            "    export FAKE_ESRGAN_HANG=1\nfi\nexec '" +
-                            TestEngine::standIn().string() + "' \"$@\"\n");
+        TestEngine::writeCountingScript(folder / "engine" / "realesrgan-ncnn-vulkan", calls());
     }
 
     std::filesystem::path temporary() const { return folder / "tmp"; }

@@ -122,11 +122,7 @@ TEST_F(QuitCheckTest, QuittingKeepsAVideosFinishedPartsForTheSameFileAddedAgain)
         GTEST_SKIP() << "ffmpeg and ffprobe are needed";
     const auto calls = folder / "engine-calls";
     const auto script = folder / "engine" / "esrgan";
-    test::writeExecutable(script, "#!/bin/sh\nls \"$2\" | wc -l >> '" + calls.string() +
-                                      "'\nif [ \"$(wc -l < '" + calls.string() +
-                                      "')\" = 2 ] && [ -n \"$HANG\" ]; then\n"
-                                      "    export FAKE_ESRGAN_HANG=1\nfi\nexec '" +
-                                      engine.executable().string() + "' \"$@\"\n");
+    test::TestEngine::writeCountingScript(script, calls);
     tools = Tools{script, engine.models(), ffmpeg, ffprobe};
     makeStore();
     store->settings().setTarget(Target::x2);
@@ -135,7 +131,7 @@ TEST_F(QuitCheckTest, QuittingKeepsAVideosFinishedPartsForTheSameFileAddedAgain)
     test::makeClip(clip, test::ClipSpec().withFrames(60).withRate("5"));
     const auto parts = folder / ".clip-2x.parts";
     {
-        test::ScopedEnvironmentVariable hang("HANG", "1");
+        test::ScopedEnvironmentVariable hang("CLARIVEX_TEST_HANG_ON_CALL", "2");
         store->add({clip}, true);
         ASSERT_TRUE(QTest::qWaitFor([&] { return test::finishedSegments(parts) == 2; }, 60000));
     }

@@ -25,8 +25,9 @@ std::vector<std::string> maps(const std::vector<std::string>& arguments) {
 
 } // namespace
 
-// Sound MP4 holds is copied, the rest becomes AAC (all of it in the second attempt); text
-// subtitles become MP4 text and pictures are left out, so the subtitles' numbers skip them.
+// What the clips of the end-to-end tests cannot show: picture subtitles are left out, so the
+// subtitles' numbers skip them, a forced track stays forced, and the second attempt makes all
+// sound AAC.
 TEST(VideoCommands, JoinCarriesWhatMp4Holds) {
     VideoInfo info;
     info.audio = {{"aac", 2}, {"flac", 6}};
@@ -40,14 +41,7 @@ TEST(VideoCommands, JoinCarriesWhatMp4Holds) {
               (std::vector<std::string>{"0:v:0", "1:a:0", "1:a:1", "1:s:0", "1:s:2"}));
     EXPECT_EQ(valueOf(everything, "-c:a:0"), "copy");
     EXPECT_EQ(valueOf(everything, "-c:a:1"), "aac");
-    EXPECT_EQ(valueOf(everything, "-b:a:1"), "576k");
-    EXPECT_EQ(valueOf(everything, "-disposition:a:0"), "default");
-    EXPECT_EQ(valueOf(everything, "-disposition:a:1"), "0");
-    EXPECT_EQ(valueOf(everything, "-c:s"), "mov_text");
     EXPECT_EQ(valueOf(everything, "-disposition:s:1"), "default+forced");
-    EXPECT_EQ(valueOf(everything, "-map_chapters"), "1");
-    EXPECT_EQ(everything.back(), "/parts/result.mp4");
-
     EXPECT_EQ(valueOf(join(Carry::everythingAsAac), "-c:a:0"), "aac");
     EXPECT_EQ(maps(join(Carry::nothing)), std::vector<std::string>{"0:v:0"});
 }

@@ -79,22 +79,9 @@ protected:
             GTEST_SKIP() << "ffmpeg and ffprobe are needed";
         std::filesystem::create_directories(temporary());
         std::filesystem::create_directories(sources());
-        test::writeExecutable(engineScript(),
-                              "#!/bin/sh\n"
-                              "ls \"$2\" | wc -l >> '" +
-                                  engineLog().string() +
-                                  "'\n"
-                                  "find \"$(dirname \"$2\")\" -name '*.png' | wc -l >> '" +
-                                  framesOnDiskLog().string() +
-                                  "'\n"
-                                  "calls=$(wc -l < '" +
-                                  engineLog().string() +
-                                  "')\n"
-                                  "if [ \"$calls\" = \"$CLARIVEX_TEST_HANG_ON_CALL\" ]; then\n"
-                                  "    export FAKE_ESRGAN_HANG=1\n"
-                                  "fi\n"
-                                  "exec '" +
-                                  test::TestEngine::standIn().string() + "' \"$@\"\n");
+        TestEngine::writeCountingScript(engineScript(), engineLog(),
+                                        "find \"$(dirname \"$2\")\" -name '*.png' | wc -l >> '" +
+                                            framesOnDiskLog().string() + "'\n");
     }
 
     void TearDown() override {
@@ -243,17 +230,8 @@ TEST_F(VideoPathTest, EveryTrackIsCarriedOver) {
     EXPECT_EQ(facts.chapters, 2);
     EXPECT_EQ(outputs(), std::vector<std::string>{"clip-2x.mp4"});
 
-    EXPECT_TRUE(log_.contains(Stage::encoding, "H.264, 128×96"));
     EXPECT_TRUE(log_.contains(Stage::encoding, "Звук: 2 дорожки · субтитры"));
-    const auto reports = log_.reports();
-    ASSERT_FALSE(reports.empty());
-    EXPECT_EQ(reports.front(), (UpscaleProgress{Stage::preparing, 0, "clip.mkv"}));
-    EXPECT_EQ(reports.back(), (UpscaleProgress{Stage::saving, 1.0, "clip-2x.mp4"}));
-    expectNeverBackwards(reports);
-    EXPECT_TRUE(std::any_of(reports.begin(), reports.end(), [](const UpscaleProgress& p) {
-        return p.stage == Stage::extracting && p.detail.starts_with("Кадр ") &&
-               p.detail.find(" из ~") != std::string::npos;
-    }));
+    expectNeverBackwards(log_.reports());
 }
 
 // PNG in QuickTime keeps the odd size that 4:2:0 H.264 could not hold: factor 1080 ÷ 49, and
@@ -312,65 +290,6 @@ TEST_F(VideoPathTest, NameTakenWhileTheVideoWasMadeIsNotReplaced) {
     EXPECT_EQ(result.output, sources() / "clip-2x 2.mp4");
     EXPECT_EQ(readFile(taken), "someone else's file");
     EXPECT_EQ(probeFile(result.output).frames, 10);
-}
-
-// A failure keeps the finished segments, and running the job again continues after them;
-// a run that finished none leaves nothing.
-TEST_F(VideoPathTest, FailureKeepsFinishedSegmentsForTheNextRun) {
-    const auto source = clip("clip.mp4", ClipSpec().withFrames(12).withAudio("aac"));
-    const auto parts = sources() / ".clip-2x.parts";
-    struct Case {
-        std::string name;
-        // Segments of 3 frames, or of 4 s: longer than the clip.
-        double segmentSeconds;
-        std::string skippedFrame;
-        std::string failingFfmpegCall;
-        std::string message;
-        std::size_t kept;
-    };
-    // Chunks of 6 frames: the engine fails on the second, after the first filled two segments.
-    const std::vector<Case> cases{
-        {"engine skips a frame, no segment finished", 4.0, "000007.png", "",
-         "ESRGAN пропустил кадр 000007.png", 0},
-        {"engine skips a frame", 0.1, "000007.png", "", "ESRGAN пропустил кадр 000007.png", 2},
-        {"joining fails", 0.1, "", "-map_chapters",
-         "ffmpeg завершился с кодом 1\nsimulated failure", 4},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        segmentSeconds_ = c.segmentSeconds;
-        chunkSize_ = 6;
-        std::filesystem::remove(engineLog());
-        useTools();
-        if (!c.failingFfmpegCall.empty())
-            useFfmpeg(ffmpegWrapped(c.failingFfmpegCall));
-        {
-            test::ScopedEnvironmentVariable skip("FAKE_ESRGAN_SKIP", c.skippedFrame);
-            const auto error = errorOf([&] { upscale(source, options()); });
-            EXPECT_EQ(std::string(error.what()), c.message);
-        }
-        if (c.kept == 0) {
-            EXPECT_TRUE(outputs().empty());
-            continue;
-        }
-        EXPECT_EQ(outputs(), std::vector<std::string>{".clip-2x.parts"});
-        const std::size_t kept = finishedSegments(parts);
-        EXPECT_EQ(kept, c.kept);
-
-        useTools();
-        std::filesystem::remove(engineLog());
-        log_.clear();
-        const auto result = upscale(source, options());
-        EXPECT_EQ(probeFile(result.output).frames, 12);
-        const int done = 3 * static_cast<int>(kept);
-        EXPECT_EQ(framesInLog(engineLog()), 12 - done);
-        EXPECT_EQ(kept > 0, log_.contains(Stage::upscaling,
-                                          done < 12 ? "Продолжаю с кадра " +
-                                                          std::to_string(done + 1) + " из 12"
-                                                    : "Продолжаю после кадра 12"));
-        EXPECT_EQ(outputs(), std::vector<std::string>{"clip-2x.mp4"});
-        std::filesystem::remove(result.output);
-    }
 }
 
 TEST_F(VideoPathTest, EncoderThatDiesMidStreamFailsWithItsOwnWords) {
@@ -480,25 +399,18 @@ TEST_F(VideoPathTest, LowDiskIsRefusedBeforeAnyFrameIsExtracted) {
     const auto source = clip("clip.mp4", ClipSpec().withFrames(30));
     const std::int64_t chunks = temporarySpaceNeeded({64, 48}, 2, 48);
     const std::int64_t beside = destinationSpaceNeeded({128, 96}, 30, 30);
+    using Place = UpscaleError::Place;
     struct Case {
         std::string name;
         FreeSpace temporary;
         FreeSpace destination;
-        UpscaleError::Place place;
+        Place place;
         std::int64_t needed;
     };
     const std::vector<Case> cases{
-        {"temporary full", {1, chunks - 1}, {2, beside}, UpscaleError::Place::temporary, chunks},
-        {"destination full",
-         {1, chunks},
-         {2, beside - 1},
-         UpscaleError::Place::destination,
-         beside},
-        {"one disk for both",
-         {1, beside},
-         {1, beside},
-         UpscaleError::Place::destination,
-         chunks + beside},
+        {"temporary full", {1, chunks - 1}, {2, beside}, Place::temporary, chunks},
+        {"destination full", {1, chunks}, {2, beside - 1}, Place::destination, beside},
+        {"one disk for both", {1, beside}, {1, beside}, Place::destination, chunks + beside},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -511,8 +423,7 @@ TEST_F(VideoPathTest, LowDiskIsRefusedBeforeAnyFrameIsExtracted) {
         EXPECT_EQ(error.kind(), UpscaleError::Case::lowDisk);
         EXPECT_EQ(error.place(), c.place);
         EXPECT_EQ(error.needed(), c.needed);
-        EXPECT_EQ(error.folder(),
-                  c.place == UpscaleError::Place::temporary ? temporary() : sources());
+        EXPECT_EQ(error.folder(), c.place == Place::temporary ? temporary() : sources());
         EXPECT_TRUE(outputs().empty());
         EXPECT_TRUE(entriesStartingWith(temporary(), "Clarivex-").empty());
     }
@@ -524,11 +435,12 @@ TEST_F(VideoPathTest, LowDiskIsRefusedBeforeAnyFrameIsExtracted) {
     EXPECT_EQ(upscale(source, options()).size, (Size{128, 96}));
 }
 
-// A run that ends because the program ends keeps its finished segments; the same job run again
-// asks the engine only for the frames after them, says so, never shows less done than before,
-// and makes frame for frame the video an uninterrupted run makes. A changed source or other
-// settings start afresh.
-TEST_F(VideoPathTest, InterruptedRunIsContinuedByTheNextRunOfTheSameJob) {
+// A run that fails keeps its finished segments (with none finished, nothing), as one the program's
+// end stops does. The same job run again asks the engine only for the frames after them, says
+// so, never shows less done than before, and makes frame for frame the video an uninterrupted
+// run makes; a changed source or other settings start afresh. Chunks of 6 frames, segments of 3
+// (at 0.1 s); the engine skips a frame of the second chunk, or the joining fails.
+TEST_F(VideoPathTest, UnfinishedRunIsContinuedByTheNextRunOfTheSameJob) {
     useTools();
     chunkSize_ = 6;
     segmentSeconds_ = 0.1;
@@ -538,61 +450,65 @@ TEST_F(VideoPathTest, InterruptedRunIsContinuedByTheNextRunOfTheSameJob) {
     const auto parts = sources() / ".clip-2x.parts";
     struct Case {
         std::string name;
-        bool changeSource;
-        ModelChoice model;
-        bool continues;
+        bool joinFails;
+        double segmentSeconds;
+        int framesKept;
+        // What the second run changes: "", "model" or "source".
+        std::string change;
     };
     const std::vector<Case> cases{
-        {"the same job", false, ModelChoice::automatic, true},
-        {"a changed source", true, ModelChoice::automatic, false},
-        {"other settings", false, ModelChoice::art, false},
+        {"engine skips a frame", false, 0.1, 6, ""},
+        {"engine skips a frame, no segment finished", false, 4, 0, ""},
+        {"joining fails", true, 0.1, 18, ""},
+        {"other settings", false, 0.1, 6, "model"},
+        {"a changed source", false, 0.1, 6, "source"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::filesystem::remove(engineLog());
-        std::stop_source stop;
-        std::stop_source keepParts;
+        segmentSeconds_ = c.segmentSeconds;
+        useTools();
+        if (c.joinFails)
+            useFfmpeg(ffmpegWrapped("-map_chapters"));
         {
-            test::ScopedEnvironmentVariable hang("CLARIVEX_TEST_HANG_ON_CALL", "2");
-            const auto interrupter = stopWhen(stop, [&] {
-                if (finishedSegments(parts) < 2)
-                    return false;
-                keepParts.request_stop();
-                return true;
-            });
-            try {
-                upscale(source, options(), stop.get_token(), keepParts.get_token());
-                ADD_FAILURE() << "not interrupted";
-            } catch (const Cancelled& cancelled) {
-                EXPECT_TRUE(cancelled.kept().starts_with("Готовые кадры 1–")) << cancelled.kept();
-            }
+            test::ScopedEnvironmentVariable skip("FAKE_ESRGAN_SKIP",
+                                                 c.joinFails ? "" : "000007.png");
+            EXPECT_EQ(failureOf([&] { upscale(source, options()); }),
+                      c.joinFails ? "ffmpeg завершился с кодом 1\nsimulated failure"
+                                  : "ESRGAN пропустил кадр 000007.png");
         }
-        const std::size_t kept = finishedSegments(parts);
-        ASSERT_GE(kept, 2u);
-        const int done = 3 * static_cast<int>(kept);
+        EXPECT_EQ(3 * static_cast<int>(finishedSegments(parts)), c.framesKept);
+        if (c.framesKept == 0) {
+            EXPECT_TRUE(outputs().empty());
+            continue;
+        }
+        EXPECT_EQ(outputs(), std::vector<std::string>{".clip-2x.parts"});
 
-        if (c.changeSource)
+        if (c.change == "source")
             makeClip(source, ClipSpec().withFrames(18).withRate("25"));
+        Options second = options();
+        if (c.change == "model")
+            second.model = ModelChoice::art;
+        useTools();
         std::filesystem::remove(engineLog());
         log_.clear();
-        Options second = options();
-        second.model = c.model;
         const auto result = upscale(source, second);
-        EXPECT_EQ(framesInLog(engineLog()), c.continues ? 18 - done : 18);
+        const bool continues = c.change.empty();
+        EXPECT_EQ(framesInLog(engineLog()), continues ? 18 - c.framesKept : 18);
         EXPECT_EQ(log_.contains(Stage::upscaling,
-                                "Продолжаю с кадра " + std::to_string(done + 1) + " из 18"),
-                  c.continues);
+                                c.framesKept < 18 ? "Продолжаю с кадра " +
+                                                        std::to_string(c.framesKept + 1) + " из 18"
+                                                  : "Продолжаю после кадра 18"),
+                  continues);
         EXPECT_EQ(outputs(), std::vector<std::string>{"clip-2x.mp4"});
-        if (c.continues) {
+        if (continues) {
             EXPECT_EQ(frameHashes(result.output), frameHashes(reference));
             const auto reports = log_.reports();
             expectNeverBackwards(reports);
-            for (const auto& report : reports) {
-                if (report.stage == Stage::upscaling && report.detail.starts_with("Кадр ")) {
-                    EXPECT_GE(std::stoi(report.detail.substr(std::string("Кадр ").size())), done)
+            for (const auto& report : reports)
+                if (report.stage == Stage::upscaling && report.detail.starts_with("Кадр "))
+                    EXPECT_GE(std::stoi(report.detail.substr(std::string("Кадр ").size())),
+                              c.framesKept)
                         << report.detail;
-                }
-            }
         }
         std::filesystem::remove(result.output);
     }
