@@ -232,7 +232,6 @@ VideoInfo VideoInfo::read(std::string_view json) {
         else if (hasCodecType(stream, "subtitle"))
             info.subtitles.push_back(trackOf(stream));
     }
-    info.hasAudio = !info.audio.empty();
     info.videoLanguage = languageOf(*video);
     // An infinite rate passes "greater than 0" but would make every duration zero.
     info.fps = std::isfinite(numericRate) && numericRate > 0 ? numericRate : 30;

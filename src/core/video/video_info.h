@@ -37,7 +37,6 @@ struct VideoInfo {
     std::string frameRate = "30/1";
     double fps = 30;
     std::int64_t frameEstimate = 0;
-    bool hasAudio = false;
     VideoColour colour;
     // In stream order, so that the i-th is ffmpeg's "a:i" and "s:i".
     std::vector<Track> audio;
