@@ -22,7 +22,7 @@ constexpr std::array<Band, 9> bands{{
     {Step::encoding, Stage::encoding, 0.93, 0.95},
     {Step::writing, Stage::saving, 0.95, 0.95},
     {Step::looping, Stage::looping, 0.95, 0.99},
-    {Step::sound, Stage::encoding, 0.97, 0.99},
+    {Step::joining, Stage::encoding, 0.97, 0.99},
     {Step::copying, Stage::saving, 0.99, 0.99},
     {Step::finished, Stage::saving, 1.0, 1.0},
 }};

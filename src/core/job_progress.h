@@ -9,7 +9,8 @@ namespace clarivex::JobProgress {
 
 // The steps of a job on either path. The image path runs preparing, upscaling, writing,
 // copying, finished; the video path preparing, extracting, upscaling, encoding, then looping or
-// sound, copying, finished. Copying only when a copy is asked for.
+// joining (the segments, with sound and the other tracks), copying, finished. Copying only when a
+// copy is asked for.
 enum class Step {
     preparing,
     extracting,
@@ -17,7 +18,7 @@ enum class Step {
     encoding,
     writing,
     looping,
-    sound,
+    joining,
     copying,
     finished
 };

@@ -6,14 +6,19 @@
 
 #include <system_error>
 
+#include <sys/stat.h>
+
 namespace clarivex {
 
-std::optional<std::int64_t> availableSpace(const std::filesystem::path& folder) {
+std::optional<FreeSpace> availableSpace(const std::filesystem::path& folder) {
     std::error_code error;
     const auto space = std::filesystem::space(folder, error);
-    if (error || space.available == static_cast<std::uintmax_t>(-1))
+    struct stat status {};
+    if (error || space.available == static_cast<std::uintmax_t>(-1) ||
+        ::stat(folder.c_str(), &status) != 0)
         return std::nullopt;
-    return static_cast<std::int64_t>(space.available);
+    return FreeSpace{static_cast<std::uint64_t>(status.st_dev),
+                     static_cast<std::int64_t>(space.available)};
 }
 
 std::filesystem::path UpscaleJob::freeOutputName(MediaKind kind) const {

@@ -18,9 +18,14 @@
 
 namespace clarivex {
 
-// Bytes available on the volume of a folder, or nothing when the platform cannot say.
-using FreeSpaceQuery = std::function<std::optional<std::int64_t>(const std::filesystem::path&)>;
-std::optional<std::int64_t> availableSpace(const std::filesystem::path& folder);
+// The file system a folder is on, and the bytes available there to this user.
+struct FreeSpace {
+    std::uint64_t fileSystem = 0;
+    std::int64_t available = 0;
+};
+// The free space of a folder's file system, or nothing when the platform cannot say.
+using FreeSpaceQuery = std::function<std::optional<FreeSpace>(const std::filesystem::path&)>;
+std::optional<FreeSpace> availableSpace(const std::filesystem::path& folder);
 
 // Everything one run of the pipeline works with. The caller fills in the tools, the source,
 // the options, the observer and the stop token; `Upscaler::run` chooses `output` and `work`
@@ -36,7 +41,12 @@ struct UpscaleJob {
     std::filesystem::path work{};
     Options options{};
     ProgressCallback report{};
+    // Stopped when the user stops the job: everything it made goes.
     std::stop_token stopToken{};
+    // Stopped, before `stopToken`, when the job ends because the program ends (the window
+    // quits, the session ends) rather than by the user's wish: a video then keeps its finished
+    // segments for a later run of the same job to continue from.
+    std::stop_token keepPartsToken{};
     int chunkSize = defaultChunkSize;
     // The engine's devices as far as they are known (empty: not yet): the engine is told to
     // prefer a graphics card over a software device.
@@ -44,6 +54,9 @@ struct UpscaleJob {
     // Tile sizes that fit each device and model, shared by the jobs of one session, so that
     // only the first job that runs out of memory pays for finding one. None: not kept.
     std::shared_ptr<TileMemory> tiles{};
+    // How long one self-contained segment of a video's encode is: what an interrupted run
+    // loses at most, and what is joined at the end.
+    double segmentSeconds = 4.0;
     // Injected so that the low-disk refusal can be tested without filling a disk.
     FreeSpaceQuery freeSpace = availableSpace;
 
@@ -54,6 +67,8 @@ struct UpscaleJob {
     std::filesystem::path placeResult(const std::filesystem::path& finished, MediaKind kind) const;
     // Raises Cancelled once the user has asked to stop.
     void throwIfStopped() const;
+    // Whether the job was stopped so that its finished parts are kept (keepPartsToken).
+    bool keepsParts() const { return keepPartsToken.stop_requested(); }
 };
 
 // What a path produced: the plan it followed and where the finished file finally went.

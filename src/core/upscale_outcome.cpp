@@ -8,8 +8,8 @@ UpscaleOutcome runUpscale(UpscaleJob job) {
     const std::stop_token stopToken = job.stopToken;
     try {
         return Upscaler::run(std::move(job));
-    } catch (const Cancelled&) {
-        return UpscaleCancelled{};
+    } catch (const Cancelled& cancelled) {
+        return UpscaleCancelled{cancelled.kept()};
     } catch (...) {
         if (stopToken.stop_requested())
             return UpscaleCancelled{};

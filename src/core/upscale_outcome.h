@@ -17,6 +17,8 @@ struct UpscaleFailure {
 
 // A run that was stopped on request.
 struct UpscaleCancelled {
+    // What was kept for a later run to continue from, in the user's words; empty when nothing.
+    std::string kept{};
     bool operator==(const UpscaleCancelled&) const = default;
 };
 

@@ -37,6 +37,7 @@ UpscaleResult run(UpscaleJob job) {
         throw UpscaleError::unsupported(extension.empty() ? "у файла нет расширения" : extension);
     }
     const auto start = std::chrono::steady_clock::now();
+    WorkingFolder::removeAbandoned();
     const WorkingFolder work;
     job.work = work.path();
     job.output = job.freeOutputName(*kind);

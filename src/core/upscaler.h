@@ -7,12 +7,12 @@
 namespace clarivex::Upscaler {
 
 // The pipeline's driver: from a source file and the job's options to a finished file next to
-// the source. Refuses what is no regular file or of no known kind, creates the working folder
-// (removed however the job ends), chooses the output name, hands the job to the image or the
-// video path by the file's kind, makes the optional copy into ~/Pictures/Clarivex and reports
-// every step, never a smaller fraction after a larger one. A blocking call meant for a
-// background thread; stopping the job's token cancels. Raises UpscaleError, platform errors
-// and Cancelled.
+// the source. Refuses what is no regular file or of no known kind, removes the working folders
+// of runs killed outright, creates its own (removed however the job ends), chooses the output name,
+// hands the job to the image or the video path by the file's kind, makes the optional copy into
+// ~/Pictures/Clarivex and reports every step, never a smaller fraction after a larger one. A
+// blocking call meant for a background thread; stopping the job's token cancels. Raises
+// UpscaleError, platform errors and Cancelled.
 UpscaleResult run(UpscaleJob job);
 
 // Copies a finished file into ~/Pictures/Clarivex under the first free name.

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <random>
+#include <string_view>
 #include <system_error>
 
 namespace clarivex {
@@ -34,6 +35,9 @@ std::string upperCaseUuid() {
 
 namespace {
 
+constexpr std::string_view prefix = "Clarivex-";
+constexpr std::size_t uuidLength = 36;
+
 std::filesystem::path temporaryFolder() {
     std::error_code error;
     std::filesystem::path folder = std::filesystem::temp_directory_path(error);
@@ -48,14 +52,41 @@ std::filesystem::path temporaryFolder() {
 } // namespace
 
 WorkingFolder::WorkingFolder()
-    : path_(temporaryFolder() / ("Clarivex-" + upperCaseUuid())) {
+    : path_(temporaryFolder() / (std::string(prefix) + upperCaseUuid())) {
     if (const std::error_code error = PrivateFiles::createFolder(path_))
         throw std::system_error(error, "Не удалось создать рабочую папку " + path_.string());
+    try {
+        lock_ = FolderLock::claim(path_);
+    } catch (...) {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+        throw;
+    }
 }
 
 WorkingFolder::~WorkingFolder() {
     std::error_code ignored;
     std::filesystem::remove_all(path_, ignored);
+}
+
+void WorkingFolder::removeAbandoned() {
+    std::error_code error;
+    const std::filesystem::path temporary = std::filesystem::temp_directory_path(error);
+    if (error)
+        return;
+    for (std::filesystem::directory_iterator entries(temporary, error);
+         !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
+        const std::filesystem::path folder = entries->path();
+        const std::string name = folder.filename().string();
+        // Only folders of our own making, and of this user: never a link, never another's.
+        if (name.size() != prefix.size() + uuidLength || !name.starts_with(prefix) ||
+            !PrivateFiles::isPrivateFolder(folder))
+            continue;
+        if (const auto abandoned = FolderLock::takeAbandoned(folder)) {
+            std::error_code ignored;
+            std::filesystem::remove_all(folder, ignored);
+        }
+    }
 }
 
 } // namespace clarivex

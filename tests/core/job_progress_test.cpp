@@ -15,7 +15,7 @@ TEST(JobProgress, EveryPathMovesForwardThroughTheBands) {
         {Step::preparing, Step::upscaling, Step::writing, Step::copying, Step::finished},
         {Step::preparing, Step::extracting, Step::upscaling, Step::encoding, Step::looping,
          Step::copying, Step::finished},
-        {Step::preparing, Step::extracting, Step::upscaling, Step::encoding, Step::sound,
+        {Step::preparing, Step::extracting, Step::upscaling, Step::encoding, Step::joining,
          Step::copying, Step::finished},
     };
     for (const auto& path : paths) {

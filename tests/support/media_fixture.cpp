@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdlib>
+#include <fstream>
 #include <sstream>
 #include <unistd.h>
 
@@ -80,15 +81,26 @@ StreamFacts probeFile(const std::filesystem::path& file) {
         *program,
         {"-v", "error", "-count_frames", "-show_entries",
          "stream=codec_type,codec_name,width,height,nb_read_frames,color_space,color_primaries,"
-         "color_transfer,color_range:stream_side_data=rotation:"
-         "format=duration",
-         "-of", "json", file.string()},
+         "color_transfer,color_range:stream_tags=language:stream_disposition=default:"
+         "stream_side_data=rotation:format=duration",
+         "-show_chapters", "-of", "json", file.string()},
         {}, {});
     const auto json = nlohmann::json::parse(answer);
     StreamFacts facts;
     facts.duration = std::stod(json.at("format").value("duration", std::string("0")));
+    facts.chapters = static_cast<int>(json.value("chapters", nlohmann::json::array()).size());
     for (const auto& stream : json.at("streams")) {
         const std::string type = stream.value("codec_type", std::string());
+        const std::string track =
+            stream.value("codec_name", std::string()) + " " +
+            stream.value("tags", nlohmann::json::object()).value("language", std::string("und")) +
+            (stream.value("disposition", nlohmann::json::object()).value("default", 0) != 0
+                 ? " default"
+                 : "");
+        if (type == "audio")
+            facts.audio.push_back(track);
+        else if (type == "subtitle")
+            facts.subtitles.push_back(track);
         if (type == "video" && facts.videoCodec.empty()) {
             facts.videoCodec = stream.value("codec_name", std::string());
             facts.width = stream.value("width", 0);
@@ -106,6 +118,39 @@ StreamFacts probeFile(const std::filesystem::path& file) {
         }
     }
     return facts;
+}
+
+std::vector<std::string> frameHashes(const std::filesystem::path& file) {
+    const auto program = findProgram("ffmpeg");
+    if (!program) {
+        ADD_FAILURE() << "ffmpeg is not installed";
+        return {};
+    }
+    const std::string listing = Shell::run(
+        *program, {"-v", "error", "-i", file.string(), "-map", "0:v:0", "-f", "framemd5", "-"}, {},
+        {});
+    std::vector<std::string> hashes;
+    std::istringstream lines(listing);
+    for (std::string line; std::getline(lines, line);)
+        if (!line.empty() && line.front() != '#')
+            hashes.push_back(line.substr(line.rfind(',') + 1));
+    return hashes;
+}
+
+std::size_t finishedSegments(const std::filesystem::path& partFolder) {
+    std::ifstream manifest(partFolder / "manifest.json");
+    std::size_t count = 0;
+    for (std::string line; std::getline(manifest, line);)
+        count += line.find("\"file\"") != std::string::npos;
+    return count;
+}
+
+int framesInLog(const std::filesystem::path& log) {
+    std::ifstream lines(log);
+    int frames = 0;
+    for (int count = 0; lines >> count;)
+        frames += count;
+    return frames;
 }
 
 std::vector<std::filesystem::path> entriesStartingWith(const std::filesystem::path& folder,

@@ -61,7 +61,13 @@ struct StreamFacts {
     std::int64_t frames = 0;
     double duration = 0;
     std::string videoCodec;
+    // The first sound stream's codec.
     std::string audioCodec;
+    // Every sound and subtitle stream, in order, as "codec language" with " default" on the
+    // default ones ("aac rus default").
+    std::vector<std::string> audio;
+    std::vector<std::string> subtitles;
+    int chapters = 0;
     int rotation = 0;
     // The video's colour tags: matrix, primaries, transfer and range ("bt709/bt709/bt709/tv").
     std::string colourTags;
@@ -69,6 +75,16 @@ struct StreamFacts {
 
 // What ffprobe says about a finished file (frames counted by decoding).
 StreamFacts probeFile(const std::filesystem::path& file);
+
+// A hash of every decoded frame of the first video stream, in order.
+std::vector<std::string> frameHashes(const std::filesystem::path& file);
+
+// The finished segments a video's part folder names in its manifest.
+std::size_t finishedSegments(const std::filesystem::path& partFolder);
+
+// The frames a logging engine script was given over all its calls, from its log of one count a
+// line.
+int framesInLog(const std::filesystem::path& log);
 
 // The entries of a folder whose names start with `prefix`.
 std::vector<std::filesystem::path> entriesStartingWith(const std::filesystem::path& folder,

@@ -4,8 +4,10 @@ namespace clarivex::test {
 
 Pipeline ScriptedPipeline::pipeline() {
     return [this](const Tools&, const std::filesystem::path& source, const Options& options,
-                  const ProgressCallback& report, std::stop_token stopToken) -> UpscaleOutcome {
+                  const ProgressCallback& report, std::stop_token stopToken,
+                  std::stop_token keepPartsToken) -> UpscaleOutcome {
         std::unique_lock guard(lock_);
+        lastKeepParts_ = keepPartsToken;
         sources_.push_back(source);
         options_.push_back(options);
         lastReport_ = report;
@@ -31,6 +33,11 @@ Pipeline ScriptedPipeline::pipeline() {
             guard.lock();
         }
     };
+}
+
+bool ScriptedPipeline::lastRunKeepsParts() const {
+    const std::lock_guard guard(lock_);
+    return lastKeepParts_.stop_requested();
 }
 
 void ScriptedPipeline::ignoreStops() {

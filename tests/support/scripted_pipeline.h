@@ -34,6 +34,8 @@ public:
     std::vector<Options> options() const;
     // The report callback of the latest run, kept to be called after that run ended.
     ProgressCallback lastReport() const;
+    // Whether the latest run was told to keep its finished parts (a stop for the program's end).
+    bool lastRunKeepsParts() const;
 
 private:
     using Step = std::variant<UpscaleProgress, UpscaleOutcome>;
@@ -44,6 +46,7 @@ private:
     std::vector<std::filesystem::path> sources_;
     std::vector<Options> options_;
     ProgressCallback lastReport_;
+    std::stop_token lastKeepParts_;
     bool ignoresStops_ = false;
     bool shutDown_ = false;
 };

@@ -39,4 +39,16 @@ std::filesystem::path TestEngine::standIn() {
     return CLARIVEX_FAKE_REALESRGAN;
 }
 
+void TestEngine::writeCountingScript(const std::filesystem::path& script,
+                                     const std::filesystem::path& log, const std::string& before) {
+    // The run that only asks for the devices has nothing to enlarge and is not counted.
+    writeExecutable(script, "#!/bin/sh\nframes=$(ls \"$2\" | wc -l)\n[ \"$frames\" = 0 ] || echo "
+                            "\"$frames\" >> '" +
+                                log.string() + "'\n" + before + "if [ \"$(wc -l < '" +
+                                log.string() +
+                                "')\" = \"$CLARIVEX_TEST_HANG_ON_CALL\" ]; then\n"
+                                "    export FAKE_ESRGAN_HANG=1\nfi\nexec '" +
+                                standIn().string() + "' \"$@\"\n");
+}
+
 } // namespace clarivex::test

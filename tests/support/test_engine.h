@@ -27,6 +27,12 @@ public:
     static std::vector<std::string> modelFileNames();
     // The built stand-in itself.
     static std::filesystem::path standIn();
+    // Writes `script`, which runs the stand-in after appending the number of frames it was
+    // given to `log`, one count a line, and after the shell lines `before`. The call whose
+    // number CLARIVEX_TEST_HANG_ON_CALL holds never ends.
+    static void writeCountingScript(const std::filesystem::path& script,
+                                    const std::filesystem::path& log,
+                                    const std::string& before = "");
 
 private:
     TemporaryFolder folder_{"clarivex-engine"};

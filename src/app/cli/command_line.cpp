@@ -8,6 +8,7 @@
 #include "core/vocabulary/decimal_text.h"
 
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -36,7 +37,7 @@ std::string toolReport(const Tools& tools, const EngineDevices& devices) {
 }
 
 UpscaleOutcome runJob(const Arguments& arguments, const std::string& file,
-                      std::stop_token stopToken) {
+                      std::stop_token stopToken, std::stop_token keepPartsToken) {
     const Options options = Main::options(arguments);
     try {
         const Tools tools = Tools::locate(Bundle::current());
@@ -52,6 +53,7 @@ UpscaleOutcome runJob(const Arguments& arguments, const std::string& file,
              .options = options,
              .report = [&printer](const UpscaleProgress& progress) { printer(progress); },
              .stopToken = stopToken,
+             .keepPartsToken = keepPartsToken,
              .devices = devices,
              .tiles = std::make_shared<TileMemory>()});
     } catch (const Cancelled&) {
@@ -73,7 +75,13 @@ int finish(const UpscaleOutcome& outcome, int signal) {
         return 0;
     }
     if (signal != 0 || std::holds_alternative<UpscaleCancelled>(outcome)) {
-        printLine("Отменено");
+        const auto* cancelled = std::get_if<UpscaleCancelled>(&outcome);
+        if (cancelled && !cancelled->kept.empty()) {
+            printLine("Прервано. " + cancelled->kept + ".");
+            printLine("Чтобы продолжить с этого места, запустите ту же команду снова.");
+        } else {
+            printLine("Отменено");
+        }
         return signal != 0 ? 128 + signal : 1;
     }
     printLine("Ошибка: " + std::get<UpscaleFailure>(outcome).message);
@@ -127,13 +135,20 @@ int cli(const Arguments& arguments, const std::string& file) {
         return 1;
     }
     std::stop_source stop;
+    std::stop_source keepParts;
     UpscaleOutcome outcome;
     // The job runs on its own thread, as in the window; this thread waits for it.
     std::jthread job([&] {
-        outcome = runJob(arguments, file, stop.get_token());
+        outcome = runJob(arguments, file, stop.get_token(), keepParts.get_token());
         signals->jobEnded();
     });
-    const int signal = signals->waitForJob([&stop] { stop.request_stop(); });
+    const int signal = signals->waitForJob([&](int signal) {
+        // Ctrl+C is the user's own stop; a termination or hang-up comes from outside (logout,
+        // shutdown, a closed terminal), and a video keeps what it has finished.
+        if (signal != SIGINT)
+            keepParts.request_stop();
+        stop.request_stop();
+    });
     job.join();
     return finish(outcome, signal);
 }

@@ -12,7 +12,9 @@ namespace clarivex::Main {
 
 // Upscales one file with options from the arguments, printing progress and the result on
 // standard output; returns the exit status (0 done, 1 failed, 128 + the signal's number when
-// SIGINT, SIGTERM or SIGHUP stopped it). Blocks until the job is over.
+// SIGINT, SIGTERM or SIGHUP stopped it). SIGINT discards everything; after SIGTERM or SIGHUP a
+// video keeps its finished segments, and the same command continues after them. Blocks until
+// the job is over.
 int cli(const Arguments& arguments, const std::string& file);
 
 // The progress printer of the command line: one line per change of the printed text.

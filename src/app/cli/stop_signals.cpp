@@ -69,7 +69,7 @@ void StopSignals::jobEnded() {
     }
 }
 
-int StopSignals::waitForJob(const std::function<void()>& requestStop) {
+int StopSignals::waitForJob(const std::function<void(int signal)>& requestStop) {
     int first = 0;
     while (true) {
         pollfd descriptors[] = {{signalDescriptor_, POLLIN, 0}, {endDescriptor_, POLLIN, 0}};
@@ -78,7 +78,7 @@ int StopSignals::waitForJob(const std::function<void()>& requestStop) {
         if ((descriptors[0].revents & POLLIN) != 0) {
             if (const int signal = takeSignal(signalDescriptor_); signal != 0 && first == 0) {
                 first = signal;
-                requestStop();
+                requestStop(signal);
             }
         }
         if ((descriptors[1].revents & POLLIN) != 0)

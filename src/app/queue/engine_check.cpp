@@ -131,12 +131,13 @@ void EngineCheck::probed(int generation, const EngineDevices& devices) {
 Pipeline EngineCheck::pipeline() const {
     return [shared = shared_](const Tools& tools, const std::filesystem::path& source,
                               const Options& options, const ProgressCallback& report,
-                              std::stop_token stopToken) {
+                              std::stop_token stopToken, std::stop_token keepPartsToken) {
         return runUpscale({.tools = tools,
                            .source = source,
                            .options = options,
                            .report = report,
                            .stopToken = std::move(stopToken),
+                           .keepPartsToken = std::move(keepPartsToken),
                            .devices = shared->currentDevices(),
                            .tiles = shared->tiles});
     };

@@ -166,8 +166,10 @@ bool JobQueue::process(Job* job) {
     runningID_ = id;
     PipelineRun::Work work =
         [pipeline = services_.pipeline, tools = std::move(*tools), source = job->url(),
-         options = services_.options()](const ProgressCallback& report, std::stop_token stopToken) {
-            return pipeline(tools, source, options, report, std::move(stopToken));
+         options = services_.options()](const ProgressCallback& report, std::stop_token stopToken,
+                                        std::stop_token keepPartsToken) {
+            return pipeline(tools, source, options, report, std::move(stopToken),
+                            std::move(keepPartsToken));
         };
     current_ = std::make_unique<PipelineRun>(
         this, std::move(work),
@@ -231,6 +233,9 @@ void JobQueue::cancelAll() {
 }
 
 bool JobQueue::cancelAllAndWait(std::chrono::steady_clock::time_point deadline) {
+    // The program ends rather than the user giving up on the job: its finished parts stay.
+    if (current_)
+        current_->interrupt();
     cancelAll();
     if (!current_)
         return true;

@@ -95,7 +95,8 @@ public:
     // stopped.
     void cancelAll();
     // For quitting: cancels everything and waits until `deadline` for the running pipeline to
-    // return (its child processes reaped, its working folder gone), then settles its job.
+    // return (its child processes reaped, its working folder gone), then settles its job. A
+    // running video keeps its finished segments, for the same file to continue from.
     // True when no pipeline runs any more. Blocks the main thread.
     bool cancelAllAndWait(std::chrono::steady_clock::time_point deadline);
     // Removes the `done`, `failed` and `cancelled` jobs, and a selection left dangling.

@@ -32,6 +32,8 @@ struct PipelineRun::State {
     std::optional<UpscaleProgress> latest;
     bool progressPosted = false;
 
+    std::stop_source keepParts;
+
     // Context thread only.
     bool open = true;
     QElapsedTimer sinceProgress;
@@ -84,8 +86,9 @@ PipelineRun::PipelineRun(QObject* context, Work work, ProgressHandler progress, 
             state->report(progress, self);
     };
     state_->thread =
-        std::jthread([state, weak, work = std::move(work), report](std::stop_token stopToken) {
-            UpscaleOutcome outcome = work(report, stopToken);
+        std::jthread([state, weak, work = std::move(work), report,
+                      keepParts = state_->keepParts.get_token()](std::stop_token stopToken) {
+            UpscaleOutcome outcome = work(report, stopToken, keepParts);
             {
                 const std::lock_guard guard(state->lock);
                 state->outcome = std::move(outcome);
@@ -110,6 +113,11 @@ PipelineRun::~PipelineRun() {
 }
 
 void PipelineRun::requestStop() {
+    state_->thread.request_stop();
+}
+
+void PipelineRun::interrupt() {
+    state_->keepParts.request_stop();
     state_->thread.request_stop();
 }
 

@@ -18,8 +18,10 @@ namespace clarivex {
 class PipelineRun {
 public:
     // The work of the run, on its own thread: reports through the callback, stops when the
-    // token is stopped, never throws.
-    using Work = std::function<UpscaleOutcome(const ProgressCallback& report, std::stop_token)>;
+    // first token is stopped, never throws. The second is stopped, before the first, when the
+    // stop comes from the program ending rather than from the user (interrupt()).
+    using Work = std::function<UpscaleOutcome(const ProgressCallback& report, std::stop_token,
+                                              std::stop_token keepPartsToken)>;
     using ProgressHandler = std::function<void(const UpscaleProgress&)>;
     using EndHandler = std::function<void()>;
 
@@ -32,6 +34,9 @@ public:
     PipelineRun& operator=(const PipelineRun&) = delete;
 
     void requestStop();
+    // Stops the pipeline because the program ends, not by the user's wish: a video keeps its
+    // finished segments, and the same job continues after them next time.
+    void interrupt();
     bool stopRequested() const;
     // Blocks until the pipeline has returned or `deadline` has passed; true when it returned.
     bool waitUntilEnded(std::chrono::steady_clock::time_point deadline);

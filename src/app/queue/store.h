@@ -88,8 +88,9 @@ public:
     void openPanel(QWidget* parent = nullptr);
     int pendingCount() const { return queue_.pendingCount(); }
     // For quitting: cancels everything and waits up to `limit` until the running pipeline has
-    // ended, its child processes are reaped and its working folder is gone, and the picture
-    // loads have stopped for good. True when nothing runs any more. Blocks the main thread.
+    // ended, its child processes are reaped and its working folder is gone (a running video
+    // keeps its finished segments), and the picture loads have stopped for good. True when nothing
+    // runs any more. Blocks the main thread.
     bool cancelAllAndWait(std::chrono::milliseconds limit);
 
 signals:

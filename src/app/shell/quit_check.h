@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <chrono>
 #include <functional>
 
@@ -15,7 +17,8 @@ class Store;
 class QuitCheck {
 public:
     enum class Answer { quit, stay };
-    using Ask = std::function<Answer(QWidget* window)>;
+    // Asks the question over `window`, with `informativeText` below it.
+    using Ask = std::function<Answer(QWidget* window, const QString& informativeText)>;
 
     // Longest wait for the running job to stop; a pipeline that takes longer is abandoned.
     static constexpr std::chrono::milliseconds stopLimit{5000};
@@ -27,8 +30,12 @@ public:
     // `quitting` is called as soon as the quit is decided, before any of that.
     bool approve(QWidget* window, const std::function<void()>& quitting = {});
 
+    // The text below the question: pending files are cancelled, and when a video runs, its
+    // finished parts are kept for the same file to continue from.
+    static QString informativeText(const Store& store);
+
     // The modal "Идёт обработка" alert with "Выйти" (default) and "Остаться" (Escape).
-    static Answer askWithDialog(QWidget* window);
+    static Answer askWithDialog(QWidget* window, const QString& informativeText);
 
 private:
     Store& store_;

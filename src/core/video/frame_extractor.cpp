@@ -51,6 +51,7 @@ FrameExtractor::FrameExtractor(Setup setup, FrameObserver onFrame, FirstFailure&
     , failures_(failures)
     , process_(setup_.ffmpeg, setup_.arguments, {.output = true, .error = true})
     , stream_(setup_.largestFrame)
+    , frames_(setup_.firstFrame)
     , thread_([this](std::stop_token stopToken) { extract(stopToken); }) {}
 
 FrameExtractor::~FrameExtractor() {
@@ -63,7 +64,7 @@ VideoChunk FrameExtractor::chunkAt(std::int64_t index) const {
     const auto folder = std::filesystem::absolute(setup_.work);
     const std::string number = std::to_string(index);
     return VideoChunk{index,
-                      index * setup_.chunkSize,
+                      setup_.firstFrame + index * setup_.chunkSize,
                       {},
                       folder / ("chunk-in-" + number),
                       folder / ("chunk-out-" + number)};
@@ -76,7 +77,7 @@ void FrameExtractor::keep(const std::string& file, std::stop_token stopToken) {
         changed_.wait(guard, stopToken, [this] { return ready_.empty(); });
         if (stopToken.stop_requested())
             return;
-        const auto index = frames_ / setup_.chunkSize;
+        const auto index = (frames_ - setup_.firstFrame) / setup_.chunkSize;
         guard.unlock();
         filling_ = chunkAt(index);
         std::filesystem::create_directories(filling_->in);
@@ -135,6 +136,8 @@ void FrameExtractor::extract(std::stop_token stopToken) {
             throw UpscaleError::failed("ffmpeg оборвал кадр на середине");
         closeChunk();
         std::lock_guard guard(lock_);
+        // A run that continues may find every frame done before, but a run from the start must
+        // find some.
         if (frames_ == 0)
             throw UpscaleError::failed("ffmpeg не извлёк ни одного кадра");
         complete_ = true;

@@ -22,7 +22,8 @@ namespace clarivex {
 
 // The ffmpeg that takes a video apart, one chunk at a time: it decodes into a pipe as a stream
 // of PNG files, and its own thread writes each frame ("%06d.png", numbered from 1 across the
-// whole video) into the folder "chunk-in-" i of the chunk it belongs to. It works at most one
+// whole video, also when the extraction starts later in it) into the folder "chunk-in-" i of
+// the chunk it belongs to. It works at most one
 // chunk ahead of the chunk taken last: then it stops reading, and the full pipe holds ffmpeg,
 // so the disk holds two chunks of extracted frames whatever the video's length.
 //
@@ -36,8 +37,11 @@ public:
         int chunkSize = defaultChunkSize;
         // A bound on one frame's PNG file, against a stream that is no video.
         std::size_t largestFrame = 0;
+        // How many frames of the video come before the first one `arguments` extract.
+        std::int64_t firstFrame = 0;
     };
-    // Called with the number of frames extracted so far, after each frame.
+    // Called with the number of the video's frames extracted so far (those before `firstFrame`
+    // included), after each frame.
     using FrameObserver = std::function<void(std::int64_t frames)>;
 
     // Starts ffmpeg on the calling thread, and the thread that reads it. A launch failure
@@ -55,7 +59,8 @@ public:
     // stopped first.
     std::optional<VideoChunk> next(std::stop_token stopToken);
 
-    // Frames extracted so far, and whether that is all of them.
+    // The video's frames extracted so far (those before `firstFrame` included), and whether that
+    // is all of them.
     struct Count {
         std::int64_t frames = 0;
         bool complete = false;

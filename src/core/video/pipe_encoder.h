@@ -34,6 +34,11 @@ public:
     // Closes the input and waits for the encoder's verdict; a non-zero status raises
     // UpscaleError::failed with its error output.
     void finish();
+    // Closes the input without waiting: the encoder then works through what it holds, and
+    // `finish` only waits for its verdict.
+    void endInput() noexcept { process_.closeInput(); }
+    // Whether the process has ended, so that `finish` returns at once.
+    bool hasExited() const noexcept { return process_.hasExited(); }
     // Asks the process to terminate (killed after the grace period), which also ends a write
     // blocked on it; never waits.
     void kill() noexcept;

@@ -1,13 +1,32 @@
 #include "core/video/video_commands.h"
 
+#include <algorithm>
+#include <array>
+#include <string_view>
+
 namespace clarivex::VideoCommands {
 
 namespace {
 
-std::vector<std::string> soundCommon(const std::filesystem::path& video,
-                                     const std::filesystem::path& source) {
-    return {"-v",   "error", "-y",   "-i",    video.string(), "-i",  source.string(),
-            "-map", "0:v",   "-map", "1:a:0", "-c:v",         "copy"};
+std::vector<std::string> concatInput(const std::filesystem::path& segments) {
+    return {"-v", "error", "-y", "-f", "concat", "-safe", "0", "-i", segments.string()};
+}
+
+void append(std::vector<std::string>& arguments, const std::vector<std::string>& more) {
+    arguments.insert(arguments.end(), more.begin(), more.end());
+}
+
+std::string disposition(const VideoInfo::Track& track) {
+    if (track.isDefault && track.forced)
+        return "default+forced";
+    if (track.isDefault || track.forced)
+        return track.isDefault ? "default" : "forced";
+    return "0";
+}
+
+// AAC at what stereo needs, and as much again for every further pair of channels.
+std::string aacBitRate(int channels) {
+    return std::to_string(std::max(1, (channels + 1) / 2) * 192) + "k";
 }
 
 struct MatrixNames {
@@ -69,7 +88,12 @@ std::vector<std::string> bt709Tags() {
 }
 
 std::vector<std::string> extraction(const std::filesystem::path& source,
-                                    const std::string& frameRate, const VideoColour& colour) {
+                                    const std::string& frameRate, const VideoColour& colour,
+                                    std::int64_t firstFrame) {
+    const std::string skip =
+        firstFrame > 0 ? ",trim=start_frame=" + std::to_string(firstFrame) : std::string();
+    // The fps filter already gives every frame its place at the constant rate; the muxer must
+    // not duplicate or drop any again by timestamps that start elsewhere than 0.
     return {"-v",
             "error",
             "-nostdin",
@@ -78,7 +102,9 @@ std::vector<std::string> extraction(const std::filesystem::path& source,
             "-map",
             "0:v:0",
             "-vf",
-            "fps=" + frameRate + "," + readColours(colour),
+            "fps=" + frameRate + skip + "," + readColours(colour),
+            "-fps_mode",
+            "passthrough",
             "-pix_fmt",
             "rgb24",
             "-c:v",
@@ -109,29 +135,60 @@ std::vector<std::string> encoder(const std::string& frameRate, Size output,
     return arguments;
 }
 
-std::vector<std::string> loop(const std::filesystem::path& video, const std::string& graph,
+std::vector<std::string> loop(const std::filesystem::path& segments, const std::string& graph,
                               const std::filesystem::path& output) {
-    auto arguments = std::vector<std::string>{"-v",           "error",           "-y", "-i",
-                                              video.string(), "-filter_complex", graph};
-    const auto settings = h264Output(output);
-    arguments.insert(arguments.end(), settings.begin(), settings.end());
+    auto arguments = concatInput(segments);
+    append(arguments, {"-filter_complex", graph});
+    append(arguments, h264Output(output));
     return arguments;
 }
 
-std::vector<std::string> soundCopy(const std::filesystem::path& video,
-                                   const std::filesystem::path& source,
-                                   const std::filesystem::path& output) {
-    auto arguments = soundCommon(video, source);
-    arguments.insert(arguments.end(), {"-c:a", "copy", "-movflags", "+faststart", output.string()});
-    return arguments;
+bool mp4HoldsSound(const std::string& codec) {
+    // What MP4 registers and players play; ffmpeg would also write Vorbis, FLAC or PCM into MP4,
+    // which most players then refuse.
+    static constexpr std::array<std::string_view, 8> held{"aac",  "mp3",  "mp2",  "ac3",
+                                                          "eac3", "alac", "opus", "dts"};
+    return std::find(held.begin(), held.end(), codec) != held.end();
 }
 
-std::vector<std::string> soundAac(const std::filesystem::path& video,
-                                  const std::filesystem::path& source,
-                                  const std::filesystem::path& output) {
-    auto arguments = soundCommon(video, source);
-    arguments.insert(arguments.end(),
-                     {"-c:a", "aac", "-b:a", "192k", "-movflags", "+faststart", output.string()});
+std::vector<std::string> join(const std::filesystem::path& segments,
+                              const std::filesystem::path& source, const VideoInfo& info,
+                              Carry carry, const std::filesystem::path& output) {
+    auto arguments = concatInput(segments);
+    if (carry == Carry::nothing) {
+        append(arguments, {"-map", "0:v:0", "-c:v", "copy", "-movflags", "+faststart", "-f", "mp4",
+                           output.string()});
+        return arguments;
+    }
+    append(arguments, {"-i", source.string(), "-map", "0:v:0"});
+    std::vector<const VideoInfo::Track*> subtitles;
+    for (std::size_t index = 0; index < info.audio.size(); ++index)
+        append(arguments, {"-map", "1:a:" + std::to_string(index)});
+    for (std::size_t index = 0; index < info.subtitles.size(); ++index) {
+        if (!info.subtitles[index].isTextSubtitle())
+            continue;
+        append(arguments, {"-map", "1:s:" + std::to_string(index)});
+        subtitles.push_back(&info.subtitles[index]);
+    }
+    append(arguments, {"-map_metadata", "1", "-map_chapters", "1", "-c:v", "copy"});
+    if (!info.videoLanguage.empty())
+        append(arguments, {"-metadata:s:v:0", "language=" + info.videoLanguage});
+    for (std::size_t index = 0; index < info.audio.size(); ++index) {
+        const VideoInfo::Track& track = info.audio[index];
+        const std::string stream = std::to_string(index);
+        if (carry == Carry::everything && mp4HoldsSound(track.codec))
+            append(arguments, {"-c:a:" + stream, "copy"});
+        else
+            append(arguments,
+                   {"-c:a:" + stream, "aac", "-b:a:" + stream, aacBitRate(track.channels)});
+        append(arguments, {"-disposition:a:" + stream, index == 0 ? "default" : "0"});
+    }
+    if (!subtitles.empty())
+        append(arguments, {"-c:s", "mov_text"});
+    for (std::size_t index = 0; index < subtitles.size(); ++index)
+        append(arguments,
+               {"-disposition:s:" + std::to_string(index), disposition(*subtitles[index])});
+    append(arguments, {"-movflags", "+faststart", "-f", "mp4", output.string()});
     return arguments;
 }
 

@@ -5,6 +5,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -54,6 +56,27 @@ std::optional<std::int64_t> integerField(const Json& object, const char* key) {
         return static_cast<std::int64_t>(value);
     }
     return found->get<std::int64_t>();
+}
+
+bool flagOf(const Json& stream, const char* group, const char* key) {
+    const auto found = stream.find(group);
+    return found != stream.end() && found->is_object() &&
+           integerField(*found, key).value_or(0) != 0;
+}
+
+std::string languageOf(const Json& stream) {
+    const auto tags = stream.find("tags");
+    if (tags == stream.end() || !tags->is_object())
+        return {};
+    return textField(*tags, "language").value_or("");
+}
+
+VideoInfo::Track trackOf(const Json& stream) {
+    return {textField(stream, "codec_name").value_or(""),
+            static_cast<int>(
+                std::clamp<std::int64_t>(integerField(stream, "channels").value_or(0), 0, 64)),
+            languageOf(stream), flagOf(stream, "disposition", "default"),
+            flagOf(stream, "disposition", "forced")};
 }
 
 bool hasCodecType(const Json& stream, std::string_view type) {
@@ -127,13 +150,20 @@ std::vector<std::string> VideoInfo::probeArguments(const std::filesystem::path& 
     return {"-v",
             "error",
             "-show_entries",
-            "stream=codec_type,width,height,r_frame_rate,avg_frame_rate,nb_frames,duration,"
-            "pix_fmt,color_range,color_space,color_transfer,color_primaries:"
-            "stream_side_data="
-            "rotation:format=duration",
+            "stream=codec_type,codec_name,channels,width,height,r_frame_rate,avg_frame_rate,"
+            "nb_frames,duration,pix_fmt,color_range,color_space,color_transfer,color_primaries:"
+            "stream_tags=language:stream_disposition=default,forced:"
+            "stream_side_data=rotation:format=duration",
             "-of",
             "json",
             source.string()};
+}
+
+bool VideoInfo::Track::isTextSubtitle() const {
+    static constexpr std::array<std::string_view, 12> text{
+        "subrip", "srt",  "ass",  "ssa",      "mov_text", "webvtt",
+        "text",   "sami", "mpl2", "microdvd", "realtext", "subviewer"};
+    return std::find(text.begin(), text.end(), codec) != text.end();
 }
 
 double VideoInfo::rate(std::string_view frameRate) {
@@ -198,8 +228,11 @@ VideoInfo VideoInfo::read(std::string_view json) {
         counted ? *counted : estimateFrames(numericRate, durationSeconds(*video, top));
     for (const Json& stream : *streams) {
         if (hasCodecType(stream, "audio"))
-            info.hasAudio = true;
+            info.audio.push_back(trackOf(stream));
+        else if (hasCodecType(stream, "subtitle"))
+            info.subtitles.push_back(trackOf(stream));
     }
+    info.videoLanguage = languageOf(*video);
     // An infinite rate passes "greater than 0" but would make every duration zero.
     info.fps = std::isfinite(numericRate) && numericRate > 0 ? numericRate : 30;
     return info;

@@ -14,15 +14,35 @@ namespace clarivex {
 
 // What the video path needs to know about a video before taking it apart: the upright frame
 // size, the frame rate (as ffprobe's text for the encoder and as a number), a frame count for
-// progress and the disk check, whether there is sound to carry over, and how its colours are
-// to be read.
+// progress and the disk check, the sound and subtitle tracks to carry over, and how its colours
+// are to be read.
 struct VideoInfo {
+    // A sound or subtitle stream, as the final pass carries it over.
+    struct Track {
+        // ffprobe's codec_name ("aac", "subrip", "hdmv_pgs_subtitle", …).
+        std::string codec{};
+        // Sound only.
+        int channels = 0;
+        // The "language" tag; empty when untagged.
+        std::string language{};
+        bool isDefault = false;
+        bool forced = false;
+
+        // Subtitles kept as text, which MP4 holds; pictures (PGS, DVD, DVB) it cannot.
+        bool isTextSubtitle() const;
+        bool operator==(const Track&) const = default;
+    };
+
     Size size;
     std::string frameRate = "30/1";
     double fps = 30;
     std::int64_t frameEstimate = 0;
-    bool hasAudio = false;
     VideoColour colour;
+    // In stream order, so that the i-th is ffmpeg's "a:i" and "s:i".
+    std::vector<Track> audio;
+    std::vector<Track> subtitles;
+    // The video stream's "language" tag.
+    std::string videoLanguage;
 
     // Runs ffprobe once and reads its answer. Blocks; a stop request terminates ffprobe and
     // raises Cancelled. A file without a video stream raises UpscaleError::unsupported.

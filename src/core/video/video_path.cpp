@@ -2,18 +2,20 @@
 
 #include "core/job_progress.h"
 #include "core/network_step.h"
-#include "core/process/shell.h"
 #include "core/video/chunk_progress_watcher.h"
 #include "core/video/encoder_feed.h"
+#include "core/video/final_pass.h"
 #include "core/video/frame_extractor.h"
-#include "core/video/loop_filter.h"
+#include "core/video/part_folder.h"
 #include "core/video/video_commands.h"
 #include "core/video/video_info.h"
 #include "core/video/video_space.h"
+#include "core/vocabulary/naming.h"
 #include "core/vocabulary/upscale_error.h"
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <limits>
 #include <optional>
 
@@ -32,16 +34,58 @@ struct Video {
     int chunkSize;
 
     const fs::path& ffmpeg() const { return *job.tools.ffmpeg; }
-    // The silent encode the frames stream into.
-    fs::path encoded() const { return job.work / "video.mp4"; }
     std::int64_t frameEstimate() const { return std::max<std::int64_t>(info.frameEstimate, 1); }
+    std::int64_t segmentFrames() const {
+        const double frames = std::round(info.fps * job.segmentSeconds);
+        return std::isfinite(frames) ? std::clamp<std::int64_t>(std::llround(frames), 1, 1 << 20)
+                                     : 1;
+    }
 };
 
-void requireSpace(const UpscaleJob& job, std::int64_t needed) {
-    const std::optional<std::int64_t> free =
-        job.freeSpace ? job.freeSpace(job.work) : availableSpace(job.work);
-    if (free && *free < needed)
-        throw UpscaleError::lowDisk(needed, *free);
+// The part folder's identity: the source, and every setting that changes the pictures of a
+// segment, the commands that make them included, so that a changed program never joins its
+// segments to those of another.
+PartManifest::Identity identityOf(const Video& video) {
+    const UpscaleJob& job = video.job;
+    const auto joined = [](const std::vector<std::string>& arguments) {
+        std::string text;
+        for (const std::string& argument : arguments)
+            text += argument + '\n';
+        return text;
+    };
+    return {PartManifest::Source::of(job.source),
+            video.info.frameRate,
+            {{"model", video.plan.model},
+             {"scale", std::to_string(video.plan.esrganScale)},
+             {"colours", VideoCommands::readColours(video.info.colour)},
+             {"encoder", joined(VideoCommands::encoder(video.info.frameRate, video.plan.output,
+                                                       "segment.mp4"))},
+             {"segmentFrames", std::to_string(video.segmentFrames())}}};
+}
+
+// Each file system is asked once, for all that goes onto it: a temporary folder on the same
+// disk as the result adds its chunks to the result's need.
+void requireSpace(const UpscaleJob& job, std::int64_t temporaryNeed, const fs::path& destination,
+                  std::int64_t destinationNeed) {
+    const FreeSpaceQuery& query = job.freeSpace ? job.freeSpace : FreeSpaceQuery(availableSpace);
+    const auto temporary = query(job.work);
+    const auto beside = query(destination);
+    if (temporary && beside && temporary->fileSystem == beside->fileSystem) {
+        const std::int64_t needed =
+            temporaryNeed > std::numeric_limits<std::int64_t>::max() - destinationNeed
+                ? std::numeric_limits<std::int64_t>::max()
+                : temporaryNeed + destinationNeed;
+        if (beside->available < needed)
+            throw UpscaleError::lowDisk(needed, beside->available, UpscaleError::Place::destination,
+                                        destination);
+        return;
+    }
+    if (temporary && temporary->available < temporaryNeed)
+        throw UpscaleError::lowDisk(temporaryNeed, temporary->available,
+                                    UpscaleError::Place::temporary, job.work.parent_path());
+    if (beside && beside->available < destinationNeed)
+        throw UpscaleError::lowDisk(destinationNeed, beside->available,
+                                    UpscaleError::Place::destination, destination);
 }
 
 // Tone mapping changes how the picture looks, so the user is told while it happens.
@@ -59,38 +103,26 @@ std::size_t largestFrame(Size size) {
     return static_cast<std::size_t>(bytes);
 }
 
-std::string approximately(std::int64_t count, bool exact) {
-    return (exact ? "" : "~") + std::to_string(count);
+// How many frames the video has, as far as is known now.
+std::int64_t totalFrames(const Video& video, const FrameExtractor& extractor) {
+    const auto count = extractor.count();
+    return count.complete ? count.frames : std::max(video.frameEstimate(), count.frames);
 }
 
-// How far the network has come: frames `first`+1 to `last` of the chunk it works on, of
-// `total` frames (an estimate, shown with "~", until the extraction has ended), e.g.
-// "Кадры 97–144 из ~240 · пачка 3 из ~5 · realesr-animevideov3 ×2".
-std::string chunkDetail(std::int64_t first, std::int64_t last, std::int64_t total,
-                        bool totalIsExact, std::int64_t chunkIndex, int chunkSize,
-                        const Plan& plan) {
-    const std::int64_t size = std::max(chunkSize, 1);
-    const std::int64_t chunks = std::max<std::int64_t>((total + size - 1) / size, chunkIndex + 1);
-    return "Кадры " + std::to_string(first + 1) + "–" + std::to_string(last) + " из " +
-           approximately(total, totalIsExact) + " · пачка " + std::to_string(chunkIndex + 1) +
-           " из " + approximately(chunks, totalIsExact) + " · " + plan.model + " ×" +
-           std::to_string(plan.esrganScale) + plan.fallbackNote();
-}
-
-// Runs the network over one chunk and checks that it made every frame.
+// Runs the network over one chunk and checks that it made every frame. Reports the frames the
+// network has finished over the whole video, those of earlier runs included: "Кадр 110 из 240 ·
+// realesr-animevideov3 ×2".
 void upscaleChunk(const Video& video, const VideoChunk& chunk, const FrameExtractor& extractor,
                   std::stop_token stopToken) {
     const auto size = static_cast<std::int64_t>(chunk.frames.size());
     const auto report = [&](std::int64_t written) {
-        const auto count = extractor.count();
-        const std::int64_t total =
-            count.complete ? count.frames : std::max(video.frameEstimate(), count.frames);
+        const std::int64_t total = totalFrames(video, extractor);
         const std::int64_t done = chunk.firstFrame + std::min(written, size);
-        video.job.report(
-            JobProgress::at(Step::upscaling, static_cast<double>(done) / static_cast<double>(total),
-                            chunkDetail(chunk.firstFrame, chunk.firstFrame + size, total,
-                                        count.complete, chunk.index, video.chunkSize, video.plan) +
-                                NetworkStep::tileNote(video.job, video.plan)));
+        video.job.report(JobProgress::at(
+            Step::upscaling, static_cast<double>(done) / static_cast<double>(total),
+            "Кадр " + std::to_string(done) + " из " + std::to_string(total) + " · " +
+                video.plan.model + " ×" + std::to_string(video.plan.esrganScale) +
+                video.plan.fallbackNote() + NetworkStep::tileNote(video.job, video.plan)));
     };
     fs::create_directories(chunk.out);
     {
@@ -106,25 +138,31 @@ void upscaleChunk(const Video& video, const VideoChunk& chunk, const FrameExtrac
     report(size);
 }
 
-// Extraction, network and encoder at once, each on its own thread, the network's on this one.
-// Returns how many frames were encoded.
-std::int64_t streamFrames(const Video& video) {
+// Extraction, network and encoder at once, each on its own thread, the network's on this one,
+// from the first frame no finished segment holds. Returns how many frames the video has.
+std::int64_t streamFrames(const Video& video, PartFolder& parts) {
     const UpscaleJob& job = video.job;
     // Stopped by the user and by the first failure of any side, so that the others end at once.
     FirstFailure failures;
     const std::stop_callback forward(job.stopToken, [&failures] { failures.requestStop(); });
-    std::atomic<bool> upscaling = false;
+    const std::int64_t done = parts.framesDone();
+    // Continuing, the resume line stays while the frames done before are skipped.
+    std::atomic<bool> quiet = done > 0;
 
-    EncoderFeed feed(
-        video.ffmpeg(),
-        VideoCommands::encoder(video.info.frameRate, video.plan.output, video.encoded()), failures);
+    EncoderFeed feed({video.ffmpeg(),
+                      [&video](const fs::path& file) {
+                          return VideoCommands::encoder(video.info.frameRate, video.plan.output,
+                                                        file);
+                      },
+                      video.segmentFrames()},
+                     parts, failures);
     const std::int64_t firstChunk = std::min<std::int64_t>(video.chunkSize, video.frameEstimate());
     FrameExtractor extractor(
         {video.ffmpeg(),
-         VideoCommands::extraction(job.source, video.info.frameRate, video.info.colour), job.work,
-         video.chunkSize, largestFrame(video.info.size)},
+         VideoCommands::extraction(job.source, video.info.frameRate, video.info.colour, done),
+         job.work, video.chunkSize, largestFrame(video.info.size), done},
         [&](std::int64_t frames) {
-            if (!upscaling)
+            if (!quiet)
                 job.report(JobProgress::at(
                     Step::extracting, static_cast<double>(frames) / static_cast<double>(firstChunk),
                     withColourNote(video, "Кадр " + std::to_string(frames) + " из ~" +
@@ -133,7 +171,7 @@ std::int64_t streamFrames(const Video& video) {
         failures);
     try {
         while (auto chunk = extractor.next(failures.stopToken())) {
-            upscaling = true;
+            quiet = true;
             upscaleChunk(video, *chunk, extractor, failures.stopToken());
             feed.push(std::move(*chunk), failures.stopToken());
         }
@@ -146,47 +184,33 @@ std::int64_t streamFrames(const Video& video) {
         // others that it stopped.
         job.throwIfStopped();
         failures.record(std::current_exception());
+        feed.salvage(job.stopToken);
         std::rethrow_exception(failures.first());
     }
 }
 
-void addSound(const Video& video, const fs::path& finished) {
+// Everything from the first frame no finished segment holds to the finished file in the part
+// folder, which is then placed next to the source.
+fs::path finish(const Video& video, PartFolder& parts) {
     const UpscaleJob& job = video.job;
-    try {
-        Shell::run(video.ffmpeg(), VideoCommands::soundCopy(video.encoded(), job.source, finished),
-                   {}, job.stopToken);
-        return;
-    } catch (const Cancelled&) {
-        throw;
-    } catch (...) {
-        // MP4 cannot hold every sound codec; such sound is re-encoded below.
-    }
+    const std::int64_t done = parts.framesDone();
+    const std::int64_t estimate = std::max(video.frameEstimate(), done);
+    requireSpace(job,
+                 temporarySpaceNeeded(video.info.size, video.plan.esrganScale, video.chunkSize),
+                 parts.path().parent_path(),
+                 destinationSpaceNeeded(video.plan.output, estimate, estimate - done));
+    if (done > 0)
+        job.report(JobProgress::at(
+            Step::upscaling, static_cast<double>(done) / static_cast<double>(estimate),
+            done < estimate ? "Продолжаю с кадра " + std::to_string(done + 1) + " из " +
+                                  std::to_string(estimate)
+                            : "Продолжаю после кадра " + std::to_string(done)));
+    const std::int64_t frames = streamFrames(video, parts);
+    const fs::path finished = parts.path() / "result.mp4";
+    FinalPass::run(job, video.info, parts.joinList(), frames, finished);
     job.throwIfStopped();
-    Shell::run(video.ffmpeg(), VideoCommands::soundAac(video.encoded(), job.source, finished), {},
-               job.stopToken);
-}
-
-// Loop, sound or nothing. Every pass writes inside the working folder; only a complete file is
-// then placed next to the source, so a failing pass never leaves a broken file there.
-fs::path finalPass(const Video& video, std::int64_t frameCount) {
-    const UpscaleJob& job = video.job;
-    const Options& options = job.options;
-    const fs::path finished = job.work / ("finished" + job.output.extension().string());
-    const double duration = static_cast<double>(frameCount) / video.info.fps;
-    const double fade = LoopFilter::fadeFor(duration, options.loopFade);
-    if (options.seamlessLoop && fade >= LoopFilter::shortestFade) {
-        job.report(JobProgress::at(Step::looping, 0, LoopFilter::seamDetail(fade)));
-        Shell::run(video.ffmpeg(),
-                   VideoCommands::loop(video.encoded(), LoopFilter::make(duration, fade), finished),
-                   {}, job.stopToken);
-        return finished;
-    }
-    // A loop too short for a seam still drops the sound, as a loop would.
-    if (!video.info.hasAudio || options.seamlessLoop)
-        return video.encoded();
-    job.report(JobProgress::at(Step::sound, 0, "Звук"));
-    addSound(video, finished);
-    return finished;
+    // The name chosen at the start may have been taken while the video was being made.
+    return job.placeResult(finished, MediaKind::video);
 }
 
 } // namespace
@@ -204,15 +228,29 @@ PathOutcome run(const UpscaleJob& job) {
     if (plan.alreadyAtTarget())
         throw UpscaleError::alreadyLarge(info.size, std::string(title(options.target)));
     const Video video{job, info, plan, std::max(job.chunkSize, 1)};
-    const bool finalPassCopies = options.seamlessLoop || info.hasAudio;
-    requireSpace(job, videoSpaceNeeded(info.size, plan.esrganScale, plan.output, info.frameEstimate,
-                                       video.chunkSize, finalPassCopies));
 
-    const std::int64_t frames = streamFrames(video);
-    const fs::path finished = finalPass(video, frames);
-    job.throwIfStopped();
-    // The name chosen at the start may have been taken while the video was being made.
-    return PathOutcome{plan, job.placeResult(finished, MediaKind::video)};
+    // Named after the result's plain name, so that every run of the same job finds it, whatever
+    // number a taken name makes the result carry.
+    const fs::path plainOutput =
+        Naming::output(job.source, options.target, MediaKind::video, options.seamlessLoop,
+                       [](const fs::path&) { return false; });
+    PartFolder parts(PartFolder::pathFor(plainOutput), identityOf(video));
+    try {
+        const fs::path placed = finish(video, parts);
+        parts.discard();
+        return PathOutcome{plan, placed};
+    } catch (...) {
+        // The user's own stop discards everything; any other end keeps the finished segments
+        // for the next run of the same job.
+        if (job.stopToken.stop_requested() && !job.keepsParts()) {
+            parts.discard();
+            throw;
+        }
+        parts.keepFinished();
+        if (!job.stopToken.stop_requested())
+            throw;
+        throw Cancelled(parts.keptDescription(video.frameEstimate()));
+    }
 }
 
 } // namespace clarivex::VideoPath

@@ -1,6 +1,5 @@
 #include "core/video/video_space.h"
 
-#include <algorithm>
 #include <limits>
 
 namespace clarivex {
@@ -32,21 +31,23 @@ std::int64_t compressedFrame(Size size) {
     return multiply(multiply(size.width, size.height), 3) / 2;
 }
 
+std::int64_t encoded(Size output, std::int64_t frames) {
+    const std::int64_t pixels = multiply(multiply(output.width, output.height), frames);
+    return pixels == largest ? largest : multiply(pixels / encodedDenominator, encodedNumerator);
+}
+
 } // namespace
 
-std::int64_t videoSpaceNeeded(Size source, int esrganScale, Size output, std::int64_t frameEstimate,
-                              int chunkSize, bool finalPassCopies) {
+std::int64_t temporarySpaceNeeded(Size source, int esrganScale, int chunkSize) {
     const std::int64_t scale = esrganScale;
     const std::int64_t extracted = compressedFrame(source);
     const std::int64_t enlarged = multiply(extracted, scale * scale);
     const std::int64_t frames = multiply(chunkSize, chunksOnDisk);
-    const std::int64_t chunks = multiply(add(extracted, enlarged), frames);
-    const std::int64_t pixels = multiply(multiply(output.width, output.height), frameEstimate);
-    const std::int64_t encoded =
-        pixels == largest ? largest : multiply(pixels / encodedDenominator, encodedNumerator);
-    const std::int64_t streaming = add(chunks, encoded);
-    const std::int64_t finalPass = finalPassCopies ? multiply(encoded, 2) : encoded;
-    return add(std::max(streaming, finalPass), margin);
+    return add(multiply(add(extracted, enlarged), frames), margin);
+}
+
+std::int64_t destinationSpaceNeeded(Size output, std::int64_t frames, std::int64_t framesLeft) {
+    return add(add(encoded(output, framesLeft), encoded(output, frames)), margin);
 }
 
 } // namespace clarivex

@@ -11,14 +11,18 @@ namespace clarivex {
 // fed to the encoder and the one the network is writing.
 inline constexpr int chunksOnDisk = 2;
 
-// Bytes a video job needs in its working folder at its peak, whatever the video's length apart
-// from the encoded file: the larger of the streaming stage (a few chunks of extracted and of
-// enlarged frames, estimated as raw RGB halved for PNG compression, beside the growing encode)
-// and the final pass (the encode and its copy with sound or loop), plus a small margin. The
-// encode is estimated from a generous H.264 bit rate at the output size. Saturates at the
-// largest 64-bit value instead of overflowing, so an absurd frame count from a damaged file is
-// refused as "too large" rather than wrapping around to a small number.
-std::int64_t videoSpaceNeeded(Size source, int esrganScale, Size output, std::int64_t frameEstimate,
-                              int chunkSize, bool finalPassCopies);
+// Bytes a video job needs in the temporary folder at its peak, whatever the video's length: a
+// few chunks of extracted and of enlarged frames, estimated as raw RGB halved for PNG
+// compression, plus a small margin.
+std::int64_t temporarySpaceNeeded(Size source, int esrganScale, int chunkSize);
+
+// Bytes a video job still needs beside its result: the segments of the `framesLeft` frames not
+// encoded yet and the joined result of all `frames`, which exists beside every segment until
+// they go, plus a small margin. The encode is estimated from a generous H.264 bit rate at the
+// output size.
+std::int64_t destinationSpaceNeeded(Size output, std::int64_t frames, std::int64_t framesLeft);
+
+// Both saturate at the largest 64-bit value instead of overflowing, so that an absurd frame count
+// from a damaged file is refused as "too large" rather than wrapping around to a small number.
 
 } // namespace clarivex

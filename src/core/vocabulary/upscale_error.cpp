@@ -36,6 +36,17 @@ UpscaleError UpscaleError::lowDisk(std::int64_t needed, std::int64_t free) {
     return error;
 }
 
+UpscaleError UpscaleError::lowDisk(std::int64_t needed, std::int64_t free, Place place,
+                                   std::filesystem::path folder) {
+    UpscaleError error(Case::lowDisk);
+    error.needed_ = needed;
+    error.free_ = free;
+    error.place_ = place;
+    error.folder_ = std::move(folder);
+    error.describe();
+    return error;
+}
+
 UpscaleError UpscaleError::alreadyLarge(Size size, std::string targetTitle) {
     UpscaleError error(Case::alreadyLarge);
     error.size_ = size;
@@ -64,10 +75,18 @@ void UpscaleError::describe() {
     case Case::failed:
         description_ = text_;
         break;
-    case Case::lowDisk:
-        description_ = "Мало места: нужно ~" + formatByteCount(needed_) + ", свободно " +
-                       formatByteCount(free_);
+    case Case::lowDisk: {
+        const std::string amounts =
+            "нужно ~" + formatByteCount(needed_) + ", свободно " + formatByteCount(free_);
+        if (folder_.empty())
+            description_ = "Мало места: " + amounts;
+        else if (place_ == Place::temporary)
+            description_ = "Мало места во временной папке " + folder_.string() + ": " + amounts +
+                           ". Освободите место или укажите другую временную папку в TMPDIR.";
+        else
+            description_ = "Мало места для результата в папке " + folder_.string() + ": " + amounts;
         break;
+    }
     case Case::alreadyLarge:
         description_ = "Файл уже " + size_.description() + " — это не меньше " + text_ +
                        ". Нейросеть тут ничего не добавит, только испортит детали. Выберите "

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 #include <exception>
+#include <filesystem>
 #include <string>
+#include <utility>
 
 namespace clarivex {
 
@@ -13,10 +15,15 @@ namespace clarivex {
 class UpscaleError : public std::exception {
 public:
     enum class Case { unsupported, failed, lowDisk, alreadyLarge, missingEngine, missingFFmpeg };
+    // Where space ran short: beside the result, or in the temporary folder.
+    enum class Place { destination, temporary };
 
     static UpscaleError unsupported(std::string what);
     static UpscaleError failed(std::string message);
     static UpscaleError lowDisk(std::int64_t needed, std::int64_t free);
+    // The same, naming the folder whose file system is short of space.
+    static UpscaleError lowDisk(std::int64_t needed, std::int64_t free, Place place,
+                                std::filesystem::path folder);
     static UpscaleError alreadyLarge(Size size, std::string targetTitle);
     static UpscaleError missingEngine();
     static UpscaleError missingFFmpeg();
@@ -26,6 +33,8 @@ public:
     const std::string& text() const { return text_; }
     std::int64_t needed() const { return needed_; }
     std::int64_t free() const { return free_; }
+    Place place() const { return place_; }
+    const std::filesystem::path& folder() const { return folder_; }
     Size size() const { return size_; }
 
     const char* what() const noexcept override { return description_.c_str(); }
@@ -38,6 +47,8 @@ private:
     std::string text_;
     std::int64_t needed_ = 0;
     std::int64_t free_ = 0;
+    Place place_ = Place::destination;
+    std::filesystem::path folder_;
     Size size_;
     std::string description_;
 };
@@ -49,7 +60,18 @@ std::string failureMessage(const std::exception_ptr& error);
 // A job stopped on request. Never an UpscaleError: a cancelled job is neither failed nor done.
 class Cancelled : public std::exception {
 public:
+    Cancelled() = default;
+    // A stop that kept finished work for a later run to continue from; `kept` says what, in the
+    // user's words.
+    explicit Cancelled(std::string kept)
+        : kept_(std::move(kept)) {}
+
     const char* what() const noexcept override { return "Отменено"; }
+    // Empty when nothing was kept.
+    const std::string& kept() const { return kept_; }
+
+private:
+    std::string kept_;
 };
 
 } // namespace clarivex

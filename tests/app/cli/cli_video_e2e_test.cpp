@@ -1,5 +1,6 @@
-// The command line on real video clips, with the stand-in engine installed in a temporary
-// folder and HOME and TMPDIR pointed at folders of the test's own.
+// The command line on a real clip, with the stand-in engine behind a script that counts the
+// frames of each call and can hang on a given call, and with HOME and TMPDIR pointed at folders
+// of the test's own: how a run that is interrupted ends, and how the same command continues it.
 #include "support/media_fixture.h"
 #include "support/program_run.h"
 #include "support/temporary_folder.h"
@@ -8,83 +9,103 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <thread>
 
 using namespace clarivex;
 using namespace clarivex::test;
 
 namespace {
 
+bool hasLine(const ProgramRun& run, const std::string& line) {
+    const auto lines = run.outLines();
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
 class CliVideoTest : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!findProgram("ffmpeg") || !findProgram("ffprobe"))
             GTEST_SKIP() << "ffmpeg and ffprobe are needed";
-        std::filesystem::create_directories(folder / "home");
-        std::filesystem::create_directories(temporary());
-        std::filesystem::create_directories(folder / "media");
-    }
-
-    void TearDown() override {
-        if (std::filesystem::exists(temporary())) {
-            EXPECT_TRUE(std::filesystem::is_empty(temporary()));
-        }
+        for (const char* name : {"home", "tmp", "media", "engine"})
+            std::filesystem::create_directories(folder / name);
+        std::filesystem::create_directory_symlink(engine.models(), folder / "engine" / "models");
+        TestEngine::writeCountingScript(folder / "engine" / "realesrgan-ncnn-vulkan", calls());
     }
 
     std::filesystem::path temporary() const { return folder / "tmp"; }
+    std::filesystem::path calls() const { return folder / "engine-calls"; }
 
-    test::ProgramRun cli(const std::vector<std::string>& arguments) {
-        return test::runProgram(CLARIVEX_BINARY, arguments,
-                                {{"REALESRGAN_DIR", engine.folder().string()},
-                                 {"HOME", (folder / "home").string()},
-                                 {"TMPDIR", temporary().string()}});
+    EnvironmentChanges environment(const std::string& hangOnCall = "") const {
+        return {{"REALESRGAN_DIR", (folder / "engine").string()},
+                {"HOME", (folder / "home").string()},
+                {"TMPDIR", temporary().string()},
+                {"CLARIVEX_TEST_HANG_ON_CALL", hangOnCall}};
     }
 
-    static bool hasLine(const test::ProgramRun& run, const std::string& line) {
-        const auto lines = run.outLines();
-        return std::find(lines.begin(), lines.end(), line) != lines.end();
-    }
-
-    test::TemporaryFolder folder{"clarivex-cli-video"};
-    test::TestEngine engine;
+    TemporaryFolder folder{"clarivex-cli-video"};
+    TestEngine engine;
 };
 
 } // namespace
 
-TEST_F(CliVideoTest, ClipBecomesAnEnlargedH264WithItsSound) {
+// Twelve seconds at 5 frames per second: segments of 20 frames, chunks of 48. The second chunk
+// never ends, so the run is interrupted with two segments finished.
+TEST_F(CliVideoTest, InterruptedRunIsContinuedByTheSameCommand) {
     const auto source = folder / "media" / "clip.mp4";
-    makeClip(source, ClipSpec().withFrames(30).withAudio("aac"));
-    const auto run = cli({"--cli", source.string(), "--target", "x2", "--no-pictures"});
-    ASSERT_EQ(run.exitStatus, 0) << run.out << run.err;
-    const auto output = folder / "media" / "clip-2x.mp4";
-    EXPECT_TRUE(hasLine(run, "[93%] Сборка видео: H.264, 128×96")) << run.out;
-    EXPECT_TRUE(hasLine(run, "[97%] Сборка видео: Звук")) << run.out;
-    ASSERT_FALSE(run.outLines().empty());
-    EXPECT_TRUE(run.outLines().back().starts_with("Готово: " + output.string() + " · 128×96"))
-        << run.out;
-    const auto facts = probeFile(output);
-    EXPECT_EQ(facts.videoCodec, "h264");
-    EXPECT_EQ(facts.width, 128);
-    EXPECT_EQ(facts.height, 96);
-    EXPECT_EQ(facts.frames, 30);
-    EXPECT_EQ(facts.audioCodec, "aac");
-}
+    makeClip(source, ClipSpec().withFrames(60).withRate("5").withAudio("aac"));
+    const std::vector<std::string> command{"--cli", source.string(), "--target", "x2",
+                                           "--no-pictures"};
+    const auto result = folder / "media" / "clip-2x.mp4";
+    const auto parts = folder / "media" / ".clip-2x.parts";
+    const ProgramRun uninterrupted = runProgram(CLARIVEX_BINARY, command, environment());
+    ASSERT_EQ(uninterrupted.exitStatus, 0) << uninterrupted.out << uninterrupted.err;
+    const auto reference = frameHashes(result);
+    ASSERT_EQ(reference.size(), 60u);
+    std::filesystem::remove(result);
 
-TEST_F(CliVideoTest, LoopOptionGivesASilentSeamlessLoop) {
-    const auto source = folder / "media" / "wave.mp4";
-    makeClip(source, ClipSpec().withFrames(30).withAudio("aac"));
-    const auto run = cli({"--cli", source.string(), "--target", "x2", "--loop", "--no-pictures"});
-    ASSERT_EQ(run.exitStatus, 0) << run.out << run.err;
-    EXPECT_TRUE(hasLine(run, "[95%] Бесшовная петля: Стык 0.3 с")) << run.out;
-    const auto facts = probeFile(folder / "media" / "wave-2x-loop.mp4");
-    EXPECT_EQ(facts.frames, 20);
-    EXPECT_TRUE(facts.audioCodec.empty());
-}
+    struct Case {
+        int signal;
+        bool keeps;
+        std::vector<std::string> lastLines;
+    };
+    const std::vector<Case> cases{
+        {SIGKILL, true, {}},
+        {SIGTERM,
+         true,
+         {"Прервано. Готовые кадры 1–40 из 60 сохранены в " + parts.string() + ".",
+          "Чтобы продолжить с этого места, запустите ту же команду снова."}},
+        {SIGINT, false, {"Отменено"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.signal);
+        std::filesystem::remove(calls());
+        StartedProgram interrupted(CLARIVEX_BINARY, command, environment("2"));
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (finishedSegments(parts) < 2 && std::chrono::steady_clock::now() < limit)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        ASSERT_EQ(finishedSegments(parts), 2u);
+        interrupted.signal(c.signal);
+        const ProgramRun stopped = interrupted.wait();
+        EXPECT_EQ(stopped.exitStatus, 128 + c.signal);
+        const auto lines = stopped.outLines();
+        EXPECT_TRUE(std::equal(c.lastLines.rbegin(), c.lastLines.rend(), lines.rbegin()))
+            << stopped.out;
+        EXPECT_EQ(std::filesystem::exists(parts), c.keeps);
+        EXPECT_FALSE(std::filesystem::exists(result));
 
-TEST_F(CliVideoTest, AudioOnlyFileFailsWithTheSentence) {
-    const auto source = folder / "media" / "voice.mp4";
-    ffmpeg({"-f", "lavfi", "-i", "sine=duration=1", "-c:a", "aac", source.string()});
-    const auto run = cli({"--cli", source.string(), "--target", "x2", "--no-pictures"});
-    EXPECT_EQ(run.exitStatus, 1);
-    EXPECT_TRUE(hasLine(run, "Ошибка: Формат не поддерживается: в файле нет видеодорожки"))
-        << run.out;
+        std::filesystem::remove(calls());
+        const ProgramRun again = runProgram(CLARIVEX_BINARY, command, environment());
+        ASSERT_EQ(again.exitStatus, 0) << again.out << again.err;
+        EXPECT_EQ(hasLine(again, "[62%] Апскейл: Продолжаю с кадра 41 из 60"), c.keeps)
+            << again.out;
+        EXPECT_EQ(framesInLog(calls()), c.keeps ? 20 : 60);
+        EXPECT_EQ(frameHashes(result), reference);
+        EXPECT_EQ(probeFile(result).audioCodec, "aac");
+        EXPECT_FALSE(std::filesystem::exists(parts));
+        // The working folder of a run killed outright is gone too.
+        EXPECT_TRUE(std::filesystem::is_empty(temporary()));
+        std::filesystem::remove(result);
+    }
 }

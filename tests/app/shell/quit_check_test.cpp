@@ -16,14 +16,16 @@ namespace {
 
 class QuitCheckTest : public test::QueueFixture {
 protected:
-    // An asker that records how often it was asked.
+    // An asker that records how often it was asked, and what it was told.
     QuitCheck::Ask answering(Answer answer) {
-        return [this, answer](QWidget*) {
+        return [this, answer](QWidget*, const QString& text) {
             ++asked;
+            told = text;
             return answer;
         };
     }
     int asked = 0;
+    QString told;
 };
 
 TEST_F(QuitCheckTest, NothingPendingQuitsWithoutAsking) {
@@ -41,8 +43,10 @@ TEST_F(QuitCheckTest, NothingPendingQuitsWithoutAsking) {
     EXPECT_EQ(asked, 0);
 }
 
-TEST_F(QuitCheckTest, QuittingStopsTheRunningJobBeforeItAnswers) {
-    const auto jobs = queue().add({file("a.png"), file("b.png")}, true);
+// Quitting ends the program, not the user's wish: a running video is stopped so that it keeps
+// its finished segments, and the question says so.
+TEST_F(QuitCheckTest, QuittingStopsTheRunningJobBeforeItAnswersAndKeepsAVideosParts) {
+    const auto jobs = queue().add({file("a.mp4"), file("b.png")}, true);
     ASSERT_TRUE(settle([&] { return queue().hasCurrent(); }));
     QLabel window;
     window.show();
@@ -57,6 +61,11 @@ TEST_F(QuitCheckTest, QuittingStopsTheRunningJobBeforeItAnswers) {
     EXPECT_FALSE(queue().hasCurrent());
     EXPECT_EQ(store().pendingCount(), 0);
     EXPECT_TRUE(jobs[1]->status().is(JobStatus::Case::cancelled));
+    EXPECT_TRUE(script.lastRunKeepsParts());
+    EXPECT_TRUE(told.endsWith(QStringLiteral(" Готовые части видео сохранятся: добавьте тот же "
+                                             "файл снова, и обработка продолжится с места "
+                                             "остановки.")))
+        << told.toStdString();
 }
 
 TEST_F(QuitCheckTest, TheWindowAsksWhenClosedAndStaysOnStay) {

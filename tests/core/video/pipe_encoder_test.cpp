@@ -37,30 +37,6 @@ protected:
 
 } // namespace
 
-TEST_F(PipeEncoderTest, EncodesFramesInOrderAtTheExactSize) {
-    const auto ffmpeg = findProgram("ffmpeg");
-    if (!ffmpeg)
-        GTEST_SKIP() << "ffmpeg is not installed";
-    test::TemporaryFolder folder("clarivex-encoder");
-    makeFrames(folder / "frames", 64, 48, 12);
-    const auto video = folder / "video.mp4";
-    {
-        PipeEncoder encoder(*ffmpeg, VideoCommands::encoder("10/1", {130, 98}, video));
-        for (int n = 1; n <= 12; ++n) {
-            char name[16];
-            std::snprintf(name, sizeof name, "%06d.png", n);
-            encoder.write(readFile(folder / "frames" / name));
-        }
-        encoder.finish();
-    }
-    const auto facts = probeFile(video);
-    EXPECT_EQ(facts.videoCodec, "h264");
-    EXPECT_EQ(facts.width, 130);
-    EXPECT_EQ(facts.height, 98);
-    EXPECT_EQ(facts.frames, 12);
-    EXPECT_TRUE(facts.audioCodec.empty());
-}
-
 TEST_F(PipeEncoderTest, FinishWithoutFramesReportsTheStatusAndWhatFfmpegSaid) {
     const auto ffmpeg = findProgram("ffmpeg");
     if (!ffmpeg)

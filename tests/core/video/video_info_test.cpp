@@ -41,7 +41,7 @@ TEST(VideoInfo, ReadsACompleteAnswer) {
     EXPECT_EQ(info.frameRate, "30000/1001");
     EXPECT_DOUBLE_EQ(info.fps, 30000.0 / 1001.0);
     EXPECT_EQ(info.frameEstimate, 300);
-    EXPECT_FALSE(info.hasAudio);
+    EXPECT_TRUE(info.audio.empty());
 }
 
 TEST(VideoInfo, RotationBySideData) {
@@ -176,7 +176,7 @@ TEST(VideoInfo, AudioAnywhereAndVideoAfterAudio) {
     const auto info = VideoInfo::read(
         answer(R"({"codec_type": "audio"}, )" + videoStream(R"("r_frame_rate": "25/1")") +
                R"(, {"codec_type": "video", "width": 8, "height": 8})"));
-    EXPECT_TRUE(info.hasAudio);
+    EXPECT_EQ(info.audio.size(), 1u);
     EXPECT_EQ(info.size, (Size{1920, 1080}));
     EXPECT_EQ(info.frameRate, "25/1");
 }

@@ -1,0 +1,132 @@
+#include "core/video/part_manifest.h"
+
+#include <nlohmann/json.hpp>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <system_error>
+
+namespace clarivex {
+
+namespace {
+
+using Json = nlohmann::json;
+
+// Changing what a manifest holds or means makes older ones unusable rather than misread.
+constexpr int version = 1;
+constexpr std::int64_t sampled = 1 << 20;
+
+// FNV-1a, 64 bits: enough to tell a changed file from itself, and the same on every build.
+void hash(std::uint64_t& state, const char* bytes, std::size_t count) {
+    for (std::size_t index = 0; index < count; ++index) {
+        state ^= static_cast<unsigned char>(bytes[index]);
+        state *= 0x100000001b3ULL;
+    }
+}
+
+// Hashes `count` bytes of the file from `offset`.
+bool hashRange(int descriptor, std::int64_t offset, std::int64_t count, std::uint64_t& state) {
+    std::array<char, 1 << 16> buffer{};
+    while (count > 0) {
+        const auto wanted = static_cast<std::size_t>(std::min<std::int64_t>(count, buffer.size()));
+        const ssize_t got = ::pread(descriptor, buffer.data(), wanted, offset);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return got == 0;
+        hash(state, buffer.data(), static_cast<std::size_t>(got));
+        offset += got;
+        count -= got;
+    }
+    return true;
+}
+
+[[noreturn]] void unreadable(int error, const std::filesystem::path& file) {
+    throw std::system_error(error, std::generic_category(),
+                            "Не удалось прочитать " + file.string());
+}
+
+} // namespace
+
+PartManifest::Source PartManifest::Source::of(const std::filesystem::path& file) {
+    const int descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        unreadable(errno, file);
+    struct stat status {};
+    std::uint64_t state = 0xcbf29ce484222325ULL;
+    bool read = ::fstat(descriptor, &status) == 0;
+    const std::int64_t size = status.st_size;
+    read = read && hashRange(descriptor, 0, std::min(size, sampled), state) &&
+           (size <= sampled || hashRange(descriptor, std::max(sampled, size - sampled),
+                                         std::min(sampled, size - sampled), state));
+    const int reason = errno;
+    ::close(descriptor);
+    if (!read)
+        unreadable(reason, file);
+    char fingerprint[17];
+    std::snprintf(fingerprint, sizeof fingerprint, "%016llx",
+                  static_cast<unsigned long long>(state));
+    return Source{file.string(), size,
+                  static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 +
+                      status.st_mtim.tv_nsec,
+                  fingerprint};
+}
+
+std::int64_t PartManifest::framesDone() const {
+    std::int64_t frames = 0;
+    for (const Segment& segment : segments)
+        frames += segment.frames;
+    return frames;
+}
+
+std::string PartManifest::toJson() const {
+    Json segmentList = Json::array();
+    for (const Segment& segment : segments)
+        segmentList.push_back({{"file", segment.file},
+                               {"firstFrame", segment.firstFrame},
+                               {"frames", segment.frames},
+                               {"bytes", segment.bytes}});
+    const Source& source = identity.source;
+    const Json document{{"version", version},
+                        {"source",
+                         {{"path", source.path},
+                          {"size", source.size},
+                          {"modified", source.modified},
+                          {"fingerprint", source.fingerprint}}},
+                        {"frameRate", identity.frameRate},
+                        {"settings", identity.settings},
+                        {"segments", segmentList}};
+    // Paths are the user's bytes, not always UTF-8: replaced rather than refused.
+    return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
+
+std::optional<PartManifest> PartManifest::fromJson(std::string_view text) {
+    try {
+        const Json document = Json::parse(text);
+        if (document.at("version").get<int>() != version)
+            return std::nullopt;
+        PartManifest manifest;
+        const Json& source = document.at("source");
+        manifest.identity.source = {
+            source.at("path").get<std::string>(), source.at("size").get<std::int64_t>(),
+            source.at("modified").get<std::int64_t>(), source.at("fingerprint").get<std::string>()};
+        manifest.identity.frameRate = document.at("frameRate").get<std::string>();
+        manifest.identity.settings =
+            document.at("settings").get<std::map<std::string, std::string>>();
+        for (const Json& segment : document.at("segments"))
+            manifest.segments.push_back({segment.at("file").get<std::string>(),
+                                         segment.at("firstFrame").get<std::int64_t>(),
+                                         segment.at("frames").get<std::int64_t>(),
+                                         segment.at("bytes").get<std::int64_t>()});
+        return manifest;
+    } catch (const Json::exception&) {
+        return std::nullopt;
+    }
+}
+
+} // namespace clarivex
