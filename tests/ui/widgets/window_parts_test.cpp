@@ -7,6 +7,7 @@
 #include "ui/widgets/drop_overlay.h"
 #include "ui/widgets/engine_indicator.h"
 #include "ui/widgets/loop_fade_stepper.h"
+#include "ui/widgets/pill_button.h"
 #include "ui/widgets/stage_placeholder.h"
 #include "ui/widgets/text_button.h"
 #include "ui/widgets/toggle_switch.h"
@@ -113,23 +114,44 @@ TEST_F(WindowParts, OverlayAndPlaceholderAnimateOnlyWhileShown) {
     EXPECT_EQ(FrameClock::instance().activeTickerCount(), before);
 }
 
-TEST_F(WindowParts, AppearanceBringsAViewInAndHandsItBackWhenGone) {
-    QWidget view;
-    view.resize(200, 100);
-    view.show();
-    Appearance appearance(&view, {0.97, {}}, Theme::spring());
+TEST_F(WindowParts, AViewInMotionIsDrawnWholeWithinItsRectangleAndRestsWithoutAnEffect) {
+    // A view with a glowing child, coming in on a black window: at each instant it is drawn
+    // whole (the child's own effect included) and nothing of it falls outside its rectangle.
+    QWidget window;
+    window.resize(400, 300);
+    QPalette palette;
+    palette.setColor(QPalette::Window, Qt::black);
+    window.setPalette(palette);
+    window.setAutoFillBackground(true);
+    auto* view = new QWidget(&window);
+    view->setGeometry(80, 80, 240, 140);
+    auto* button = new PillButton(QStringLiteral("Открыть"), {}, view);
+    button->setGeometry(60, 50, 120, 40);
+    window.show();
+    Appearance appearance(view, {0.97, {}}, Theme::spring());
     appearance.enter();
-    EXPECT_NE(view.graphicsEffect(), nullptr);
-    FrameClock::instance().advanceTo(1010.0);
-    // At rest the view paints as usual, with no effect.
+    double now = FrameClock::now();
+    for (double step : {0.03, 0.05, 0.08}) {
+        FrameClock::instance().advanceTo(now += step);
+        ASSERT_GT(appearance.amount(), 0.05);
+        ASSERT_LT(appearance.amount(), 0.99);
+        const QImage frame = window.grab().toImage();
+        for (int y = 0; y < frame.height(); ++y)
+            for (int x = 0; x < frame.width(); ++x)
+                if (!view->geometry().contains(x, y))
+                    ASSERT_EQ(frame.pixel(x, y), qRgb(0, 0, 0)) << x << "," << y;
+        const QColor centre = frame.pixelColor(view->geometry().center());
+        EXPECT_GT(centre.red(), 40 * appearance.amount()) << "the button is drawn";
+    }
+    FrameClock::instance().advanceTo(now += 10.0);
     EXPECT_EQ(appearance.amount(), 1.0);
-    EXPECT_EQ(view.graphicsEffect(), nullptr);
+    EXPECT_EQ(view->graphicsEffect(), nullptr);
 
     bool gone = false;
     appearance.leave([&] { gone = true; });
     EXPECT_TRUE(appearance.isLeaving());
     EXPECT_FALSE(gone);
-    FrameClock::instance().advanceTo(1020.0);
+    FrameClock::instance().advanceTo(now += 10.0);
     EXPECT_TRUE(gone);
 }
 
