@@ -141,6 +141,7 @@ JobPanel::JobPanel(Store& store, Job& job, QWidget* parent)
     row_->setContentsMargins(padding, padding, padding, padding);
     row_->setSpacing(0);
     shine(this, store.queue().celebration());
+    connect(&store.queue(), &JobQueue::stopRequested, this, &JobPanel::refresh);
     rebuild();
 }
 
@@ -180,6 +181,7 @@ void JobPanel::clearRow() {
         delete item;
     }
     progress_ = nullptr;
+    cancelButton_ = nullptr;
     badge_ = nullptr;
 }
 
@@ -230,14 +232,14 @@ void JobPanel::buildRunning() {
     progress_ = new BigProgress(this);
     add(progress_, 22, 1);
 
-    auto* cancelButton = new PillButton(QString(), {false, false}, this);
-    cancelButton->setSymbol("xmark");
-    cancelButton->setToolTip(QStringLiteral("Отменить"));
-    cancelButton->setAccessibleName(QStringLiteral("Отменить"));
-    cancelButton->setFocusPolicy(Qt::StrongFocus);
-    connect(cancelButton, &QAbstractButton::clicked, this,
+    cancelButton_ = new PillButton(QString(), {false, false}, this);
+    cancelButton_->setSymbol("xmark");
+    cancelButton_->setToolTip(QStringLiteral("Отменить"));
+    cancelButton_->setAccessibleName(QStringLiteral("Отменить"));
+    cancelButton_->setFocusPolicy(Qt::StrongFocus);
+    connect(cancelButton_, &QAbstractButton::clicked, this,
             [this] { store_.queue().cancel(&job_); });
-    add(cancelButton, 22);
+    add(cancelButton_, 22);
     updateRunning();
     progress_->bar()->setValueImmediately(progress_->bar()->value());
 }
@@ -247,8 +249,19 @@ void JobPanel::updateRunning() {
     if (!progress || !progress_)
         return;
     progress_->setFraction(progress->fraction);
-    progress_->setStage(JobTexts::stageTitle(progress->stage));
     progress_->setDetail(QString::fromStdString(progress->detail));
+    // A stopping pipeline may report a few more steps before it ends; the panel shows at once
+    // that the stop was taken, and the cancel button can no longer be pressed.
+    if (store_.queue().isStopping(job_)) {
+        progress_->setStage(QStringLiteral("Останавливается"));
+        progress_->setEta(std::nullopt);
+        // Qt would hand the focus of a disabled button on, perhaps to "Отменить всё".
+        if (cancelButton_->hasFocus())
+            setFocus(Qt::OtherFocusReason);
+        cancelButton_->setEnabled(false);
+        return;
+    }
+    progress_->setStage(JobTexts::stageTitle(progress->stage));
     if (job_.startedAt())
         progress_->setEta(etaText(progress->fraction, secondsSince(job_.startedAt())));
     else

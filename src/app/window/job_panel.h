@@ -10,6 +10,7 @@ class QHBoxLayout;
 namespace clarivex {
 
 class BigProgress;
+class PillButton;
 class CheckBadge;
 class Job;
 class Store;
@@ -67,6 +68,7 @@ private:
     JobStatus::Case shown_ = JobStatus::Case::waiting;
     QHBoxLayout* row_;
     BigProgress* progress_ = nullptr;
+    PillButton* cancelButton_ = nullptr;
     CheckBadge* badge_ = nullptr;
     GlowCache shadowCache_;
     int lastCelebration_ = 0;
