@@ -12,6 +12,7 @@
 #include "ui/text/eta_text.h"
 #include "ui/widgets/big_progress.h"
 #include "ui/widgets/card.h"
+#include "ui/widgets/clamped_label.h"
 #include "ui/widgets/glow_bar.h"
 #include "ui/widgets/pill_button.h"
 #include "ui/widgets/shine_sweep.h"
@@ -294,16 +295,14 @@ void JobPanel::buildDone() {
 void JobPanel::buildFailed() {
     add(new SymbolMark("exclamationmark.triangle.fill", warningSide, Theme::accent()), 0);
     const std::string* failure = job_.status().failure();
-    auto* message = textLabel(failure ? QString::fromStdString(*failure) : QString(),
-                              Theme::body(12), Theme::muted());
-    message->setWordWrap(true);
-    message->setMaximumHeight(3 * message->fontMetrics().lineSpacing() + 1);
+    // The failure takes the free width, in at most three whole lines.
+    auto* message = new ClampedLabel(failure ? QString::fromStdString(*failure) : QString(), 3,
+                                     Theme::body(12), Theme::muted());
     add(textStack(
             {textLabel(QStringLiteral("Не получилось"), Theme::title(17), Theme::text()), message},
             3, 120),
-        14);
+        14, 1);
     row_->addSpacing(14);
-    row_->addStretch(1);
     addPill(QStringLiteral("Повторить"), true, 14, [this] { store_.queue().retry(&job_); });
 }
 

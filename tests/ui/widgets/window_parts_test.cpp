@@ -3,6 +3,7 @@
 #include "ui/animation/frame_clock.h"
 #include "ui/animation/reduce_motion.h"
 #include "ui/paint/theme.h"
+#include "ui/widgets/clamped_label.h"
 #include "ui/widgets/drop_hero.h"
 #include "ui/widgets/drop_overlay.h"
 #include "ui/widgets/engine_indicator.h"
@@ -16,6 +17,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace clarivex {
 namespace {
@@ -112,6 +115,40 @@ TEST_F(WindowParts, OverlayAndPlaceholderAnimateOnlyWhileShown) {
     EXPECT_EQ(FrameClock::instance().activeTickerCount(), before + 1);
     placeholder.hide();
     EXPECT_EQ(FrameClock::instance().activeTickerCount(), before);
+}
+
+TEST_F(WindowParts, AClampedLabelShowsAtMostThreeWholeLinesWithTheRestInItsTooltip) {
+    QString seven;
+    for (int line = 1; line <= 7; ++line)
+        seven += QStringLiteral("Сбой движка на шаге %1, код -9\n").arg(line);
+    const QString longWord = QString(200, QLatin1Char('x'));
+    const struct {
+        QString text;
+        int width;
+        bool clamped;
+    } cases[] = {
+        {QStringLiteral("Не удалось прочитать файл."), 330, false},
+        {seven, 330, true},
+        {seven, 900, true},
+        {longWord, 200, true},
+        {QStringLiteral("Файл занят"), 40, false},
+    };
+    for (const auto& c : cases) {
+        ClampedLabel label(c.text, 3, Theme::body(12), Theme::muted());
+        label.resize(c.width, label.heightForWidth(c.width));
+        label.show();
+        const QStringList lines = label.linesAt(c.width);
+        EXPECT_LE(lines.size(), 3) << c.width;
+        for (const QString& line : lines)
+            EXPECT_LE(QFontMetricsF(label.font()).horizontalAdvance(line), c.width)
+                << line.toStdString();
+        EXPECT_EQ(label.isClamped(), c.clamped) << c.width;
+        EXPECT_EQ(label.toolTip(), c.clamped ? c.text : QString());
+        EXPECT_EQ(label.text(), lines.join(QLatin1Char('\n')));
+        // Whole lines: the height holds exactly the lines shown.
+        EXPECT_EQ(label.height(),
+                  int(std::ceil(lines.size() * QFontMetricsF(label.font()).lineSpacing())));
+    }
 }
 
 TEST_F(WindowParts, AViewInMotionIsDrawnWholeWithinItsRectangleAndRestsWithoutAnEffect) {
