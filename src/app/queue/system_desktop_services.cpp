@@ -1,13 +1,12 @@
 #include "app/queue/system_desktop_services.h"
 
-#include "core/vocabulary/media_kind.h"
+#include "app/queue/file_chooser.h"
 
 #include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDesktopServices>
-#include <QFileDialog>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
@@ -19,16 +18,6 @@ namespace {
 
 QUrl fileUrl(const std::filesystem::path& file) {
     return QUrl::fromLocalFile(QString::fromStdString(file.string()));
-}
-
-// "*.jpg *.JPG …": the dialog's filters are case-sensitive on Linux.
-QString patterns(const std::set<std::string, std::less<>>& extensions) {
-    QStringList result;
-    for (const auto& extension : extensions) {
-        const QString lower = QString::fromStdString(extension);
-        result << "*." + lower << "*." + lower.toUpper();
-    }
-    return result.join(' ');
 }
 
 } // namespace
@@ -93,15 +82,7 @@ void SystemDesktopServices::openWithDefaultApplication(const std::filesystem::pa
 }
 
 std::vector<std::filesystem::path> SystemDesktopServices::chooseFiles(QWidget* parent) {
-    QFileDialog dialog(parent);
-    dialog.setFileMode(QFileDialog::ExistingFiles);
-    dialog.setNameFilters(
-        {"Фото и видео (" + patterns(imageExtensions()) + " " + patterns(videoExtensions()) + ")",
-         "Фото (" + patterns(imageExtensions()) + ")",
-         "Видео (" + patterns(videoExtensions()) + ")"});
-    // Qt's own dialog lets a folder be chosen beside files; the platform one would not.
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setLabelText(QFileDialog::Accept, "Улучшить");
+    FileChooser dialog(parent);
     std::vector<std::filesystem::path> chosen;
     if (dialog.exec() != QDialog::Accepted)
         return chosen;
