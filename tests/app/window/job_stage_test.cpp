@@ -82,20 +82,6 @@ TEST_F(JobStageTest, EachStatusShowsItsTextsAndOnlyItsButtons) {
     }
 }
 
-TEST_F(JobStageTest, CancelButtonNamesItselfAndStopsAWaitingJobAtOnce) {
-    Job& job = addJob(JobStatus::running({}));
-    JobStage stage(*fixture.store, job);
-    PillButton* cancel = button(stage, QStringLiteral("Отменить"));
-    ASSERT_NE(cancel, nullptr);
-    EXPECT_EQ(cancel->toolTip(), QStringLiteral("Отменить"));
-    EXPECT_EQ(cancel->focusPolicy(), Qt::StrongFocus);
-
-    // The worker has not picked the job up yet: the click finds it waiting and cancels it.
-    job.setStatus(JobStatus::waiting());
-    cancel->click();
-    EXPECT_TRUE(job.status().is(JobStatus::Case::cancelled));
-}
-
 TEST_F(JobStageTest, AStopTakenShowsAtOnceWhileThePipelineStillRuns) {
     test::WindowFixture found(test::WindowFixture::Engine::found);
     for (const char* name : {"a.png", "b.png"})
