@@ -221,15 +221,25 @@ void JobQueue::cancel(Job* job) {
     if (job->status().is(JobStatus::Case::waiting))
         job->setStatus(JobStatus::cancelled());
     else if (job->status().is(JobStatus::Case::running) && current_ && runningID_ == job->id())
-        current_->requestStop();
+        stopCurrent();
+}
+
+void JobQueue::stopCurrent() {
+    if (!current_ || current_->stopRequested())
+        return;
+    current_->requestStop();
+    emit stopRequested();
+}
+
+bool JobQueue::isStopping(const Job& job) const {
+    return current_ && runningID_ == job.id() && current_->stopRequested();
 }
 
 void JobQueue::cancelAll() {
     for (Job* job : jobs_)
         if (job->status().is(JobStatus::Case::waiting))
             job->setStatus(JobStatus::cancelled());
-    if (current_)
-        current_->requestStop();
+    stopCurrent();
 }
 
 bool JobQueue::cancelAllAndWait(std::chrono::steady_clock::time_point deadline) {

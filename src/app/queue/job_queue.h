@@ -94,6 +94,9 @@ public:
     // Every waiting job becomes `cancelled` at once, the running one when its pipeline has
     // stopped.
     void cancelAll();
+    // Whether `job` runs and its stop has been asked for: it becomes `cancelled` when its
+    // pipeline has stopped, which may take a few seconds.
+    bool isStopping(const Job& job) const;
     // For quitting: cancels everything and waits until `deadline` for the running pipeline to
     // return (its child processes reaped, its working folder gone), then settles its job. A
     // running video keeps its finished segments, for the same file to continue from.
@@ -116,6 +119,8 @@ signals:
     // A job's status changed or jobs came or went: pendingCount and hasFinished may differ.
     void countsChanged();
     void currentChanged();
+    // The running job's stop has been asked for (see isStopping()).
+    void stopRequested();
     // The badge was refreshed (a job started or ended, or the worker stopped), with its count.
     void badgeChanged(int count);
 
@@ -128,6 +133,7 @@ private:
     // False when the job failed before it could start, so the worker looks further.
     bool process(Job* job);
     void finishRun();
+    void stopCurrent();
     void refreshBadge();
 
     Services services_;

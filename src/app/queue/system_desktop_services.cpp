@@ -1,6 +1,6 @@
 #include "app/queue/system_desktop_services.h"
 
-#include "core/vocabulary/media_kind.h"
+#include "app/queue/file_chooser.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -8,7 +8,6 @@
 #include <QDBusPendingCallWatcher>
 #include <QDesktopServices>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -44,16 +43,6 @@ std::filesystem::path fileSystemName(const QString& shown) {
         if (QFile::decodeName(entries->path().filename().c_str()) == name)
             return entries->path();
     return encoded;
-}
-
-// "*.jpg *.JPG …": the dialog's filters are case-sensitive on Linux.
-QString patterns(const std::set<std::string, std::less<>>& extensions) {
-    QStringList result;
-    for (const auto& extension : extensions) {
-        const QString lower = QString::fromStdString(extension);
-        result << "*." + lower << "*." + lower.toUpper();
-    }
-    return result.join(' ');
 }
 
 } // namespace
@@ -129,15 +118,7 @@ SystemDesktopServices::openWithDefaultApplication(const std::filesystem::path& f
 }
 
 std::vector<std::filesystem::path> SystemDesktopServices::chooseFiles(QWidget* parent) {
-    QFileDialog dialog(parent);
-    dialog.setFileMode(QFileDialog::ExistingFiles);
-    dialog.setNameFilters(
-        {"Фото и видео (" + patterns(imageExtensions()) + " " + patterns(videoExtensions()) + ")",
-         "Фото (" + patterns(imageExtensions()) + ")",
-         "Видео (" + patterns(videoExtensions()) + ")"});
-    // Qt's own dialog lets a folder be chosen beside files; the platform one would not.
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setLabelText(QFileDialog::Accept, "Улучшить");
+    FileChooser dialog(parent);
     std::vector<std::filesystem::path> chosen;
     if (dialog.exec() != QDialog::Accepted)
         return chosen;

@@ -4,6 +4,7 @@
 #include "app/shell/instance_channel.h"
 #include "app/shell/main_window.h"
 #include "app/shell/open_request.h"
+#include "app/shell/qt_translation.h"
 #include "app/shell/quit_check.h"
 #include "app/shell/single_instance.h"
 #include "app/shell/termination_signals.h"
@@ -64,6 +65,7 @@ int window(int argc, char** argv) {
         return 0;
 
     Theme::install(application);
+    installQtTranslation(application);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/clarivex.svg")));
 
     // After the application, which it needs, and gone before it.

@@ -12,6 +12,7 @@
 #include "ui/text/eta_text.h"
 #include "ui/widgets/big_progress.h"
 #include "ui/widgets/card.h"
+#include "ui/widgets/clamped_label.h"
 #include "ui/widgets/glow_bar.h"
 #include "ui/widgets/pill_button.h"
 #include "ui/widgets/shine_sweep.h"
@@ -145,6 +146,7 @@ JobPanel::JobPanel(Store& store, Job& job, QWidget* parent)
     row_->setContentsMargins(padding, padding, padding, padding);
     row_->setSpacing(0);
     shine(this, store.queue().celebration());
+    connect(&store.queue(), &JobQueue::stopRequested, this, &JobPanel::refresh);
     rebuild();
 }
 
@@ -184,6 +186,7 @@ void JobPanel::clearRow() {
         delete item;
     }
     progress_ = nullptr;
+    cancelButton_ = nullptr;
     badge_ = nullptr;
 }
 
@@ -234,14 +237,14 @@ void JobPanel::buildRunning() {
     progress_ = new BigProgress(this);
     add(progress_, 22, 1);
 
-    auto* cancelButton = new PillButton(QString(), {false, false}, this);
-    cancelButton->setSymbol("xmark");
-    cancelButton->setToolTip(QStringLiteral("Отменить"));
-    cancelButton->setAccessibleName(QStringLiteral("Отменить"));
-    cancelButton->setFocusPolicy(Qt::StrongFocus);
-    connect(cancelButton, &QAbstractButton::clicked, this,
+    cancelButton_ = new PillButton(QString(), {false, false}, this);
+    cancelButton_->setSymbol("xmark");
+    cancelButton_->setToolTip(QStringLiteral("Отменить"));
+    cancelButton_->setAccessibleName(QStringLiteral("Отменить"));
+    cancelButton_->setFocusPolicy(Qt::StrongFocus);
+    connect(cancelButton_, &QAbstractButton::clicked, this,
             [this] { store_.queue().cancel(&job_); });
-    add(cancelButton, 22);
+    add(cancelButton_, 22);
     updateRunning();
     progress_->bar()->setValueImmediately(progress_->bar()->value());
 }
@@ -251,8 +254,19 @@ void JobPanel::updateRunning() {
     if (!progress || !progress_)
         return;
     progress_->setFraction(progress->fraction);
-    progress_->setStage(JobTexts::stageTitle(progress->stage));
     progress_->setDetail(QString::fromStdString(progress->detail));
+    // A stopping pipeline may report a few more steps before it ends; the panel shows at once
+    // that the stop was taken, and the cancel button can no longer be pressed.
+    if (store_.queue().isStopping(job_)) {
+        progress_->setStage(QStringLiteral("Останавливается"));
+        progress_->setEta(std::nullopt);
+        // Qt would hand the focus of a disabled button on, perhaps to "Отменить всё".
+        if (cancelButton_->hasFocus())
+            setFocus(Qt::OtherFocusReason);
+        cancelButton_->setEnabled(false);
+        return;
+    }
+    progress_->setStage(JobTexts::stageTitle(progress->stage));
     if (job_.startedAt())
         progress_->setEta(etaText(progress->fraction, secondsSince(job_.startedAt())));
     else
@@ -304,16 +318,14 @@ void JobPanel::showBriefly(QLabel* detail, const QString& usual,
 void JobPanel::buildFailed() {
     add(new SymbolMark("exclamationmark.triangle.fill", warningSide, Theme::accent()), 0);
     const std::string* failure = job_.status().failure();
-    auto* message = textLabel(failure ? QString::fromStdString(*failure) : QString(),
-                              Theme::body(12), Theme::muted());
-    message->setWordWrap(true);
-    message->setMaximumHeight(3 * message->fontMetrics().lineSpacing() + 1);
+    // The failure takes the free width, in at most three whole lines.
+    auto* message = new ClampedLabel(failure ? QString::fromStdString(*failure) : QString(), 3,
+                                     Theme::body(12), Theme::muted());
     add(textStack(
             {textLabel(QStringLiteral("Не получилось"), Theme::title(17), Theme::text()), message},
             3, 120),
-        14);
+        14, 1);
     row_->addSpacing(14);
-    row_->addStretch(1);
     addPill(QStringLiteral("Повторить"), true, 14, [this] { store_.queue().retry(&job_); });
 }
 

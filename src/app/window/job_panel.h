@@ -12,6 +12,7 @@ class QLabel;
 namespace clarivex {
 
 class BigProgress;
+class PillButton;
 class CheckBadge;
 class Job;
 class Store;
@@ -74,6 +75,7 @@ private:
     JobStatus::Case shown_ = JobStatus::Case::waiting;
     QHBoxLayout* row_;
     BigProgress* progress_ = nullptr;
+    PillButton* cancelButton_ = nullptr;
     CheckBadge* badge_ = nullptr;
     GlowCache shadowCache_;
     QImage card_;

@@ -70,8 +70,16 @@ public:
                 slide.animateTo(left);
             }
         }
-        const int width = visibleOrigin(index).x() - QueueStrip::cardSpacing +
-                          QueueStrip::rowPadding + QueueStrip::sidePadding;
+        int width = visibleOrigin(index).x() - QueueStrip::cardSpacing + QueueStrip::rowPadding +
+                    QueueStrip::sidePadding;
+        // Cards that leave, and cards that slide from further right, are drawn whole until they
+        // are gone or in place: the row shrinks only when they are.
+        for (const Entry& entry : entries) {
+            if (entry.card && !entry.card->isHidden())
+                width = std::max({width, entry.card->geometry().right() + 1,
+                                  int(std::lround((*entry.left)->value())) + entry.card->width()});
+        }
+        width = std::max(width, scroll_->viewport()->width());
         setFixedSize(std::max(width, 0), QueueCard::room().top() + int(QueueCard::cardHeight) +
                                              QueueCard::room().bottom());
     }
@@ -131,8 +139,10 @@ QueueStrip::QueueStrip(Store& store, QWidget* parent)
     header->addSpacing(8);
     header->addWidget(cancelAllButton_);
     JobQueue& queue = store_.queue();
-    connect(clearButton_, &QAbstractButton::clicked, &queue, &JobQueue::clearFinished);
-    connect(cancelAllButton_, &QAbstractButton::clicked, &queue, &JobQueue::cancelAll);
+    connect(clearButton_, &QAbstractButton::clicked, this,
+            [this] { runBulkAction(&JobQueue::clearFinished); });
+    connect(cancelAllButton_, &QAbstractButton::clicked, this,
+            [this] { runBulkAction(&JobQueue::cancelAll); });
 
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -237,17 +247,36 @@ void QueueStrip::syncCards() {
         ordered.push_back(entry);
         if (!entry.appearance->isLeaving()) {
             QPointer<QueueCard> card = entry.card;
-            entry.appearance->leave([card] {
+            entry.appearance->leave([card, row = QPointer<CardRow>(row_)] {
                 if (!card)
                     return;
                 card->hide();
                 card->deleteLater();
+                if (row)
+                    row->arrange();
             });
         }
     }
     row_->entries = ordered;
     row_->arrange();
     refreshSelection();
+}
+
+void QueueStrip::runBulkAction(void (JobQueue::*action)()) {
+    const bool hadFocus = clearButton_->hasFocus() || cancelAllButton_->hasFocus();
+    (store_.queue().*action)();
+    if (!hadFocus)
+        return;
+    // The button may go with the action, and Qt would hand the focus on to the next one, where
+    // Enter or Space would cancel every waiting job. It goes to the shown job's card instead,
+    // or the row itself.
+    const std::vector<QueueCard*> live = cards();
+    auto shown = std::find_if(live.begin(), live.end(),
+                              [](const QueueCard* card) { return card->isSelected(); });
+    if (shown != live.end())
+        (*shown)->setFocus(Qt::OtherFocusReason);
+    else
+        row_->setFocus(Qt::OtherFocusReason);
 }
 
 void QueueStrip::refreshCounts() {

@@ -11,6 +11,7 @@ class QScrollArea;
 namespace clarivex {
 
 class CardRow;
+class JobQueue;
 class QueueCard;
 class Store;
 class TextButton;
@@ -48,6 +49,7 @@ protected:
 
 private:
     void syncCards();
+    void runBulkAction(void (JobQueue::*action)());
     void refreshCounts();
     void refreshSelection();
     static int headerHeight();

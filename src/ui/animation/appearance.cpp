@@ -52,6 +52,8 @@ void Appearance::apply() {
         effect = new FadeScaleEffect;
         view_->setGraphicsEffect(effect);
     }
+    if (!effect->hasPicture() && view_->isVisible())
+        effect->capture(view_);
     const qreal away = 1.0 - amount;
     effect->setOpacity(std::clamp(amount, 0.0, 1.0));
     effect->setScale(1.0 + (style_.scale - 1.0) * away);

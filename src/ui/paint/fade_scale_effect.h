@@ -1,13 +1,18 @@
 #pragma once
 
 #include <QGraphicsEffect>
+#include <QPixmap>
 #include <QPointF>
 
 namespace clarivex {
 
 // Draws a widget, children included, faded, scaled about its centre and shifted: what the
 // window's views do while they come and go. At rest (opaque, full size, in place) it draws the
-// widget unchanged, without an offscreen copy. Main thread only.
+// widget unchanged. While it moves it draws a still picture of the widget taken by capture():
+// Qt renders a widget's own offscreen copy without the graphics effects of its children, so the
+// glowing parts of a view (buttons, progress, cards) would vanish or land in the wrong place
+// mid-move, while a grab of the whole widget draws them as they are at rest. The picture is
+// scaled to the widget's size if that changes while it moves. Main thread only.
 class FadeScaleEffect : public QGraphicsEffect {
     Q_OBJECT
 public:
@@ -22,6 +27,11 @@ public:
 
     bool isAtRest() const;
 
+    // Takes the picture drawn while moving from `widget`, the one this effect is set on, as it
+    // looks at rest.
+    void capture(QWidget* widget);
+    bool hasPicture() const { return !picture_.isNull(); }
+
 protected:
     void draw(QPainter* painter) override;
 
@@ -29,6 +39,7 @@ private:
     qreal opacity_ = 1.0;
     qreal scale_ = 1.0;
     QPointF shift_;
+    QPixmap picture_;
 };
 
 } // namespace clarivex

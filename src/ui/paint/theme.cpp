@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QPalette>
 #include <QStyleFactory>
+#include <QToolTip>
 
 namespace clarivex::Theme {
 
@@ -145,6 +146,9 @@ void install(QApplication& application) {
     palette.setColor(QPalette::Disabled, QPalette::WindowText, muted());
     palette.setColor(QPalette::Disabled, QPalette::ButtonText, muted());
     application.setPalette(palette);
+    // Tooltips keep a palette of their own, taken from the desktop's light one otherwise.
+    QToolTip::setPalette(palette);
+    QToolTip::setFont(body(12));
 
     application.setFont(body(13));
     SymbolFont::load();

@@ -82,18 +82,28 @@ TEST_F(JobStageTest, EachStatusShowsItsTextsAndOnlyItsButtons) {
     }
 }
 
-TEST_F(JobStageTest, CancelButtonNamesItselfAndStopsAWaitingJobAtOnce) {
-    Job& job = addJob(JobStatus::running({}));
-    JobStage stage(*fixture.store, job);
+TEST_F(JobStageTest, AStopTakenShowsAtOnceWhileThePipelineStillRuns) {
+    test::WindowFixture found(test::WindowFixture::Engine::found);
+    for (const char* name : {"a.png", "b.png"})
+        test::writeFile(found.file(name));
+    found.script.ignoreStops();
+    found.queue().add({found.file("a.png"), found.file("b.png")}, true);
+    Job& running = *found.queue().jobs()[0];
+    test::settle([&] { return running.status().is(JobStatus::Case::running); });
+    found.script.report({UpscaleProgress::Stage::upscaling, 0.4, "Кадр 1 из 9"});
+    test::settle([&] { return running.status().progress()->fraction > 0.3; });
+    JobStage stage(*found.store, running);
     PillButton* cancel = button(stage, QStringLiteral("Отменить"));
-    ASSERT_NE(cancel, nullptr);
-    EXPECT_EQ(cancel->toolTip(), QStringLiteral("Отменить"));
-    EXPECT_EQ(cancel->focusPolicy(), Qt::StrongFocus);
+    ASSERT_TRUE(cancel->isEnabled());
 
-    // The worker has not picked the job up yet: the click finds it waiting and cancels it.
-    job.setStatus(JobStatus::waiting());
-    cancel->click();
-    EXPECT_TRUE(job.status().is(JobStatus::Case::cancelled));
+    found.queue().cancelAll();
+    EXPECT_TRUE(found.queue().jobs()[1]->status().is(JobStatus::Case::cancelled));
+    // The pipeline goes on reporting until it ends; the stage keeps showing the stop.
+    found.script.report({UpscaleProgress::Stage::upscaling, 0.5, "Кадр 2 из 9"});
+    test::settle([&] { return running.status().progress()->fraction > 0.45; });
+    EXPECT_TRUE(running.status().is(JobStatus::Case::running));
+    EXPECT_EQ(stage.panel()->progress()->stage(), QStringLiteral("Останавливается"));
+    EXPECT_FALSE(cancel->isEnabled());
 }
 
 TEST_F(JobStageTest, DoneButtonsRevealAndOpenTheOutputOrSayWhyNot) {

@@ -4,6 +4,7 @@
 #include "ui/widgets/text_button.h"
 #include "window_fixture.h"
 
+#include <QApplication>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -74,6 +75,41 @@ TEST_F(QueueStripTest, CardsFollowTheQueueAndAClickPutsTheirJobOnTheStage) {
     fixture.queue().clearFinished();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(strip.cards().size(), 2u);
+}
+
+TEST_F(QueueStripTest, FocusAfterABulkActionGoesToTheShownJobsCardNeverToAButton) {
+    const struct {
+        bool cancelAll;
+        std::vector<JobStatus> jobs;
+    } cases[] = {
+        // The clear button goes, and "Отменить всё" would be next.
+        {false, {JobStatus::done({}), JobStatus::waiting(), JobStatus::waiting()}},
+        // "Отменить всё" goes, and "Очистить готовые" stays.
+        {true, {JobStatus::done({}), JobStatus::waiting(), JobStatus::waiting()}},
+        // Nothing is left to show.
+        {false, {JobStatus::done({})}},
+    };
+    for (const auto& c : cases) {
+        test::WindowFixture fixture;
+        QueueStrip strip(*fixture.store);
+        strip.resize(800, QueueStrip::stripHeight());
+        strip.show();
+        QApplication::setActiveWindow(&strip);
+        int index = 0;
+        for (const JobStatus& status : c.jobs)
+            fixture.queue().addDemonstration(fixture.file(std::to_string(index++) + ".jpg"),
+                                             MediaKind::image, status);
+        TextButton* button = c.cancelAll ? strip.cancelAllButton() : strip.clearButton();
+        button->setFocus();
+        ASSERT_TRUE(button->hasFocus());
+        QTest::keyClick(button, Qt::Key_Space);
+        QWidget* focus = QApplication::focusWidget();
+        EXPECT_EQ(qobject_cast<TextButton*>(focus), nullptr)
+            << c.cancelAll << c.jobs.size() << (focus ? focus->metaObject()->className() : "");
+        if (auto* card = qobject_cast<QueueCard*>(focus)) {
+            EXPECT_EQ(card->job(), fixture.queue().focused());
+        }
+    }
 }
 
 } // namespace

@@ -37,10 +37,5 @@ TEST(SymbolFontTest, EveryUsedSymbolHasAGlyphInTheIconFont) {
     }
 }
 
-TEST(SymbolFontTest, UnknownNameHasNoGlyph) {
-    EXPECT_EQ(SymbolFont::codePoint("no.such.symbol"), 0u);
-    EXPECT_TRUE(SymbolFont::glyph("no.such.symbol").isEmpty());
-}
-
 } // namespace
 } // namespace clarivex

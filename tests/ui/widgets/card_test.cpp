@@ -30,29 +30,5 @@ TEST(CardTest, TheWidgetIsTheCardAndItsShadowFallsOutsideIt) {
     EXPECT_GT(pixel(image, 46, 125).alpha(), 10);
 }
 
-TEST(CardTest, SquareHighlightedCardHasSharpCornersAndAnAccentBorder) {
-    Card frame(0, true);
-    frame.resize(300, 200);
-    const QImage image = renderTransparent(frame);
-    const QPoint corner = frame.cardRect().topLeft().toPoint();
-    const QColor edge = pixel(image, corner.x(), corner.y());
-    EXPECT_EQ(edge.alpha(), 255);
-    EXPECT_GT(edge.red(), 150);
-    EXPECT_LT(edge.green(), 120);
-    // Inside the border, the card's fill.
-    const QColor fill = pixel(image, corner.x() + 5, corner.y() + 5);
-    EXPECT_LT(std::abs(fill.red() - Theme::surfaceRaised().red()), 4);
-}
-
-TEST(CardTest, RoundedCardLeavesItsCornerOpen) {
-    Card frame(20, false);
-    frame.resize(300, 200);
-    const QImage image = renderTransparent(frame);
-    const QPoint corner = frame.cardRect().topLeft().toPoint();
-    // Only the faint shadow reaches the corner point itself.
-    EXPECT_LT(pixel(image, corner.x(), corner.y()).alpha(), 60);
-    EXPECT_EQ(pixel(image, corner.x() + 30, corner.y() + 30).alpha(), 255);
-}
-
 } // namespace
 } // namespace clarivex

@@ -37,13 +37,6 @@ INSTANTIATE_TEST_SUITE_P(Values, GlowBarFillTest,
                                            FillCase{200, std::nan(""), 6, 6},
                                            FillCase{0, 0.5, 6, 6}, FillCase{300, 0.5, 20, 150}));
 
-TEST(GlowBarShimmerTest, PhaseRepeatsEvery1Point6Seconds) {
-    EXPECT_DOUBLE_EQ(GlowBarGeometry::shimmerPhase(0.0), 0.0);
-    EXPECT_NEAR(GlowBarGeometry::shimmerPhase(0.8), 0.5, 1e-12);
-    EXPECT_NEAR(GlowBarGeometry::shimmerPhase(1.6 * 1000 + 0.4), 0.25, 1e-9);
-    EXPECT_NEAR(GlowBarGeometry::shimmerPhase(-0.4), 0.75, 1e-12);
-}
-
 class GlowBarWidgetTest : public ::testing::Test {
 protected:
     void TearDown() override { ReduceMotion::setOverride(false); }
@@ -62,16 +55,6 @@ TEST_F(GlowBarWidgetTest, ShimmersOnlyWhileShownAndMotionIsWelcome) {
     bar.show();
     EXPECT_FALSE(bar.isShimmering());
     bar.hide();
-}
-
-TEST_F(GlowBarWidgetTest, FillIsLeftAlignedOnTheTrack) {
-    GlowBar bar(6.0);
-    bar.resize(240, 40);
-    bar.setValueImmediately(0.25);
-    const QRectF track = bar.trackRect();
-    EXPECT_DOUBLE_EQ(track.height(), 6.0);
-    EXPECT_DOUBLE_EQ(track.center().y(), 20.0);
-    EXPECT_EQ(bar.fillRect(), QRectF(track.left(), track.top(), track.width() * 0.25, 6.0));
 }
 
 } // namespace

@@ -19,31 +19,6 @@ TEST(PixelResolveSceneTest, GridStepsToTheFinerLevelExactlyAtEachQuarter) {
         EXPECT_EQ(PixelResolveScene::gridSize(progress), grid) << progress;
 }
 
-TEST(PixelResolveSceneTest, PhaseRunsTwiceAsFastWhileActive) {
-    EXPECT_DOUBLE_EQ(PixelResolveScene::phase(10.0, false, false), 8.0);
-    EXPECT_DOUBLE_EQ(PixelResolveScene::phase(10.0, true, false), 16.0);
-    // One full cycle: 2π/1.6 s active, 2π/0.8 s idle.
-    const double cycle = 2.0 * std::numbers::pi / 1.6;
-    EXPECT_NEAR(PixelResolveScene::progress(PixelResolveScene::phase(3.0 + cycle, true, false)),
-                PixelResolveScene::progress(PixelResolveScene::phase(3.0, true, false)), 1e-12);
-}
-
-TEST(PixelResolveSceneTest, ReduceMotionShowsTheAlmostSharpFinestLevel) {
-    const double phase = PixelResolveScene::phase(1234.5, true, true);
-    EXPECT_DOUBLE_EQ(phase, 1.2);
-    const double progress = PixelResolveScene::progress(phase);
-    EXPECT_NEAR(progress, 0.966, 0.001);
-    EXPECT_EQ(PixelResolveScene::gridSize(progress), 24);
-    // Darkening at about 3.4 % of its coarse-level strength.
-    EXPECT_NEAR(PixelResolveScene::cellOpacity(progress, 4) / PixelResolveScene::cellOpacity(0, 4),
-                0.034, 0.001);
-}
-
-TEST(PixelResolveSceneTest, NonSquareCanvasKeepsTheTileSquareAndCentred) {
-    EXPECT_EQ(PixelResolveScene::tile(QSizeF(300, 150)), QRectF(90, 15, 120, 120));
-    EXPECT_EQ(PixelResolveScene::tile(QSizeF(150, 150)), QRectF(15, 15, 120, 120));
-}
-
 TEST(PixelResolveIconTest, AnimatesOnlyWhileShownAndMotionIsWelcome) {
     PixelResolveIcon icon;
     icon.resize(icon.sizeHint());

@@ -22,16 +22,6 @@ TEST(ScanLayoutTest, FractionIsClampedSoANegativeOneShowsNothingProcessed) {
         ScanLayout::make(QSize(400, 300), QRectF(0, 0, 400, 300), std::nan("")).fraction, 0.0);
 }
 
-TEST(ScanPreviewTest, UnprocessedSideIsDesaturatedAndDarkened) {
-    QImage source(2, 1, QImage::Format_ARGB32);
-    source.setPixel(0, 0, qRgb(255, 255, 255));
-    source.setPixel(1, 0, qRgb(255, 0, 0));
-    const QImage dimmed = ScanPreview::dimmed(source);
-    EXPECT_TRUE(sameColor(pixel(dimmed, 0, 0), QColor(224, 224, 224), 1));
-    // Red keeps 60 % of its distance from its luminance (0.2126), then loses 0.12.
-    EXPECT_TRUE(sameColor(pixel(dimmed, 1, 0), QColor(144, 0, 0), 1));
-}
-
 TEST(ScanPreviewTest, PicturesMeetAtTheScanLine) {
     const QColor processed(30, 60, 200);
     const QColor coarse(40, 160, 40);

@@ -11,23 +11,6 @@
 namespace clarivex {
 namespace {
 
-TEST(SegmentedLayoutTest, SegmentsShareTheRowEquallyInsideThePadding) {
-    const auto segments = SegmentedLayout::segments(QRectF(0, 0, 310, 34), 3);
-    ASSERT_EQ(segments.size(), 3u);
-    EXPECT_EQ(segments[0], QRectF(3, 3, 100, 28));
-    EXPECT_EQ(segments[1], QRectF(105, 3, 100, 28));
-    EXPECT_EQ(segments[2], QRectF(207, 3, 100, 28));
-    EXPECT_TRUE(SegmentedLayout::segments(QRectF(0, 0, 310, 34), 0).empty());
-}
-
-TEST(SegmentedLayoutTest, LabelTurnsWhiteAsTheCapsuleCoversItsSegment) {
-    const QRectF segment(100, 0, 100, 28);
-    EXPECT_EQ(SegmentedLayout::selectedShare(segment, std::nullopt), 0.0);
-    EXPECT_EQ(SegmentedLayout::selectedShare(segment, segment), 1.0);
-    EXPECT_EQ(SegmentedLayout::selectedShare(segment, QRectF(150, 0, 100, 28)), 0.5);
-    EXPECT_EQ(SegmentedLayout::selectedShare(segment, QRectF(0, 0, 90, 28)), 0.0);
-}
-
 class SegmentedTest : public ::testing::Test {
 protected:
     SegmentedTest() {
@@ -50,14 +33,6 @@ protected:
 
     Segmented control;
 };
-
-TEST_F(SegmentedTest, SelectionMatchingNoOptionShowsNoCapsule) {
-    EXPECT_FALSE(control.capsuleRect().has_value());
-    control.setSelection(42, false);
-    EXPECT_FALSE(control.capsuleRect().has_value());
-    control.setSelection(2, false);
-    EXPECT_EQ(control.capsuleRect(), segment(1));
-}
 
 TEST_F(SegmentedTest, TapSelectsWithASignalAndTheCapsuleSlidesThere) {
     FrameClock& clock = FrameClock::instance();

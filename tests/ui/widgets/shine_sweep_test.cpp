@@ -42,16 +42,5 @@ TEST(ShineSweepTest, FirstTriggerIsQuietAndEachChangeSweepsFromTheStart) {
     EXPECT_EQ(clock.activeTickerCount(), 0);
 }
 
-TEST(ShineSweepTest, OverlayCoversTheCardItselfAndTakesNoInput) {
-    Card frame(20);
-    frame.resize(300, 200);
-    frame.show();
-    ShineSweep* sweep = shine(&frame, 0);
-    EXPECT_TRUE(sweep->testAttribute(Qt::WA_TransparentForMouseEvents));
-    EXPECT_EQ(QRectF(sweep->geometry()), frame.cardRect());
-    frame.resize(400, 260);
-    EXPECT_EQ(QRectF(sweep->geometry()), frame.cardRect());
-}
-
 } // namespace
 } // namespace clarivex

@@ -33,36 +33,5 @@ TEST(OptionTileTest, ShowsTheCallersSelectionAndReportsClicks) {
     EXPECT_TRUE(tile.isSelected());
 }
 
-TEST(SizeTileTest, TilesInAGridLineUpWithOptionTilesAndCastTheirShadowOutside) {
-    QWidget column;
-    auto* layout = new QVBoxLayout(&column);
-    layout->setContentsMargins(20, 20, 20, 20);
-    auto* option = new OptionTile("camera.aperture", "Фото", "Живая съёмка", false);
-    layout->addWidget(option);
-    auto* grid = new QGridLayout;
-    grid->setSpacing(8);
-    auto* left = new SizeTile("×2", "вдвое больше", true);
-    auto* right = new SizeTile("4K", "3840 × 2160", false);
-    grid->addWidget(left, 0, 0);
-    grid->addWidget(right, 0, 1);
-    layout->addLayout(grid);
-    column.resize(300, 220);
-    column.show();
-    layout->activate();
-
-    const auto visible = [&column](const SizeTile* tile) {
-        return tile->tileRect().translated(tile->mapTo(&column, QPoint()));
-    };
-    EXPECT_DOUBLE_EQ(visible(left).height(), 60.0);
-    EXPECT_EQ(visible(left).left(), option->geometry().left());
-    EXPECT_EQ(visible(right).right(), QRectF(option->geometry()).right());
-    EXPECT_EQ(visible(right).left() - visible(left).right(), 8.0);
-
-    // The selected tile's accent shadow falls below the widget, not cut at its edge.
-    const QImage image = testing::renderTransparent(column);
-    const QRectF tile = visible(left);
-    EXPECT_GT(testing::pixel(image, int(tile.center().x()), int(tile.bottom()) + 4).alpha(), 20);
-}
-
 } // namespace
 } // namespace clarivex

@@ -3,10 +3,12 @@
 #include "ui/animation/frame_clock.h"
 #include "ui/animation/reduce_motion.h"
 #include "ui/paint/theme.h"
+#include "ui/widgets/clamped_label.h"
 #include "ui/widgets/drop_hero.h"
 #include "ui/widgets/drop_overlay.h"
 #include "ui/widgets/engine_indicator.h"
 #include "ui/widgets/loop_fade_stepper.h"
+#include "ui/widgets/pill_button.h"
 #include "ui/widgets/stage_placeholder.h"
 #include "ui/widgets/text_button.h"
 #include "ui/widgets/toggle_switch.h"
@@ -16,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace clarivex {
 namespace {
 
@@ -23,23 +27,6 @@ class WindowParts : public ::testing::Test {
 protected:
     void TearDown() override { ReduceMotion::setOverride(false); }
 };
-
-TEST_F(WindowParts, SwitchAndTextButtonReportClicksAndFollowTheModelQuietly) {
-    ToggleSwitch toggle;
-    QSignalSpy toggled(&toggle, &QAbstractButton::toggled);
-    toggle.setOn(true);
-    EXPECT_TRUE(toggle.isChecked());
-    EXPECT_EQ(toggled.count(), 0);
-    QTest::mouseClick(&toggle, Qt::LeftButton);
-    EXPECT_FALSE(toggle.isChecked());
-    ASSERT_EQ(toggled.count(), 1);
-
-    TextButton button(QStringLiteral("Отменить всё"), Theme::accent());
-    QSignalSpy clicked(&button, &QAbstractButton::clicked);
-    button.resize(button.sizeHint());
-    QTest::mouseClick(&button, Qt::LeftButton);
-    EXPECT_EQ(clicked.count(), 1);
-}
 
 TEST_F(WindowParts, StepperStepsByHalfSecondsWithinItsRange) {
     const struct {
@@ -62,21 +49,6 @@ TEST_F(WindowParts, StepperStepsByHalfSecondsWithinItsRange) {
     buttons[0]->click();
     EXPECT_EQ(stepper.value(), 2.5);
     EXPECT_EQ(changed.count(), 1);
-}
-
-TEST_F(WindowParts, EngineIndicatorNamesItsState) {
-    using State = EngineIndicator::State;
-    const std::vector<std::pair<State, QString>> cases{
-        {State::ready, QStringLiteral("ДВИЖОК ГОТОВ")},
-        {State::missing, QStringLiteral("НЕТ ДВИЖКА")},
-        {State::onProcessor, QStringLiteral("ДВИЖОК НА ПРОЦЕССОРЕ")},
-    };
-    for (const auto& [state, label] : cases) {
-        EngineIndicator indicator;
-        indicator.setState(state, QStringLiteral("why"));
-        EXPECT_EQ(indicator.label(), label);
-        EXPECT_EQ(indicator.toolTip(), QStringLiteral("why"));
-    }
 }
 
 TEST_F(WindowParts, InvitationOpensFromAnywhereInsideItsFrameAndTurnsWhileTargeted) {
@@ -116,23 +88,81 @@ TEST_F(WindowParts, OverlayAndPlaceholderAnimateOnlyWhileShown) {
     EXPECT_EQ(FrameClock::instance().activeTickerCount(), before);
 }
 
-TEST_F(WindowParts, AppearanceBringsAViewInAndHandsItBackWhenGone) {
-    QWidget view;
-    view.resize(200, 100);
-    view.show();
-    Appearance appearance(&view, {0.97, {}}, Theme::spring());
+TEST_F(WindowParts, AClampedLabelShowsAtMostThreeWholeLinesWithTheRestInItsTooltip) {
+    QString seven;
+    for (int line = 1; line <= 7; ++line)
+        seven += QStringLiteral("Сбой движка на шаге %1, код -9\n").arg(line);
+    const QString longWord = QString(200, QLatin1Char('x'));
+    const struct {
+        QString text;
+        int width;
+        bool clamped;
+    } cases[] = {
+        {QStringLiteral("Не удалось прочитать файл."), 330, false},
+        {seven, 330, true},
+        {seven, 900, true},
+        {longWord, 200, true},
+        {QStringLiteral("Файл занят"), 40, false},
+    };
+    for (const auto& c : cases) {
+        ClampedLabel label(c.text, 3, Theme::body(12), Theme::muted());
+        label.resize(c.width, label.heightForWidth(c.width));
+        label.show();
+        const QStringList lines = label.linesAt(c.width);
+        EXPECT_LE(lines.size(), 3) << c.width;
+        for (const QString& line : lines)
+            EXPECT_LE(QFontMetricsF(label.font()).horizontalAdvance(line), c.width)
+                << line.toStdString();
+        EXPECT_EQ(label.isClamped(), c.clamped) << c.width;
+        EXPECT_EQ(label.toolTip(), c.clamped ? c.text : QString());
+        EXPECT_EQ(label.text(), lines.join(QLatin1Char('\n')));
+        // Whole lines: the height holds exactly the lines shown.
+        EXPECT_EQ(label.height(),
+                  int(std::ceil(lines.size() * QFontMetricsF(label.font()).lineSpacing())));
+    }
+}
+
+TEST_F(WindowParts, AViewInMotionIsDrawnWholeWithinItsRectangleAndRestsWithoutAnEffect) {
+    // A view with a glowing child, coming in on a black window: at each instant it is drawn
+    // whole (the child's own effect included) and nothing of it falls outside its rectangle.
+    QWidget window;
+    window.resize(400, 300);
+    QPalette palette;
+    palette.setColor(QPalette::Window, Qt::black);
+    window.setPalette(palette);
+    window.setAutoFillBackground(true);
+    auto* view = new QWidget(&window);
+    view->setGeometry(80, 80, 240, 140);
+    auto* button = new PillButton(QStringLiteral("Открыть"), {}, view);
+    button->setGeometry(60, 50, 120, 40);
+    window.show();
+    Appearance appearance(view, {0.97, {}}, Theme::spring());
     appearance.enter();
-    EXPECT_NE(view.graphicsEffect(), nullptr);
-    FrameClock::instance().advanceTo(1010.0);
-    // At rest the view paints as usual, with no effect.
+    double now = FrameClock::now();
+    for (double step : {0.03, 0.05, 0.08}) {
+        FrameClock::instance().advanceTo(now += step);
+        ASSERT_GT(appearance.amount(), 0.05);
+        ASSERT_LT(appearance.amount(), 0.99);
+        const QImage frame = window.grab().toImage();
+        for (int y = 0; y < frame.height(); ++y) {
+            for (int x = 0; x < frame.width(); ++x) {
+                if (!view->geometry().contains(x, y)) {
+                    ASSERT_EQ(frame.pixel(x, y), qRgb(0, 0, 0)) << x << "," << y;
+                }
+            }
+        }
+        const QColor centre = frame.pixelColor(view->geometry().center());
+        EXPECT_GT(centre.red(), 40 * appearance.amount()) << "the button is drawn";
+    }
+    FrameClock::instance().advanceTo(now += 10.0);
     EXPECT_EQ(appearance.amount(), 1.0);
-    EXPECT_EQ(view.graphicsEffect(), nullptr);
+    EXPECT_EQ(view->graphicsEffect(), nullptr);
 
     bool gone = false;
     appearance.leave([&] { gone = true; });
     EXPECT_TRUE(appearance.isLeaving());
     EXPECT_FALSE(gone);
-    FrameClock::instance().advanceTo(1020.0);
+    FrameClock::instance().advanceTo(now += 10.0);
     EXPECT_TRUE(gone);
 }
 
