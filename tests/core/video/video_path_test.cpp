@@ -1,3 +1,5 @@
+// The whole pipeline on video clips made by ffmpeg, with the real ffmpeg and ffprobe and the
+// stand-in engine behind a script that logs each call.
 #include "core/upscaler.h"
 
 #include "core/video/video_space.h"
@@ -24,28 +26,6 @@ using Stage = UpscaleProgress::Stage;
 
 namespace {
 
-class ReportLog {
-public:
-    void operator()(const UpscaleProgress& progress) {
-        std::lock_guard guard(lock_);
-        reports_.push_back(progress);
-    }
-    std::vector<UpscaleProgress> reports() const {
-        std::lock_guard guard(lock_);
-        return reports_;
-    }
-    bool contains(Stage stage, const std::string& detail) const {
-        const auto all = reports();
-        return std::any_of(all.begin(), all.end(), [&](const UpscaleProgress& progress) {
-            return progress.stage == stage && progress.detail == detail;
-        });
-    }
-
-private:
-    mutable std::mutex lock_;
-    std::vector<UpscaleProgress> reports_;
-};
-
 std::vector<std::string> linesOf(const std::filesystem::path& file) {
     std::vector<std::string> lines;
     std::ifstream stream(file);
@@ -54,35 +34,33 @@ std::vector<std::string> linesOf(const std::filesystem::path& file) {
     return lines;
 }
 
-// Each test gets its own temporary folder for the working folders (so that leftovers are
-// ours to see), a folder for its sources and outputs, and the stand-in engine behind a small
-// script that counts its calls and the frames of each call.
 class VideoPathTest : public ::testing::Test {
 protected:
     void SetUp() override {
         std::signal(SIGPIPE, SIG_IGN);
-        ffmpeg_ = findProgram("ffmpeg");
-        ffprobe_ = findProgram("ffprobe");
         if (!ffmpeg_ || !ffprobe_)
             GTEST_SKIP() << "ffmpeg and ffprobe are needed";
         std::filesystem::create_directories(temporary());
         std::filesystem::create_directories(sources());
-        test::writeExecutable(engineScript(),
-                              "#!/bin/sh\n"
-                              "ls \"$2\" | wc -l >> '" +
-                                  engineLog().string() +
-                                  "'\n"
-                                  "find \"$(dirname \"$2\")\" -name '*.png' | wc -l >> '" +
-                                  framesOnDiskLog().string() +
-                                  "'\n"
-                                  "calls=$(wc -l < '" +
-                                  engineLog().string() +
-                                  "')\n"
-                                  "if [ \"$calls\" = \"$CLARIVEX_TEST_HANG_ON_CALL\" ]; then\n"
-                                  "    export FAKE_ESRGAN_HANG=1\n"
-                                  "fi\n"
-                                  "exec '" +
-                                  test::TestEngine::standIn().string() + "' \"$@\"\n");
+        // Logs the frames of each call and the frame files on disk when it starts; hangs on
+        // the call that CLARIVEX_TEST_HANG_ON_CALL names.
+        const std::string log = (folder_ / "engine-calls").string();
+        const std::string onDisk = (folder_ / "frames-on-disk").string();
+        writeExecutable(folder_ / "engine" / "esrgan",
+                        "#!/bin/sh\nls \"$2\" | wc -l >> '" + log +
+                            "'\nfind \"$(dirname \"$2\")\" "
+                            "-name '*.png' | wc -l >> '" +
+                            onDisk + "'\nif [ \"$(wc -l < '" + log +
+                            "')\" = \"$CLARIVEX_TEST_HANG_ON_CALL\" ]; then export "
+                            "FAKE_ESRGAN_HANG=1; fi\nexec '" +
+                            TestEngine::standIn().string() + "' \"$@\"\n");
+        job_.tools = {folder_ / "engine" / "esrgan", engine_.models(), ffmpeg_, ffprobe_};
+        job_.options.target = Target::x2;
+        job_.options.copyToPictures = false;
+        job_.report = [this](const UpscaleProgress& progress) {
+            std::lock_guard guard(lock_);
+            reports_.push_back(progress);
+        };
     }
 
     void TearDown() override {
@@ -95,38 +73,29 @@ protected:
 
     std::filesystem::path temporary() const { return folder_ / "tmp"; }
     std::filesystem::path sources() const { return folder_ / "media"; }
-    std::filesystem::path engineScript() const { return folder_ / "engine" / "esrgan"; }
-    std::filesystem::path engineLog() const { return folder_ / "engine-calls"; }
-    // How many frame files the working folder held whenever the engine started.
-    std::filesystem::path framesOnDiskLog() const { return folder_ / "frames-on-disk"; }
-
-    Tools tools() const { return Tools{engineScript(), engine_.models(), ffmpeg_, ffprobe_}; }
-
-    static Options options(Target target = Target::x2) {
-        Options options;
-        options.target = target;
-        options.copyToPictures = false;
-        return options;
-    }
+    std::vector<std::string> engineCalls() const { return linesOf(folder_ / "engine-calls"); }
 
     std::filesystem::path clip(const std::string& name, const ClipSpec& spec) {
-        const auto file = sources() / name;
-        makeClip(file, spec);
-        return file;
+        makeClip(sources() / name, spec);
+        return sources() / name;
     }
 
-    UpscaleResult upscale(const std::filesystem::path& source, const Options& options,
-                          std::stop_token stopToken = {}) {
-        return upscale(source, options, std::ref(log_), stopToken);
+    UpscaleResult upscale(const std::filesystem::path& source, std::stop_token stopToken = {}) {
+        UpscaleJob job = job_;
+        job.source = source;
+        job.stopToken = stopToken;
+        return Upscaler::run(job);
     }
-    UpscaleResult upscale(const std::filesystem::path& source, const Options& options,
-                          ProgressCallback report, std::stop_token stopToken = {}) {
-        return Upscaler::run({.tools = tools_,
-                              .source = source,
-                              .options = options,
-                              .report = std::move(report),
-                              .stopToken = stopToken,
-                              .freeSpace = freeSpace_});
+
+    std::vector<UpscaleProgress> reports() {
+        std::lock_guard guard(lock_);
+        return reports_;
+    }
+    bool reported(Stage stage, const std::string& detailStart) {
+        const auto all = reports();
+        return std::any_of(all.begin(), all.end(), [&](const UpscaleProgress& progress) {
+            return progress.stage == stage && progress.detail.starts_with(detailStart);
+        });
     }
 
     // Whatever is next to the sources besides them.
@@ -134,286 +103,114 @@ protected:
         std::vector<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(sources())) {
             const auto name = entry.path().filename().string();
-            if (name.find("-2x") != std::string::npos || name.find("-4x") != std::string::npos ||
-                name.find("-1080p") != std::string::npos || name.starts_with("."))
+            if (name.find("-2x") != std::string::npos || name.find("-1080p") != std::string::npos ||
+                name.starts_with("."))
                 names.push_back(name);
         }
         return names;
     }
 
-    // A stand-in for ffmpeg that behaves as the real one except for the calls whose argument
-    // list contains `marker`, which run `action` instead (by default: fail with a message).
-    std::filesystem::path ffmpegWrapped(const std::string& marker,
-                                        const std::string& action = "echo 'simulated failure' "
-                                                                    ">&2; exit 1") {
-        const auto wrapper = folder_ / "wrapped" / "ffmpeg";
-        test::writeExecutable(wrapper, "#!/bin/sh\n"
-                                       "for argument in \"$@\"; do\n"
-                                       "    if [ \"$argument\" = '" +
-                                           marker + "' ]; then\n" + action +
-                                           "\n"
-                                           "    fi\n"
-                                           "done\n"
-                                           "exec '" +
-                                           ffmpeg_->string() + "' \"$@\"\n");
-        return wrapper;
+    // ffmpeg as it is, except for the calls whose arguments contain `marker`, which run
+    // `action` instead.
+    void wrapFfmpeg(const std::string& marker, const std::string& action) {
+        writeExecutable(folder_ / "wrapped" / "ffmpeg",
+                        "#!/bin/sh\nfor argument in \"$@\"; do\n    if [ \"$argument\" = '" +
+                            marker + "' ]; then\n" + action + "\n    fi\ndone\nexec '" +
+                            ffmpeg_->string() + "' \"$@\"\n");
+        job_.tools.ffmpeg = folder_ / "wrapped" / "ffmpeg";
     }
 
-    void useFfmpeg(const std::filesystem::path& ffmpeg) {
-        Tools wrapped = tools();
-        wrapped.ffmpeg = ffmpeg;
-        tools_ = wrapped;
-    }
-
-    // Stops the job once `happened` holds, checked from a thread of its own.
-    std::jthread stopWhen(std::stop_source stop, std::function<bool()> happened) {
-        return std::jthread([stop, happened](std::stop_token done) mutable {
-            while (!done.stop_requested() && !happened())
-                std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            stop.request_stop();
-        });
-    }
-
-    std::optional<std::filesystem::path> ffmpeg_;
-    std::optional<std::filesystem::path> ffprobe_;
-    test::TemporaryFolder folder_{"clarivex-video"};
-    test::TestEngine engine_;
-    test::ScopedEnvironmentVariable temporaryFolder_{"TMPDIR", temporary().string()};
-    Tools tools_;
-    FreeSpaceQuery freeSpace_ = availableSpace;
-    ReportLog log_;
-
-    void useTools() { tools_ = tools(); }
+    std::optional<std::filesystem::path> ffmpeg_ = findProgram("ffmpeg");
+    std::optional<std::filesystem::path> ffprobe_ = findProgram("ffprobe");
+    TemporaryFolder folder_{"clarivex-video"};
+    TestEngine engine_;
+    ScopedEnvironmentVariable temporaryFolder_{"TMPDIR", temporary().string()};
+    UpscaleJob job_;
+    std::mutex lock_;
+    std::vector<UpscaleProgress> reports_;
 };
 
 } // namespace
 
-TEST_F(VideoPathTest, EnlargedClipWithItsSoundCopied) {
-    useTools();
-    // mp3 fits in MP4, so finding mp3 in the result shows that the sound was copied.
-    const auto source =
-        clip("clip.mp4", ClipSpec().withSize(64, 48).withFrames(30).withAudio("libmp3lame"));
-    const auto result = upscale(source, options());
-
-    EXPECT_EQ(result.output, sources() / "clip-2x.mp4");
-    EXPECT_EQ(result.size, (Size{128, 96}));
-    EXPECT_EQ(result.model, "realesr-animevideov3");
-    const auto facts = probeFile(result.output);
-    EXPECT_EQ(facts.videoCodec, "h264");
-    EXPECT_EQ(facts.width, 128);
-    EXPECT_EQ(facts.height, 96);
-    EXPECT_EQ(facts.frames, 30);
-    EXPECT_EQ(facts.audioCodec, "mp3");
-    EXPECT_EQ(outputs(), std::vector<std::string>{"clip-2x.mp4"});
-
-    EXPECT_TRUE(log_.contains(Stage::encoding, "H.264, 128×96"));
-    EXPECT_TRUE(log_.contains(Stage::encoding, "Звук"));
-    const auto reports = log_.reports();
-    ASSERT_FALSE(reports.empty());
-    EXPECT_EQ(reports.front(), (UpscaleProgress{Stage::preparing, 0, "clip.mp4"}));
-    EXPECT_EQ(reports.back(), (UpscaleProgress{Stage::saving, 1.0, "clip-2x.mp4"}));
-    for (std::size_t index = 1; index < reports.size(); ++index)
-        EXPECT_LE(reports[index - 1].fraction, reports[index].fraction)
-            << reports[index - 1].detail << " then " << reports[index].detail;
-    EXPECT_TRUE(std::any_of(reports.begin(), reports.end(), [](const UpscaleProgress& p) {
-        return p.stage == Stage::extracting && p.detail.starts_with("Кадр ") &&
-               p.detail.ends_with(" из ~30");
-    }));
+TEST_F(VideoPathTest, SoundIsCarriedWhateverItsCodecAndLength) {
+    const struct {
+        const char* name;
+        ClipSpec spec;
+        const char* codec;
+    } cases[] = {
+        // mp3 fits in MP4, so finding mp3 in the result shows that the sound was copied.
+        {"copied.mp4", ClipSpec{.audioCodec = "libmp3lame"}, "mp3"},
+        {"reencoded.mkv", ClipSpec{.frames = 20, .audioCodec = "pcm_s16le"}, "aac"},
+        // Sound that ends early must not cut the pictures short.
+        {"short.mp4", ClipSpec{.audioCodec = "aac", .audioSeconds = 0.3}, "aac"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto result = upscale(clip(c.name, c.spec));
+        const std::string stem = std::filesystem::path(c.name).stem().string();
+        EXPECT_EQ(result.output, sources() / (stem + "-2x.mp4"));
+        EXPECT_EQ(result.size, (Size{128, 96}));
+        EXPECT_EQ(result.model, "realesr-animevideov3");
+        const auto facts = probeFile(result.output);
+        EXPECT_EQ(facts.videoCodec, "h264");
+        EXPECT_EQ((Size{facts.width, facts.height}), (Size{128, 96}));
+        EXPECT_EQ(facts.frames, c.spec.frames);
+        EXPECT_EQ(facts.audioCodec, c.codec);
+    }
+    const auto all = reports();
+    EXPECT_EQ(all.front(), (UpscaleProgress{Stage::preparing, 0, "copied.mp4"}));
+    EXPECT_TRUE(reported(Stage::extracting, "Кадр "));
+    EXPECT_TRUE(reported(Stage::encoding, "H.264, 128×96"));
+    EXPECT_TRUE(reported(Stage::encoding, "Звук"));
+    EXPECT_TRUE(reported(Stage::saving, "short-2x.mp4"));
 }
 
-TEST_F(VideoPathTest, SoundMp4CannotHoldIsReencodedAsAac) {
-    useTools();
-    const auto source = clip("clip.mkv", ClipSpec().withFrames(20).withAudio("pcm_s16le"));
-    const auto result = upscale(source, options());
-    const auto facts = probeFile(result.output);
-    EXPECT_EQ(facts.audioCodec, "aac");
-    EXPECT_EQ(facts.frames, 20);
-    EXPECT_EQ(result.output, sources() / "clip-2x.mp4");
-}
-
-TEST_F(VideoPathTest, SoundShorterThanThePicturesCostsNoFrame) {
-    useTools();
-    const auto source = clip("clip.mp4", ClipSpec().withFrames(30).withAudio("aac", 0.3));
-    const auto facts = probeFile(upscale(source, options()).output);
-    EXPECT_EQ(facts.frames, 30);
-    EXPECT_EQ(facts.audioCodec, "aac");
-}
-
-TEST_F(VideoPathTest, OddSourceGivesAnEvenExactSize) {
-    useTools();
-    const auto source = sources() / "odd.mov";
+TEST_F(VideoPathTest, OddAndRotatedSourcesComeOutUprightAtAnEvenExactSize) {
     // PNG in QuickTime keeps the odd size that 4:2:0 H.264 could not hold.
     ffmpeg({"-f", "lavfi", "-i", "testsrc=size=65x49:rate=25", "-frames:v", "4", "-c:v", "png",
-            source.string()});
-    // Factor 1080 ÷ 49; 65 × 22.04… = 1432.65 becomes the even 1432. The engine's ×4 output
-    // (260×196) is resampled by the encoder.
-    const auto result = upscale(source, options(Target::fullHD));
-    EXPECT_EQ(result.size, (Size{1432, 1080}));
-    const auto facts = probeFile(result.output);
-    EXPECT_EQ(facts.width, 1432);
-    EXPECT_EQ(facts.height, 1080);
-    EXPECT_EQ(facts.frames, 4);
-}
-
-TEST_F(VideoPathTest, PortraitClipStoredWithARotationComesOutUpright) {
-    useTools();
-    const auto source =
-        clip("portrait.mp4", ClipSpec().withSize(64, 48).withFrames(10).withRotation(90));
-    ASSERT_NE(probeFile(source).rotation, 0) << "the clip was made without its rotation";
-    const auto result = upscale(source, options());
-    EXPECT_EQ(result.size, (Size{96, 128}));
-    const auto facts = probeFile(result.output);
-    EXPECT_EQ(facts.width, 96);
-    EXPECT_EQ(facts.height, 128);
-    EXPECT_EQ(facts.rotation, 0);
-}
-
-TEST_F(VideoPathTest, HundredSilentFramesGoThroughTheEngineInChunksOf48) {
-    useTools();
-    const auto source = clip("long.mp4", ClipSpec().withFrames(100).withRate("50"));
-    const auto result = upscale(source, options());
-    EXPECT_EQ(linesOf(engineLog()), (std::vector<std::string>{"48", "48", "4"}));
-    const auto facts = probeFile(result.output);
-    EXPECT_EQ(facts.frames, 100);
-    EXPECT_TRUE(facts.audioCodec.empty());
-    const auto reports = log_.reports();
-    for (const std::string range : {"Кадры 1–48 из ", "Кадры 49–96 из ", "Кадры 97–100 из "}) {
-        EXPECT_TRUE(std::any_of(reports.begin(), reports.end(), [&](const UpscaleProgress& p) {
-            return p.stage == Stage::upscaling && p.detail.starts_with(range) &&
-                   p.detail.ends_with(" · realesr-animevideov3 ×2");
-        })) << range;
-    }
-    // A silent clip is moved into place without a sound pass.
-    EXPECT_FALSE(log_.contains(Stage::encoding, "Звук"));
-}
-
-TEST_F(VideoPathTest, LoopIsShorterBySeamAndSilent) {
-    useTools();
-    Options loop = options();
-    loop.seamlessLoop = true;
-    // 30 frames at 30 per second: d = 1 s, seam = d ÷ 3, result 2/3 s = 20 frames.
-    const auto source = clip("wave.mp4", ClipSpec().withFrames(30).withAudio("aac"));
-    const auto result = upscale(source, loop);
-    EXPECT_EQ(result.output, sources() / "wave-2x-loop.mp4");
-    const auto facts = probeFile(result.output);
-    EXPECT_EQ(facts.frames, 20);
-    EXPECT_NEAR(facts.duration, 2.0 / 3.0, 0.05);
-    EXPECT_TRUE(facts.audioCodec.empty());
-    EXPECT_EQ(facts.width, 128);
-    EXPECT_TRUE(log_.contains(Stage::looping, "Стык 0.3 с"));
-}
-
-TEST_F(VideoPathTest, LoopTooShortForASeamGivesThePlainSilentVideo) {
-    useTools();
-    Options loop = options();
-    loop.seamlessLoop = true;
-    const auto source = clip("blink.mp4", ClipSpec().withFrames(15).withAudio("aac"));
-    const auto result = upscale(source, loop);
-    EXPECT_EQ(result.output, sources() / "blink-2x-loop.mp4");
-    const auto facts = probeFile(result.output);
-    EXPECT_EQ(facts.frames, 15);
-    EXPECT_TRUE(facts.audioCodec.empty());
-    for (const auto& report : log_.reports())
-        EXPECT_NE(report.stage, Stage::looping);
-}
-
-TEST_F(VideoPathTest, NameTakenWhileTheVideoWasMadeIsNotReplaced) {
-    useTools();
-    const auto source = clip("clip.mp4", ClipSpec().withFrames(10));
-    const auto taken = sources() / "clip-2x.mp4";
-    const auto result = upscale(source, options(), [&](const UpscaleProgress& progress) {
-        if (progress.stage == Stage::encoding)
-            std::ofstream(taken) << "someone else's file";
-    });
-    EXPECT_EQ(result.output, sources() / "clip-2x 2.mp4");
-    EXPECT_EQ(readFile(taken), "someone else's file");
-    EXPECT_EQ(probeFile(result.output).frames, 10);
-}
-
-TEST_F(VideoPathTest, EngineThatSkipsAFrameFailsTheJob) {
-    useTools();
-    const auto source = clip("clip.mp4", ClipSpec().withFrames(12));
-    test::ScopedEnvironmentVariable skip("FAKE_ESRGAN_SKIP", "000007.png");
-    const auto error = errorOf([&] { upscale(source, options()); });
-    EXPECT_EQ(error.kind(), UpscaleError::Case::failed);
-    EXPECT_STREQ(error.what(), "ESRGAN пропустил кадр 000007.png");
-    EXPECT_TRUE(outputs().empty());
-}
-
-TEST_F(VideoPathTest, EncoderThatDiesMidStreamFailsWithItsOwnWords) {
-    useFfmpeg(ffmpegWrapped("-framerate", "head -c 20000 >/dev/null; echo 'simulated failure' >&2; "
-                                          "exit 1"));
-    const auto source = clip("clip.mp4", ClipSpec().withFrames(100).withRate("50"));
-    const auto error = errorOf([&] { upscale(source, options()); });
-    const std::string message = error.what();
-    EXPECT_TRUE(message.starts_with("Кодировщик остановился: ") ||
-                message.starts_with("Кодировщик: код 1\n"))
-        << message;
-    EXPECT_NE(message.find("simulated failure"), std::string::npos) << message;
-    EXPECT_TRUE(outputs().empty());
-}
-
-TEST_F(VideoPathTest, FailingSoundPassLeavesNothingNextToTheSource) {
-    useFfmpeg(ffmpegWrapped("1:a:0"));
-    const auto source = clip("clip.mp4", ClipSpec().withFrames(10).withAudio("aac"));
-    const auto error = errorOf([&] { upscale(source, options()); });
-    EXPECT_EQ(std::string(error.what()), "ffmpeg завершился с кодом 1\nsimulated failure");
-    EXPECT_TRUE(outputs().empty());
-}
-
-TEST_F(VideoPathTest, CancelDuringTheSecondChunkStopsEverything) {
-    useTools();
-    const auto source = clip("long.mp4", ClipSpec().withFrames(100).withRate("50"));
-    test::ScopedEnvironmentVariable hang("CLARIVEX_TEST_HANG_ON_CALL", "2");
-    std::stop_source stop;
-    const auto canceller = stopWhen(stop, [&] { return linesOf(engineLog()).size() >= 2; });
-    EXPECT_THROW(upscale(source, options(), stop.get_token()), Cancelled);
-    EXPECT_EQ(linesOf(engineLog()).size(), 2u);
-    EXPECT_TRUE(outputs().empty());
-    for (const auto& report : log_.reports())
-        EXPECT_NE(report.stage, Stage::encoding);
-}
-
-TEST_F(VideoPathTest, CancelDuringExtractionOrEncodingStopsEverything) {
-    const auto source = clip("clip.mp4", ClipSpec().withFrames(30));
-    const auto started = folder_ / "started";
-    // "-nostdin" marks the extraction, "-framerate" the encoder; either hangs, reading nothing.
-    for (const std::string marker : {"-nostdin", "-framerate"}) {
-        SCOPED_TRACE(marker);
-        std::filesystem::remove(started);
-        useFfmpeg(ffmpegWrapped(marker, "touch '" + started.string() + "'; exec sleep 300"));
-        std::stop_source stop;
-        const auto canceller = stopWhen(stop, [&] {
-            return std::filesystem::exists(started) &&
-                   (marker == "-nostdin" || !linesOf(engineLog()).empty());
-        });
-        EXPECT_THROW(upscale(source, options(), stop.get_token()), Cancelled);
-        EXPECT_TRUE(outputs().empty());
-        EXPECT_TRUE(entriesStartingWith(temporary(), "Clarivex-").empty());
-        EXPECT_TRUE(noChildLeft());
+            (sources() / "odd.mov").string()});
+    const auto portrait = clip("portrait.mp4", ClipSpec{.frames = 10, .rotate = 90});
+    ASSERT_NE(probeFile(portrait).rotation, 0) << "the clip was made without its rotation";
+    const struct {
+        std::filesystem::path source;
+        Target target;
+        Size size;
+    } cases[] = {
+        // 65 × 1080 ÷ 49 = 1432.65 becomes the even 1432; the encoder resamples the engine's
+        // ×4 output (260×196).
+        {sources() / "odd.mov", Target::fullHD, {1432, 1080}},
+        {portrait, Target::x2, {96, 128}},
+    };
+    for (const auto& c : cases) {
+        job_.options.target = c.target;
+        const auto result = upscale(c.source);
+        EXPECT_EQ(result.size, c.size);
+        const auto facts = probeFile(result.output);
+        EXPECT_EQ((Size{facts.width, facts.height}), c.size);
+        EXPECT_EQ(facts.rotation, 0);
     }
 }
 
 // Hundreds of frames pass through a working folder that holds a few chunks at a time, with a
 // disk that has just what the check asks for; a brightness ramp shows every frame in its place
 // across the chunk boundaries.
-TEST_F(VideoPathTest, LongClipNeedsAFewChunksOfDiskAndKeepsItsOrder) {
-    useTools();
+TEST_F(VideoPathTest, LongClipGoesInChunksOnLittleDiskAndKeepsItsOrder) {
     constexpr int frames = 400;
     const auto source = sources() / "ramp.mp4";
     ffmpeg({"-f", "lavfi", "-i", "color=black:size=64x48:rate=50", "-vf",
             "geq=lum='N*0.6':cb=128:cr=128", "-frames:v", std::to_string(frames), "-c:v", "libx264",
             "-crf", "0", "-pix_fmt", "yuv420p", source.string()});
     const auto needed = videoSpaceNeeded({64, 48}, 2, {128, 96}, frames, 48, false);
-    freeSpace_ = [needed](const std::filesystem::path&) {
-        return std::optional<std::int64_t>(needed);
-    };
-    const auto result = upscale(source, options());
+    job_.freeSpace = [needed](const std::filesystem::path&) { return needed; };
+    const auto result = upscale(source);
 
-    const auto onDisk = linesOf(framesOnDiskLog());
-    ASSERT_EQ(onDisk.size(), 9u);
-    for (const auto& count : onDisk)
+    std::vector<std::string> chunks(8, "48");
+    chunks.push_back("16");
+    EXPECT_EQ(engineCalls(), chunks);
+    for (const auto& count : linesOf(folder_ / "frames-on-disk"))
         EXPECT_LE(std::stoi(count), 4 * 48) << "frames on disk when the engine started";
+    EXPECT_TRUE(reported(Stage::upscaling, "Кадры 385–400 из "));
+    EXPECT_FALSE(reported(Stage::encoding, "Звук")) << "a silent clip needs no sound pass";
 
     const auto gray = folder_ / "ramp.gray";
     ffmpeg({"-i", result.output.string(), "-vf", "scale=1:1,format=gray", "-f", "rawvideo",
@@ -427,63 +224,125 @@ TEST_F(VideoPathTest, LongClipNeedsAFewChunksOfDiskAndKeepsItsOrder) {
             << "frame " << index;
 }
 
+TEST_F(VideoPathTest, LoopIsSilentAndShorterBySeamUnlessTooShortForOne) {
+    job_.options.seamlessLoop = true;
+    const struct {
+        const char* name;
+        int frames;
+        int resultFrames;
+        bool looped;
+    } cases[] = {
+        // 1 s: the seam is a third of it, and the result 2/3 s.
+        {"wave.mp4", 30, 20, true},
+        // 0.5 s: a seam under 0.2 s would flash, so the clip stays as it is.
+        {"blink.mp4", 15, 15, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto source = clip(c.name, ClipSpec{.frames = c.frames, .audioCodec = "aac"});
+        const auto result = upscale(source);
+        EXPECT_EQ(result.output.filename().string(), source.stem().string() + "-2x-loop.mp4");
+        const auto facts = probeFile(result.output);
+        EXPECT_EQ(facts.frames, c.resultFrames);
+        EXPECT_TRUE(facts.audioCodec.empty());
+    }
+    const auto all = reports();
+    EXPECT_EQ(std::count_if(all.begin(), all.end(),
+                            [](const UpscaleProgress& p) { return p.stage == Stage::looping; }),
+              1);
+    EXPECT_TRUE(reported(Stage::looping, "Стык 0.3 с"));
+}
+
+// The name chosen up front was taken while the video was made.
+TEST_F(VideoPathTest, TakenNameIsNotReplaced) {
+    const auto source = clip("clip.mp4", ClipSpec{.frames = 10});
+    const auto taken = sources() / "clip-2x.mp4";
+    job_.report = [&](const UpscaleProgress& progress) {
+        if (progress.stage == Stage::encoding)
+            std::ofstream(taken) << "someone else's file";
+    };
+    EXPECT_EQ(upscale(source).output, sources() / "clip-2x 2.mp4");
+    EXPECT_EQ(readFile(taken), "someone else's file");
+}
+
+// Each failure is told by the side that failed first, not by those it stopped, and leaves
+// nothing next to the source.
+TEST_F(VideoPathTest, FailuresTellWhyAndLeaveNothing) {
+    const auto source = clip("clip.mp4", ClipSpec{.frames = 60, .audioCodec = "aac"});
+    const std::string fail = "echo 'simulated failure' >&2; exit 1";
+    {
+        ScopedEnvironmentVariable skip("FAKE_ESRGAN_SKIP", "000007.png");
+        EXPECT_EQ(failureOf([&] { upscale(source); }), "ESRGAN пропустил кадр 000007.png");
+    }
+    wrapFfmpeg("1:a:0", fail);
+    EXPECT_EQ(failureOf([&] { upscale(source); }),
+              "ffmpeg завершился с кодом 1\nsimulated failure");
+    // The encoder dies after part of the first chunk.
+    wrapFfmpeg("-framerate", "head -c 20000 >/dev/null; " + fail);
+    const std::string encoder = failureOf([&] { upscale(source); });
+    EXPECT_TRUE(encoder.starts_with("Кодировщик")) << encoder;
+    EXPECT_NE(encoder.find("simulated failure"), std::string::npos) << encoder;
+    EXPECT_TRUE(outputs().empty());
+}
+
+TEST_F(VideoPathTest, CancelDuringTheSecondChunkStopsEverything) {
+    const auto source = clip("long.mp4", ClipSpec{.frames = 100, .rate = "50"});
+    ScopedEnvironmentVariable hang("CLARIVEX_TEST_HANG_ON_CALL", "2");
+    std::stop_source stop;
+    const std::jthread canceller([&](std::stop_token done) {
+        while (!done.stop_requested() && engineCalls().size() < 2)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        stop.request_stop();
+    });
+    EXPECT_THROW(upscale(source, stop.get_token()), Cancelled);
+    EXPECT_EQ(engineCalls().size(), 2u);
+    EXPECT_TRUE(outputs().empty());
+    EXPECT_FALSE(reported(Stage::encoding, ""));
+}
+
 // A phone clip that pauses: the frames are spread at the constant rate the encoder is given,
 // so the result lasts as long as the source (and its sound stays in step).
 TEST_F(VideoPathTest, VariableFrameRateKeepsTheSourceDuration) {
-    useTools();
     const auto source = sources() / "pause.mp4";
     ffmpeg({"-f", "lavfi", "-i", "testsrc=size=64x48:rate=30", "-frames:v", "30", "-vf",
             "setpts=PTS+gte(N\\,15)/TB", "-fps_mode", "passthrough", "-c:v", "libx264", "-pix_fmt",
             "yuv420p", source.string()});
     const double sourceSeconds = probeFile(source).duration;
     ASSERT_GT(sourceSeconds, 1.9) << "the clip was made without its pause";
-    const auto facts = probeFile(upscale(source, options()).output);
+    const auto facts = probeFile(upscale(source).output);
     EXPECT_NEAR(facts.duration, sourceSeconds, 1.0 / 30);
     EXPECT_NEAR(static_cast<double>(facts.frames), sourceSeconds * 30, 1);
 }
 
-TEST_F(VideoPathTest, LowDiskIsRefusedBeforeAnyFrameIsExtracted) {
-    useTools();
+TEST_F(VideoPathTest, RefusalsBeforeAnyWork) {
+    const auto small = clip("small.mp4", ClipSpec{.frames = 30});
     std::vector<std::filesystem::path> asked;
-    freeSpace_ = [&](const std::filesystem::path& folder) {
+    job_.freeSpace = [&](const std::filesystem::path& folder) {
         asked.push_back(folder);
         return std::optional<std::int64_t>(1000);
     };
-    const auto source = clip("clip.mp4", ClipSpec().withFrames(30));
-    const auto error = errorOf([&] { upscale(source, options()); });
-    EXPECT_EQ(error.kind(), UpscaleError::Case::lowDisk);
-    EXPECT_EQ(error.needed(), videoSpaceNeeded({64, 48}, 2, {128, 96}, 30, 48, false));
-    EXPECT_EQ(error.free(), 1000);
+    const auto lowDisk = errorOf([&] { upscale(small); });
+    EXPECT_EQ(lowDisk.kind(), UpscaleError::Case::lowDisk);
+    EXPECT_EQ(lowDisk.needed(), videoSpaceNeeded({64, 48}, 2, {128, 96}, 30, 48, false));
     ASSERT_EQ(asked.size(), 1u);
     EXPECT_TRUE(asked.front().filename().string().starts_with("Clarivex-"));
-    for (const auto& report : log_.reports())
-        EXPECT_NE(report.stage, Stage::extracting);
-
+    EXPECT_FALSE(reported(Stage::extracting, "")) << "refused after extracting";
     // A volume that cannot say how much is free does not stop the job.
-    freeSpace_ = [](const std::filesystem::path&) { return std::nullopt; };
-    EXPECT_EQ(upscale(source, options()).size, (Size{128, 96}));
-}
+    job_.freeSpace = [](const std::filesystem::path&) { return std::nullopt; };
+    EXPECT_EQ(upscale(small).size, (Size{128, 96}));
 
-TEST_F(VideoPathTest, RefusalsBeforeAnyWork) {
-    useTools();
-    const auto large = clip("large.mp4", ClipSpec().withSize(1920, 1080).withFrames(1));
-    const auto tooLarge = errorOf([&] { upscale(large, options(Target::fullHD)); });
-    EXPECT_EQ(tooLarge.kind(), UpscaleError::Case::alreadyLarge);
-    EXPECT_EQ(tooLarge.size(), (Size{1920, 1080}));
-
-    Tools withoutFfmpeg = tools();
-    withoutFfmpeg.ffmpeg.reset();
-    tools_ = withoutFfmpeg;
-    const auto missing = errorOf([&] { upscale(large, options()); });
-    EXPECT_EQ(missing.kind(), UpscaleError::Case::missingFFmpeg);
-
-    Tools withoutModels = tools();
-    withoutModels.models = folder_ / "empty-models";
-    std::filesystem::create_directories(withoutModels.models);
-    tools_ = withoutModels;
-    const auto small = clip("small.mp4", ClipSpec().withFrames(3));
-    const auto noModel = errorOf([&] { upscale(small, options()); });
-    EXPECT_EQ(noModel.kind(), UpscaleError::Case::failed);
-    EXPECT_FALSE(std::filesystem::exists(engineLog())) << "the engine ran without its model";
-    EXPECT_TRUE(outputs().empty());
+    ffmpeg({"-f", "lavfi", "-i", "sine=duration=1", "-c:a", "aac",
+            (sources() / "voice.mp4").string()});
+    EXPECT_EQ(failureOf([&] { upscale(sources() / "voice.mp4"); }),
+              "Формат не поддерживается: в файле нет видеодорожки");
+    job_.options.target = Target::fullHD;
+    const auto large = clip("large.mp4", ClipSpec{.width = 1920, .height = 1080, .frames = 1});
+    EXPECT_EQ(errorOf([&] { upscale(large); }).kind(), UpscaleError::Case::alreadyLarge);
+    job_.options.target = Target::x2;
+    job_.tools.models = folder_ / "empty-models";
+    std::filesystem::create_directories(job_.tools.models);
+    EXPECT_TRUE(failureOf([&] { upscale(small); }).starts_with("Не найден файл модели"));
+    job_.tools.ffmpeg.reset();
+    EXPECT_EQ(errorOf([&] { upscale(small); }).kind(), UpscaleError::Case::missingFFmpeg);
+    EXPECT_EQ(engineCalls().size(), 1u) << "only the job that had the space ran the engine";
 }
