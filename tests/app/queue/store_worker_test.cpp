@@ -17,7 +17,7 @@ protected:
     // Records every status of every job, and fails when two jobs ever run at once.
     void watch(const QList<Job*>& jobs) {
         for (Job* job : jobs)
-            QObject::connect(job, &Job::statusChanged, [this, job] {
+            QObject::connect(job, &Job::statusChanged, &watching, [this, job] {
                 seen.push_back({job->fileName().toStdString(), job->status().which()});
                 int running = 0;
                 for (const Job* other : store().jobs())
@@ -45,6 +45,9 @@ protected:
     bool noChildLeft() const { return waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD; }
 
     std::vector<std::pair<std::string, JobStatus::Case>> seen;
+    // Goes before the store, which cancels its jobs as it ends, so no status reaches `seen`
+    // once it is gone.
+    QObject watching;
 };
 
 } // namespace
