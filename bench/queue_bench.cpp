@@ -8,8 +8,8 @@
 // Everything happens in a private temporary folder. Run by hand; not part of the tests.
 #include <vips/vips8>
 
-#include "app/queue/recording_desktop_services.h"
 #include "app/queue/store.h"
+#include "support/recording_desktop_services.h"
 #include "support/temporary_folder.h"
 #include "support/test_engine.h"
 
@@ -109,14 +109,14 @@ int benchFinish(int count) {
     // 1280 × 720 enlarged three times by the video model is exactly 3840 × 2160.
     makePhotos(folder / "photos", count, 1280, 720);
     Store store(environment(engine, folder.path()));
-    store.setModel(ModelChoice::video);
-    store.setTarget(Target::uhd4k);
-    store.setCopyToPictures(false);
+    store.settings().setModel(ModelChoice::video);
+    store.settings().setTarget(Target::uhd4k);
+    store.settings().setCopyToPictures(false);
 
     QElapsedTimer clock;
     clock.start();
     const auto jobs = store.add({folder / "photos"}, true);
-    spinUntil([&] { return !store.isWorking() && store.pendingCount() == 0; });
+    spinUntil([&] { return !store.queue().isWorking() && store.queue().pendingCount() == 0; });
     const auto done = std::count_if(jobs.begin(), jobs.end(), [](const Job* job) {
         return job->status().is(JobStatus::Case::done);
     });
@@ -130,7 +130,7 @@ int benchFinish(int count) {
 
     Job* oldest = jobs.front();
     clock.restart();
-    store.setSelectedID(oldest->id());
+    store.queue().setSelectedID(oldest->id());
     spinUntil([&] { return !oldest->after().isNull() && !oldest->before().isNull(); });
     std::printf("refocus: the oldest job shows %d×%d before and %d×%d after again in %lld ms\n",
                 oldest->before().width(), oldest->before().height(), oldest->after().width(),

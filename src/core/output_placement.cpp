@@ -1,5 +1,6 @@
 #include "core/output_placement.h"
 
+#include "core/private_files.h"
 #include "core/removal_guard.h"
 #include "core/working_folder.h"
 
@@ -66,6 +67,12 @@ std::filesystem::path placeWithoutReplacing(const std::filesystem::path& finishe
     std::filesystem::path source = finished;
     // The copy made for a move across volumes goes again unless it was placed.
     RemovalGuard staged;
+    // The finished file leaves private staging; a copy is private until it is complete.
+    const auto publish = [](const std::filesystem::path& file, const std::string& shownName) {
+        if (const std::error_code error = PrivateFiles::giveUsualPermissions(file))
+            throw std::system_error(error, "Не удалось сохранить " + shownName);
+    };
+    publish(finished, finished.filename().string());
 
     // Every failed try means the name was taken since it was chosen; the chooser then moves
     // on, so the loop ends unless other processes keep taking names as fast as we choose.
@@ -76,10 +83,9 @@ std::filesystem::path placeWithoutReplacing(const std::filesystem::path& finishe
             std::string extension = candidate.extension().string();
             staged.guard(temporarySibling(candidate.parent_path(),
                                           extension.empty() ? extension : extension.substr(1)));
-            std::error_code error;
-            std::filesystem::copy_file(finished, staged.path(), error);
-            if (error)
+            if (const std::error_code error = PrivateFiles::copyFile(finished, staged.path()))
                 throw std::system_error(error, "Не удалось сохранить " + candidate.string());
+            publish(staged.path(), candidate.string());
             source = staged.path();
             moved = place(source, candidate);
         }

@@ -3,6 +3,7 @@
 #include "core/image/image_path.h"
 #include "core/job_progress.h"
 #include "core/output_placement.h"
+#include "core/private_files.h"
 #include "core/removal_guard.h"
 #include "core/video/video_path.h"
 #include "core/vocabulary/naming.h"
@@ -99,7 +100,7 @@ std::filesystem::path copyToPictures(const std::filesystem::path& file) {
     if (error)
         throw std::system_error(error, "Не удалось создать папку " + folder.string());
     RemovalGuard staged(temporarySibling(folder, pathExtension(file)));
-    std::filesystem::copy_file(file, staged.path(), error);
+    error = PrivateFiles::copyFile(file, staged.path());
     if (error)
         throw std::system_error(error, "Не удалось скопировать в папку " + folder.string());
     const std::filesystem::path placed = placeWithoutReplacing(staged.path(), [&] {

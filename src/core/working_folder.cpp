@@ -1,5 +1,7 @@
 #include "core/working_folder.h"
 
+#include "core/private_files.h"
+
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -47,9 +49,7 @@ std::filesystem::path temporaryFolder() {
 
 WorkingFolder::WorkingFolder()
     : path_(temporaryFolder() / ("Clarivex-" + upperCaseUuid())) {
-    std::error_code error;
-    std::filesystem::create_directories(path_, error);
-    if (error)
+    if (const std::error_code error = PrivateFiles::createFolder(path_))
         throw std::system_error(error, "Не удалось создать рабочую папку " + path_.string());
 }
 

@@ -5,8 +5,9 @@
 
 namespace clarivex {
 
-// A private folder "Clarivex-<UUID>" in the temporary folder, removed with everything in it
-// when the object goes away, however the job ends.
+// A private folder "Clarivex-<UUID>" in the temporary folder (0700, whatever the umask: the
+// user's pictures pass through it), removed with everything in it when the object goes away,
+// however the job ends.
 class WorkingFolder {
 public:
     WorkingFolder();

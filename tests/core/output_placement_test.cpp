@@ -6,6 +6,8 @@
 
 #include <fstream>
 
+#include <sys/stat.h>
+
 using namespace clarivex;
 
 namespace {
@@ -51,10 +53,15 @@ TEST_F(PlacementTest, MovesAcrossVolumes) {
     const auto target = other / ("clarivex-placement-" + std::to_string(::getpid()));
     std::filesystem::create_directories(target);
     std::ofstream(target / "clip.mp4") << "old";
+    // Staged privately, placed with the mode a new file of the user gets.
+    std::filesystem::permissions(finished, std::filesystem::perms(0600));
+    const mode_t ours = ::umask(027);
     const auto placed = placeWithoutReplacing(
         finished, [&] { return Naming::firstFree(target, "clip", "mp4", Naming::existsOnDisk); });
+    ::umask(ours);
     EXPECT_EQ(placed, target / "clip 2.mp4");
     EXPECT_EQ(test::readFile(placed), "new");
+    EXPECT_EQ(std::filesystem::status(placed).permissions(), std::filesystem::perms(0640));
     EXPECT_EQ(test::readFile(target / "clip.mp4"), "old");
     EXPECT_FALSE(std::filesystem::exists(finished));
     // No hidden staging copy is left behind.

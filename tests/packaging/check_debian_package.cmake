@@ -25,10 +25,11 @@ string(REPLACE "," ";" listed "${depends}")
 list(TRANSFORM listed STRIP)
 list(TRANSFORM listed REPLACE " .*" "")
 # The libraries it links, the plugins that Qt loads by name at run time (a missing platform
-# plugin aborts the window at start), the fonts of the theme, and ffmpeg for videos.
+# plugin aborts the window at start), the fonts of the theme, ffmpeg for videos, and xdg-utils
+# for opening and revealing results.
 foreach(needed libc6 libstdc++6 libvips42 libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6
         libqt6dbus6 libqt6svg6 qt6-qpa-plugins fonts-inter fonts-material-design-icons-iconfont
-        ffmpeg)
+        ffmpeg xdg-utils)
     if(NOT needed IN_LIST listed)
         message(FATAL_ERROR "Depends lacks ${needed}: ${depends}")
     endif()

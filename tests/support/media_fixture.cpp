@@ -72,7 +72,8 @@ StreamFacts probeFile(const std::filesystem::path& file) {
     const std::string answer = Shell::run(
         *program,
         {"-v", "error", "-count_frames", "-show_entries",
-         "stream=codec_type,codec_name,width,height,nb_read_frames:stream_side_data=rotation:"
+         "stream=codec_type,codec_name,width,height,nb_read_frames,color_space,color_primaries,"
+         "color_transfer,color_range:stream_side_data=rotation:"
          "format=duration",
          "-of", "json", file.string()},
         {}, {});
@@ -86,6 +87,9 @@ StreamFacts probeFile(const std::filesystem::path& file) {
             facts.width = stream.value("width", 0);
             facts.height = stream.value("height", 0);
             facts.frames = std::stoll(stream.value("nb_read_frames", std::string("0")));
+            for (const char* tag : {"color_space", "color_primaries", "color_transfer"})
+                facts.colourTags += stream.value(tag, std::string("?")) + "/";
+            facts.colourTags += stream.value("color_range", std::string("?"));
             if (stream.contains("side_data_list")) {
                 for (const auto& entry : stream.at("side_data_list"))
                     facts.rotation = entry.value("rotation", facts.rotation);

@@ -37,6 +37,8 @@ struct StreamFacts {
     std::string videoCodec;
     std::string audioCodec;
     int rotation = 0;
+    // The video's colour tags: matrix, primaries, transfer and range ("bt709/bt709/bt709/tv").
+    std::string colourTags;
 };
 
 // What ffprobe says about a finished file (frames counted by decoding).

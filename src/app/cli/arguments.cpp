@@ -31,12 +31,15 @@ Options options(const Arguments& arguments) {
 }
 
 Mode mode(const Arguments& arguments) {
-    if (const auto file = value(arguments, "--cli"))
+    // After a "--" every argument is a file of the window, however it is spelled.
+    const Arguments options(arguments.begin(), std::find(arguments.begin(), arguments.end(), "--"));
+    if (const auto file = value(options, "--cli"))
         return Mode{Mode::Kind::commandLine, *file, {}};
-    const auto snapshot = std::find(arguments.begin(), arguments.end(), "--snapshot");
-    if (snapshot != arguments.end() && std::next(snapshot) != arguments.end())
-        return Mode{Mode::Kind::snapshot, *std::next(snapshot),
-                    Arguments(std::next(snapshot, 2), arguments.end())};
+    const auto snapshot = std::find(options.begin(), options.end(), "--snapshot");
+    if (snapshot != options.end() && std::next(snapshot) != options.end())
+        return Mode{
+            Mode::Kind::snapshot, *std::next(snapshot),
+            Arguments(arguments.begin() + (snapshot - options.begin()) + 2, arguments.end())};
     return Mode{};
 }
 

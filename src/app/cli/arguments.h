@@ -30,6 +30,7 @@ struct Mode {
 };
 
 // "--cli" with a file wins over "--snapshot" with an output; anything else opens the window.
+// Only the arguments before a "--" choose: after it, every argument is a file of the window.
 Mode mode(const Arguments& arguments);
 
 } // namespace clarivex::Main

@@ -15,8 +15,8 @@ namespace clarivex {
 
 // One file the user handed to the window: its identity, where it stands and its pictures.
 // Lives on the main thread; every member is for the main thread only. Jobs have no
-// behaviour: the store (and the stage's buttons through the store) makes every transition.
-// A null QImage stands for "no picture".
+// behaviour: the queue makes every status transition (the stage's buttons ask it to), and the
+// picture loader sets the pictures. A null QImage stands for "no picture".
 class Job : public QObject {
     Q_OBJECT
     Q_PROPERTY(QUuid id READ id CONSTANT)
@@ -45,16 +45,15 @@ public:
     const JobStatus& status() const { return status_; }
     void setStatus(JobStatus status);
 
-    // The source at most 1400 pixels along its longer side (first frame of a video). The
-    // store may swap it for a card-sized copy while the job is out of focus, and loads the
-    // large one again when the job is focused.
+    // The source as the stage shows it, at most 1400 pixels along its longer side (first frame
+    // of a video), or as its queue card shows it while the job is out of focus.
     const QImage& preview() const { return preview_; }
     void setPreview(QImage preview);
-    // A tiny copy of the large preview, 48 cells across; shown enlarged without smoothing.
+    // A tiny copy of the preview, 48 cells across; shown enlarged without smoothing.
     const QImage& pixelated() const { return pixelated_; }
     void setPixelated(QImage pixelated);
-    // Source and result at full resolution, for the comparison slider. The store keeps them
-    // only for the focused job and a few recent ones, and loads them again on refocus.
+    // Source and result for the comparison slider, as large as it can show them. Kept only for
+    // the focused job and a few recent ones, and loaded again on refocus.
     const QImage& before() const { return before_; }
     void setBefore(QImage before);
     const QImage& after() const { return after_; }

@@ -6,9 +6,9 @@
 
 namespace clarivex {
 
-// Which jobs may hold their large pictures (the 1400-pixel preview and the full-resolution
-// before/after): the focused job and the few focused most recently before it. Bookkeeping
-// only; the store drops and reloads the pictures. Main thread.
+// Which jobs may hold their large pictures (the stage-sized preview and the comparison
+// pictures): the focused job and the few focused most recently before it. Bookkeeping
+// only; the picture loader drops and reloads the pictures. Main thread.
 class PictureResidency {
 public:
     explicit PictureResidency(int capacity);

@@ -69,8 +69,7 @@ struct PipelineRun::State {
     }
 };
 
-PipelineRun::PipelineRun(QObject* context, Tools tools, std::filesystem::path source,
-                         Options options, ProgressHandler progress, EndHandler ended)
+PipelineRun::PipelineRun(QObject* context, Work work, ProgressHandler progress, EndHandler ended)
     : state_(std::make_shared<State>()) {
     state_->context = context;
     state_->progress = std::move(progress);
@@ -85,13 +84,8 @@ PipelineRun::PipelineRun(QObject* context, Tools tools, std::filesystem::path so
             state->report(progress, self);
     };
     state_->thread =
-        std::jthread([state, weak, tools = std::move(tools), source = std::move(source), options,
-                      report](std::stop_token stopToken) {
-            UpscaleOutcome outcome = runUpscale({.tools = tools,
-                                                 .source = source,
-                                                 .options = options,
-                                                 .report = report,
-                                                 .stopToken = stopToken});
+        std::jthread([state, weak, work = std::move(work), report](std::stop_token stopToken) {
+            UpscaleOutcome outcome = work(report, stopToken);
             {
                 const std::lock_guard guard(state->lock);
                 state->outcome = std::move(outcome);

@@ -1,12 +1,11 @@
 #pragma once
 
 #include "core/upscale_outcome.h"
-#include "core/upscaler.h"
 
 #include <chrono>
-#include <filesystem>
 #include <functional>
 #include <memory>
+#include <stop_token>
 
 class QObject;
 
@@ -18,13 +17,15 @@ namespace clarivex {
 // context's thread (the main thread); the callbacks run there too.
 class PipelineRun {
 public:
+    // The work of the run, on its own thread: reports through the callback, stops when the
+    // token is stopped, never throws.
+    using Work = std::function<UpscaleOutcome(const ProgressCallback& report, std::stop_token)>;
     using ProgressHandler = std::function<void(const UpscaleProgress&)>;
     using EndHandler = std::function<void()>;
 
-    // Starts the pipeline at once. `ended` is called once the pipeline has returned, unless
-    // finish() was called first.
-    PipelineRun(QObject* context, Tools tools, std::filesystem::path source, Options options,
-                ProgressHandler progress, EndHandler ended);
+    // Starts the work at once. `ended` is called once the work has returned, unless finish()
+    // was called first.
+    PipelineRun(QObject* context, Work work, ProgressHandler progress, EndHandler ended);
     // Stops the pipeline and waits for it.
     ~PipelineRun();
     PipelineRun(const PipelineRun&) = delete;

@@ -3,6 +3,7 @@
 #include <QSettings>
 #include <QString>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -44,6 +45,12 @@ std::optional<double> readDouble(const QSettings& settings, const char* key) {
     return value;
 }
 
+// A stored length the stepper cannot show would be shown as one value and used as another.
+double shownLoopFade(double stored) {
+    const double clamped = std::clamp(stored, Options::loopFadeMinimum, Options::loopFadeMaximum);
+    return std::round(clamped / Options::loopFadeStep) * Options::loopFadeStep;
+}
+
 } // namespace
 
 Options read(const QSettings& settings) {
@@ -54,7 +61,7 @@ Options read(const QSettings& settings) {
     options.target =
         readChoice<Target>(settings, "target", targetFromRaw).value_or(defaults.target);
     options.seamlessLoop = readBool(settings, "seamlessLoop").value_or(defaults.seamlessLoop);
-    options.loopFade = readDouble(settings, "loopFade").value_or(defaults.loopFade);
+    options.loopFade = shownLoopFade(readDouble(settings, "loopFade").value_or(defaults.loopFade));
     options.copyToPictures = readBool(settings, "copyToPictures").value_or(defaults.copyToPictures);
     return options;
 }

@@ -52,7 +52,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    if (!quitCheck_.approve(this)) {
+    if (!quitCheck_.approve(this, [this] { emit quitting(); })) {
         event->ignore();
         return;
     }

@@ -23,6 +23,10 @@ public:
 
     static QString title(int pendingCount);
 
+signals:
+    // The window is closing for good: emitted before the running job is stopped and waited for.
+    void quitting();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 

@@ -13,11 +13,13 @@ QuitCheck::QuitCheck(Store& store, Ask ask)
     : store_(store)
     , ask_(std::move(ask)) {}
 
-bool QuitCheck::approve(QWidget* window) {
+bool QuitCheck::approve(QWidget* window, const std::function<void()>& quitting) {
+    if (store_.pendingCount() >= 1 && ask_(window) == Answer::stay)
+        return false;
+    if (quitting)
+        quitting();
     if (store_.pendingCount() < 1)
         return true;
-    if (ask_(window) == Answer::stay)
-        return false;
     if (window) {
         window->hide();
         // Let the window really leave the screen before the main thread blocks in the wait.

@@ -24,7 +24,8 @@ public:
 
     // True when the application may end now. With nothing pending it asks nothing; after
     // "Выйти" it hides `window`, cancels every pending job and waits for the running one.
-    bool approve(QWidget* window);
+    // `quitting` is called as soon as the quit is decided, before any of that.
+    bool approve(QWidget* window, const std::function<void()>& quitting = {});
 
     // The modal "Идёт обработка" alert with "Выйти" (default) and "Остаться" (Escape).
     static Answer askWithDialog(QWidget* window);

@@ -2,67 +2,96 @@
 
 #include "app/queue/store.h"
 #include "app/shell/instance_channel.h"
-#include "app/shell/main_content.h"
 #include "app/shell/main_window.h"
 #include "app/shell/open_request.h"
 #include "app/shell/quit_check.h"
+#include "app/shell/single_instance.h"
 #include "app/shell/termination_signals.h"
+#include "app/window/content_view.h"
 #include "ui/paint/theme.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QIcon>
 
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
+#include <string>
 #include <vector>
 
 namespace clarivex::Main {
 
 namespace {
 
-std::vector<std::filesystem::path> toPaths(const QStringList& paths) {
-    std::vector<std::filesystem::path> result;
-    for (const QString& path : paths)
-        result.emplace_back(path.toStdString());
-    return result;
+// The files named on the command line, as bytes, whatever their encoding. `qtArguments`
+// are the arguments Qt left of those before the "--" (the program's name first), `rest` those
+// after it.
+OpenRequest::Paths fileArguments(int qtArguments, char** argv, char** rest, char** end) {
+    std::vector<std::string> arguments(argv + 1, argv + qtArguments);
+    if (rest != end) {
+        arguments.emplace_back("--");
+        arguments.insert(arguments.end(), rest, end);
+    }
+    std::error_code error;
+    const OpenRequest::FileArguments request =
+        OpenRequest::fromArguments(arguments, std::filesystem::current_path(error));
+    for (const std::string& option : request.options)
+        std::fprintf(stderr,
+                     "Clarivex: неизвестный параметр «%s» пропущен; имена файлов, начинающиеся с "
+                     "«-», пишите после «--»\n",
+                     option.c_str());
+    return request.files;
 }
 
 } // namespace
 
 int window(int argc, char** argv) {
-    QApplication application(argc, argv);
+    // Qt takes its own options out of what comes before a "--"; what follows is files only.
+    char** const end = argv + argc;
+    char** const dashes = std::find_if(
+        argv + 1, end, [](const char* argument) { return !std::strcmp(argument, "--"); });
+    int qtArguments = int(dashes - argv);
+    QApplication application(qtArguments, argv);
     QApplication::setApplicationName(QStringLiteral("Clarivex"));
     QApplication::setDesktopFileName(QStringLiteral("clarivex"));
 
-    const QStringList files =
-        OpenRequest::fromArguments(QApplication::arguments(), QDir::currentPath());
-    InstanceChannel channel;
-    if (channel.handOver(files))
-        return 0;
-    // Two starts at the same moment: the one that lost the socket hands over to the winner.
-    if (!channel.listen() && channel.handOver(files))
+    const OpenRequest::Paths files =
+        fileArguments(qtArguments, argv, dashes == end ? end : dashes + 1, end);
+    SingleInstance instance;
+    const SingleInstance::Role role = instance.start(files);
+    if (role == SingleInstance::Role::handedOver)
         return 0;
 
     Theme::install(application);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/clarivex.svg")));
 
-    Store& store = Store::shared();
-    MainWindow mainWindow(store, makeMainContent(store));
+    // After the application, which it needs, and gone before it.
+    Store store(Store::Environment::system());
+    MainWindow mainWindow(store, new ContentView(store));
+    InstanceChannel channel;
     QObject::connect(&channel, &InstanceChannel::filesRequested, &mainWindow,
-                     [&store, &mainWindow](const QStringList& paths) {
-                         store.add(toPaths(paths), true);
+                     [&store, &mainWindow](const std::vector<std::filesystem::path>& paths) {
+                         store.add(paths, true);
                          mainWindow.bringToFront();
                      });
+    instance.listen(channel);
+    // From the moment the quit is decided no file is taken that the quit would then cancel.
+    QObject::connect(&mainWindow, &MainWindow::quitting, &channel,
+                     [&instance, &channel] { instance.quitting(channel); });
     // The session is ending: no question, but the same orderly stop as after "Выйти".
     TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::requested, &mainWindow, [&mainWindow] {
-        mainWindow.hide();
-        QCoreApplication::quit();
-    });
+    QObject::connect(&termination, &TerminationSignals::requested, &mainWindow,
+                     [&mainWindow, &instance, &channel] {
+                         instance.quitting(channel);
+                         mainWindow.hide();
+                         QCoreApplication::quit();
+                     });
     mainWindow.show();
-    if (!files.isEmpty())
-        store.add(toPaths(files), true);
+    if (!files.empty())
+        store.add(files, true);
     const int status = application.exec();
+    instance.quitting(channel);
     // Every way out of the event loop ends here; after "Выйти" nothing is left to wait for.
     store.cancelAllAndWait(QuitCheck::stopLimit);
     return status;

@@ -1,7 +1,7 @@
 #include "app/snapshot/demonstration_queue.h"
 
-#include "app/queue/store.h"
-#include "ui/paint/media_preview.h"
+#include "app/queue/job_queue.h"
+#include "core/image/preview_decoder.h"
 
 #include <chrono>
 #include <filesystem>
@@ -15,11 +15,11 @@ std::filesystem::path pathOf(const QString& file) {
     return std::filesystem::path(file.toStdString());
 }
 
-void fillRunning(Store& store, const QStringList& files) {
+void fillRunning(JobQueue& queue, const QStringList& files) {
     std::vector<std::filesystem::path> paths;
     for (const QString& file : files)
         paths.push_back(pathOf(file));
-    const QList<Job*> jobs = store.add(paths, false);
+    const QList<Job*> jobs = queue.add(paths, false);
     if (jobs.isEmpty())
         return;
 
@@ -27,7 +27,7 @@ void fillRunning(Store& store, const QStringList& files) {
     running->setStatus(JobStatus::running(UpscaleProgress{
         UpscaleProgress::Stage::upscaling, 0.46, "Кадр 110 из 240 · realesr-animevideov3 ×3"}));
     running->setStartedAt(Job::Clock::now() - std::chrono::seconds(20));
-    store.setSelectedID(running->id());
+    queue.setSelectedID(running->id());
 
     if (jobs.size() < 3)
         return;
@@ -38,36 +38,38 @@ void fillRunning(Store& store, const QStringList& files) {
         UpscaleResult{finished->url(), std::nullopt, Size{3840, 2160}, "realesrgan-x4plus", 4.0}));
 }
 
-void fillDone(Store& store, const QStringList& files) {
+void fillDone(JobQueue& queue, const QStringList& files) {
     if (files.isEmpty())
         return;
     const std::filesystem::path source = pathOf(files[0]);
     const MediaKind kind = mediaKindOf(source).value_or(MediaKind::image);
-    Job* job = store.addDemonstration(source, kind, JobStatus::waiting());
-    if (files.size() < 2)
+    if (files.size() < 2) {
+        queue.addDemonstration(source, kind, JobStatus::waiting());
         return;
-    const std::filesystem::path enlarged = pathOf(files[1]);
-    // Blocking loads are fine here: nothing else happens before the picture is taken.
-    const QImage before = MediaPreview::load(source, kind, std::nullopt);
-    const QImage after = MediaPreview::load(enlarged, kind, std::nullopt);
-    job->setBefore(before);
-    job->setAfter(after);
-    job->setStatus(JobStatus::done(UpscaleResult{
-        enlarged, std::nullopt, Size{after.width(), after.height()}, "realesrgan-x4plus", 3.0}));
-    store.setSelectedID(job->id());
+    }
+    const std::filesystem::path enlarged = std::filesystem::absolute(pathOf(files[1]));
+    // The pictures come as for any finished job; only the result's size is needed now.
+    const Size size = PreviewDecoder::measure(enlarged, kind).value_or(Size{});
+    UpscaleResult result;
+    result.output = enlarged;
+    result.size = size;
+    result.model = "realesrgan-x4plus";
+    result.seconds = 3.0;
+    Job* job = queue.addDemonstration(source, kind, JobStatus::done(result));
+    queue.setSelectedID(job->id());
 }
 
 } // namespace
 
-void fill(Store& store, const SnapshotRequest& request) {
+void fill(JobQueue& queue, const SnapshotRequest& request) {
     switch (request.state) {
     case SnapshotRequest::State::empty:
         return;
     case SnapshotRequest::State::done:
-        fillDone(store, request.files);
+        fillDone(queue, request.files);
         return;
     case SnapshotRequest::State::running:
-        fillRunning(store, request.files);
+        fillRunning(queue, request.files);
         return;
     }
 }

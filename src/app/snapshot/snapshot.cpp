@@ -1,9 +1,9 @@
 #include "app/snapshot/snapshot.h"
 
 #include "app/queue/store.h"
-#include "app/shell/main_content.h"
 #include "app/snapshot/demonstration_queue.h"
 #include "app/snapshot/png_file.h"
+#include "app/window/content_view.h"
 #include "ui/paint/theme.h"
 
 #include <QApplication>
@@ -31,6 +31,8 @@ int fail(const QString& reason) {
 } // namespace
 
 int snapshot(int argc, char** argv, const std::string& out, const Arguments& arguments) {
+    if (const auto problem = unusableSnapshotTarget(QString::fromStdString(out)))
+        return fail(*problem);
     // Chosen before the application exists: a snapshot must work with no display at all, and
     // a window must never appear on one that is there.
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -42,20 +44,26 @@ int snapshot(int argc, char** argv, const std::string& out, const Arguments& arg
         files.append(QString::fromStdString(argument));
     const SnapshotRequest request = SnapshotRequest::parse(files, QDir::currentPath());
 
-    Store& store = Store::shared();
-    DemonstrationQueue::fill(store, request);
+    Store store(Store::Environment::system());
+    DemonstrationQueue::fill(store.queue(), request);
 
-    std::unique_ptr<QWidget> view(makeMainContent(store));
+    auto view = std::make_unique<ContentView>(store);
     view->setFixedSize(1180, 760);
     view->show();
-    // Layout, the entrance animations and the preview loads run meanwhile.
+    // The pictures first, however long a large one takes: they are what the snapshot shows.
+    // Only regular files are read, so every load ends.
+    QEventLoop loading;
+    QObject::connect(&store.pictures(), &PictureLoader::idle, &loading, &QEventLoop::quit);
+    if (!store.pictures().isIdle())
+        loading.exec();
+    // Layout and the entrance animations run meanwhile.
     QEventLoop settle;
     QTimer::singleShot(settleMilliseconds, &settle, &QEventLoop::quit);
     settle.exec();
 
     const QImage picture = view->grab().toImage();
-    // Preview loads may still run ffmpeg in a working folder; ending the process under them
-    // would leave that folder behind.
+    // A late preview load may still run ffmpeg in a working folder; ending the process under
+    // it would leave that folder behind.
     store.cancelAllAndWait(std::chrono::seconds(5));
     if (picture.isNull())
         return fail(QStringLiteral("не удалось отрисовать окно"));

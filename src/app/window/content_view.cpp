@@ -2,18 +2,18 @@
 
 #include "app/queue/job.h"
 #include "app/queue/store.h"
-#include "app/window/appearance.h"
-#include "app/window/drop_hero.h"
-#include "app/window/drop_overlay.h"
 #include "app/window/dropped_files.h"
-#include "app/window/engine_indicator.h"
 #include "app/window/job_stage.h"
 #include "app/window/queue_strip.h"
 #include "app/window/sidebar.h"
 #include "app/window/stage_header.h"
+#include "ui/animation/appearance.h"
 #include "ui/paint/theme.h"
 #include "ui/widgets/ambient_background.h"
 #include "ui/widgets/celebration_burst.h"
+#include "ui/widgets/drop_hero.h"
+#include "ui/widgets/drop_overlay.h"
+#include "ui/widgets/engine_indicator.h"
 
 #include <QDragEnterEvent>
 #include <QMimeData>
@@ -48,19 +48,19 @@ ContentView::ContentView(Store& store, QWidget* parent)
     palette.setColor(QPalette::WindowText, Theme::text());
     setPalette(palette);
     burst_->setAttribute(Qt::WA_TransparentForMouseEvents);
-    burst_->setTrigger(store_.celebration());
+    burst_->setTrigger(store_.queue().celebration());
     strip_->hide();
     // The main area gives way to the strip as it slides in, and takes the room back after.
     stripAppearance_->setOnChange([this] { layoutStage(); });
 
-    connect(&store_, &Store::focusedChanged, this, &ContentView::refreshFocus);
-    connect(&store_, &Store::jobsChanged, this, [this] {
+    JobQueue& queue = store_.queue();
+    connect(&queue, &JobQueue::focusedChanged, this, &ContentView::refreshFocus);
+    connect(&queue, &JobQueue::jobsChanged, this, [this] {
         refreshStrip();
         refreshFocus();
     });
-    connect(&store_, &Store::celebrationChanged, this,
-            [this] { burst_->setTrigger(store_.celebration()); });
-    connect(&store_, &Store::engineErrorChanged, this, &ContentView::refreshEngine);
+    connect(&queue, &JobQueue::celebrationChanged, this,
+            [this] { burst_->setTrigger(store_.queue().celebration()); });
 
     refreshEngine();
     refreshStrip();
@@ -107,7 +107,7 @@ void ContentView::refreshEngine() {
 }
 
 void ContentView::refreshStrip() {
-    const bool wanted = !store_.jobs().isEmpty();
+    const bool wanted = !store_.queue().jobs().isEmpty();
     if (wanted == stripShown_)
         return;
     stripShown_ = wanted;
@@ -121,7 +121,7 @@ void ContentView::refreshStrip() {
 }
 
 void ContentView::refreshFocus() {
-    Job* focused = store_.focused();
+    Job* focused = store_.queue().focused();
     if (!focused) {
         if (!hero_)
             showHero();
@@ -217,7 +217,7 @@ void ContentView::setTargeted(bool targeted) {
     background_->setIntensity(targeted ? targetedIntensity : 1.0);
     if (hero_)
         hero_->setTargeted(targeted);
-    overlay_->setShowing(targeted && !store_.jobs().isEmpty());
+    overlay_->setShowing(targeted && !store_.queue().jobs().isEmpty());
 }
 
 void ContentView::dragEnterEvent(QDragEnterEvent* event) {

@@ -4,7 +4,8 @@
 #include "app/queue/store.h"
 #include "app/window/file_info.h"
 #include "app/window/job_texts.h"
-#include "app/window/text_label.h"
+#include "ui/animation/spring_value.h"
+#include "ui/paint/glow_overhang.h"
 #include "ui/paint/shapes.h"
 #include "ui/paint/symbol_font.h"
 #include "ui/paint/theme.h"
@@ -14,40 +15,41 @@
 #include "ui/widgets/glow_bar.h"
 #include "ui/widgets/pill_button.h"
 #include "ui/widgets/shine_sweep.h"
+#include "ui/widgets/text_label.h"
 
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QVBoxLayout>
 
-#include <algorithm>
 #include <chrono>
-#include <cmath>
 
 namespace clarivex {
 
 namespace {
 
-constexpr qreal fileInfoWidth = 220.0;
-constexpr qreal defaultSpacing = 8.0;
+constexpr int fileInfoWidth = 220;
+constexpr int defaultSpacing = 8;
 constexpr qreal badgeSide = 46.0;
 constexpr qreal warningSide = 22.0;
 // The check mark's bounce: it starts small and springs past its size once.
 constexpr qreal bounceStart = 0.55;
 constexpr SpringParameters bounceSpring{0.42, 0.45};
 
-QMargins maximum(const QMargins& a, const QMargins& b) {
-    return {std::max(a.left(), b.left()), std::max(a.top(), b.top()),
-            std::max(a.right(), b.right()), std::max(a.bottom(), b.bottom())};
+GlowSpec badgeGlow() {
+    return {Theme::withOpacity(Theme::accent(), 0.6), 14.0, {}};
 }
 
-// A left-aligned column of labels, `spacing` apart.
-QWidget* textStack(std::initializer_list<QLabel*> labels, int spacing) {
+// A left-aligned column of labels, `spacing` apart, that gives way down to `minimumWidth`.
+QWidget* textStack(std::initializer_list<QLabel*> labels, int spacing, int minimumWidth) {
     auto* stack = new QWidget;
     auto* layout = new QVBoxLayout(stack);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(spacing);
     for (QLabel* label : labels)
         layout->addWidget(label);
+    stack->setMinimumWidth(minimumWidth);
+    stack->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     return stack;
 }
 
@@ -57,22 +59,94 @@ double secondsSince(const std::optional<Job::Clock::time_point>& start) {
     return std::chrono::duration<double>(Job::Clock::now() - *start).count();
 }
 
+// A symbol of the given size, painted in one colour.
+class SymbolMark : public QWidget {
+public:
+    SymbolMark(const char* symbol, qreal side, QColor color)
+        : symbol_(symbol)
+        , color_(std::move(color)) {
+        setFixedSize(int(side), int(side));
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        SymbolFont::paint(painter, QRectF(rect()), symbol_, width(), color_);
+    }
+
+private:
+    const char* symbol_;
+    QColor color_;
+};
+
 } // namespace
+
+// The round accent badge of a done job, whose check mark bounces on every success.
+class CheckBadge : public QWidget {
+public:
+    explicit CheckBadge(QWidget* parent = nullptr)
+        : QWidget(parent)
+        , bounce_(
+              1.0, bounceSpring, [this] { update(); }, this) {
+        setFixedSize(int(badgeSide), int(badgeSide));
+        GlowOverhang::install(this, QMarginsF(glowRoom(badgeGlow())),
+                              [this](QPainter& painter) { paintGlow(painter); });
+    }
+
+    void bounce() {
+        bounce_.jumpTo(bounceStart);
+        bounce_.animateTo(1.0);
+    }
+    qreal scale() const { return bounce_.value(); }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing);
+        paintGlow(painter);
+        const QRectF area(rect());
+        QPainterPath circle;
+        circle.addEllipse(area);
+        painter.fillPath(circle, Theme::accentGradient(area));
+        painter.translate(area.center());
+        painter.scale(scale(), scale());
+        painter.translate(-area.center());
+        painter.setFont(Theme::system(20, QFont::Bold));
+        SymbolFont::paint(painter, area, "checkmark", 20, Qt::white);
+    }
+    void hideEvent(QHideEvent* event) override {
+        bounce_.finish();
+        QWidget::hideEvent(event);
+    }
+
+private:
+    void paintGlow(QPainter& painter) {
+        QPainterPath circle;
+        circle.addEllipse(QRectF(rect()));
+        glow_.paint(painter, circle, badgeGlow());
+    }
+
+    SpringValue bounce_;
+    GlowCache glow_;
+};
 
 JobPanel::JobPanel(Store& store, Job& job, QWidget* parent)
     : QWidget(parent)
     , store_(store)
     , job_(job)
-    , bounce_(
-          1.0, bounceSpring, [this] { update(); }, this)
-    , lastCelebration_(store.celebration()) {
+    , row_(new QHBoxLayout(this))
+    , lastCelebration_(store.queue().celebration()) {
     setContentsMargins(room());
-    shine(this, store.celebration());
+    row_->setContentsMargins(padding, padding, padding, padding);
+    row_->setSpacing(0);
+    shine(this, store.queue().celebration());
     rebuild();
 }
 
 QMargins JobPanel::room() {
-    return maximum(Card::overhang(), PillButtonStyle::overhang());
+    return GlowOverhang::room(
+        {Card::overhang(), PillButtonStyle::overhang(), glowRoom(badgeGlow())});
 }
 
 void JobPanel::refresh() {
@@ -89,20 +163,24 @@ void JobPanel::celebrate(int celebration) {
     if (celebration == lastCelebration_)
         return;
     lastCelebration_ = celebration;
-    if (shown_ == JobStatus::Case::done) {
-        bounce_.jumpTo(bounceStart);
-        bounce_.animateTo(1.0);
-    }
+    if (badge_)
+        badge_->bounce();
+}
+
+qreal JobPanel::badgeScale() const {
+    return badge_ ? badge_->scale() : 1.0;
 }
 
 void JobPanel::clearRow() {
-    for (const Item& item : items_) {
-        if (item.widget)
-            item.widget->deleteLater();
+    while (QLayoutItem* item = row_->takeAt(0)) {
+        if (QWidget* widget = item->widget()) {
+            widget->hide();
+            widget->deleteLater();
+        }
+        delete item;
     }
-    items_.clear();
     progress_ = nullptr;
-    paintedItem_ = -1;
+    badge_ = nullptr;
 }
 
 void JobPanel::rebuild() {
@@ -125,45 +203,41 @@ void JobPanel::rebuild() {
         buildCancelled();
         break;
     }
-    for (const Item& item : items_) {
-        if (item.widget)
-            item.widget->show();
-    }
     updateGeometry();
-    place();
     update();
 }
 
-PillButton* JobPanel::addPill(const QString& text, bool filled, qreal spacingBefore) {
-    auto* button = new PillButton(text, {filled, false}, this);
-    button->setFocusPolicy(Qt::StrongFocus);
-    items_.push_back({button, QSizeF(button->sizeHint()), {}, spacingBefore});
-    return button;
+void JobPanel::add(QWidget* widget, int spacingBefore, int stretch) {
+    if (spacingBefore > 0)
+        row_->addSpacing(spacingBefore);
+    row_->addWidget(widget, stretch, Qt::AlignVCenter);
+    // Shown now rather than when the layout gets to it, so that the card's height counts it.
+    widget->show();
 }
 
-void JobPanel::addGap(qreal spacingBefore) {
-    Item gap;
-    gap.spacingBefore = spacingBefore;
-    gap.flexible = true;
-    items_.push_back(gap);
+void JobPanel::addPill(const QString& text, bool filled, int spacingBefore,
+                       const std::function<void()>& action) {
+    auto* button = new PillButton(text, {filled, false}, this);
+    button->setFocusPolicy(Qt::StrongFocus);
+    connect(button, &QAbstractButton::clicked, this, action);
+    add(button, spacingBefore);
 }
 
 void JobPanel::buildRunning() {
     auto* info = new FileInfo(job_.fileName(), job_.kind(), this);
-    items_.push_back({info, QSizeF(fileInfoWidth, info->sizeHint().height()), {}, 0.0});
-
+    info->setFixedWidth(fileInfoWidth);
+    add(info, 0);
     progress_ = new BigProgress(this);
-    Item progress{progress_, QSizeF(0, progress_->sizeHint().height()), {}, 22.0};
-    progress.flexible = true;
-    items_.push_back(progress);
+    add(progress_, 22, 1);
 
-    PillButton* cancelButton = addPill(QString(), false, 22.0);
+    auto* cancelButton = new PillButton(QString(), {false, false}, this);
     cancelButton->setSymbol("xmark");
-    // The symbol alone makes a narrower capsule than the empty text did.
-    items_.back().visible = QSizeF(cancelButton->sizeHint());
     cancelButton->setToolTip(QStringLiteral("Отменить"));
     cancelButton->setAccessibleName(QStringLiteral("Отменить"));
-    connect(cancelButton, &QAbstractButton::clicked, this, &JobPanel::cancel);
+    cancelButton->setFocusPolicy(Qt::StrongFocus);
+    connect(cancelButton, &QAbstractButton::clicked, this,
+            [this] { store_.queue().cancel(&job_); });
+    add(cancelButton, 22);
     updateRunning();
     progress_->bar()->setValueImmediately(progress_->bar()->value());
 }
@@ -183,211 +257,74 @@ void JobPanel::updateRunning() {
 
 void JobPanel::buildDone() {
     const UpscaleResult* result = job_.status().result();
-    Item badge;
-    badge.visible = QSizeF(badgeSide, badgeSide);
-    paintedItem_ = int(items_.size());
-    items_.push_back(badge);
+    badge_ = new CheckBadge(this);
+    add(badge_, 0);
 
     const QString title = result ? JobTexts::doneTitle(result->size) : QString();
     const QString detail = result ? JobTexts::doneDetail(*result) : QString();
     auto* detailLabel = textLabel(detail, Theme::digits(12, QFont::Medium), Theme::muted());
-    detailLabel->setTextFormat(Qt::PlainText);
-    QWidget* stack = textStack({textLabel(title, Theme::title(20), Theme::text()), detailLabel}, 0);
-    stack->setParent(this);
-    Item texts{stack, QSizeF(stack->sizeHint()), {}, 16.0};
-    texts.shrinkable = true;
-    texts.minimumWidth = 80;
-    items_.push_back(texts);
-    addGap(16.0);
+    add(textStack({textLabel(title, Theme::title(20), Theme::text()), detailLabel}, 0, 80), 16);
+    row_->addSpacing(16);
+    row_->addStretch(1);
 
-    PillButton* reveal = addPill(QStringLiteral("Показать в папке"), false, 16.0);
-    PillButton* open = addPill(QStringLiteral("Открыть"), true, 16.0);
-    if (result) {
-        const std::filesystem::path output = result->output;
-        connect(reveal, &QAbstractButton::clicked, this,
-                [this, output] { store_.desktop().revealInFileManager(output); });
-        connect(open, &QAbstractButton::clicked, this,
-                [this, output] { store_.desktop().openWithDefaultApplication(output); });
-    }
+    const std::filesystem::path output = result ? result->output : std::filesystem::path();
+    addPill(QStringLiteral("Показать в папке"), false, 16, [this, output] {
+        if (!output.empty())
+            store_.desktop().revealInFileManager(output);
+    });
+    addPill(QStringLiteral("Открыть"), true, 16, [this, output] {
+        if (!output.empty())
+            store_.desktop().openWithDefaultApplication(output);
+    });
 }
 
 void JobPanel::buildFailed() {
-    Item warning;
-    warning.visible = QSizeF(warningSide, warningSide);
-    paintedItem_ = int(items_.size());
-    items_.push_back(warning);
-
+    add(new SymbolMark("exclamationmark.triangle.fill", warningSide, Theme::accent()), 0);
     const std::string* failure = job_.status().failure();
     auto* message = textLabel(failure ? QString::fromStdString(*failure) : QString(),
                               Theme::body(12), Theme::muted());
     message->setWordWrap(true);
-    const int lineHeight = message->fontMetrics().lineSpacing();
-    message->setMaximumHeight(3 * lineHeight + 1);
-    QWidget* stack = textStack(
-        {textLabel(QStringLiteral("Не получилось"), Theme::title(17), Theme::text()), message}, 3);
-    stack->setParent(this);
-    Item texts{stack, QSizeF(stack->sizeHint()), {}, 14.0};
-    texts.shrinkable = true;
-    texts.minimumWidth = 120;
-    items_.push_back(texts);
-    addGap(14.0);
-    PillButton* retryButton = addPill(QStringLiteral("Повторить"), true, 14.0);
-    connect(retryButton, &QAbstractButton::clicked, this, &JobPanel::retry);
+    message->setMaximumHeight(3 * message->fontMetrics().lineSpacing() + 1);
+    add(textStack(
+            {textLabel(QStringLiteral("Не получилось"), Theme::title(17), Theme::text()), message},
+            3, 120),
+        14);
+    row_->addSpacing(14);
+    row_->addStretch(1);
+    addPill(QStringLiteral("Повторить"), true, 14, [this] { store_.queue().retry(&job_); });
 }
 
 void JobPanel::buildWaiting() {
     auto* info = new FileInfo(job_.fileName(), job_.kind(), this);
-    Item file{info, QSizeF(info->sizeHint()), {}, 0.0};
-    file.shrinkable = true;
-    file.minimumWidth = 60;
-    items_.push_back(file);
-    addGap(defaultSpacing);
-    QLabel* waiting = textLabel(QStringLiteral("Ждёт очереди"), Theme::body(13), Theme::muted());
-    waiting->setParent(this);
-    items_.push_back({waiting, QSizeF(waiting->sizeHint()), {}, defaultSpacing});
+    add(info, 0);
+    row_->addSpacing(defaultSpacing);
+    row_->addStretch(1);
+    add(textLabel(QStringLiteral("Ждёт очереди"), Theme::body(13), Theme::muted()), defaultSpacing);
 }
 
 void JobPanel::buildCancelled() {
-    auto* info = new FileInfo(job_.fileName(), job_.kind(), this);
-    Item file{info, QSizeF(info->sizeHint()), {}, 0.0};
-    file.shrinkable = true;
-    file.minimumWidth = 60;
-    items_.push_back(file);
-    addGap(defaultSpacing);
-    PillButton* retryButton = addPill(QStringLiteral("Повторить"), false, defaultSpacing);
-    connect(retryButton, &QAbstractButton::clicked, this, &JobPanel::retry);
-}
-
-void JobPanel::cancel() {
-    // The status at the moment of the click decides, since the job may have moved on.
-    switch (job_.status().which()) {
-    case JobStatus::Case::running:
-        store_.cancelCurrent();
-        break;
-    case JobStatus::Case::waiting:
-        job_.setStatus(JobStatus::cancelled());
-        break;
-    default:
-        break;
-    }
-}
-
-void JobPanel::retry() {
-    store_.retry(&job_);
-}
-
-std::vector<JobPanel::Placed> JobPanel::arrange(qreal cardWidth) const {
-    const qreal available = std::max(0.0, cardWidth - 2 * padding);
-    std::vector<qreal> widths;
-    qreal used = 0.0;
-    int flexibleCount = 0;
-    for (const Item& item : items_) {
-        widths.push_back(item.flexible ? 0.0 : item.visible.width());
-        used += widths.back() + item.spacingBefore;
-        flexibleCount += item.flexible ? 1 : 0;
-    }
-    qreal leftover = available - used;
-    if (leftover < 0) {
-        for (size_t index = 0; index < items_.size() && leftover < 0; ++index) {
-            if (!items_[index].shrinkable)
-                continue;
-            const qreal give = std::min(widths[index] - items_[index].minimumWidth, -leftover);
-            if (give > 0) {
-                widths[index] -= give;
-                leftover += give;
-            }
-        }
-    } else if (flexibleCount > 0) {
-        for (size_t index = 0; index < items_.size(); ++index) {
-            if (items_[index].flexible)
-                widths[index] = leftover / flexibleCount;
-        }
-    }
-
-    std::vector<Placed> placed;
-    qreal x = padding;
-    for (size_t index = 0; index < items_.size(); ++index) {
-        const Item& item = items_[index];
-        x += item.spacingBefore;
-        qreal height = item.visible.height();
-        if (item.widget && item.widget->hasHeightForWidth())
-            height = item.widget->heightForWidth(int(widths[index]));
-        else if (item.widget && item.widget->layout() && item.widget->layout()->hasHeightForWidth())
-            height = item.widget->layout()->totalHeightForWidth(int(widths[index]));
-        placed.push_back({QRectF(x, 0, widths[index], height), item});
-        x += widths[index];
-    }
-    return placed;
-}
-
-qreal JobPanel::rowHeight(const std::vector<Placed>& placed) const {
-    qreal height = 0.0;
-    for (const Placed& entry : placed)
-        height = std::max(height, entry.rect.height());
-    return height;
+    add(new FileInfo(job_.fileName(), job_.kind(), this), 0);
+    row_->addSpacing(defaultSpacing);
+    row_->addStretch(1);
+    addPill(QStringLiteral("Повторить"), false, defaultSpacing,
+            [this] { store_.queue().retry(&job_); });
 }
 
 int JobPanel::cardHeight(int cardWidth) const {
-    return int(std::ceil(rowHeight(arrange(cardWidth)) + 2 * padding));
+    if (row_->hasHeightForWidth())
+        return row_->heightForWidth(cardWidth);
+    return row_->sizeHint().height();
 }
 
 QSize JobPanel::sizeHint() const {
     const QMargins margins = room();
-    const int width = 600;
-    return {width + margins.left() + margins.right(),
-            cardHeight(width) + margins.top() + margins.bottom()};
-}
-
-void JobPanel::place() {
-    const QRectF card = cardRect();
-    std::vector<Placed> placed = arrange(card.width());
-    const qreal centre = card.center().y();
-    for (const Placed& entry : placed) {
-        if (!entry.item.widget)
-            continue;
-        const QRectF visible(card.left() + entry.rect.left(), centre - entry.rect.height() / 2.0,
-                             entry.rect.width(), entry.rect.height());
-        entry.item.widget->setGeometry(visible.toAlignedRect().marginsAdded(entry.item.room));
-    }
-}
-
-void JobPanel::resizeEvent(QResizeEvent* event) {
-    place();
-    QWidget::resizeEvent(event);
-}
-
-void JobPanel::hideEvent(QHideEvent* event) {
-    bounce_.finish();
-    QWidget::hideEvent(event);
+    return {600 + margins.left() + margins.right(),
+            cardHeight(600) + margins.top() + margins.bottom()};
 }
 
 void JobPanel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF card = cardRect();
-    paintCard(painter, card, cornerRadius, shown_ == JobStatus::Case::running, shadowCache_);
-    if (paintedItem_ < 0)
-        return;
-    const std::vector<Placed> placed = arrange(card.width());
-    const QRectF slot = placed[size_t(paintedItem_)].rect;
-    const QRectF area(card.left() + slot.left(), card.center().y() - slot.height() / 2.0,
-                      slot.width(), slot.height());
-    if (shown_ == JobStatus::Case::done) {
-        QPainterPath circle;
-        circle.addEllipse(area);
-        badgeGlow_.paint(painter, circle, {Theme::withOpacity(Theme::accent(), 0.6), 14.0, {}});
-        painter.fillPath(circle, Theme::accentGradient(area));
-        const qreal scale = bounce_.value();
-        painter.save();
-        painter.translate(area.center());
-        painter.scale(scale, scale);
-        painter.translate(-area.center());
-        painter.setFont(Theme::system(20, QFont::Bold));
-        SymbolFont::paint(painter, area, "checkmark", 20, Qt::white);
-        painter.restore();
-    } else if (shown_ == JobStatus::Case::failed) {
-        SymbolFont::paint(painter, area, "exclamationmark.triangle.fill", 22, Theme::accent());
-    }
+    paintCard(painter, cardRect(), cornerRadius, shown_ == JobStatus::Case::running, shadowCache_);
 }
 
 } // namespace clarivex

@@ -1,31 +1,31 @@
 #pragma once
 
 #include "app/queue/job_status.h"
-#include "ui/animation/spring_value.h"
 #include "ui/paint/glow.h"
 
 #include <QWidget>
 
-#include <vector>
+class QHBoxLayout;
 
 namespace clarivex {
 
 class BigProgress;
+class CheckBadge;
 class Job;
-class PillButton;
 class Store;
 
 // The card under the stage's picture: names the file and offers what fits the job's status —
 // progress with a cancel button while running, the result with "Показать в папке" and
 // "Открыть" when done, the failure with "Повторить", "Ждёт очереди", or "Повторить" after a
 // cancel. The card is highlighted while the job runs; a light sweeps over it and the check mark
-// bounces on every success. The widget keeps room() around the card for its shadow and the
-// buttons' glow; contentsRect() is the card. Main thread only.
+// bounces on every success. Its row is a Qt layout, 18 inside the card; every button asks the
+// queue, which makes the transitions. The widget keeps room() around the card for its shadow and
+// its buttons' glows (see GlowOverhang); contentsRect() is the card. Main thread only.
 class JobPanel : public QWidget {
     Q_OBJECT
 public:
     static constexpr qreal cornerRadius = 20.0;
-    static constexpr qreal padding = 18.0;
+    static constexpr int padding = 18;
 
     JobPanel(Store& store, Job& job, QWidget* parent = nullptr);
 
@@ -41,33 +41,15 @@ public:
     static QMargins room();
 
     BigProgress* progress() const { return progress_; }
-    qreal badgeScale() const { return bounce_.value(); }
+    // The check mark's size while it bounces, 1 at rest; 1 without a check mark.
+    qreal badgeScale() const;
 
     QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
 
 private:
-    // One thing in the row: a widget (or, without one, the painted badge or symbol), how large
-    // its visible part is, the room its widget keeps around that, and how it gives or takes
-    // space.
-    struct Item {
-        QWidget* widget = nullptr;
-        QSizeF visible;
-        QMargins room;
-        qreal spacingBefore = 0.0;
-        bool flexible = false;
-        bool shrinkable = false;
-        qreal minimumWidth = 0.0;
-    };
-    struct Placed {
-        QRectF rect;
-        Item item;
-    };
-
     void rebuild();
     void clearRow();
     void buildRunning();
@@ -76,23 +58,17 @@ private:
     void buildWaiting();
     void buildCancelled();
     void updateRunning();
-    PillButton* addPill(const QString& text, bool filled, qreal spacingBefore);
-    void addGap(qreal spacingBefore);
-    std::vector<Placed> arrange(qreal cardWidth) const;
-    qreal rowHeight(const std::vector<Placed>& placed) const;
-    void place();
-    void cancel();
-    void retry();
+    void add(QWidget* widget, int spacingBefore, int stretch = 0);
+    void addPill(const QString& text, bool filled, int spacingBefore,
+                 const std::function<void()>& action);
 
     Store& store_;
     Job& job_;
     JobStatus::Case shown_ = JobStatus::Case::waiting;
-    std::vector<Item> items_;
+    QHBoxLayout* row_;
     BigProgress* progress_ = nullptr;
-    int paintedItem_ = -1;
-    SpringValue bounce_;
+    CheckBadge* badge_ = nullptr;
     GlowCache shadowCache_;
-    GlowCache badgeGlow_;
     int lastCelebration_ = 0;
 };
 

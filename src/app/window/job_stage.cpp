@@ -4,9 +4,10 @@
 #include "app/queue/store.h"
 #include "app/window/job_panel.h"
 #include "app/window/job_texts.h"
-#include "app/window/stage_placeholder.h"
+#include "ui/paint/glow_overhang.h"
 #include "ui/widgets/before_after_slider.h"
 #include "ui/widgets/scan_preview.h"
+#include "ui/widgets/stage_placeholder.h"
 
 namespace clarivex {
 
@@ -24,8 +25,8 @@ JobStage::JobStage(Store& store, Job& job, QWidget* parent)
     connect(&job, &Job::pixelatedChanged, this, &JobStage::refreshVisual);
     connect(&job, &Job::beforeChanged, this, &JobStage::refreshVisual);
     connect(&job, &Job::afterChanged, this, &JobStage::refreshVisual);
-    connect(&store, &Store::celebrationChanged, this,
-            [this] { panel_->celebrate(store_.celebration()); });
+    connect(&store.queue(), &JobQueue::celebrationChanged, this,
+            [this] { panel_->celebrate(store_.queue().celebration()); });
     // A job removed from the queue takes its stage with it; nothing may reach the job after.
     connect(&job, &QObject::destroyed, this, [this] {
         hide();
@@ -47,8 +48,8 @@ JobStage::Visual JobStage::visualFor(const Job& job) {
 }
 
 QMargins JobStage::room() {
-    // The picture's shadows reach 60 below and 50 around; the card's fit inside that too.
-    return {56, 56, 56, 64};
+    return GlowOverhang::room(
+        {ScanPreview::overhang(), BeforeAfterSlider::overhang(), JobPanel::room()});
 }
 
 QRect JobStage::visibleArea() const {

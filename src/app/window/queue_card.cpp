@@ -2,6 +2,7 @@
 
 #include "app/queue/job.h"
 #include "app/window/job_texts.h"
+#include "ui/paint/glow_overhang.h"
 #include "ui/paint/shapes.h"
 #include "ui/paint/symbol_font.h"
 #include "ui/paint/theme.h"
@@ -82,9 +83,10 @@ QueueCard::QueueCard(Job& job, QWidget* parent)
 }
 
 QMargins QueueCard::room() {
-    const QMargins glow = glowRoom(selectedShadow());
     const int growth = int(std::ceil(cardWidth * (selectedScale - 1.0) / 2.0));
-    return glow + QMargins(growth, growth, growth, growth);
+    return GlowOverhang::room(
+        {glowRoom(selectedShadow()) + QMargins(growth, growth, growth, growth),
+         MiniRing::overhang()});
 }
 
 QSize QueueCard::sizeHint() const {

@@ -2,12 +2,12 @@
 
 #include "app/queue/job.h"
 #include "app/queue/store.h"
-#include "app/window/appearance.h"
 #include "app/window/job_texts.h"
 #include "app/window/queue_card.h"
-#include "app/window/text_button.h"
-#include "app/window/text_label.h"
+#include "ui/animation/appearance.h"
 #include "ui/paint/theme.h"
+#include "ui/widgets/text_button.h"
+#include "ui/widgets/text_label.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -88,7 +88,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override {
         QueueCard* card = cardAt(event->position().toPoint());
         if (card && card->job()) {
-            store_.setSelectedID(card->job()->id());
+            store_.queue().setSelectedID(card->job()->id());
             event->accept();
             return;
         }
@@ -128,8 +128,9 @@ QueueStrip::QueueStrip(Store& store, QWidget* parent)
     header->addWidget(clearButton_);
     header->addSpacing(8);
     header->addWidget(cancelAllButton_);
-    connect(clearButton_, &QAbstractButton::clicked, &store_, &Store::clearFinished);
-    connect(cancelAllButton_, &QAbstractButton::clicked, &store_, &Store::cancelAll);
+    JobQueue& queue = store_.queue();
+    connect(clearButton_, &QAbstractButton::clicked, &queue, &JobQueue::clearFinished);
+    connect(cancelAllButton_, &QAbstractButton::clicked, &queue, &JobQueue::cancelAll);
 
     scroll_->setFrameShape(QFrame::NoFrame);
     scroll_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -141,10 +142,10 @@ QueueStrip::QueueStrip(Store& store, QWidget* parent)
     row_->setAutoFillBackground(false);
     header_->raise();
 
-    connect(&store_, &Store::jobsChanged, this, &QueueStrip::syncCards);
-    connect(&store_, &Store::countsChanged, this, &QueueStrip::refreshCounts);
-    connect(&store_, &Store::focusedChanged, this, &QueueStrip::refreshSelection);
-    connect(&store_, &Store::selectedIDChanged, this, &QueueStrip::refreshSelection);
+    connect(&queue, &JobQueue::jobsChanged, this, &QueueStrip::syncCards);
+    connect(&queue, &JobQueue::countsChanged, this, &QueueStrip::refreshCounts);
+    connect(&queue, &JobQueue::focusedChanged, this, &QueueStrip::refreshSelection);
+    connect(&queue, &JobQueue::selectedIDChanged, this, &QueueStrip::refreshSelection);
     syncCards();
     refreshCounts();
 }
@@ -191,7 +192,7 @@ QRect QueueStrip::cardRectInStrip(const QueueCard* card) const {
 }
 
 void QueueStrip::syncCards() {
-    const QList<Job*>& jobs = store_.jobs();
+    const QList<Job*>& jobs = store_.queue().jobs();
     std::vector<CardRow::Entry> current = row_->entries;
     std::erase_if(current, [](const CardRow::Entry& entry) { return entry.gone(); });
     std::vector<CardRow::Entry> ordered;
@@ -206,7 +207,7 @@ void QueueStrip::syncCards() {
         auto* card = new QueueCard(*job, row_);
         connect(card, &QueueCard::activated, this, [this, card] {
             if (card->job())
-                store_.setSelectedID(card->job()->id());
+                store_.queue().setSelectedID(card->job()->id());
         });
         auto* appearance = new Appearance(card, {0.8, {}}, Theme::spring());
         auto left = std::make_shared<std::optional<SpringValue>>();
@@ -244,14 +245,14 @@ void QueueStrip::syncCards() {
 }
 
 void QueueStrip::refreshCounts() {
-    const int pending = store_.pendingCount();
+    const int pending = store_.queue().pendingCount();
     counter_->setText(JobTexts::counter(pending));
-    clearButton_->setVisible(store_.hasFinished());
+    clearButton_->setVisible(store_.queue().hasFinished());
     cancelAllButton_->setVisible(pending >= 2);
 }
 
 void QueueStrip::refreshSelection() {
-    const Job* focused = store_.focused();
+    const Job* focused = store_.queue().focused();
     for (const CardRow::Entry& entry : row_->entries) {
         if (entry.live())
             entry.card->setSelected(entry.card->job() && entry.card->job() == focused);

@@ -1,16 +1,16 @@
 #include "app/window/sidebar.h"
 
 #include "app/queue/store.h"
-#include "app/window/appearance.h"
-#include "app/window/loop_fade_stepper.h"
-#include "app/window/text_label.h"
-#include "app/window/toggle_switch.h"
+#include "ui/animation/appearance.h"
 #include "ui/paint/theme.h"
 #include "ui/text/model_choice_display.h"
 #include "ui/text/target_display.h"
+#include "ui/widgets/loop_fade_stepper.h"
 #include "ui/widgets/option_tile.h"
 #include "ui/widgets/pill_button.h"
 #include "ui/widgets/size_tile.h"
+#include "ui/widgets/text_label.h"
+#include "ui/widgets/toggle_switch.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -38,6 +38,7 @@ QString fromView(std::string_view text) {
 Sidebar::Sidebar(Store& store, QWidget* parent)
     : QWidget(parent)
     , store_(store)
+    , settings_(store.settings())
     , scroll_(new QScrollArea(this)) {
     setFixedWidth(columnWidth);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -54,7 +55,7 @@ Sidebar::Sidebar(Store& store, QWidget* parent)
     // The hairline along the left edge stays visible beside the column.
     layout->setContentsMargins(1, 0, 0, 0);
     layout->addWidget(scroll_);
-    connect(&store_, &Store::settingsChanged, this, &Sidebar::refresh);
+    connect(&settings_, &OptionsModel::settingsChanged, this, &Sidebar::refresh);
     refresh();
 }
 
@@ -94,10 +95,11 @@ QWidget* Sidebar::modelSection() {
     layout->setSpacing(6);
     for (ModelChoice choice : allModelChoices) {
         auto* tile = new OptionTile(std::string(symbol(choice)), fromView(title(choice)),
-                                    fromView(shortHint(choice)), choice == store_.model());
+                                    fromView(shortHint(choice)), choice == settings_.model());
         tile->setFocusPolicy(Qt::StrongFocus);
         tile->setAccessibleName(fromView(title(choice)));
-        connect(tile, &QAbstractButton::clicked, this, [this, choice] { store_.setModel(choice); });
+        connect(tile, &QAbstractButton::clicked, this,
+                [this, choice] { settings_.setModel(choice); });
         modelTiles_.push_back(tile);
         layout->addWidget(tile);
     }
@@ -112,11 +114,11 @@ QWidget* Sidebar::sizeSection() {
     int index = 0;
     for (Target target : allTargets) {
         auto* tile = new SizeTile(fromView(title(target)), fromView(resolutionHint(target)),
-                                  target == store_.target());
+                                  target == settings_.target());
         tile->setFocusPolicy(Qt::StrongFocus);
         tile->setAccessibleName(fromView(title(target)));
         connect(tile, &QAbstractButton::clicked, this,
-                [this, target] { store_.setTarget(target); });
+                [this, target] { settings_.setTarget(target); });
         sizeTiles_.push_back(tile);
         grid->addWidget(tile, index / 2, index % 2);
         ++index;
@@ -151,7 +153,7 @@ QWidget* Sidebar::videoSection() {
     layout->setSpacing(10);
     loopToggle_ = new ToggleSwitch;
     connect(loopToggle_, &QAbstractButton::toggled, this,
-            [this](bool on) { store_.setSeamlessLoop(on); });
+            [this](bool on) { settings_.setSeamlessLoop(on); });
     layout->addWidget(toggleRow(QStringLiteral("Бесшовная петля"),
                                 QStringLiteral("Конец плавно перетекает в начало, без звука"),
                                 loopToggle_));
@@ -163,10 +165,10 @@ QWidget* Sidebar::videoSection() {
     row->addStretch(1);
     fadeStepper_ = new LoopFadeStepper;
     connect(fadeStepper_, &LoopFadeStepper::valueChanged, this,
-            [this](double value) { store_.setLoopFade(value); });
+            [this](double value) { settings_.setLoopFade(value); });
     row->addWidget(fadeStepper_);
     fadeRowAppearance_ = new Appearance(fadeRow_, {1.0, {0.0, -0.5}}, Theme::spring());
-    fadeRow_->setVisible(store_.seamlessLoop());
+    fadeRow_->setVisible(settings_.seamlessLoop());
     layout->addWidget(fadeRow_);
     return box;
 }
@@ -178,7 +180,7 @@ QWidget* Sidebar::savingSection() {
     layout->setSpacing(10);
     picturesToggle_ = new ToggleSwitch;
     connect(picturesToggle_, &QAbstractButton::toggled, this,
-            [this](bool on) { store_.setCopyToPictures(on); });
+            [this](bool on) { settings_.setCopyToPictures(on); });
     layout->addWidget(toggleRow(QStringLiteral("Копия в «Изображения»"),
                                 QStringLiteral("~/Pictures/Clarivex"), picturesToggle_));
     namingHint_ = textLabel(QString(), Theme::body(11), Theme::muted());
@@ -189,7 +191,7 @@ QWidget* Sidebar::savingSection() {
 
 QString Sidebar::namingHint() const {
     return QStringLiteral("Результат кладётся рядом с исходником: имя") +
-           fromView(suffix(store_.target()));
+           fromView(suffix(settings_.target()));
 }
 
 bool Sidebar::showsLoopFade() const {
@@ -198,15 +200,15 @@ bool Sidebar::showsLoopFade() const {
 
 void Sidebar::refresh() {
     for (size_t index = 0; index < modelTiles_.size(); ++index)
-        modelTiles_[index]->setSelected(allModelChoices[index] == store_.model());
+        modelTiles_[index]->setSelected(allModelChoices[index] == settings_.model());
     for (size_t index = 0; index < sizeTiles_.size(); ++index)
-        sizeTiles_[index]->setSelected(allTargets[index] == store_.target());
-    loopToggle_->setOn(store_.seamlessLoop());
-    picturesToggle_->setOn(store_.copyToPictures());
-    fadeStepper_->setValue(store_.loopFade());
+        sizeTiles_[index]->setSelected(allTargets[index] == settings_.target());
+    loopToggle_->setOn(settings_.seamlessLoop());
+    picturesToggle_->setOn(settings_.copyToPictures());
+    fadeStepper_->setValue(settings_.loopFade());
     namingHint_->setText(namingHint());
 
-    const bool loop = store_.seamlessLoop();
+    const bool loop = settings_.seamlessLoop();
     if (loop && (!fadeRow_->isVisibleTo(this) || fadeRowAppearance_->isLeaving())) {
         fadeRow_->show();
         fadeRowAppearance_->enter();

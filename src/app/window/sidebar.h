@@ -13,6 +13,7 @@ namespace clarivex {
 class Appearance;
 class LoopFadeStepper;
 class OptionTile;
+class OptionsModel;
 class PillButton;
 class SizeTile;
 class Store;
@@ -47,6 +48,7 @@ private:
     void refresh();
 
     Store& store_;
+    OptionsModel& settings_;
     QScrollArea* scroll_;
     std::vector<OptionTile*> modelTiles_;
     std::vector<SizeTile*> sizeTiles_;

@@ -1,8 +1,8 @@
 #include "app/window/stage_header.h"
 
-#include "app/window/engine_indicator.h"
 #include "ui/paint/shapes.h"
 #include "ui/paint/theme.h"
+#include "ui/widgets/engine_indicator.h"
 #include "ui/widgets/pixel_resolve_icon.h"
 
 #include <QFontMetricsF>
@@ -42,9 +42,8 @@ QRectF StageHeader::iconRect() const {
 void StageHeader::resizeEvent(QResizeEvent* event) {
     const QSize size = indicator_->sizeHint();
     const QRectF icon = iconRect();
-    const QMargins room = EngineIndicator::room();
-    // The capsule's visible right edge sits on the padding line.
-    indicator_->setGeometry(width() - sidePadding + room.right() - size.width(),
+    // The capsule's right edge sits on the padding line.
+    indicator_->setGeometry(width() - sidePadding - size.width(),
                             int(icon.center().y() - size.height() / 2.0 + 0.5), size.width(),
                             size.height());
     QWidget::resizeEvent(event);

@@ -1,5 +1,6 @@
 #include "core/image/image_ops.h"
 
+#include "core/private_files.h"
 #include "core/vocabulary/upscale_error.h"
 
 #include <fcntl.h>
@@ -35,7 +36,8 @@ std::string vipsReason(const vips::VError& error) {
     return vipsReason(error.what());
 }
 
-// 8-bit sRGB, three or four bands, whatever the source's depth and colour space.
+// 8-bit sRGB, three or four bands, whatever the source's depth and colour space; the numbers
+// are taken as they stand, so an untagged picture keeps them.
 Bitmap toSrgb8(const Bitmap& image) {
     Bitmap result = image;
     if (result.interpretation() != VIPS_INTERPRETATION_sRGB)
@@ -45,15 +47,48 @@ Bitmap toSrgb8(const Bitmap& image) {
     return result;
 }
 
+// The colour space an embedded ICC profile describes, from its header ("RGB ", "GRAY",
+// "CMYK"); empty without a profile.
+std::string_view profileSpace(const Bitmap& image) {
+    if (image.get_typeof(VIPS_META_ICC_NAME) == 0)
+        return {};
+    size_t length = 0;
+    const auto* bytes = static_cast<const char*>(image.get_blob(VIPS_META_ICC_NAME, &length));
+    constexpr size_t spaceAt = 16;
+    constexpr size_t header = 128;
+    return length < header ? std::string_view() : std::string_view(bytes + spaceAt, 4);
+}
+
+// libvips applies a profile that does not fit the pixels anyway (an RGB picture with a grey
+// profile comes out with five bands) or fails on it, so only a fitting one is used.
+bool profileFits(const Bitmap& image) {
+    const std::string_view space = profileSpace(image);
+    const bool depthKnown =
+        image.format() == VIPS_FORMAT_UCHAR || image.format() == VIPS_FORMAT_USHORT;
+    if (!depthKnown)
+        return false;
+    if (image.interpretation() == VIPS_INTERPRETATION_CMYK)
+        return space == "CMYK";
+    if (image.bands() <= 2)
+        return space == "GRAY";
+    return image.bands() <= 4 && space == "RGB ";
+}
+
 // Creates the file ourselves first, so that a folder we cannot write into is told apart from
-// an encoder that fails half-way.
+// an encoder that fails half-way, and so that a new file is private (0600) while the encoder
+// fills it; libvips reopens it by name and keeps that mode.
 void createEmpty(const std::filesystem::path& file, const std::string& shownName) {
-    const int descriptor = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (descriptor < 0) {
-        const std::string reason = std::generic_category().message(errno);
-        throw UpscaleError::failed("Не удалось создать " + shownName + ": " + reason);
+    std::error_code error = PrivateFiles::createFile(file);
+    // What is there already (a device among them) is written in place and keeps its own mode.
+    if (error == std::errc::file_exists) {
+        const int descriptor = ::open(file.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+        error =
+            descriptor < 0 ? std::error_code(errno, std::generic_category()) : std::error_code();
+        if (descriptor >= 0)
+            ::close(descriptor);
     }
-    ::close(descriptor);
+    if (error)
+        throw UpscaleError::failed("Не удалось создать " + shownName + ": " + error.message());
 }
 
 } // namespace
@@ -109,9 +144,21 @@ Size uprightSize(const Bitmap& opened) {
     return turned ? Size{opened.height(), opened.width()} : sizeOf(opened);
 }
 
+Bitmap toSrgb(const Bitmap& image) {
+    if (!profileFits(image))
+        return toSrgb8(image);
+    // Sixteen bits stay sixteen through the transform: at 8 bits out, libvips clips a 16-bit
+    // alpha instead of scaling it.
+    const int depth = image.format() == VIPS_FORMAT_USHORT ? 16 : 8;
+    return toSrgb8(image.icc_transform("srgb", Bitmap::option()
+                                                   ->set("embedded", true)
+                                                   ->set("intent", VIPS_INTENT_RELATIVE)
+                                                   ->set("depth", depth)));
+}
+
 Bitmap decodeSource(const Bitmap& opened) {
     try {
-        return toSrgb8(opened.autorot()).copy_memory();
+        return toSrgb(opened.autorot()).copy_memory();
     } catch (const vips::VError& error) {
         throw UpscaleError::failed("Не удалось декодировать картинку: " + vipsReason(error));
     }

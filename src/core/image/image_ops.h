@@ -34,7 +34,13 @@ Bitmap openSource(const std::filesystem::path& file);
 // The size the photo has once its orientation tag is applied, from the header alone.
 Size uprightSize(const Bitmap& opened);
 
-// An opened photo, fully decoded, upright (orientation tag applied), as 8-bit sRGB.
+// 8-bit sRGB, three or four bands, showing the colours the picture shows: one with an embedded
+// ICC profile that fits its pixels goes through it (relative colorimetric; colours outside sRGB
+// are clipped); any other keeps its numbers, taken as sRGB (CMYK through libvips' own profile).
+// Lazy, like every libvips operation; raises vips::VError when the pixels are computed.
+Bitmap toSrgb(const Bitmap& image);
+
+// An opened photo, fully decoded, upright (orientation tag applied), as 8-bit sRGB (`toSrgb`).
 // Raises UpscaleError::failed with libvips' reason when the pixels cannot be decoded.
 Bitmap decodeSource(const Bitmap& opened);
 

@@ -11,6 +11,7 @@
 #include <poll.h>
 #include <sys/eventfd.h>
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -137,6 +138,10 @@ private:
         if (::dup2(sources[target], target) < 0)
             failStart(report);
     }
+    // Whatever the programs write is intermediate (frames, the network's output, a video
+    // before it is placed) and stays the user's alone; a finished result gets the user's usual
+    // mode when it is placed.
+    ::umask(077);
     sigset_t none;
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);

@@ -10,10 +10,66 @@ std::vector<std::string> soundCommon(const std::filesystem::path& video,
             "-map", "0:v",   "-map", "1:a:0", "-c:v",         "copy"};
 }
 
+struct MatrixNames {
+    const char* scale;
+    const char* zscale;
+};
+
+// swscale's and zimg's names for a matrix.
+MatrixNames namesOf(VideoColour::Matrix matrix) {
+    switch (matrix) {
+    case VideoColour::Matrix::bt601:
+        return {"bt601", "170m"};
+    case VideoColour::Matrix::fcc:
+        return {"fcc", "fcc"};
+    case VideoColour::Matrix::smpte240m:
+        return {"smpte240m", "240m"};
+    case VideoColour::Matrix::bt2020:
+        return {"bt2020", "2020_ncl"};
+    case VideoColour::Matrix::bt709:
+        break;
+    }
+    return {"bt709", "709"};
+}
+
+// Exact rounding, and chroma interpolated for every pixel rather than shared by two, so that
+// a flat colour comes back within a code value or two.
+constexpr const char* accurate = "accurate_rnd+full_chroma_int";
+
 } // namespace
 
+std::string readColours(const VideoColour& colour) {
+    if (!colour.hdr() && !colour.bt2020Primaries)
+        return std::string("scale=in_color_matrix=") + namesOf(colour.matrix).scale +
+               ":in_range=" + (colour.fullRange ? "pc" : "tv") + ":flags=" + accurate +
+               ",format=rgb24";
+    const std::string input = std::string("zscale=matrixin=") + namesOf(colour.matrix).zscale +
+                              ":rangein=" + (colour.fullRange ? "full" : "limited") +
+                              ":primariesin=" + (colour.bt2020Primaries ? "2020" : "709");
+    if (!colour.hdr())
+        return input + ":transferin=709:primaries=709:transfer=709,format=rgb24";
+    // Tone mapping works on linear light with 1.0 at 100 nits. Mobius keeps what SDR could show
+    // as it is and compresses only the highlights above it, without bleaching their colour.
+    const std::string transfer =
+        colour.transfer == VideoColour::Transfer::pq ? "smpte2084" : "arib-std-b67";
+    return input + ":transferin=" + transfer +
+           ":transfer=linear:npl=100,format=gbrpf32le,zscale=primaries=709,"
+           "tonemap=tonemap=mobius:desat=0,zscale=transfer=709,format=rgb24";
+}
+
+std::string bt709Frames(Size output) {
+    return "scale=" + std::to_string(output.width) + ":" + std::to_string(output.height) +
+           ":flags=lanczos+" + accurate +
+           ":out_color_matrix=bt709:out_range=tv,format=yuv420p,setsar=1";
+}
+
+std::vector<std::string> bt709Tags() {
+    return {"-colorspace", "bt709", "-color_primaries", "bt709",
+            "-color_trc",  "bt709", "-color_range",     "tv"};
+}
+
 std::vector<std::string> extraction(const std::filesystem::path& source,
-                                    const std::string& frameRate) {
+                                    const std::string& frameRate, const VideoColour& colour) {
     return {"-v",
             "error",
             "-nostdin",
@@ -22,7 +78,7 @@ std::vector<std::string> extraction(const std::filesystem::path& source,
             "-map",
             "0:v:0",
             "-vf",
-            "fps=" + frameRate,
+            "fps=" + frameRate + "," + readColours(colour),
             "-pix_fmt",
             "rgb24",
             "-c:v",
@@ -35,17 +91,19 @@ std::vector<std::string> extraction(const std::filesystem::path& source,
 }
 
 std::vector<std::string> h264Output(const std::filesystem::path& file) {
-    return {"-c:v",     "libx264", "-preset",   "slow",       "-crf", "18",
-            "-pix_fmt", "yuv420p", "-movflags", "+faststart", "-an",  file.string()};
+    auto arguments = std::vector<std::string>{"-c:v", "libx264", "-preset",  "slow",
+                                              "-crf", "18",      "-pix_fmt", "yuv420p"};
+    const auto tags = bt709Tags();
+    arguments.insert(arguments.end(), tags.begin(), tags.end());
+    arguments.insert(arguments.end(), {"-movflags", "+faststart", "-an", file.string()});
+    return arguments;
 }
 
 std::vector<std::string> encoder(const std::string& frameRate, Size output,
                                  const std::filesystem::path& video) {
-    const std::string scale = "scale=" + std::to_string(output.width) + ":" +
-                              std::to_string(output.height) + ":flags=lanczos,setsar=1";
     auto arguments = std::vector<std::string>{
-        "-v",   "error", "-nostats", "-f", "image2pipe", "-framerate", frameRate,
-        "-c:v", "png",   "-i",       "-",  "-vf",        scale};
+        "-v",   "error", "-nostats", "-f", "image2pipe", "-framerate",       frameRate,
+        "-c:v", "png",   "-i",       "-",  "-vf",        bt709Frames(output)};
     const auto settings = h264Output(video);
     arguments.insert(arguments.end(), settings.begin(), settings.end());
     return arguments;

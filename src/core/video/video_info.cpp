@@ -127,7 +127,8 @@ std::vector<std::string> VideoInfo::probeArguments(const std::filesystem::path& 
     return {"-v",
             "error",
             "-show_entries",
-            "stream=codec_type,width,height,r_frame_rate,avg_frame_rate,nb_frames,duration:"
+            "stream=codec_type,width,height,r_frame_rate,avg_frame_rate,nb_frames,duration,"
+            "pix_fmt,color_range,color_space,color_transfer,color_primaries:"
             "stream_side_data="
             "rotation:format=duration",
             "-of",
@@ -184,6 +185,11 @@ VideoInfo VideoInfo::read(std::string_view json) {
 
     VideoInfo info;
     info.size = Size{*width, *height};
+    const auto text = [video](const char* key) { return textField(*video, key).value_or(""); };
+    info.colour =
+        VideoColour::fromTags({text("color_space"), text("color_range"), text("color_transfer"),
+                               text("color_primaries"), text("pix_fmt")},
+                              info.size);
     if (const auto rotation = firstRotation(*video); rotation && std::abs(*rotation % 180) == 90)
         info.size = Size{*height, *width};
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/video/video_colour.h"
 #include "core/vocabulary/size.h"
 
 #include <cstdint>
@@ -13,13 +14,15 @@ namespace clarivex {
 
 // What the video path needs to know about a video before taking it apart: the upright frame
 // size, the frame rate (as ffprobe's text for the encoder and as a number), a frame count for
-// progress and the disk check, and whether there is sound to carry over.
+// progress and the disk check, whether there is sound to carry over, and how its colours are
+// to be read.
 struct VideoInfo {
     Size size;
     std::string frameRate = "30/1";
     double fps = 30;
     std::int64_t frameEstimate = 0;
     bool hasAudio = false;
+    VideoColour colour;
 
     // Runs ffprobe once and reads its answer. Blocks; a stop request terminates ffprobe and
     // raises Cancelled. A file without a video stream raises UpscaleError::unsupported.

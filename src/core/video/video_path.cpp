@@ -44,6 +44,11 @@ void requireSpace(const UpscaleJob& job, std::int64_t needed) {
         throw UpscaleError::lowDisk(needed, *free);
 }
 
+// Tone mapping changes how the picture looks, so the user is told while it happens.
+std::string withColourNote(const Video& video, std::string detail) {
+    return video.info.colour.hdr() ? detail + " · HDR → SDR" : detail;
+}
+
 // A PNG of RGB pixels is at most a little larger than the pixels themselves.
 std::size_t largestFrame(Size size) {
     constexpr std::int64_t slack = 1 << 20;
@@ -114,14 +119,15 @@ std::int64_t streamFrames(const Video& video) {
         VideoCommands::encoder(video.info.frameRate, video.plan.output, video.encoded()), failures);
     const std::int64_t firstChunk = std::min<std::int64_t>(video.chunkSize, video.frameEstimate());
     FrameExtractor extractor(
-        {video.ffmpeg(), VideoCommands::extraction(job.source, video.info.frameRate), job.work,
+        {video.ffmpeg(),
+         VideoCommands::extraction(job.source, video.info.frameRate, video.info.colour), job.work,
          video.chunkSize, largestFrame(video.info.size)},
         [&](std::int64_t frames) {
             if (!upscaling)
                 job.report(JobProgress::at(
                     Step::extracting, static_cast<double>(frames) / static_cast<double>(firstChunk),
-                    "Кадр " + std::to_string(frames) + " из ~" +
-                        std::to_string(video.frameEstimate())));
+                    withColourNote(video, "Кадр " + std::to_string(frames) + " из ~" +
+                                              std::to_string(video.frameEstimate()))));
         },
         failures);
     try {
@@ -130,7 +136,8 @@ std::int64_t streamFrames(const Video& video) {
             upscaleChunk(video, *chunk, extractor, failures.stopToken());
             feed.push(std::move(*chunk), failures.stopToken());
         }
-        job.report(JobProgress::at(Step::encoding, 0, "H.264, " + video.plan.output.description()));
+        job.report(JobProgress::at(
+            Step::encoding, 0, withColourNote(video, "H.264, " + video.plan.output.description())));
         feed.finish(failures.stopToken());
         return extractor.count().frames;
     } catch (...) {

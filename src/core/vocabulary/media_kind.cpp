@@ -4,15 +4,20 @@
 
 namespace clarivex {
 
+// Every name the desktop entry's types go by (shared-mime-info's globs), so that a file the
+// desktop offers to open is never dropped; only the Blu-ray index files and 3GPP sound that
+// share a type with videos are left out.
 const std::set<std::string, std::less<>>& imageExtensions() {
-    static const std::set<std::string, std::less<>> extensions{
-        "jpg", "jpeg", "png", "webp", "heic", "heif", "tif", "tiff", "bmp", "gif"};
+    static const std::set<std::string, std::less<>> extensions{"jpg",  "jpeg", "jpe", "png", "webp",
+                                                               "heic", "heif", "hif", "tif", "tiff",
+                                                               "bmp",  "dib",  "gif"};
     return extensions;
 }
 
 const std::set<std::string, std::less<>>& videoExtensions() {
-    static const std::set<std::string, std::less<>> extensions{"mp4", "mov", "m4v",  "mkv", "webm",
-                                                               "avi", "mts", "m2ts", "3gp"};
+    static const std::set<std::string, std::less<>> extensions{
+        "mp4", "m4v", "f4v",  "lrv", "mov",  "qt",  "moov", "qtvr", "mkv", "webm",
+        "avi", "avf", "divx", "mts", "m2ts", "m2t", "ts",   "3gp",  "3gpp"};
     return extensions;
 }
 

@@ -16,8 +16,9 @@ std::string outputExtension(const std::filesystem::path& source, MediaKind kind)
     if (kind == MediaKind::video)
         return "mp4";
     const std::string extension = lowercased(pathExtension(source));
-    if (extension == "jpg" || extension == "jpeg" || extension == "heic" || extension == "heif")
-        return "jpg";
+    for (const char* photo : {"jpg", "jpeg", "jpe", "heic", "heif", "hif"})
+        if (extension == photo)
+            return "jpg";
     return "png";
 }
 

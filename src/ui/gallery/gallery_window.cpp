@@ -12,7 +12,11 @@
 #include "ui/widgets/big_progress.h"
 #include "ui/widgets/card.h"
 #include "ui/widgets/celebration_burst.h"
+#include "ui/widgets/drop_hero.h"
+#include "ui/widgets/drop_overlay.h"
+#include "ui/widgets/engine_indicator.h"
 #include "ui/widgets/glow_bar.h"
+#include "ui/widgets/loop_fade_stepper.h"
 #include "ui/widgets/mini_ring.h"
 #include "ui/widgets/option_tile.h"
 #include "ui/widgets/pill_button.h"
@@ -21,6 +25,9 @@
 #include "ui/widgets/segmented.h"
 #include "ui/widgets/shine_sweep.h"
 #include "ui/widgets/size_tile.h"
+#include "ui/widgets/stage_placeholder.h"
+#include "ui/widgets/text_button.h"
+#include "ui/widgets/toggle_switch.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -108,12 +115,20 @@ constexpr int columnRoom = 20;
 
 } // namespace
 
-GalleryWindow::GalleryWindow(QWidget* parent)
+GalleryWindow::GalleryWindow(Page page, QWidget* parent)
     : QWidget(parent)
     , background_(new AmbientBackground(this))
     , content_(new QWidget(this))
     , burst_(new CelebrationBurst(this)) {
     setWindowTitle(QStringLiteral("Clarivex — компоненты"));
+    if (page == Page::window) {
+        auto* layout = new QHBoxLayout(content_);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(buildWindowPage());
+        burst_->raise();
+        resize(1600, 1040);
+        return;
+    }
     auto* columns = new QHBoxLayout(content_);
     // Each column keeps room at its sides for what its components' glows overhang.
     columns->setContentsMargins(4, 0, 4, 0);
@@ -362,6 +377,76 @@ QWidget* GalleryWindow::buildChoiceColumn() {
     return column;
 }
 
+QWidget* GalleryWindow::buildWindowPage() {
+    auto* page = new QWidget;
+    auto* columns = new QHBoxLayout(page);
+    columns->setContentsMargins(columnRoom, 20, columnRoom, 20);
+    columns->setSpacing(40);
+
+    // The invitation and the overlay at the size of a window's stage; each keeps its room.
+    auto* stage = new QVBoxLayout;
+    stage->setSpacing(10);
+    stage->addWidget(caption(QStringLiteral("ПРИГЛАШЕНИЕ")));
+    auto* hero = new DropHero;
+    hero->setMinimumSize(640, 520);
+    stage->addWidget(hero, 1);
+    stage->addWidget(caption(QStringLiteral("ПОД ПЕРЕТАСКИВАНИЕМ")));
+    auto* targeted = new DropHero;
+    targeted->setTargeted(true);
+    targeted->setMinimumSize(640, 520);
+    stage->addWidget(targeted, 1);
+    columns->addLayout(stage, 3);
+
+    auto* parts = new QVBoxLayout;
+    parts->setSpacing(12);
+    parts->addWidget(caption(QStringLiteral("ДВИЖОК")));
+    auto* engines = new QHBoxLayout;
+    auto* ready = new EngineIndicator;
+    ready->setState(std::nullopt, QStringLiteral("/opt/realesrgan"));
+    engines->addWidget(ready);
+    auto* missing = new EngineIndicator;
+    missing->setState(QStringLiteral("Не найден realesrgan-ncnn-vulkan."), {});
+    engines->addWidget(missing);
+    engines->addStretch();
+    parts->addLayout(engines);
+
+    parts->addWidget(caption(QStringLiteral("ПЕРЕКЛЮЧАТЕЛИ И ШАГ")));
+    auto* controls = new QHBoxLayout;
+    controls->setSpacing(16);
+    controls->addWidget(new ToggleSwitch);
+    auto* on = new ToggleSwitch;
+    on->setOn(true);
+    controls->addWidget(on);
+    controls->addWidget(new LoopFadeStepper);
+    auto* longest = new LoopFadeStepper;
+    longest->setValue(LoopFadeStepper::maximum);
+    controls->addWidget(longest);
+    controls->addStretch();
+    parts->addLayout(controls);
+
+    parts->addWidget(caption(QStringLiteral("ТЕКСТОВЫЕ КНОПКИ")));
+    auto* texts = new QHBoxLayout;
+    texts->setSpacing(16);
+    texts->addWidget(new TextButton(QStringLiteral("Очистить готовые"), Theme::text()));
+    texts->addWidget(new TextButton(QStringLiteral("Отменить всё"), Theme::accent()));
+    texts->addStretch();
+    parts->addLayout(texts);
+
+    parts->addWidget(caption(QStringLiteral("ЗАГРУЗКА")));
+    auto* placeholder = new StagePlaceholder;
+    placeholder->setFixedHeight(180);
+    parts->addWidget(placeholder);
+
+    parts->addWidget(caption(QStringLiteral("ДОБАВИТЬ В ОЧЕРЕДЬ")));
+    auto* overlay = new DropOverlay;
+    overlay->setFixedHeight(200);
+    overlay->setShowing(true);
+    parts->addWidget(overlay);
+    parts->addStretch();
+    columns->addLayout(parts, 2);
+    return page;
+}
+
 void GalleryWindow::resizeEvent(QResizeEvent* event) {
     background_->setGeometry(rect());
     content_->setGeometry(rect());
@@ -372,7 +457,8 @@ void GalleryWindow::resizeEvent(QResizeEvent* event) {
 void GalleryWindow::celebrate() {
     ++celebrations_;
     burst_->setTrigger(celebrations_);
-    shine_->setTrigger(celebrations_);
+    if (shine_)
+        shine_->setTrigger(celebrations_);
 }
 
 void GalleryWindow::advance() {
@@ -381,6 +467,8 @@ void GalleryWindow::advance() {
 }
 
 void GalleryWindow::setProgress(double fraction) {
+    if (!scan_)
+        return;
     scan_->setFraction(fraction);
     progress_->setFraction(fraction);
     progress_->setEta(etaText(fraction, 95));

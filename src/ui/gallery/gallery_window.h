@@ -16,12 +16,16 @@ class ShineSweep;
 
 namespace gallery {
 
-// Every visual component in its states on one page, over the backdrop, for looking at them
-// without the rest of the window.
+// Every visual component in its states, over the backdrop, for looking at them without the rest
+// of the window: the components on one page, the parts the main window is built from (the drop
+// invitation and overlay, the engine indicator, switches, stepper, text buttons, placeholder)
+// on another.
 class GalleryWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit GalleryWindow(QWidget* parent = nullptr);
+    enum class Page { components, window };
+
+    explicit GalleryWindow(Page page = Page::components, QWidget* parent = nullptr);
 
     // Fires the confetti and the card's shine.
     void celebrate();
@@ -37,6 +41,7 @@ private:
     QWidget* buildPictureColumn();
     QWidget* buildProgressColumn();
     QWidget* buildChoiceColumn();
+    QWidget* buildWindowPage();
     void setProgress(double fraction);
 
     AmbientBackground* background_;

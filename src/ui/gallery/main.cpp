@@ -4,6 +4,7 @@
 //   clarivex-gallery --png FILE         one still frame, rendered offscreen, written as PNG
 //   clarivex-gallery --seconds N        quit after N seconds (for measuring idle CPU use)
 //   clarivex-gallery --reduce-motion    as with CLARIVEX_REDUCE_MOTION=1
+//   clarivex-gallery --page window      the parts of the main window instead of the components
 
 #include "ui/gallery/gallery_window.h"
 
@@ -25,6 +26,8 @@ struct Arguments {
     std::optional<QString> png;
     std::optional<double> seconds;
     bool reduceMotion = false;
+    clarivex::gallery::GalleryWindow::Page page =
+        clarivex::gallery::GalleryWindow::Page::components;
 };
 
 Arguments parse(int argc, char** argv) {
@@ -37,6 +40,8 @@ Arguments parse(int argc, char** argv) {
             arguments.seconds = std::stod(argv[++i]);
         else if (argument == "--reduce-motion")
             arguments.reduceMotion = true;
+        else if (argument == "--page" && i + 1 < argc && std::string(argv[++i]) == "window")
+            arguments.page = clarivex::gallery::GalleryWindow::Page::window;
     }
     return arguments;
 }
@@ -82,7 +87,7 @@ int main(int argc, char** argv) {
     if (arguments.png)
         clarivex::FrameClock::instance().setManualTime(100.0);
 
-    clarivex::gallery::GalleryWindow window;
+    clarivex::gallery::GalleryWindow window(arguments.page);
     if (arguments.png)
         return writePng(window, *arguments.png);
 

@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace clarivex {
 
 GlowOverhang::GlowOverhang(QMarginsF margins, PaintGlow paintGlow)
@@ -13,6 +15,15 @@ GlowOverhang* GlowOverhang::install(QWidget* widget, QMarginsF margins, PaintGlo
     auto* overhang = new GlowOverhang(margins, std::move(paintGlow));
     widget->setGraphicsEffect(overhang);
     return overhang;
+}
+
+QMargins GlowOverhang::room(std::initializer_list<QMargins> overhangs) {
+    QMargins result;
+    for (const QMargins& margins : overhangs)
+        result = QMargins(
+            std::max(result.left(), margins.left()), std::max(result.top(), margins.top()),
+            std::max(result.right(), margins.right()), std::max(result.bottom(), margins.bottom()));
+    return result;
 }
 
 void GlowOverhang::setMargins(const QMarginsF& margins) {

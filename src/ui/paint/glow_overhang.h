@@ -4,6 +4,7 @@
 #include <QMarginsF>
 
 #include <functional>
+#include <initializer_list>
 
 class QWidget;
 
@@ -19,7 +20,14 @@ namespace clarivex {
 // beyond the parent. A repainted part of the widget repaints the glow only beyond the edges it
 // reaches, so a change that alters the glow repaints up to the widget's edges (update() does).
 // A widget holds one graphics effect, so another one set on such a widget
-// would remove its overhang: fade a parent instead. Main thread only.
+// would remove its overhang: fade a parent instead.
+//
+// A view that holds glowing children cannot carry an overhang itself: Qt draws a graphics
+// effect nested in another one without a painter, so the inner glow would vanish beyond its
+// widget (glowing children of a view that fades through an effect lose theirs the same way
+// while it moves). Such a view keeps room() inside its own rectangle instead: its rectangle is
+// what it shows grown by that room, its own glow is painted in the room, and its children's
+// overhangs fall into it. Main thread only.
 class GlowOverhang : public QGraphicsEffect {
     Q_OBJECT
 public:
@@ -28,6 +36,10 @@ public:
     // Installs a new overhang on `widget`, which then owns it. `paintGlow` paints the glow in
     // the widget's coordinates, as the widget's own paintEvent does.
     static GlowOverhang* install(QWidget* widget, QMarginsF margins, PaintGlow paintGlow);
+
+    // The room a view keeps around what it shows for all of `overhangs`: its own glow's
+    // (glowRoom()) and its glowing children's.
+    static QMargins room(std::initializer_list<QMargins> overhangs);
 
     QMarginsF margins() const { return margins_; }
     void setMargins(const QMarginsF& margins);

@@ -56,4 +56,7 @@ TEST(Arguments, ModeSelection) {
               (Arguments{"a.jpg", "b.mov"}));
     EXPECT_EQ(Main::mode({"c", "--verbose", "-h"}).kind, Mode::Kind::window);
     EXPECT_EQ(Main::mode({"c", "--snapshot"}).kind, Mode::Kind::window);
+    // Files of the window that happen to be spelled like options.
+    EXPECT_EQ(Main::mode({"c", "--", "--cli", "a.jpg", "--snapshot", "b"}).kind,
+              Mode::Kind::window);
 }

@@ -1,148 +1,232 @@
-// Two instances in one test process: one listens, the other hands over, as two starts of the
-// program would.
+// The running instance's side of the channel in this test process, with every second start
+// on a thread of its own while this one serves the channel, as two processes would.
 #include "app/shell/instance_channel.h"
 
-#include "app/shell/open_request.h"
 #include "support/temporary_folder.h"
 
-#include <QLocalSocket>
-#include <QSignalSpy>
+#include <QEventLoop>
+#include <QScopeGuard>
+#include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <future>
 
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 using namespace clarivex;
+using Answer = InstanceChannel::Answer;
 
 namespace {
 
+// Connects to `path`; -1 when nothing listens.
+int connectTo(const std::filesystem::path& path, int flags = 0) {
+    const int descriptor = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | flags, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, path.c_str());
+    if (::connect(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 &&
+        errno != EINPROGRESS) {
+        ::close(descriptor);
+        return -1;
+    }
+    return descriptor;
+}
+
+// A listening socket of this process at `path`, not accepting by itself.
+int listenAt(const std::filesystem::path& path) {
+    const int descriptor = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, path.c_str());
+    ::bind(descriptor, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    ::listen(descriptor, 4);
+    return descriptor;
+}
+
 class InstanceChannelTest : public ::testing::Test {
 protected:
-    QString socketPath() const { return QString::fromStdString((folder / "socket").string()); }
+    InstanceChannelTest() {
+        QObject::connect(&channel, &InstanceChannel::filesRequested,
+                         [this](const OpenRequest::Paths& paths) { received.push_back(paths); });
+    }
 
-    // Sends raw bytes, as another program might, and closes.
-    void sendRaw(const QByteArray& bytes) const {
-        QLocalSocket socket;
-        socket.connectToServer(socketPath());
-        ASSERT_TRUE(socket.waitForConnected(1000));
-        socket.write(bytes);
-        socket.waitForBytesWritten(1000);
-        socket.disconnectFromServer();
+    // Runs `work` on another thread and serves the channel until it is done.
+    template <typename Work> static auto whileServing(Work work) {
+        QEventLoop loop;
+        auto result = std::async(std::launch::async, [&] {
+            const auto finished = qScopeGuard(
+                [&] { QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection); });
+            return work();
+        });
+        loop.exec();
+        return result.get();
+    }
+
+    Answer send(const OpenRequest::Paths& paths, uid_t owner = ::getuid()) {
+        return whileServing([&] { return InstanceChannel::send(socket, paths, owner); });
+    }
+
+    // Sends raw bytes as another program might, ends its side, and returns the whole answer.
+    QByteArray exchange(const QByteArray& bytes) {
+        return whileServing([&] {
+            const int connection = connectTo(socket);
+            ::send(connection, bytes.constData(), std::size_t(bytes.size()), MSG_NOSIGNAL);
+            ::shutdown(connection, SHUT_WR);
+            QByteArray answer;
+            char buffer[64];
+            for (ssize_t count; (count = ::recv(connection, buffer, sizeof buffer, 0)) > 0;)
+                answer.append(buffer, count);
+            ::close(connection);
+            return answer;
+        });
     }
 
     test::TemporaryFolder folder{"clarivex-channel"};
+    const std::filesystem::path socket = folder / "socket";
+    InstanceChannel channel;
+    std::vector<OpenRequest::Paths> received;
 };
 
-TEST_F(InstanceChannelTest, ASecondStartHandsItsFilesToTheFirst) {
-    InstanceChannel first(socketPath());
-    ASSERT_TRUE(first.listen());
-    QSignalSpy requests(&first, &InstanceChannel::filesRequested);
-
-    InstanceChannel second(socketPath());
-    const QStringList files{u"/home/u/a.jpg"_qs, u"/home/u/видео.mp4"_qs};
-    ASSERT_TRUE(second.handOver(files));
-    ASSERT_TRUE(requests.wait(5000));
-    EXPECT_EQ(requests.takeFirst().at(0).toStringList(), files);
-
-    // With no files the first instance is still asked to come to the front.
-    ASSERT_TRUE(second.handOver({}));
-    ASSERT_TRUE(requests.wait(5000));
-    EXPECT_TRUE(requests.takeFirst().at(0).toStringList().isEmpty());
-    // Only the first holds the socket.
-    EXPECT_FALSE(second.listen());
-}
-
-TEST_F(InstanceChannelTest, MessagesThatAreNoFileListsAreIgnored) {
-    InstanceChannel first(socketPath());
-    ASSERT_TRUE(first.listen());
-    QSignalSpy requests(&first, &InstanceChannel::filesRequested);
-
-    sendRaw("rm -rf /\n");
-    sendRaw(OpenRequest::encode({u"relative.jpg"_qs}));
-    // A good message after the bad ones still arrives, and is the only one.
-    sendRaw(OpenRequest::encode({u"/ok.jpg"_qs}));
-    ASSERT_TRUE(requests.wait(5000));
-    EXPECT_FALSE(requests.wait(300));
-    ASSERT_EQ(requests.size(), 1);
-    EXPECT_EQ(requests.at(0).at(0).toStringList(), QStringList{u"/ok.jpg"_qs});
-}
-
-TEST_F(InstanceChannelTest, TheSocketIsTheUsersAlone) {
-    InstanceChannel first(socketPath());
-    ASSERT_TRUE(first.listen());
+TEST_F(InstanceChannelTest, FilesArriveAsTheyAreNamedAndAreAnsweredOnceQueued) {
+    ASSERT_EQ(channel.listen(socket), std::nullopt);
     struct stat status {};
-    ASSERT_EQ(::stat(socketPath().toLocal8Bit().constData(), &status), 0);
-    EXPECT_EQ(status.st_uid, getuid());
-    EXPECT_EQ(status.st_mode & 077, 0u) << std::oct << status.st_mode;
+    ASSERT_EQ(::stat(socket.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 077, 0u) << "the socket is the user's alone";
 
-    const QString perUser = InstanceChannel::socketPathForUser();
-    EXPECT_TRUE(perUser.endsWith(QStringLiteral("/clarivex-%1.socket").arg(getuid())));
+    const OpenRequest::Paths files{"/home/u/a.jpg", "/home/u/\xff\xfe видео.mp4"};
+    EXPECT_EQ(send(files), Answer::acknowledged);
+    // With no files the window is still asked to come to the front.
+    EXPECT_EQ(send({}), Answer::acknowledged);
+    EXPECT_EQ(received, (std::vector<OpenRequest::Paths>{files, {}}));
+}
+
+TEST_F(InstanceChannelTest, WhatIsNoRequestIsDroppedUnanswered) {
+    ASSERT_EQ(channel.listen(socket), std::nullopt);
+    const QByteArray whole = OpenRequest::encode({"/a.jpg"});
+    for (const QByteArray& bytes :
+         {QByteArray("rm -rf /\n"), OpenRequest::encode({"relative.jpg"}), whole.chopped(1)})
+        EXPECT_TRUE(exchange(bytes).isEmpty()) << bytes.toStdString();
+    EXPECT_EQ(exchange(whole), OpenRequest::acknowledgement());
+    EXPECT_EQ(received, (std::vector<OpenRequest::Paths>{{"/a.jpg"}}));
+}
+
+TEST_F(InstanceChannelTest, AListenerOfAnotherUserIsSentNothing) {
+    // The listener is this process; the client is told to expect someone else.
+    const int listener = listenAt(socket);
+    EXPECT_EQ(InstanceChannel::send(socket, {"/home/u/secret.jpg"}, ::getuid() + 1),
+              Answer::stranger);
+    const int connection = ::accept(listener, nullptr, nullptr);
+    ASSERT_GE(connection, 0);
+    char byte = 0;
+    EXPECT_EQ(::recv(connection, &byte, 1, 0), 0) << "a byte reached the stranger";
+    ::close(connection);
+    ::close(listener);
 }
 
 TEST_F(InstanceChannelTest, AnotherUsersProcessCannotAddFiles) {
-    // Only root can act as another user. The folder and the socket are opened to everyone, as
-    // if someone had loosened them, so that what is left to keep the intruder out is the check
-    // of the peer's credentials.
-    if (getuid() != 0)
+    if (::getuid() != 0)
         GTEST_SKIP() << "needs root to act as another user";
-    InstanceChannel first(socketPath());
-    ASSERT_TRUE(first.listen());
+    ASSERT_EQ(channel.listen(socket), std::nullopt);
+    // Opened to everyone, as if someone had loosened them: the peer's credentials still hold.
     std::filesystem::permissions(folder.path(), std::filesystem::perms(0755));
-    ASSERT_EQ(::chmod(socketPath().toLocal8Bit().constData(), 0777), 0);
-    QSignalSpy requests(&first, &InstanceChannel::filesRequested);
-
-    const QByteArray path = socketPath().toLocal8Bit();
-    const QByteArray message = OpenRequest::encode({u"/intruder.jpg"_qs});
-    const pid_t intruder = fork();
-    ASSERT_GE(intruder, 0);
-    if (intruder == 0) {
-        // Only async-signal-safe calls in the child of a threaded process.
-        if (setgid(65534) != 0 || setuid(65534) != 0)
-            _exit(2);
-        const int connection = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
-        if (::connect(connection, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
-            _exit(3);
-        const bool written =
-            ::write(connection, message.constData(), size_t(message.size())) == message.size();
-        ::close(connection);
-        _exit(written ? 0 : 4);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(intruder, &status, 0), intruder);
+    ASSERT_EQ(::chmod(socket.c_str(), 0777), 0);
+    const QByteArray message = OpenRequest::encode({"/intruder.jpg"});
+    const int status = whileServing([&] {
+        const pid_t intruder = ::fork();
+        if (intruder == 0) {
+            // Only async-signal-safe calls in the child of a threaded process.
+            if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+                ::_exit(2);
+            const int connection = connectTo(socket);
+            if (connection < 0)
+                ::_exit(3);
+            // Refused at once or after the message: either way no answer comes.
+            char byte = 0;
+            ::send(connection, message.constData(), std::size_t(message.size()), MSG_NOSIGNAL);
+            ::_exit(::recv(connection, &byte, 1, 0) <= 0 ? 0 : 4);
+        }
+        int result = 0;
+        ::waitpid(intruder, &result, 0);
+        return result;
+    });
     ASSERT_TRUE(WIFEXITED(status));
-    ASSERT_EQ(WEXITSTATUS(status), 0) << "the intruder could not send";
-
-    // The owner's own message after it is the only one that arrives.
-    ASSERT_TRUE(InstanceChannel(socketPath()).handOver({u"/owner.jpg"_qs}));
-    ASSERT_TRUE(requests.wait(5000));
-    EXPECT_FALSE(requests.wait(300));
-    ASSERT_EQ(requests.size(), 1);
-    EXPECT_EQ(requests.at(0).at(0).toStringList(), QStringList{u"/owner.jpg"_qs});
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "the intruder could not connect, or was answered";
+    EXPECT_TRUE(received.empty());
 }
 
-TEST_F(InstanceChannelTest, ASocketLeftByACrashDoesNotBlockTheNextStart) {
-    // A bound socket whose process is gone: the file stays, nobody answers.
-    const int leftover = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const QByteArray path = socketPath().toLocal8Bit();
-    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
-    ASSERT_EQ(::bind(leftover, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ::close(leftover);
+TEST_F(InstanceChannelTest, AFloodIsBoundedSilentAndDoesNotLockTheUserOut) {
+    ASSERT_EQ(channel.listen(socket), std::nullopt);
+    static int warnings = 0;
+    const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString&) {
+            warnings += type != QtDebugMsg;
+        });
+    std::size_t mostConnections = 0;
+    qsizetype mostBytes = 0;
+    QTimer everyTurn;
+    QObject::connect(&everyTurn, &QTimer::timeout, [&] {
+        mostConnections = std::max(mostConnections, channel.openConnections());
+        mostBytes = std::max(mostBytes, channel.bufferedBytes());
+    });
+    everyTurn.start(0);
+    // A few that push megabytes each, then hundreds that only start; none ever finishes.
+    static_assert(4 * 48 * 64 * 1024 > InstanceChannel::maximumBufferedBytes &&
+                  304 > InstanceChannel::maximumConnections);
+    const std::vector<int> connections = whileServing([&] {
+        std::vector<int> opened;
+        const QByteArray chunk(64 * 1024, '/');
+        for (int index = 0; index < 304; ++index) {
+            opened.push_back(connectTo(socket));
+            const int chunks = index < 4 ? 48 : 1;
+            for (int sent = 0; sent < chunks; ++sent)
+                if (::send(opened.back(), chunk.constData(), std::size_t(chunk.size()),
+                           MSG_NOSIGNAL | (index < 4 ? 0 : MSG_DONTWAIT)) <= 0)
+                    break;
+        }
+        return opened;
+    });
+    everyTurn.stop();
+    EXPECT_LE(mostConnections, InstanceChannel::maximumConnections);
+    EXPECT_LE(mostBytes, InstanceChannel::maximumBufferedBytes);
+    for (const int connection : connections)
+        ::close(connection);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return channel.openConnections() == 0; }, 60000));
+    EXPECT_EQ(send({"/after.jpg"}), Answer::acknowledged);
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(warnings, 0);
+}
 
-    InstanceChannel next(socketPath());
-    EXPECT_FALSE(next.handOver({u"/a.jpg"_qs}));
-    ASSERT_TRUE(next.listen());
-    QSignalSpy requests(&next, &InstanceChannel::filesRequested);
-    ASSERT_TRUE(InstanceChannel(socketPath()).handOver({u"/a.jpg"_qs}));
-    EXPECT_TRUE(requests.wait(5000));
+TEST_F(InstanceChannelTest, OnceQuittingBeginsNothingIsTakenOrAnswered) {
+    ASSERT_EQ(channel.listen(socket), std::nullopt);
+    const int halfway = connectTo(socket);
+    const QByteArray message = OpenRequest::encode({"/late.jpg"});
+    ::send(halfway, message.constData(), std::size_t(message.size() - 1), MSG_NOSIGNAL);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return channel.bufferedBytes() > 0; }, 60000));
+
+    channel.stopAccepting();
+    char byte = 0;
+    EXPECT_LE(::recv(halfway, &byte, 1, 0), 0) << "a request on its way was answered";
+    ::close(halfway);
+    EXPECT_FALSE(std::filesystem::exists(socket));
+    EXPECT_EQ(send({"/later.jpg"}), Answer::noListener);
+    EXPECT_TRUE(received.empty());
+}
+
+TEST_F(InstanceChannelTest, WhateverIsLeftAtTheSocketsNameIsReplaced) {
+    // A crashed instance's socket (bound, nobody listening), then a link planted at the name.
+    ::close(listenAt(socket));
+    ASSERT_EQ(channel.listen(socket), std::nullopt);
+    EXPECT_EQ(send({"/a.jpg"}), Answer::acknowledged);
+    channel.stopAccepting();
+    std::filesystem::create_symlink(folder / "elsewhere", socket);
+    ASSERT_EQ(channel.listen(socket), std::nullopt);
+    EXPECT_EQ(send({"/b.jpg"}), Answer::acknowledged);
+    EXPECT_FALSE(std::filesystem::exists(folder / "elsewhere"));
 }
 
 } // namespace

@@ -3,46 +3,51 @@
 #include <gtest/gtest.h>
 
 using namespace clarivex;
+using OpenRequest::Paths;
 
 namespace {
 
-const QByteArray header = QByteArrayLiteral("clarivex-open 1\n");
+const QByteArray header = QByteArrayLiteral("clarivex-open 2\n");
 
-TEST(OpenRequest, ListsSurviveTheRoundTrip) {
-    for (const QStringList& paths :
-         {QStringList{}, QStringList{u"/home/u/a.jpg"_qs},
-          QStringList{u"/home/u/фото 1.jpg"_qs, u"/tmp/line\nbreak.mp4"_qs, u"/"_qs}})
-        EXPECT_EQ(OpenRequest::decode(OpenRequest::encode(paths)), paths);
+TEST(OpenRequest, ListsSurviveTheRoundTripByteForByte) {
+    for (const Paths& paths :
+         {Paths{}, Paths{"/home/u/a.jpg"},
+          Paths{"/home/u/фото 1.jpg", "/tmp/line\nbreak.mp4", "/\xff\xfe.png"}}) {
+        const QByteArray message = OpenRequest::encode(paths);
+        EXPECT_TRUE(OpenRequest::isComplete(message));
+        EXPECT_FALSE(OpenRequest::isComplete(message.chopped(1)));
+        EXPECT_EQ(OpenRequest::decode(message), paths);
+    }
 }
 
-TEST(OpenRequest, AnythingButAListOfAbsolutePathsIsDroppedWhole) {
+TEST(OpenRequest, AnythingButACompleteListOfAbsolutePathsIsDroppedWhole) {
     const struct {
         const char* what;
         QByteArray message;
     } cases[] = {
         {"nothing", {}},
-        {"no header", QByteArrayLiteral("/a.jpg\0")},
-        {"another header", QByteArrayLiteral("clarivex-open 2\n/a.jpg\0")},
-        {"a relative path among absolute ones", header + QByteArray("/a.jpg\0b.jpg\0", 13)},
-        {"a link", header + QByteArray("file:///a.jpg\0", 14)},
-        {"an empty path", header + QByteArray("/a.jpg\0\0", 8)},
-        {"cut after a path", header + QByteArray("/a.jpg\0/b.j", 11)},
-        {"not UTF-8", header + QByteArray("/a\xff\xfe.jpg\0", 10)},
-        {"too long", header + QByteArray(OpenRequest::maximumBytes, '/')},
+        {"no header", QByteArray("/a.jpg\0\0", 8)},
+        {"the first version", QByteArray("clarivex-open 1\n/a.jpg\0\0", 24)},
+        {"a relative path among absolute ones", header + QByteArray("/a.jpg\0b.jpg\0\0", 14)},
+        {"a link", header + QByteArray("file:///a.jpg\0\0", 15)},
+        {"no end", header + QByteArray("/a.jpg\0", 7)},
+        {"too long", header + QByteArray(OpenRequest::maximumBytes, '/') + QByteArray("\0\0", 2)},
     };
     for (const auto& c : cases)
         EXPECT_EQ(OpenRequest::decode(c.message), std::nullopt) << c.what;
 }
 
-TEST(OpenRequest, FileArgumentsBecomeAbsolute) {
-    const QStringList arguments{
-        u"clarivex"_qs,           u"a.jpg"_qs,      u"--verbose"_qs,
-        u"../clips/b.mp4"_qs,     u"/abs/c.png"_qs, u"file:///abs/d%20e.png"_qs,
-        u"https://host/x.jpg"_qs, u""_qs,           u"-"_qs};
-    EXPECT_EQ(OpenRequest::fromArguments(arguments, u"/home/u/photos"_qs),
-              (QStringList{u"/home/u/photos/a.jpg"_qs, u"/home/u/clips/b.mp4"_qs, u"/abs/c.png"_qs,
-                           u"/abs/d e.png"_qs}));
-    EXPECT_TRUE(OpenRequest::fromArguments({u"clarivex"_qs}, u"/"_qs).isEmpty());
+TEST(OpenRequest, EveryFileArgumentBecomesAnAbsolutePath) {
+    const auto request = OpenRequest::fromArguments(
+        {"a.jpg", "--verbose", "../clips/b.mp4", "/abs/c.png", "file:///abs/d%20e%FF.png",
+         "file:relative.png", "\xff.jpg", "", "-", "--", "-dash.png", "--", "--cli"},
+        "/home/u/photos");
+    EXPECT_EQ(request.files, (Paths{"/home/u/photos/a.jpg", "/home/u/clips/b.mp4", "/abs/c.png",
+                                    "/abs/d e\xff.png", "/home/u/photos/file:relative.png",
+                                    "/home/u/photos/\xff.jpg", "/home/u/photos/-dash.png",
+                                    "/home/u/photos/--", "/home/u/photos/--cli"}));
+    EXPECT_EQ(request.options, (std::vector<std::string>{"--verbose", "-"}));
+    EXPECT_TRUE(OpenRequest::fromArguments({}, "/").files.empty());
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 // The built program in window mode on the offscreen platform, with the stand-in engine and
-// HOME, TMPDIR and the runtime folder in the test's own folder: a second start hands its file
-// to the running window, and a termination signal stops the running job cleanly.
+// HOME, TMPDIR and the runtime folder in the test's own folder, under umask 0 so that a file
+// others may read shows: how a later start reaches the running window, wherever its socket has
+// to go, and how a window ends.
+#include "support/child_processes.h"
 #include "support/program_run.h"
 #include "support/temporary_folder.h"
 #include "support/test_engine.h"
@@ -11,14 +13,17 @@
 
 #include <chrono>
 #include <csignal>
-#include <fstream>
 #include <functional>
 #include <thread>
 
-#include <sys/wait.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 using namespace clarivex;
+using test::anyProcessRuns;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -33,113 +38,194 @@ bool eventually(const std::function<bool()>& condition) {
     return true;
 }
 
-// Whether any process was started as `executable`. Compared by the path it was started with,
-// not the file it runs: other tests start the same stand-in from their own folders.
-bool anyProcessRuns(const std::filesystem::path& executable) {
-    for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-        std::ifstream commandLine(entry.path() / "cmdline", std::ios::binary);
-        std::string program;
-        if (std::getline(commandLine, program, '\0') && program == executable.string())
-            return true;
+// Whether a process started as `executable` has begun to ignore the request to stop.
+bool ignoresTermination(const fs::path& executable) {
+    for (const auto& entry : fs::directory_iterator("/proc")) {
+        if (test::readFile(entry.path() / "cmdline").starts_with(executable.string() + '\0')) {
+            const std::string status = test::readFile(entry.path() / "status");
+            const auto mask = status.find("SigIgn:");
+            if (mask != std::string::npos &&
+                (std::stoull(status.substr(mask + 7), nullptr, 16) >> (SIGTERM - 1) & 1) != 0)
+                return true;
+        }
     }
     return false;
+}
+
+unsigned mode(const fs::path& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0;
 }
 
 class WindowTest : public ::testing::Test {
 protected:
     WindowTest() {
-        for (const char* name : {"home", "tmp", "photos"})
-            std::filesystem::create_directories(folder / name);
-        std::filesystem::create_directories(runtime());
-        std::filesystem::permissions(runtime(), std::filesystem::perms::owner_all);
+        for (const char* name : {"home", "tmp", "photos", "run"})
+            fs::create_directories(folder / name);
+        fs::permissions(folder / "run", fs::perms::owner_all);
         environment = {
             {"HOME", (folder / "home").string()},
-            {"XDG_CONFIG_HOME", (folder / "home" / ".config").string()},
-            {"XDG_RUNTIME_DIR", runtime().string()},
+            {"XDG_CONFIG_HOME", (folder / "home/.config").string()},
+            {"XDG_CACHE_HOME", std::nullopt},
+            {"XDG_RUNTIME_DIR", (folder / "run").string()},
             {"TMPDIR", temporary().string()},
             {"REALESRGAN_DIR", engine.folder().string()},
             {"QT_QPA_PLATFORM", "offscreen"},
         };
     }
+    ~WindowTest() override { ::umask(ours); }
 
-    ~WindowTest() override {
-        if (window > 0) {
-            ::kill(window, SIGKILL);
-            ::waitpid(window, nullptr, 0);
-        }
+    fs::path temporary() const { return folder / "tmp"; }
+    fs::path socket(const fs::path& place) const {
+        return place / ("clarivex-" + user + ".socket");
     }
 
-    std::filesystem::path runtime() const { return folder / "run"; }
-    std::filesystem::path temporary() const { return folder / "tmp"; }
-    std::filesystem::path socket() const {
-        return runtime() / ("clarivex-" + std::to_string(getuid()) + ".socket");
-    }
-
-    std::filesystem::path photo(const std::string& name) const {
+    // Renamed into place: Qt would spell a name that is no UTF-8 otherwise.
+    fs::path photo(const std::string& name) const {
         QImage picture(64, 48, QImage::Format_RGB32);
         picture.fill(Qt::darkCyan);
-        const auto file = folder / "photos" / name;
-        picture.save(QString::fromStdString(file.string()));
-        return file;
+        picture.save(QString::fromStdString((folder / "photo.png").string()));
+        fs::rename(folder / "photo.png", folder / "photos" / name);
+        return folder / "photos" / name;
     }
 
-    // Starts the window in the background; the test process has no other threads, so the
-    // child may change its environment before exec.
-    void startWindow(const std::vector<std::string>& arguments) {
-        window = ::fork();
-        ASSERT_GE(window, 0);
-        if (window == 0) {
-            for (const auto& [name, value] : environment)
-                ::setenv(name.c_str(), value->c_str(), 1);
-            std::vector<std::string> texts{CLARIVEX_BINARY};
-            texts.insert(texts.end(), arguments.begin(), arguments.end());
-            std::vector<char*> argv;
-            for (auto& text : texts)
-                argv.push_back(text.data());
-            argv.push_back(nullptr);
-            ::execv(CLARIVEX_BINARY, argv.data());
-            ::_exit(127);
-        }
+    std::unique_ptr<test::StartedProgram> start(const std::vector<std::string>& arguments,
+                                                test::EnvironmentChanges changes = {}) const {
+        changes.insert(environment.begin(), environment.end());
+        return std::make_unique<test::StartedProgram>(CLARIVEX_BINARY, arguments, changes);
     }
 
-    // Sends SIGTERM and returns the exit status.
-    int terminateWindow() {
-        ::kill(window, SIGTERM);
-        int status = 0;
-        ::waitpid(window, &status, 0);
-        window = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    // Ends a window as the session does, and returns how it ended.
+    static test::ProgramRun terminate(test::StartedProgram& window) {
+        window.signal(SIGTERM);
+        return window.wait();
     }
 
+    const mode_t ours = ::umask(0);
+    const std::string user = std::to_string(::getuid());
     test::TemporaryFolder folder{"clarivex-window"};
     test::TestEngine engine;
-    std::map<std::string, std::optional<std::string>> environment;
-    pid_t window = -1;
+    test::EnvironmentChanges environment;
 };
 
-TEST_F(WindowTest, ASecondStartHandsItsFileToTheRunningWindow) {
-    startWindow({});
-    ASSERT_TRUE(eventually([&] { return std::filesystem::exists(socket()); }));
-
+TEST_F(WindowTest, LaterStartsHandTheirFilesToTheRunningWindowAsTheFileSystemNamesThem) {
+    // A name that begins with a dash comes after "--"; a name that is no UTF-8 is handed over.
+    const auto window = start({"--", photo("-dash.png").string()});
+    ASSERT_TRUE(eventually([&] { return fs::exists(socket(folder / "run")); }));
     const test::ProgramRun second =
-        test::runProgram(CLARIVEX_BINARY, {photo("a.png").string()}, environment);
-    EXPECT_EQ(second.exitStatus, 0) << second.out << second.err;
-    // The first window queued the file and its worker enlarged it.
-    EXPECT_TRUE(eventually([&] { return std::filesystem::exists(folder / "photos/a-4k.png"); }));
-    EXPECT_EQ(terminateWindow(), 0);
-    EXPECT_TRUE(std::filesystem::is_empty(temporary()));
+        test::runProgram(CLARIVEX_BINARY, {photo("\xff\xfe.png").string()}, environment);
+    EXPECT_EQ(second.exitStatus, 0) << second.err;
+    for (const char* result : {"-dash-4k.png", "\xff\xfe-4k.png"}) {
+        const fs::path copy = folder / "home/Pictures/Clarivex" / result;
+        ASSERT_TRUE(eventually([&] { return fs::exists(copy); })) << result;
+        // Out of private staging, a result is an ordinary new file of the user's.
+        EXPECT_EQ(mode(folder / "photos" / result), 0666u) << result;
+        EXPECT_EQ(mode(copy), 0666u) << result;
+    }
+    EXPECT_EQ(terminate(*window).exitStatus, 0);
+    EXPECT_TRUE(fs::is_empty(temporary()));
 }
 
 TEST_F(WindowTest, TerminationStopsTheRunningJobAndLeavesNothingBehind) {
-    environment.emplace("FAKE_ESRGAN_HANG", "1");
-    startWindow({photo("a.png").string()});
+    const auto window = start({photo("a.png").string()}, {{"FAKE_ESRGAN_HANG", "1"}});
     ASSERT_TRUE(eventually([&] { return anyProcessRuns(engine.executable()); }));
-    ASSERT_FALSE(std::filesystem::is_empty(temporary()));
+    // The photo being enlarged is the user's alone, whatever the umask.
+    const fs::path work = fs::directory_iterator(temporary())->path();
+    EXPECT_EQ(mode(work), 0700u);
+    EXPECT_EQ(mode(work / "in.png"), 0600u);
 
-    EXPECT_EQ(terminateWindow(), 0);
+    EXPECT_EQ(terminate(*window).exitStatus, 0);
     EXPECT_FALSE(anyProcessRuns(engine.executable()));
-    EXPECT_TRUE(std::filesystem::is_empty(temporary()));
-    EXPECT_FALSE(std::filesystem::exists(folder / "photos/a-4k.png"));
+    EXPECT_TRUE(fs::is_empty(temporary()));
+    EXPECT_FALSE(fs::exists(folder / "photos/a-4k.png"));
+}
+
+TEST_F(WindowTest, AFileHandedOverWhileTheWindowQuitsIsOpenedByTheNextWindow) {
+    // The engine ignores the request to stop, so the quit waits for it a while.
+    const auto quitting = start({photo("a.png").string()}, {{"FAKE_ESRGAN_HANG", "ignore-term"}});
+    ASSERT_TRUE(eventually([&] { return ignoresTermination(engine.executable()); }));
+    quitting->signal(SIGTERM);
+    const fs::path lock = folder / "run" / ("clarivex-" + user + ".lock");
+    ASSERT_TRUE(eventually([&] { return test::readFile(lock).starts_with("quitting"); }));
+    EXPECT_FALSE(fs::exists(socket(folder / "run")));
+
+    const auto next = start({photo("b.png").string()});
+    EXPECT_EQ(quitting->wait().exitStatus, 0);
+    EXPECT_TRUE(eventually([&] { return fs::exists(folder / "photos/b-4k.png"); }));
+    EXPECT_EQ(terminate(*next).exitStatus, 0);
+}
+
+TEST_F(WindowTest, TheSocketGoesToAnotherPrivatePlaceWhenItsOwnIsUnusable) {
+    // Someone else's folder where the temporary place would be, with a lock that sends later
+    // starts to a listener of theirs. (That listener is this test's: as the same user, a start
+    // that trusted the folder would hand its files over.)
+    const fs::path squatted = temporary() / ("clarivex-" + user);
+    const fs::path longRuntime = folder / std::string(100, 'r');
+    const auto plantSquatter = [&] {
+        fs::create_directory(squatted);
+        test::writeFile(squatted / ("clarivex-" + user + ".lock"),
+                        "listening\n" + socket(squatted).string() + '\0');
+        const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strcpy(address.sun_path, socket(squatted).c_str());
+        ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(listener, 4);
+        // As root the folder gets another owner; otherwise it is opened to everyone.
+        if (::getuid() == 0)
+            EXPECT_EQ(::chown(squatted.c_str(), 65534, 65534), 0);
+        else
+            fs::permissions(squatted, fs::perms::all);
+        return listener;
+    };
+    const struct {
+        const char* what;
+        std::function<int()> prepare;
+        fs::path runtime;
+        fs::path used;
+    } cases[] = {
+        {"a runtime folder open to others, then a squatted temporary place",
+         [&] {
+             fs::permissions(folder / "run", fs::perms(0755));
+             return plantSquatter();
+         },
+         folder / "run", folder / "home/.cache/clarivex"},
+        {"a folder where the socket should be",
+         [&] {
+             fs::create_directories(socket(folder / "run"));
+             return -1;
+         },
+         folder / "run", squatted},
+        {"a runtime folder too deep for a socket's path",
+         [&] {
+             fs::create_directory(longRuntime);
+             fs::permissions(longRuntime, fs::perms::owner_all);
+             return -1;
+         },
+         longRuntime, squatted},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const int squatter = c.prepare();
+        test::EnvironmentChanges changes{{"XDG_RUNTIME_DIR", c.runtime.string()}};
+        const auto first = start({}, changes);
+        ASSERT_TRUE(eventually([&] { return fs::exists(socket(c.used)); }));
+        changes.insert(environment.begin(), environment.end());
+        const test::ProgramRun second = test::runProgram(CLARIVEX_BINARY, {}, changes);
+        EXPECT_EQ(second.exitStatus, 0) << second.err;
+        const test::ProgramRun ended = terminate(*first);
+        // Said once, by the window that had to choose.
+        const auto said = ended.err.find("Clarivex:");
+        EXPECT_TRUE(said != std::string::npos && said == ended.err.rfind("Clarivex:")) << ended.err;
+        EXPECT_EQ(second.err.find("Clarivex:"), std::string::npos) << second.err;
+        if (squatter >= 0) {
+            EXPECT_LT(::accept(squatter, nullptr, nullptr), 0) << "the squatter was called";
+            ::close(squatter);
+        }
+        fs::remove_all(squatted);
+        fs::remove_all(socket(folder / "run"));
+        fs::permissions(folder / "run", fs::perms::owner_all);
+    }
 }
 
 } // namespace

@@ -10,6 +10,9 @@
 #include <algorithm>
 #include <functional>
 
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
 using namespace clarivex;
 
 namespace {
@@ -167,20 +170,34 @@ TEST_F(SnapshotTest, AnExistingFileIsReplaced) {
 TEST_F(SnapshotTest, APlaceThatCannotBeWrittenFailsAndWritesNothing) {
     test::writeFile(folder / "plain-file", "not a folder");
     std::filesystem::create_directory(folder / "a-folder");
-    const struct {
+    // A pipe and a device node are never replaced by a file (as root, /dev/null would be).
+    ASSERT_EQ(::mkfifo(out("pipe").c_str(), 0600), 0);
+    const bool device = ::mknod(out("device").c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0;
+    const auto notAFile = [](const std::string& path) {
+        return "Ошибка: " + path + " — не обычный файл, снимок туда не записать";
+    };
+    struct Case {
         std::string out;
         std::string message;
-    } cases[] = {
+    };
+    std::vector<Case> cases{
         {out("missing/out.png"), "Ошибка: не удалось записать снимок в папку " + out("missing")},
         {out("plain-file/out.png"),
          "Ошибка: не удалось записать снимок в папку " + out("plain-file")},
         {out("a-folder"), "Ошибка: " + out("a-folder") + " — это папка, снимок туда не записать"},
+        {out("pipe"), notAFile(out("pipe"))},
     };
+    if (device)
+        cases.push_back({out("device"), notAFile(out("device"))});
     for (const auto& c : cases) {
         const test::ProgramRun run = snapshot({c.out, "--state", "empty"});
         EXPECT_EQ(run.exitStatus, 1) << c.out;
         EXPECT_EQ(run.out, c.message + "\n");
     }
+    EXPECT_TRUE(std::filesystem::is_fifo(out("pipe")));
+    EXPECT_TRUE(!device || std::filesystem::is_character_file(out("device")));
+    std::filesystem::remove(out("pipe"));
+    std::filesystem::remove(out("device"));
     EXPECT_EQ(names(), (std::vector<std::string>{"a-folder", "home", "plain-file"}));
     EXPECT_TRUE(std::filesystem::is_empty(folder / "a-folder"));
 }

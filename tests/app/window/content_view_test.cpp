@@ -1,12 +1,12 @@
 #include "app/queue/job.h"
 #include "app/window/content_view.h"
-#include "app/window/drop_hero.h"
-#include "app/window/drop_overlay.h"
-#include "app/window/engine_indicator.h"
 #include "app/window/job_stage.h"
 #include "app/window/queue_card.h"
 #include "app/window/queue_strip.h"
 #include "app/window/stage_header.h"
+#include "ui/widgets/drop_hero.h"
+#include "ui/widgets/drop_overlay.h"
+#include "ui/widgets/engine_indicator.h"
 #include "window_fixture.h"
 
 #include <QDragEnterEvent>
@@ -73,7 +73,7 @@ TEST_F(ContentViewTest, DropsOfFilesAndFoldersQueueThemAndTextAddsNothing) {
     QMimeData link;
     link.setUrls({QUrl(QStringLiteral("https://example.org/a.jpg"))});
     EXPECT_FALSE(dragOnto(view, link, true));
-    EXPECT_TRUE(fixture.store->jobs().isEmpty());
+    EXPECT_TRUE(fixture.queue().jobs().isEmpty());
 
     QMimeData files;
     files.setUrls({QUrl::fromLocalFile(QString::fromStdString(folder.string())),
@@ -82,12 +82,12 @@ TEST_F(ContentViewTest, DropsOfFilesAndFoldersQueueThemAndTextAddsNothing) {
     EXPECT_TRUE(targeted);
     EXPECT_FALSE(view.isTargeted());
     QStringList names;
-    for (const Job* job : fixture.store->jobs())
+    for (const Job* job : fixture.queue().jobs())
         names << job->fileName();
     EXPECT_EQ(names, (QStringList{"a.png", "b.png", "loose.jpg"}));
     // Dropped jobs start at once; without an engine the first one fails.
-    EXPECT_TRUE(test::WindowFixture::waitFor(
-        [&] { return fixture.store->jobs()[0]->status().is(JobStatus::Case::failed); }));
+    EXPECT_TRUE(test::settle(
+        [&] { return fixture.queue().jobs()[0]->status().is(JobStatus::Case::failed); }));
 }
 
 TEST_F(ContentViewTest, DragOverAnEmptyQueueTurnsTheInvitationAndNoOverlayShows) {
@@ -104,7 +104,7 @@ TEST_F(ContentViewTest, DragOverAnEmptyQueueTurnsTheInvitationAndNoOverlayShows)
 
 TEST_F(ContentViewTest, DragOverJobsShowsTheOverlayOverTheStage) {
     ContentView view(*fixture.store);
-    fixture.store->addDemonstration(fixture.file("a.jpg"), MediaKind::image, JobStatus::waiting());
+    fixture.queue().addDemonstration(fixture.file("a.jpg"), MediaKind::image, JobStatus::waiting());
     flushDeletions();
     EXPECT_EQ(view.dropHero(), nullptr);
     ASSERT_NE(view.jobStage(), nullptr);
@@ -116,10 +116,10 @@ TEST_F(ContentViewTest, DragOverJobsShowsTheOverlayOverTheStage) {
 
 TEST_F(ContentViewTest, ClearingTheLastJobBringsTheInvitationBack) {
     ContentView view(*fixture.store);
-    fixture.store->addDemonstration(fixture.file("a.jpg"), MediaKind::image,
-                                    JobStatus::cancelled());
+    fixture.queue().addDemonstration(fixture.file("a.jpg"), MediaKind::image,
+                                     JobStatus::cancelled());
     EXPECT_FALSE(view.queueStrip()->isHidden());
-    fixture.store->clearFinished();
+    fixture.queue().clearFinished();
     flushDeletions();
     flushDeletions();
     EXPECT_NE(view.dropHero(), nullptr);
@@ -127,49 +127,34 @@ TEST_F(ContentViewTest, ClearingTheLastJobBringsTheInvitationBack) {
     EXPECT_TRUE(view.queueStrip()->isHidden());
 }
 
-TEST_F(ContentViewTest, MissingEngineShowsInTheHeaderWithTheReason) {
-    ContentView view(*fixture.store);
-    const EngineIndicator* indicator = view.header()->indicator();
-    EXPECT_FALSE(indicator->isReady());
-    EXPECT_EQ(indicator->label(), QStringLiteral("НЕТ ДВИЖКА"));
-    EXPECT_EQ(indicator->toolTip(), fixture.store->engineError());
-    EXPECT_FALSE(indicator->toolTip().isEmpty());
-}
-
-TEST(ContentViewEngine, ReadyEngineSaysWhereItIs) {
-    test::WindowFixture fixture(test::WindowFixture::Engine::standIn);
-    ContentView view(*fixture.store);
-    const EngineIndicator* indicator = view.header()->indicator();
-    EXPECT_TRUE(indicator->isReady());
-    EXPECT_EQ(indicator->label(), QStringLiteral("ДВИЖОК ГОТОВ"));
-    EXPECT_TRUE(indicator->toolTip().startsWith(QStringLiteral("Real-ESRGAN: ")));
+TEST(ContentViewEngine, TheHeaderShowsTheEngineCheckOfTheStore) {
+    for (const auto engine :
+         {test::WindowFixture::Engine::missing, test::WindowFixture::Engine::found}) {
+        test::WindowFixture fixture(engine);
+        ContentView view(*fixture.store);
+        const EngineIndicator* indicator = view.header()->indicator();
+        EXPECT_EQ(indicator->isReady(), fixture.store->engineError().isEmpty());
+        EXPECT_EQ(indicator->toolTip(), indicator->isReady()
+                                            ? QStringLiteral("Real-ESRGAN: /opt/realesrgan")
+                                            : fixture.store->engineError());
+    }
 }
 
 TEST(ContentViewRun, ClickedCardShowsItsJobUntilTheRunningJobFinishes) {
-    test::WindowFixture fixture(test::WindowFixture::Engine::standIn);
-    // Slow enough that the click lands while the job runs.
-    qputenv("FAKE_ESRGAN_DELAY_MS", "1500");
+    test::WindowFixture fixture(test::WindowFixture::Engine::found);
     ContentView view(*fixture.store);
-    view.resize(1180, 760);
-    view.show();
-    QImage image(64, 40, QImage::Format_RGB32);
-    image.fill(QColor(30, 120, 200));
-    const std::filesystem::path file = fixture.file("first.png");
-    image.save(QString::fromStdString(file.string()));
-    Job* earlier = fixture.store->addDemonstration(fixture.file("earlier.png"), MediaKind::image,
-                                                   JobStatus::cancelled());
-    fixture.store->add(std::vector{file}, true);
-    Job* running = fixture.store->jobs()[1];
-    ASSERT_TRUE(test::WindowFixture::waitFor(
-        [&] { return running->status().is(JobStatus::Case::running); }));
+    JobQueue& queue = fixture.queue();
+    Job* earlier = queue.addDemonstration(fixture.file("earlier.png"), MediaKind::image,
+                                          JobStatus::cancelled());
+    test::writeFile(fixture.file("first.png"));
+    Job* running = queue.add({fixture.file("first.png")}, true).front();
+    ASSERT_TRUE(test::settle([&] { return running->status().is(JobStatus::Case::running); }));
     EXPECT_EQ(view.jobStage()->job(), running);
 
-    fixture.store->setSelectedID(earlier->id());
+    queue.setSelectedID(earlier->id());
     EXPECT_EQ(view.jobStage()->job(), earlier);
-    ASSERT_TRUE(test::WindowFixture::waitFor(
-        [&] { return !running->status().is(JobStatus::Case::running); }));
-    qunsetenv("FAKE_ESRGAN_DELAY_MS");
-    EXPECT_TRUE(running->status().is(JobStatus::Case::done));
+    fixture.script.end(test::ScriptedPipeline::resultFor(running->url()));
+    ASSERT_TRUE(test::settle([&] { return running->status().is(JobStatus::Case::done); }));
     EXPECT_EQ(view.jobStage()->job(), running);
 }
 

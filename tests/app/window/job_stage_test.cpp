@@ -6,6 +6,7 @@
 #include "ui/widgets/pill_button.h"
 #include "window_fixture.h"
 
+#include <QCoreApplication>
 #include <QLabel>
 
 #include <gtest/gtest.h>
@@ -31,7 +32,8 @@ void flushDeletions() {
 class JobStageTest : public ::testing::Test {
 protected:
     Job& addJob(JobStatus status, MediaKind kind = MediaKind::image) {
-        return *fixture.store->addDemonstration(fixture.file("photo.jpg"), kind, std::move(status));
+        return *fixture.queue().addDemonstration(fixture.file("photo.jpg"), kind,
+                                                 std::move(status));
     }
 
     bool hasLabel(JobStage& stage, const QString& text) {
@@ -114,6 +116,10 @@ TEST_F(JobStageTest, RetryPutsTheJobBackInPlaceAndTheStageFollows) {
     EXPECT_EQ(stage.panel()->shownCase(), JobStatus::Case::waiting);
     EXPECT_TRUE(hasLabel(stage, QStringLiteral("Ждёт очереди")));
     EXPECT_EQ(button(stage, QStringLiteral("Повторить")), nullptr);
+    // The card takes the height of its new row at once, as a stage made for it would.
+    JobStage fresh(*fixture.store, job);
+    const QRectF card = stage.panel()->cardRect();
+    EXPECT_EQ(card.height(), fresh.panel()->cardHeight(int(card.width())));
 }
 
 TEST_F(JobStageTest, PictureFollowsStatusAndWhatHasLoaded) {
@@ -141,7 +147,7 @@ TEST_F(JobStageTest, PictureFollowsStatusAndWhatHasLoaded) {
 TEST_F(JobStageTest, StageLeavesWhenItsJobIsRemoved) {
     Job& job = addJob(JobStatus::cancelled());
     QPointer<JobStage> stage = new JobStage(*fixture.store, job);
-    fixture.store->clearFinished();
+    fixture.queue().clearFinished();
     // The job goes first, its stage after it.
     flushDeletions();
     flushDeletions();

@@ -1,7 +1,7 @@
 #include "app/queue/job.h"
 #include "app/window/queue_card.h"
 #include "app/window/queue_strip.h"
-#include "app/window/text_button.h"
+#include "ui/widgets/text_button.h"
 #include "window_fixture.h"
 
 #include <QTest>
@@ -14,8 +14,8 @@ namespace {
 class QueueStripTest : public ::testing::Test {
 protected:
     Job* add(const std::string& name, JobStatus status) {
-        return fixture.store->addDemonstration(fixture.file(name), MediaKind::image,
-                                               std::move(status));
+        return fixture.queue().addDemonstration(fixture.file(name), MediaKind::image,
+                                                std::move(status));
     }
 
     test::WindowFixture fixture;
@@ -56,22 +56,22 @@ TEST_F(QueueStripTest, CardsFollowTheQueueAndAClickPutsTheirJobOnTheStage) {
     EXPECT_EQ(cards[1]->badgeSymbol(), QStringLiteral("clock"));
     EXPECT_EQ(cards[2]->badgeSymbol(), QStringLiteral("xmark.circle"));
     EXPECT_TRUE(cards[0]->isSelected());
-    EXPECT_EQ(fixture.store->focused(), running);
+    EXPECT_EQ(fixture.queue().focused(), running);
 
     // The click lands on the card's edge, where its neighbour's glow room overlaps it.
     const QRect second = strip.cardRectInStrip(cards[1]);
     QWidget* row = cards[1]->parentWidget();
     QTest::mouseClick(row, Qt::LeftButton, {},
                       row->mapFrom(&strip, QPoint(second.left() + 2, second.center().y())));
-    EXPECT_EQ(fixture.store->selectedID(), waiting->id());
+    EXPECT_EQ(fixture.queue().selectedID(), waiting->id());
     EXPECT_TRUE(cards[1]->isSelected());
     EXPECT_FALSE(cards[0]->isSelected());
 
     // The keyboard selects as the pointer does.
     QTest::keyClick(cards[2], Qt::Key_Space);
-    EXPECT_EQ(fixture.store->focused(), fixture.store->jobs()[2]);
+    EXPECT_EQ(fixture.queue().focused(), fixture.queue().jobs()[2]);
 
-    fixture.store->clearFinished();
+    fixture.queue().clearFinished();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(strip.cards().size(), 2u);
 }

@@ -1,8 +1,8 @@
-#include "app/window/loop_fade_stepper.h"
 #include "app/window/sidebar.h"
-#include "app/window/toggle_switch.h"
+#include "ui/widgets/loop_fade_stepper.h"
 #include "ui/widgets/option_tile.h"
 #include "ui/widgets/size_tile.h"
+#include "ui/widgets/toggle_switch.h"
 #include "window_fixture.h"
 
 #include <gtest/gtest.h>
@@ -10,39 +10,24 @@
 namespace clarivex {
 namespace {
 
-TEST(LoopFadeStepper, StepsByHalfSecondsWithinItsRange) {
-    const struct {
-        double from;
-        int steps;
-        double to;
-    } cases[] = {{1.5, 1, 2.0}, {3.0, 1, 3.0}, {0.5, -1, 0.5}, {1.0, -1, 0.5}, {1.3, 1, 2.0}};
-    for (const auto& entry : cases)
-        EXPECT_EQ(LoopFadeStepper::stepped(entry.from, entry.steps), entry.to) << entry.from;
-    EXPECT_EQ(LoopFadeStepper::text(1.5), QStringLiteral("1.5 с"));
-
-    LoopFadeStepper stepper;
-    stepper.setValue(9.0);
-    EXPECT_EQ(stepper.value(), 3.0);
-}
-
 TEST(Sidebar, ControlsWriteTheStoreAndFollowIt) {
     test::WindowFixture fixture;
-    Store& store = *fixture.store;
-    store.setSeamlessLoop(false);
-    store.setLoopFade(2.5);
-    Sidebar sidebar(store);
+    OptionsModel& settings = fixture.store->settings();
+    settings.setSeamlessLoop(false);
+    settings.setLoopFade(2.5);
+    Sidebar sidebar(*fixture.store);
 
     QList<OptionTile*> models = sidebar.findChildren<OptionTile*>();
     ASSERT_EQ(models.size(), 4);
     models[2]->click();
-    EXPECT_EQ(store.model(), ModelChoice::art);
+    EXPECT_EQ(settings.model(), ModelChoice::art);
     EXPECT_TRUE(models[2]->isSelected());
     EXPECT_FALSE(models[0]->isSelected());
 
     QList<SizeTile*> sizes = sidebar.findChildren<SizeTile*>();
     ASSERT_EQ(sizes.size(), 4);
     sizes[2]->click();
-    EXPECT_EQ(store.target(), Target::fullHD);
+    EXPECT_EQ(settings.target(), Target::fullHD);
     EXPECT_TRUE(sidebar.namingHint().endsWith(QStringLiteral("имя-1080p")));
 
     // The seam row shows only with the loop on, and hiding it keeps its value.
@@ -50,14 +35,14 @@ TEST(Sidebar, ControlsWriteTheStoreAndFollowIt) {
     QList<ToggleSwitch*> toggles = sidebar.findChildren<ToggleSwitch*>();
     ASSERT_EQ(toggles.size(), 2);
     toggles[0]->click();
-    EXPECT_TRUE(store.seamlessLoop());
+    EXPECT_TRUE(settings.seamlessLoop());
     EXPECT_TRUE(sidebar.showsLoopFade());
     EXPECT_EQ(sidebar.findChild<LoopFadeStepper*>()->value(), 2.5);
     toggles[0]->click();
     EXPECT_FALSE(sidebar.showsLoopFade());
-    EXPECT_EQ(store.loopFade(), 2.5);
+    EXPECT_EQ(settings.loopFade(), 2.5);
 
-    store.setCopyToPictures(false);
+    settings.setCopyToPictures(false);
     EXPECT_FALSE(toggles[1]->isChecked());
 }
 

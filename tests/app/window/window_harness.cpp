@@ -63,8 +63,8 @@ int main(int argc, char** argv) {
     };
     Store store(std::move(environment));
     // Results stay next to the sources, out of the user's Pictures.
-    store.setCopyToPictures(false);
-    store.setSeamlessLoop(loop);
+    store.settings().setCopyToPictures(false);
+    store.settings().setSeamlessLoop(loop);
 
     QWidget window;
     window.setWindowTitle(QStringLiteral("Clarivex"));
@@ -89,15 +89,15 @@ int main(int argc, char** argv) {
     store.add(files, true);
     if (select) {
         // After the worker has put its first job in front.
-        QTimer::singleShot(1500, &store, [&store, index = *select] {
-            const QList<Job*>& jobs = store.jobs();
+        QTimer::singleShot(1500, &store, [&queue = store.queue(), index = *select] {
+            const QList<Job*>& jobs = queue.jobs();
             if (index >= 0 && index < jobs.size())
-                store.setSelectedID(jobs[index]->id());
+                queue.setSelectedID(jobs[index]->id());
         });
     }
     if (drag)
         view->setTargeted(true);
     if (cancelAfter)
-        QTimer::singleShot(*cancelAfter, &store, &Store::cancelAll);
+        QTimer::singleShot(*cancelAfter, &store.queue(), &JobQueue::cancelAll);
     return application.exec();
 }

@@ -1,5 +1,6 @@
 #include "core/image/image_ops.h"
 #include "core/vocabulary/upscale_error.h"
+#include "support/icc_profile.h"
 #include "support/temporary_folder.h"
 #include "support/upscale_failure.h"
 
@@ -47,15 +48,61 @@ TEST_F(ImageOpsTest, ResizeReturnsTheSameImageWhenTheSizeMatches) {
     EXPECT_GT(wide.getpoint(1800, 540)[0], 245);
 }
 
-TEST_F(ImageOpsTest, DecodesEveryStillFormatUpright) {
-    const Bitmap image = pattern(40, 20);
-    for (const char* name : {"a.jpg", "a.png", "a.webp", "a.tif", "a.gif", "a.heic", "a.bmp"}) {
-        const auto file = folder / name;
-        image.write_to_file(file.c_str());
+// Every still format, depth and colour set-up comes out as 8-bit sRGB; a profile is used only
+// where it fits.
+TEST_F(ImageOpsTest, DecodesEveryFormatAndColourSetUpAsSrgb) {
+    const auto flat = [](int bands, std::vector<double> values, VipsBandFormat format,
+                         VipsInterpretation interpretation) {
+        return (Bitmap::black(8, 8, Bitmap::option()->set("bands", bands)) + values)
+            .cast(format)
+            .copy(Bitmap::option()->set("interpretation", interpretation));
+    };
+    const std::string grey = test::iccProfile(test::ColourSpace::greyLinear);
+    const std::string p3 = test::iccProfile(test::ColourSpace::displayP3);
+    std::string garbage(300, 'x');
+    garbage.replace(16, 4, "RGB ");
+    const Bitmap rgb = flat(3, {134, 9, 135}, VIPS_FORMAT_UCHAR, VIPS_INTERPRETATION_sRGB);
+    struct Case {
+        const char* name;
+        Bitmap image;
+        std::vector<double> expected;
+    };
+    std::vector<Case> cases{
+        // Linear-light grey 100 is sRGB 168.
+        {"grey-profiled.jpg",
+         test::withProfile(flat(1, {100}, VIPS_FORMAT_UCHAR, VIPS_INTERPRETATION_B_W), grey),
+         {168, 168, 168}},
+        {"grey16.png",
+         flat(1, {25700}, VIPS_FORMAT_USHORT, VIPS_INTERPRETATION_GREY16),
+         {100, 100, 100}},
+        {"grey-with-rgb-profile.png",
+         test::withProfile(flat(1, {100}, VIPS_FORMAT_UCHAR, VIPS_INTERPRETATION_B_W), p3),
+         {100, 100, 100}},
+        {"cmyk.jpg",
+         flat(4, {0, 200, 0, 50}, VIPS_FORMAT_UCHAR, VIPS_INTERPRETATION_CMYK),
+         {194, 77, 129}},
+        // At 8 bits out libvips would clip the 16-bit alpha to opaque.
+        {"p3-alpha16.png",
+         test::withProfile(flat(4, {134 * 257, 9 * 257, 135 * 257, 32896}, VIPS_FORMAT_USHORT,
+                                VIPS_INTERPRETATION_RGB16),
+                           p3),
+         {147, 0, 140, 128}},
+        {"rgb-with-grey-profile.png", test::withProfile(rgb, grey), {134, 9, 135}},
+        {"rgb-with-broken-profile.png", test::withProfile(rgb, garbage), {134, 9, 135}},
+    };
+    for (const char* name : {"a.jpg", "a.png", "a.webp", "a.tif", "a.gif", "a.heic", "a.bmp"})
+        cases.push_back({name, rgb, {134, 9, 135}});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto file = folder / c.name;
+        c.image.write_to_file(file.c_str());
         const Bitmap decoded = ImageOps::decodeSource(ImageOps::openSource(file));
-        EXPECT_EQ(ImageOps::sizeOf(decoded), (Size{40, 20})) << name;
-        EXPECT_GE(decoded.bands(), 3) << name;
-        EXPECT_EQ(decoded.format(), VIPS_FORMAT_UCHAR) << name;
+        EXPECT_EQ(decoded.format(), VIPS_FORMAT_UCHAR);
+        EXPECT_EQ(decoded.interpretation(), VIPS_INTERPRETATION_sRGB);
+        const auto pixel = decoded.getpoint(4, 4);
+        ASSERT_GE(pixel.size(), c.expected.size());
+        for (std::size_t band = 0; band < c.expected.size(); ++band)
+            EXPECT_NEAR(pixel[band], c.expected[band], 3) << "band " << band;
     }
 }
 

@@ -44,12 +44,12 @@ TEST(Shell, ReturnsStandardOutputAndShowsBothStreamsToTheObserver) {
                          {"-c",
                           R"(cat; echo to-err >&2; for a in "$@"; do printf '[%s]\n' "$a"; done; )"
                           R"(echo "$CLARIVEX_SHELL_TEST"; pwd)",
-                          "sh", "a b", "", "$HOME", "*"},
+                          "sh", "a b", "", "\"quoted\"", "$HOME", "*"},
                          observer, {}),
-              "[a b]\n[]\n[$HOME]\n[*]\ninherited value\n" +
+              "[a b]\n[]\n[\"quoted\"]\n[$HOME]\n[*]\ninherited value\n" +
                   std::filesystem::current_path().string());
     EXPECT_NE(std::find(lines.begin(), lines.end(), "to-err"), lines.end());
-    EXPECT_EQ(lines.size(), 7u);
+    EXPECT_EQ(lines.size(), 8u);
     EXPECT_EQ(runScript("echo only-errors >&2"), "");
 }
 
@@ -87,6 +87,12 @@ TEST(Shell, LaunchFailuresArePlatformErrors) {
         }
     }
     EXPECT_TRUE(noChildLeft());
+}
+
+TEST(Shell, WhatTheProgramWritesIsPrivateWhateverOurUmask) {
+    const mode_t ours = ::umask(0);
+    EXPECT_EQ(runScript("umask"), "0077");
+    ::umask(ours);
 }
 
 TEST(Shell, DrainsBothStreamsWithoutStalling) {

@@ -185,3 +185,38 @@ TEST(VideoInfo, AnswersWithoutAVideoGetTheUsersSentence) {
     for (const auto& [json, sentence] : cases)
         EXPECT_EQ(test::failureOf([&] { VideoInfo::read(json); }), sentence) << json;
 }
+
+// Tags decide; untagged fields are guessed as players guess them.
+TEST(VideoInfo, ColoursFromTagsOrTheUsualGuess) {
+    using Matrix = VideoColour::Matrix;
+    using Transfer = VideoColour::Transfer;
+    struct Case {
+        std::string members;
+        VideoColour expected;
+    };
+    const std::vector<Case> cases{
+        {R"("width": 640, "height": 480, "pix_fmt": "yuv420p")", {Matrix::bt601}},
+        {R"("width": 960, "height": 720)", {Matrix::bt709}},
+        {R"("width": 1280, "height": 536)", {Matrix::bt709}},
+        {R"("width": 720, "height": 576, "color_space": "bt709")", {Matrix::bt709}},
+        {R"("width": 1920, "height": 1080, "color_space": "smpte170m")", {Matrix::bt601}},
+        {R"("width": 640, "height": 480, "pix_fmt": "yuvj420p")", {Matrix::bt601, true}},
+        {R"("width": 640, "height": 480, "pix_fmt": "yuvj420p", "color_range": "tv")",
+         {Matrix::bt601, false}},
+        {R"("width": 640, "height": 480, "pix_fmt": "gray")", {Matrix::bt601, true}},
+        {R"("width": 3840, "height": 2160, "color_space": "bt2020nc",
+            "color_transfer": "smpte2084", "color_primaries": "bt2020")",
+         {Matrix::bt2020, false, Transfer::pq, true}},
+        {R"("width": 1920, "height": 1080, "color_transfer": "arib-std-b67",
+            "color_primaries": "bt2020")",
+         {Matrix::bt2020, false, Transfer::hlg, true}},
+        {R"("width": 1920, "height": 1080, "color_space": "bt2020nc")",
+         {Matrix::bt2020, false, Transfer::standard, true}},
+        {R"("width": 1920, "height": 1080, "color_space": "bt2020nc", "color_primaries": "bt709")",
+         {Matrix::bt2020, false, Transfer::standard, false}},
+    };
+    for (const Case& c : cases) {
+        const auto info = VideoInfo::read(answer(R"({"codec_type": "video", )" + c.members + "}"));
+        EXPECT_EQ(info.colour, c.expected) << c.members;
+    }
+}

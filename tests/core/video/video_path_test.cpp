@@ -12,6 +12,7 @@
 #include "support/upscale_failure.h"
 
 #include <gtest/gtest.h>
+#include <vips/vips8>
 
 #include <algorithm>
 #include <chrono>
@@ -345,4 +346,90 @@ TEST_F(VideoPathTest, RefusalsBeforeAnyWork) {
     job_.tools.ffmpeg.reset();
     EXPECT_EQ(errorOf([&] { upscale(small); }).kind(), UpscaleError::Case::missingFFmpeg);
     EXPECT_EQ(engineCalls().size(), 1u) << "only the job that had the space ran the engine";
+}
+
+// Colour bars made in every common way come out looking like the source, read with the source's
+// own matrix and range, and written as tagged BT.709; HDR is tone-mapped and says so.
+TEST_F(VideoPathTest, ColourBarsKeepTheirColoursAsTaggedBt709) {
+    // Eight 75 % bars: white, yellow, cyan, green, magenta, red, blue, black.
+    const std::vector<std::vector<double>> colours{{191, 191, 191}, {191, 191, 0}, {0, 191, 191},
+                                                   {0, 191, 0},     {191, 0, 191}, {191, 0, 0},
+                                                   {0, 0, 191},     {0, 0, 0}};
+    vips::VImage bars = vips::VImage::black(320, 240, vips::VImage::option()->set("bands", 3))
+                            .cast(VIPS_FORMAT_UCHAR)
+                            .copy_memory();
+    for (std::size_t index = 0; index < colours.size(); ++index)
+        bars.draw_rect(colours[index], static_cast<int>(index) * 40, 0, 40, 240,
+                       vips::VImage::option()->set("fill", true));
+    const auto barsFile = sources() / "bars.png";
+    bars.pngsave(barsFile.c_str());
+
+    const std::string hdr = "zscale=transferin=709:primariesin=709:matrixin=gbr:rangein=full:"
+                            "primaries=2020:matrix=2020_ncl:range=limited:npl=100:transfer=";
+    struct Case {
+        std::string name;
+        // How the clip is made from the bars.
+        std::vector<std::string> encoding;
+        int tolerance;
+    };
+    const std::vector<Case> cases{
+        {"sd-untagged.mp4", {"-vf", "scale=out_color_matrix=bt601,format=yuv420p"}, 4},
+        {"hd-untagged-sound.mp4",
+         {"-vf", "scale=1280:720:flags=neighbor,scale=out_color_matrix=bt709,format=yuv420p"},
+         4},
+        {"phone-full-range-loop.mp4",
+         {"-vf", "scale=out_color_matrix=bt709:out_range=pc,format=yuvj420p", "-color_range", "pc",
+          "-colorspace", "bt709"},
+         4},
+        {"wide-gamut.mp4",
+         {"-vf", hdr + "709,format=yuv420p10le", "-color_primaries", "bt2020", "-color_trc",
+          "bt2020-10", "-colorspace", "bt2020nc"},
+         4},
+        {"hdr-pq.mp4",
+         {"-vf", hdr + "smpte2084,format=yuv420p10le", "-color_primaries", "bt2020", "-color_trc",
+          "smpte2084", "-colorspace", "bt2020nc"},
+         20},
+        {"hdr-hlg.mp4",
+         {"-vf", hdr + "arib-std-b67,format=yuv420p10le", "-color_primaries", "bt2020",
+          "-color_trc", "arib-std-b67", "-colorspace", "bt2020nc"},
+         20},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const bool loop = c.name.ends_with("-loop.mp4");
+        const auto source = sources() / c.name;
+        std::vector<std::string> arguments{"-loop", "1",  "-framerate",
+                                           "10",    "-i", barsFile.string()};
+        if (c.name.ends_with("-sound.mp4"))
+            arguments.insert(arguments.end(), {"-f", "lavfi", "-i", "sine=duration=0.2"});
+        arguments.insert(arguments.end(), c.encoding.begin(), c.encoding.end());
+        arguments.insert(arguments.end(), {"-frames:v", loop ? "8" : "2", "-c:v", "libx264",
+                                           "-preset", "ultrafast", "-qp", "0", source.string()});
+        ffmpeg(arguments);
+        job_.options.seamlessLoop = loop;
+        {
+            std::lock_guard guard(lock_);
+            reports_.clear();
+        }
+        const auto result = upscale(source);
+        EXPECT_EQ(probeFile(result.output).colourTags, "bt709/bt709/bt709/tv");
+
+        // Two middle rows of the first frame, decoded as the tags say.
+        const auto rows = folder_ / "rows.rgb";
+        ffmpeg({"-i", result.output.string(), "-frames:v", "1", "-vf",
+                "crop=iw:2:0:ih/2,scale=in_color_matrix=bt709:in_range=tv:flags=accurate_rnd+"
+                "full_chroma_int,format=rgb24",
+                "-f", "rawvideo", rows.string()});
+        const std::string pixels = readFile(rows);
+        const auto width = static_cast<int>(pixels.size() / 6);
+        for (std::size_t index = 0; index < colours.size(); ++index) {
+            const auto x = static_cast<std::size_t>((2 * static_cast<int>(index) + 1) * width / 16);
+            for (std::size_t channel = 0; channel < 3; ++channel)
+                EXPECT_NEAR(static_cast<unsigned char>(pixels[3 * x + channel]),
+                            colours[index][channel], c.tolerance)
+                    << "bar " << index << " channel " << channel;
+        }
+        EXPECT_EQ(reported(Stage::encoding, "H.264, " + result.size.description() + " · HDR → SDR"),
+                  c.name.starts_with("hdr"));
+    }
 }

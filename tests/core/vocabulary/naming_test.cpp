@@ -34,6 +34,7 @@ TEST(Naming, OutputNameFromKindTargetAndLoop) {
         {"/a/pic.HEIC", Target::fullHD, MediaKind::image, false, "/a/pic-1080p.jpg"},
         {"/a/x.heif", Target::x4, MediaKind::image, false, "/a/x-4x.jpg"},
         {"/a/x.JPEG", Target::x4, MediaKind::image, false, "/a/x-4x.jpg"},
+        {"/a/x.jpe", Target::x4, MediaKind::image, false, "/a/x-4x.jpg"},
         {"/a/x.webp", Target::x4, MediaKind::image, false, "/a/x-4x.png"},
         {"/a/x.bmp", Target::x4, MediaKind::image, false, "/a/x-4x.png"},
         {"/a/x.gif", Target::x4, MediaKind::image, false, "/a/x-4x.png"},

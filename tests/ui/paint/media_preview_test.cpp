@@ -3,55 +3,14 @@
 
 #include "ui/paint/media_preview.h"
 
-#include "core/process/tools.h"
-#include "support/program_run.h"
 #include "support/temporary_folder.h"
 
 #include <gtest/gtest.h>
 
 using namespace clarivex;
 
-namespace {
-
-class MediaPreviewLoad : public ::testing::Test {
-protected:
-    // A JPEG stored `width` × `height` whose orientation tag turns it a quarter to the right.
-    std::filesystem::path rotatedPhoto(int width, int height) {
-        const auto path = folder / "rotated.jpg";
-        auto image =
-            vips::VImage::black(width, height, vips::VImage::option()->set("bands", 3)).copy();
-        image.set("orientation", 6);
-        image.jpegsave(path.c_str());
-        return path;
-    }
-    std::optional<std::filesystem::path> clip(const std::string& duration) {
-        const auto ffmpeg = Tools::locateProgram("ffmpeg", Tools::Environment::current());
-        if (!ffmpeg)
-            return std::nullopt;
-        const auto path = folder / ("clip-" + duration + ".mp4");
-        const auto made =
-            test::runProgram(*ffmpeg, {"-v", "error", "-f", "lavfi", "-i",
-                                       "testsrc=size=160x90:rate=25:duration=" + duration,
-                                       "-pix_fmt", "yuv420p", path.string()});
-        if (made.exitStatus != 0)
-            return std::nullopt;
-        return path;
-    }
-
+TEST(MediaPreviewImage, ColoursAndTransparencySurviveTheTrip) {
     test::TemporaryFolder folder{"clarivex-preview"};
-};
-
-} // namespace
-
-TEST_F(MediaPreviewLoad, PhotosComeUprightLimitedOrAtFullSize) {
-    const auto photo = rotatedPhoto(300, 200);
-    EXPECT_EQ(MediaPreview::load(photo, MediaKind::image, std::nullopt).size(), QSize(200, 300));
-    EXPECT_EQ(MediaPreview::load(photo, MediaKind::image, 150).size(), QSize(100, 150));
-    // Never enlarged past the picture itself.
-    EXPECT_EQ(MediaPreview::load(photo, MediaKind::image, 1400).size(), QSize(200, 300));
-}
-
-TEST_F(MediaPreviewLoad, ColoursAndTransparencySurviveTheTrip) {
     const auto opaque = folder / "opaque.png";
     (vips::VImage::black(4, 3) + std::vector<double>{200, 100, 50})
         .cast(VIPS_FORMAT_UCHAR)
@@ -60,30 +19,13 @@ TEST_F(MediaPreviewLoad, ColoursAndTransparencySurviveTheTrip) {
     (vips::VImage::black(4, 3) + std::vector<double>{200, 100, 50, 0})
         .cast(VIPS_FORMAT_UCHAR)
         .pngsave(clear.c_str());
-    EXPECT_EQ(MediaPreview::load(opaque, MediaKind::image, std::nullopt).pixel(1, 1),
-              qRgb(200, 100, 50));
-    EXPECT_EQ(MediaPreview::load(clear, MediaKind::image, 100).pixel(1, 1), qRgba(0, 0, 0, 0));
-}
-
-TEST_F(MediaPreviewLoad, ProblemsGiveNoPicture) {
-    test::writeFile(folder / "broken.jpg", "not a picture");
-    EXPECT_TRUE(MediaPreview::load(folder / "broken.jpg", MediaKind::image, 100).isNull());
-    EXPECT_TRUE(
-        MediaPreview::load(folder / "missing.png", MediaKind::image, std::nullopt).isNull());
-    EXPECT_TRUE(MediaPreview::load(folder / "broken.jpg", MediaKind::video, 100).isNull());
-}
-
-TEST_F(MediaPreviewLoad, AVideoGivesItsFrameATenthOfASecondIn) {
-    const auto longer = clip("1");
-    const auto tooShort = clip("0.04");
-    if (!longer || !tooShort)
-        GTEST_SKIP() << "ffmpeg is needed";
-    EXPECT_EQ(MediaPreview::load(*longer, MediaKind::video, std::nullopt).size(), QSize(160, 90));
-    EXPECT_EQ(MediaPreview::load(*longer, MediaKind::video, 80).size(), QSize(80, 45));
-    // One frame only, which ends before 0.1 s.
-    EXPECT_TRUE(MediaPreview::load(*tooShort, MediaKind::video, std::nullopt).isNull());
-    // No temporary file is left behind.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 2);
+    const auto shown = [](const std::filesystem::path& file) {
+        const auto picture = PreviewDecoder::decode(file, MediaKind::image, {{100, 100}});
+        return picture ? MediaPreview::image(*picture) : QImage();
+    };
+    EXPECT_EQ(shown(opaque).pixel(1, 1), qRgb(200, 100, 50));
+    EXPECT_EQ(shown(clear).pixel(1, 1), qRgba(0, 0, 0, 0));
+    EXPECT_TRUE(MediaPreview::image({}).isNull());
 }
 
 TEST(MediaPreviewPixelated, KeepsTheShapeInAFewCells) {

@@ -1,5 +1,6 @@
-#include "app/window/drop_hero.h"
+#include "ui/widgets/drop_hero.h"
 
+#include "ui/paint/glow_overhang.h"
 #include "ui/paint/shapes.h"
 #include "ui/paint/theme.h"
 #include "ui/widgets/pixel_resolve_icon.h"
@@ -95,7 +96,7 @@ GlowSpec DropHero::glow() {
 }
 
 QMargins DropHero::room() {
-    QMargins margins = glowRoom(glow());
+    QMargins margins = GlowOverhang::room({glowRoom(glow())});
     margins.setBottom(std::max(margins.bottom(), int(bottomPadding)));
     return margins;
 }

@@ -1,4 +1,4 @@
-#include "app/window/stage_placeholder.h"
+#include "ui/widgets/stage_placeholder.h"
 
 #include "ui/animation/reduce_motion.h"
 #include "ui/paint/shapes.h"

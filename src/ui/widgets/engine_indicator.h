@@ -10,7 +10,7 @@ namespace clarivex {
 
 // The header's engine state: a capsule with a glowing dot and "ДВИЖОК ГОТОВ" (green) or
 // "НЕТ ДВИЖКА" (accent). Its tooltip says where the engine is, or why it was not found. The
-// widget keeps room() around the capsule for the dot's glow. Main thread only.
+// widget is the capsule; the dot's glow stays inside its padding. Main thread only.
 class EngineIndicator : public QWidget {
     Q_OBJECT
 public:
@@ -24,7 +24,6 @@ public:
     QString label() const;
 
     QRectF capsuleRect() const;
-    static QMargins room();
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }

@@ -1,4 +1,4 @@
-#include "app/window/toggle_switch.h"
+#include "ui/widgets/toggle_switch.h"
 
 #include "ui/paint/shapes.h"
 #include "ui/paint/theme.h"

@@ -1,4 +1,4 @@
-#include "app/window/engine_indicator.h"
+#include "ui/widgets/engine_indicator.h"
 
 #include "ui/paint/shapes.h"
 #include "ui/paint/theme.h"
@@ -50,22 +50,14 @@ QString EngineIndicator::label() const {
     return error_ ? QStringLiteral("НЕТ ДВИЖКА") : QStringLiteral("ДВИЖОК ГОТОВ");
 }
 
-QMargins EngineIndicator::room() {
-    // The dot's glow stays inside the capsule's padding; only the capsule's own edge needs a
-    // pixel of room for its antialiasing.
-    return {1, 1, 1, 1};
-}
-
 QSize EngineIndicator::sizeHint() const {
     const qreal width =
         2 * padding + dotSide + spacing + QFontMetricsF(labelFont()).horizontalAdvance(label());
-    const QMargins margins = room();
-    return {int(std::ceil(width)) + margins.left() + margins.right(),
-            int(capsuleHeight) + margins.top() + margins.bottom()};
+    return {int(std::ceil(width)), int(capsuleHeight)};
 }
 
 QRectF EngineIndicator::capsuleRect() const {
-    return QRectF(rect()).marginsRemoved(QMarginsF(room()));
+    return QRectF(rect());
 }
 
 void EngineIndicator::paintEvent(QPaintEvent*) {

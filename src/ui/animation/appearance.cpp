@@ -1,6 +1,6 @@
-#include "app/window/appearance.h"
+#include "ui/animation/appearance.h"
 
-#include "app/window/fade_scale_effect.h"
+#include "ui/paint/fade_scale_effect.h"
 
 #include <QWidget>
 

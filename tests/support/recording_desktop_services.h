@@ -6,7 +6,7 @@
 
 namespace clarivex {
 
-// A desktop that only writes down what was asked of it, for tests and demonstrations.
+// A desktop that only writes down what was asked of it, for tests and benchmarks.
 // `chosenFiles` is what the next chooseFiles() returns. Main thread.
 class RecordingDesktopServices : public DesktopServices {
 public:

@@ -1,4 +1,4 @@
-#include "app/window/drop_overlay.h"
+#include "ui/widgets/drop_overlay.h"
 
 #include "ui/paint/shapes.h"
 #include "ui/paint/symbol_font.h"

@@ -1,4 +1,4 @@
-#include "app/window/text_button.h"
+#include "ui/widgets/text_button.h"
 
 #include "ui/paint/theme.h"
 

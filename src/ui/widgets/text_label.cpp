@@ -1,4 +1,4 @@
-#include "app/window/text_label.h"
+#include "ui/widgets/text_label.h"
 
 #include "ui/paint/theme.h"
 

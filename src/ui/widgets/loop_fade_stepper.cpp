@@ -1,4 +1,4 @@
-#include "app/window/loop_fade_stepper.h"
+#include "ui/widgets/loop_fade_stepper.h"
 
 #include "ui/paint/shapes.h"
 #include "ui/paint/theme.h"

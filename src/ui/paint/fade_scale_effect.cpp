@@ -1,4 +1,4 @@
-#include "app/window/fade_scale_effect.h"
+#include "ui/paint/fade_scale_effect.h"
 
 #include <QPainter>
 

@@ -1,0 +1,274 @@
+#include "app/queue/job_queue.h"
+
+#include "app/queue/desktop_services.h"
+#include "app/queue/file_expansion.h"
+#include "app/queue/pipeline_run.h"
+
+#include <QMetaObject>
+
+#include <algorithm>
+#include <optional>
+
+namespace clarivex {
+
+JobQueue::JobQueue(Services services, QObject* parent)
+    : QObject(parent)
+    , services_(std::move(services)) {}
+
+JobQueue::~JobQueue() {
+    // The pipeline must not outlive the queue it reports to; resetting stops it and waits.
+    current_.reset();
+}
+
+Job* JobQueue::job(const QUuid& id) const {
+    const auto found =
+        std::find_if(jobs_.begin(), jobs_.end(), [&](const Job* job) { return job->id() == id; });
+    return found == jobs_.end() ? nullptr : *found;
+}
+
+// Adding
+
+QList<Job*> JobQueue::add(const std::vector<std::filesystem::path>& paths, bool start) {
+    QList<Job*> added;
+    for (const auto& path : expandLocations(paths)) {
+        const auto kind = mediaKindOf(path);
+        std::error_code error;
+        if (!kind || std::filesystem::is_directory(path, error))
+            continue;
+        auto* job = new Job(path, *kind, this);
+        appendJob(job);
+        added.push_back(job);
+    }
+    if (!added.isEmpty()) {
+        emit jobsChanged();
+        statusChanged();
+        emit jobsAdded(added);
+    }
+    if (start)
+        startIfNeeded();
+    return added;
+}
+
+Job* JobQueue::addDemonstration(const std::filesystem::path& file, MediaKind kind,
+                                JobStatus status) {
+    auto* job = new Job(std::filesystem::absolute(file), kind, this);
+    job->setStatus(std::move(status));
+    appendJob(job);
+    emit jobsChanged();
+    statusChanged();
+    emit jobsAdded({job});
+    return job;
+}
+
+void JobQueue::appendJob(Job* job) {
+    jobs_.push_back(job);
+    connect(job, &Job::statusChanged, this, &JobQueue::statusChanged);
+}
+
+// Selection and derived values
+
+void JobQueue::setSelectedID(const QUuid& id) {
+    if (selectedID_ == id)
+        return;
+    selectedID_ = id;
+    emit selectedIDChanged();
+    refreshFocus();
+}
+
+Job* JobQueue::focused() const {
+    if (Job* selected = selectedID_.isNull() ? nullptr : job(selectedID_))
+        return selected;
+    const auto running = std::find_if(jobs_.begin(), jobs_.end(), [](const Job* job) {
+        return job->status().is(JobStatus::Case::running);
+    });
+    if (running != jobs_.end())
+        return *running;
+    const auto done = std::find_if(jobs_.rbegin(), jobs_.rend(), [](const Job* job) {
+        return job->status().is(JobStatus::Case::done);
+    });
+    if (done != jobs_.rend())
+        return *done;
+    return jobs_.isEmpty() ? nullptr : jobs_.front();
+}
+
+int JobQueue::pendingCount() const {
+    return static_cast<int>(std::count_if(
+        jobs_.begin(), jobs_.end(), [](const Job* job) { return job->status().isPending(); }));
+}
+
+bool JobQueue::hasFinished() const {
+    return std::any_of(jobs_.begin(), jobs_.end(),
+                       [](const Job* job) { return job->status().isFinished(); });
+}
+
+void JobQueue::refreshFocus() {
+    Job* now = focused();
+    if (now == lastFocused_)
+        return;
+    lastFocused_ = now;
+    emit focusedChanged();
+}
+
+void JobQueue::statusChanged() {
+    emit countsChanged();
+    refreshFocus();
+}
+
+// The worker
+
+void JobQueue::startIfNeeded() {
+    if (working_)
+        return;
+    working_ = true;
+    scheduleAdvance();
+}
+
+void JobQueue::scheduleAdvance() {
+    // Through the event loop, as a task of its own: whoever woke the worker (a drop, a
+    // button) finishes first, and a long queue of failing jobs never deepens the stack.
+    QMetaObject::invokeMethod(this, &JobQueue::advance, Qt::QueuedConnection);
+}
+
+void JobQueue::advance() {
+    if (current_)
+        return;
+    while (true) {
+        const auto next = std::find_if(jobs_.begin(), jobs_.end(), [](const Job* job) {
+            return job->status().is(JobStatus::Case::waiting);
+        });
+        if (next == jobs_.end()) {
+            working_ = false;
+            refreshBadge();
+            return;
+        }
+        if (process(*next))
+            return;
+    }
+}
+
+bool JobQueue::process(Job* job) {
+    std::optional<Tools> tools;
+    try {
+        tools = services_.locateTools();
+    } catch (...) {
+        job->setStatus(JobStatus::failed(failureMessage(std::current_exception())));
+        return false;
+    }
+    job->setStatus(JobStatus::running({}));
+    job->setStartedAt(Job::Clock::now());
+    setSelectedID(job->id());
+    refreshBadge();
+
+    const QUuid id = job->id();
+    runningID_ = id;
+    PipelineRun::Work work =
+        [pipeline = services_.pipeline, tools = std::move(*tools), source = job->url(),
+         options = services_.options()](const ProgressCallback& report, std::stop_token stopToken) {
+            return pipeline(tools, source, options, report, std::move(stopToken));
+        };
+    current_ = std::make_unique<PipelineRun>(
+        this, std::move(work),
+        [this, id](const UpscaleProgress& progress) {
+            // A report that arrives after the job has left `running` is dropped.
+            Job* job = this->job(id);
+            if (job && job->status().is(JobStatus::Case::running))
+                job->setStatus(JobStatus::running(progress));
+        },
+        [this] { finishRun(); });
+    emit currentChanged();
+    return true;
+}
+
+void JobQueue::finishRun() {
+    const std::unique_ptr<PipelineRun> run = std::move(current_);
+    const bool stopped = run->stopRequested();
+    UpscaleOutcome outcome = run->finish();
+    emit currentChanged();
+    if (Job* job = this->job(runningID_)) {
+        if (auto* result = std::get_if<UpscaleResult>(&outcome)) {
+            job->setStatus(JobStatus::done(*result));
+            setSelectedID(job->id());
+            ++celebration_;
+            emit celebrationChanged();
+            services_.desktop->playSuccessSound();
+        } else if (auto* failure = std::get_if<UpscaleFailure>(&outcome); failure && !stopped) {
+            job->setStatus(JobStatus::failed(failure->message));
+        } else {
+            job->setStatus(JobStatus::cancelled());
+        }
+    }
+    refreshBadge();
+    scheduleAdvance();
+}
+
+void JobQueue::refreshBadge() {
+    const int count = pendingCount();
+    services_.desktop->setBadge(count);
+    emit badgeChanged(count);
+}
+
+// Cancelling and clearing
+
+void JobQueue::cancel(Job* job) {
+    if (!job)
+        return;
+    // The status at the moment of the click decides, since the job may have moved on.
+    if (job->status().is(JobStatus::Case::waiting))
+        job->setStatus(JobStatus::cancelled());
+    else if (job->status().is(JobStatus::Case::running) && current_ && runningID_ == job->id())
+        current_->requestStop();
+}
+
+void JobQueue::cancelAll() {
+    for (Job* job : jobs_)
+        if (job->status().is(JobStatus::Case::waiting))
+            job->setStatus(JobStatus::cancelled());
+    if (current_)
+        current_->requestStop();
+}
+
+bool JobQueue::cancelAllAndWait(std::chrono::steady_clock::time_point deadline) {
+    cancelAll();
+    if (!current_)
+        return true;
+    if (!current_->waitUntilEnded(deadline))
+        return false;
+    // The pipeline has returned, so its children are reaped and its working folder gone;
+    // settle the job now rather than in an event the quitting loop may never run.
+    finishRun();
+    return true;
+}
+
+void JobQueue::clearFinished() {
+    QList<Job*> kept;
+    QList<Job*> removed;
+    for (Job* job : jobs_)
+        (job->status().isFinished() ? removed : kept).push_back(job);
+    if (removed.isEmpty())
+        return;
+    jobs_ = kept;
+    for (Job* job : removed) {
+        disconnect(job, nullptr, this, nullptr);
+        if (job == lastFocused_)
+            lastFocused_ = nullptr;
+        emit jobRemoved(job);
+        // Views may still hold the job until they have seen jobsChanged.
+        job->deleteLater();
+    }
+    if (!selectedID_.isNull() && !job(selectedID_)) {
+        selectedID_ = QUuid();
+        emit selectedIDChanged();
+    }
+    emit jobsChanged();
+    statusChanged();
+}
+
+void JobQueue::retry(Job* job) {
+    if (!job || !(job->status().is(JobStatus::Case::failed) ||
+                  job->status().is(JobStatus::Case::cancelled)))
+        return;
+    job->setStatus(JobStatus::waiting());
+    startIfNeeded();
+}
+
+} // namespace clarivex

@@ -1,0 +1,54 @@
+#include "queue_fixture.h"
+
+#include "core/vocabulary/upscale_error.h"
+#include "support/temporary_folder.h"
+
+#include <QCoreApplication>
+#include <QSettings>
+
+namespace clarivex::test {
+
+QueueFixture::QueueFixture() = default;
+
+QueueFixture::~QueueFixture() {
+    script.shutDown();
+    decoder.release();
+    store_.reset();
+    flushDeletions();
+}
+
+Store::Environment QueueFixture::environment() {
+    Store::Environment environment;
+    environment.desktop = desktop;
+    environment.settings = [this] {
+        return std::make_unique<QSettings>(
+            QString::fromStdString((folder / "settings.ini").string()), QSettings::IniFormat);
+    };
+    environment.locateTools = [this] {
+        if (toolsMissing)
+            throw UpscaleError::missingEngine();
+        return Tools{};
+    };
+    environment.pipeline = script.pipeline();
+    if (scriptedDecoder)
+        environment.decode = decoder.decode();
+    environment.picturesKept = picturesKept;
+    return environment;
+}
+
+Store& QueueFixture::store() {
+    if (!store_)
+        store_ = std::make_unique<Store>(environment());
+    return *store_;
+}
+
+std::filesystem::path QueueFixture::file(const std::string& name) const {
+    writeFile(folder / name);
+    return folder / name;
+}
+
+void QueueFixture::flushDeletions() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace clarivex::test

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "app/queue/store.h"
+#include "support/recording_desktop_services.h"
+#include "support/scripted_decoder.h"
+#include "support/scripted_pipeline.h"
+#include "support/settle.h"
+#include "support/temporary_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace clarivex::test {
+
+// A store whose pipeline and decoder are scripted, with its settings in a private folder and a
+// desktop that only records.
+class QueueFixture : public ::testing::Test {
+protected:
+    QueueFixture();
+    ~QueueFixture() override;
+
+    // Made on first use, so that a test may change the environment first.
+    Store& store();
+    JobQueue& queue() { return store().queue(); }
+    virtual Store::Environment environment();
+
+    // An empty file `name` in the private folder, for the queue to take.
+    std::filesystem::path file(const std::string& name) const;
+    static bool settle(const std::function<bool()>& done) { return test::settle(done); }
+    // Deletes what was deleted later.
+    static void flushDeletions();
+
+    TemporaryFolder folder{"clarivex-queue"};
+    ScriptedPipeline script;
+    ScriptedDecoder decoder;
+    std::shared_ptr<RecordingDesktopServices> desktop =
+        std::make_shared<RecordingDesktopServices>();
+    bool toolsMissing = false;
+    int picturesKept = 4;
+    // Leave out to use the real decoder.
+    bool scriptedDecoder = true;
+
+private:
+    std::unique_ptr<Store> store_;
+};
+
+} // namespace clarivex::test

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <vips/vips8>
+
+#include <string>
+
+namespace clarivex::test {
+
+// ICC profiles built with lcms from their published primaries and curves, so that no other
+// product's profile file is needed.
+enum class ColourSpace { adobeRgb, displayP3, greyLinear };
+
+std::string iccProfile(ColourSpace space);
+
+// A copy of `image` that carries `profile` as its embedded ICC profile.
+vips::VImage withProfile(const vips::VImage& image, const std::string& profile);
+
+} // namespace clarivex::test
