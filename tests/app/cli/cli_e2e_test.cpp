@@ -427,27 +427,20 @@ TEST_F(CliTest, EngineDoesNotOutliveAProgramKilledOutright) {
     fs::create_directories(temporary());
 }
 
+// One clip each way through the command line; what the video path does with sound and loops
+// is tested on the path itself.
 TEST_F(CliTest, VideoWithItsSoundOrAsASilentLoop) {
     if (!test::findProgram("ffmpeg") || !test::findProgram("ffprobe"))
         GTEST_SKIP() << "ffmpeg and ffprobe are needed";
     const auto source = photos() / "clip.mp4";
     test::makeClip(source, test::ClipSpec{.frames = 30, .audioCodec = "aac"});
-    const auto hasLine = [](const test::ProgramRun& run, const std::string& line) {
-        const auto lines = run.outLines();
-        return std::find(lines.begin(), lines.end(), line) != lines.end();
-    };
     auto run = cli({"--cli", source.string(), "--target", "x2", "--no-pictures"});
     ASSERT_EQ(run.exitStatus, 0) << run.out << run.err;
-    EXPECT_TRUE(hasLine(run, "[93%] Сборка видео: H.264, 128×96")) << run.out;
-    EXPECT_TRUE(hasLine(run, "[97%] Сборка видео: Звук")) << run.out;
-    EXPECT_TRUE(run.outLines().back().starts_with("Готово: " + (photos() / "clip-2x.mp4").string() +
-                                                  " · 128×96"));
+    EXPECT_NE(run.out.find("\n[97%] Сборка видео: Звук\n"), std::string::npos) << run.out;
     EXPECT_EQ(test::probeFile(photos() / "clip-2x.mp4").audioCodec, "aac");
-
     run = cli({"--cli", source.string(), "--target", "x2", "--loop", "--no-pictures"});
     ASSERT_EQ(run.exitStatus, 0) << run.out << run.err;
-    EXPECT_TRUE(hasLine(run, "[95%] Бесшовная петля: Стык 0.3 с")) << run.out;
-    const auto looped = test::probeFile(photos() / "clip-2x-loop.mp4");
-    EXPECT_EQ(looped.frames, 20);
-    EXPECT_TRUE(looped.audioCodec.empty());
+    EXPECT_TRUE(run.outLines().back().starts_with(
+        "Готово: " + (photos() / "clip-2x-loop.mp4").string() + " · 128×96"));
+    EXPECT_TRUE(test::probeFile(photos() / "clip-2x-loop.mp4").audioCodec.empty());
 }
