@@ -59,61 +59,29 @@ TEST(VideoInfo, RotationBySideData) {
     }
 }
 
-TEST(VideoInfo, RateTextAndNumber) {
-    struct Case {
-        std::string text;
-        double expected;
-    };
-    const std::vector<Case> cases{
-        {"30000/1001", 30000.0 / 1001.0},
-        {"24", 24},
-        {"0/0", 0},
-        {"50/0", 50},
-        {"", 30},
-        {"x/25", 25},
-        {"//60//4//", 15},
-        {"1.5/0.5", 3},
-        {"-30/1", -30},
-    };
-    for (const Case& c : cases)
-        EXPECT_DOUBLE_EQ(VideoInfo::rate(c.text), c.expected) << c.text;
-}
-
-TEST(VideoInfo, MissingOrMalformedRateFallsBack) {
-    const auto missing = VideoInfo::read(answer(videoStream(R"("duration": "2.0")")));
-    EXPECT_EQ(missing.frameRate, "30/1");
-    EXPECT_DOUBLE_EQ(missing.fps, 30);
-    EXPECT_EQ(missing.frameEstimate, 60);
-
-    const auto numeric = VideoInfo::read(answer(videoStream(R"("r_frame_rate": 25)")));
-    EXPECT_EQ(numeric.frameRate, "30/1");
-
-    const auto zero =
-        VideoInfo::read(answer(videoStream(R"("r_frame_rate": "0/0", "duration": "9")")));
-    EXPECT_EQ(zero.frameRate, "30/1");
-    EXPECT_DOUBLE_EQ(zero.fps, 30);
-    EXPECT_EQ(zero.frameEstimate, 270);
-
-    const auto negative =
-        VideoInfo::read(answer(videoStream(R"("r_frame_rate": "-25/1", "duration": "2")")));
-    EXPECT_DOUBLE_EQ(negative.fps, 30);
-}
-
-// Frames are extracted at this rate: a container's clock rate would multiply them.
-TEST(VideoInfo, ClockRateOfAVariableRateStreamGivesWayToTheAverage) {
+// Frames are extracted at this rate: a container's clock rate would multiply them, and a
+// missing or unusable one falls back to 30.
+TEST(VideoInfo, FrameRateFromTheStreamOrAFallback) {
     struct Case {
         std::string rates;
         std::string expected;
     };
     const std::vector<Case> cases{
+        {R"("duration": "2.0")", "30/1"},
+        {R"("r_frame_rate": 25)", "30/1"},
+        {R"("r_frame_rate": "0/0")", "30/1"},
+        {R"("r_frame_rate": "-25/1")", "30/1"},
         {R"("r_frame_rate": "1000/1", "avg_frame_rate": "30000/1001")", "30000/1001"},
         {R"("r_frame_rate": "240/1", "avg_frame_rate": "240/1")", "240/1"},
         {R"("r_frame_rate": "30/1", "avg_frame_rate": "10/1")", "30/1"},
         {R"("r_frame_rate": "1000/1", "avg_frame_rate": "0/0")", "1000/1"},
         {R"("r_frame_rate": "0/0", "avg_frame_rate": "25/1")", "25/1"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(VideoInfo::read(answer(videoStream(c.rates))).frameRate, c.expected) << c.rates;
+    for (const Case& c : cases) {
+        const auto info = VideoInfo::read(answer(videoStream(c.rates)));
+        EXPECT_EQ(info.frameRate, c.expected) << c.rates;
+        EXPECT_DOUBLE_EQ(info.fps, VideoInfo::rate(c.expected)) << c.rates;
+    }
 }
 
 TEST(VideoInfo, NonFiniteRateNeverCrashes) {
@@ -136,6 +104,7 @@ TEST(VideoInfo, DurationAndFrameCountFallbacks) {
     };
     const std::vector<Case> cases{
         {R"("r_frame_rate": "25/1", "nb_frames": "42", "duration": "10")", "", 42},
+        {R"("r_frame_rate": "0/0", "duration": "9")", "", 270},
         {R"("r_frame_rate": "25/1")", R"({"duration": "10.0"})", 250},
         {R"("r_frame_rate": "25/1", "duration": "N/A")", R"({"duration": "10.0"})", 250},
         {R"("r_frame_rate": "25/1", "duration": 4)", R"({"duration": "2"})", 50},
