@@ -64,13 +64,6 @@ void makeClip(const std::filesystem::path& file, const ClipSpec& spec) {
     std::filesystem::remove(plain);
 }
 
-void makeFrames(const std::filesystem::path& folder, int width, int height, int count) {
-    std::filesystem::create_directories(folder);
-    ffmpeg({"-f", "lavfi", "-i",
-            "testsrc=size=" + std::to_string(width) + "x" + std::to_string(height) + ":rate=10",
-            "-frames:v", std::to_string(count), (folder / "%06d.png").string()});
-}
-
 StreamFacts probeFile(const std::filesystem::path& file) {
     const auto program = findProgram("ffprobe");
     if (!program) {

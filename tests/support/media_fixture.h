@@ -19,7 +19,7 @@ struct ClipSpec {
     int frames = 30;
     std::string rate = "30";
     // Empty for a silent clip, otherwise the audio codec ("aac", "pcm_s16le", …).
-    std::string audioCodec;
+    std::string audioCodec = {};
     // Seconds of sound; by default as long as the pictures.
     double audioSeconds = 0;
     // Written as the "rotate" tag, which ffmpeg turns into a display matrix.
@@ -51,9 +51,6 @@ struct ClipSpec {
 
 // A test-pattern clip made by ffmpeg at `file` (container from its extension).
 void makeClip(const std::filesystem::path& file, const ClipSpec& spec);
-
-// Numbered PNG frames of a test pattern, "000001.png" onwards.
-void makeFrames(const std::filesystem::path& folder, int width, int height, int count);
 
 struct StreamFacts {
     int width = 0;

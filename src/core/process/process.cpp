@@ -99,8 +99,16 @@ private:
 };
 
 // Runs in the vfork child, on the parent's stack: system calls only, no allocation, no locks.
+// Tells the parent why the program could not be started, through the pipe that a successful
+// exec closes.
+[[noreturn]] void failStart(int report) {
+    const int reason = errno;
+    [[maybe_unused]] const auto written = ::write(report, &reason, sizeof reason);
+    ::_exit(127);
+}
+
 [[noreturn]] void becomeProgram(const char* path, char* const* argv, const int (&streams)[3],
-                                pid_t parent, volatile int& execError) {
+                                pid_t parent, int report) {
     // Handlers are ours and must not run here; ignored signals would stay ignored in the
     // program, and it has to feel a broken pipe and a termination request.
     for (int number = 1; number < NSIG; ++number) {
@@ -127,10 +135,8 @@ private:
             sources[target] = ::fcntl(sources[target], F_DUPFD_CLOEXEC, 3);
     }
     for (int target = 0; target < 3; ++target) {
-        if (::dup2(sources[target], target) < 0) {
-            execError = errno;
-            ::_exit(127);
-        }
+        if (::dup2(sources[target], target) < 0)
+            failStart(report);
     }
     // Whatever the programs write is intermediate (frames, the network's output, a video
     // before it is placed) and stays the user's alone; a finished result gets the user's usual
@@ -140,8 +146,7 @@ private:
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
     ::execve(path, argv, environ);
-    execError = errno;
-    ::_exit(127);
+    failStart(report);
 }
 
 pid_t spawn(const std::filesystem::path& executable, const std::vector<std::string>& arguments,
@@ -155,8 +160,17 @@ pid_t spawn(const std::filesystem::path& executable, const std::vector<std::stri
         argv.push_back(word.data());
     argv.push_back(nullptr);
 
+    // A pipe rather than the memory vfork shares: under the sanitizers vfork is a fork. Its
+    // write end is kept above the standard streams, which the child overwrites.
+    Pipe report(true);
+    if (report.writeEnd < 3) {
+        const int moved = ::fcntl(report.writeEnd, F_DUPFD_CLOEXEC, 3);
+        if (moved < 0)
+            throwErrno(errno, "fcntl");
+        closeDescriptor(report.writeEnd);
+        report.writeEnd = moved;
+    }
     // vfork rather than posix_spawn: the death signal has to be set between the two halves.
-    volatile int execError = 0;
     const pid_t parent = ::getpid();
     pid_t pid = -1;
     int forkError = 0;
@@ -164,12 +178,18 @@ pid_t spawn(const std::filesystem::path& executable, const std::vector<std::stri
         const AllSignalsBlocked blocked;
         pid = ::vfork();
         if (pid == 0)
-            becomeProgram(words.front().c_str(), argv.data(), streams, parent, execError);
+            becomeProgram(words.front().c_str(), argv.data(), streams, parent, report.writeEnd);
         forkError = errno;
     }
     if (pid < 0)
         throwErrno(forkError, "Не удалось запустить " + executable.string());
-    if (execError != 0) {
+    closeDescriptor(report.writeEnd);
+    int execError = 0;
+    ssize_t count;
+    do {
+        count = ::read(report.readEnd, &execError, sizeof execError);
+    } while (count < 0 && errno == EINTR);
+    if (count == sizeof execError) {
         while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
         }
         throwErrno(execError, "Не удалось запустить " + executable.string());

@@ -49,7 +49,7 @@ struct VideoInfo {
     static VideoInfo probe(const std::filesystem::path& source,
                            const std::filesystem::path& ffprobe, std::stop_token stopToken = {});
 
-    // Reads ffprobe's JSON answer. Text that is not JSON raises the parser's own error.
+    // Reads ffprobe's JSON answer. Text that is not JSON raises UpscaleError::failed.
     static VideoInfo read(std::string_view json);
 
     static std::vector<std::string> probeArguments(const std::filesystem::path& source);

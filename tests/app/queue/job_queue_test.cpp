@@ -12,7 +12,7 @@ protected:
     // Records every job that starts, and fails when two jobs ever run at once.
     void watch(const QList<Job*>& jobs) {
         for (Job* job : jobs)
-            QObject::connect(job, &Job::statusChanged, [this, job] {
+            QObject::connect(job, &Job::statusChanged, &watching, [this, job] {
                 if (job->status().is(JobStatus::Case::running) &&
                     (started.empty() || started.back() != job->fileName().toStdString()))
                     started.push_back(job->fileName().toStdString());
@@ -32,6 +32,9 @@ protected:
     }
 
     std::vector<std::string> started;
+    // Ends before the store, which cancels its jobs as it goes, so that no status reaches
+    // `started` once it is gone.
+    QObject watching;
 };
 
 JobStatus done() {

@@ -6,15 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <optional>
-#include <string>
-
-#include <unistd.h>
-
 using namespace clarivex;
-using clarivex::test::ScopedEnvironmentVariable;
-using clarivex::test::TemporaryFolder;
 using clarivex::test::writeExecutable;
 using clarivex::test::writeFile;
 namespace fs = std::filesystem;
@@ -27,177 +19,122 @@ enum class Install {
     withoutModels,
     notExecutable,
     executableIsFolder,
-    modelsIsFile,
+    modelsIsFile
 };
 
 void install(const fs::path& executableFolder, const fs::path& modelsParent, Install kind) {
     const auto executable = executableFolder / "realesrgan-ncnn-vulkan";
-    const auto models = modelsParent / "models";
-    switch (kind) {
-    case Install::none:
+    if (kind == Install::none)
         return;
-    case Install::complete:
-    case Install::withoutModels:
-    case Install::modelsIsFile:
-        writeExecutable(executable);
-        break;
-    case Install::notExecutable:
+    if (kind == Install::notExecutable)
         writeFile(executable, "#!/bin/sh\n", fs::perms(0644));
-        break;
-    case Install::executableIsFolder:
+    else if (kind == Install::executableIsFolder)
         fs::create_directories(executable);
-        break;
-    }
+    else
+        writeExecutable(executable);
     if (kind == Install::modelsIsFile)
-        writeFile(models);
+        writeFile(modelsParent / "models");
     else if (kind != Install::withoutModels)
-        fs::create_directories(models);
+        fs::create_directories(modelsParent / "models");
 }
-
-enum class Where { application, variable, home, nowhere };
 
 // Three places an engine may be, and an environment that names them; nothing from the real
 // machine takes part.
 struct Machine {
-    TemporaryFolder root{"clarivex-tools-test"};
-    fs::path executableFolder = root / "app/bin";
-    fs::path resourceFolder = root / "app/share/clarivex";
-    fs::path variableFolder = root / "from-variable";
+    test::TemporaryFolder root{"clarivex-tools-test"};
+    fs::path bin = root / "app/bin";
+    fs::path resources = root / "app/share/clarivex";
+    fs::path variable = root / "from-variable";
     fs::path home = root / "home";
     fs::path homeEngine = home / ".local/opt/realesrgan";
 
-    Machine() { fs::create_directories(executableFolder); }
-
-    Bundle bundle() const { return {executableFolder, resourceFolder}; }
-    Tools::Environment environment() const {
-        return {variableFolder.string(), std::nullopt, home, {}};
-    }
-    fs::path folderOf(Where where) const {
-        switch (where) {
-        case Where::application:
-            return executableFolder;
-        case Where::variable:
-            return variableFolder;
-        case Where::home:
-            return homeEngine;
-        case Where::nowhere:
-            break;
-        }
-        return {};
-    }
+    Tools::Environment environment() const { return {variable.string(), std::nullopt, home, {}}; }
 };
 
-std::optional<Tools> locateOrNothing(const Bundle& bundle, const Tools::Environment& environment) {
-    try {
-        return Tools::locate(bundle, environment);
-    } catch (const UpscaleError& error) {
-        EXPECT_EQ(error.kind(), UpscaleError::Case::missingEngine);
-        return std::nullopt;
-    }
+// Runs `action` with `folder` as the current folder.
+template <typename Action> auto inFolder(const fs::path& folder, Action action) {
+    const auto previous = fs::current_path();
+    fs::current_path(folder);
+    struct Back {
+        fs::path folder;
+        ~Back() { fs::current_path(folder); }
+    } back{previous};
+    return action();
 }
 
 } // namespace
 
 TEST(Tools, TakesTheFirstCompleteEngineInOrder) {
+    enum Where { application, variable, home, nowhere };
     const struct {
         const char* name;
-        Install application;
-        Install variable;
-        Install home;
+        Install application, variable, home;
         Where expected;
     } cases[] = {
-        {"application before home", Install::complete, Install::none, Install::complete,
-         Where::application},
-        {"application before variable", Install::complete, Install::complete, Install::complete,
-         Where::application},
-        {"variable before home", Install::none, Install::complete, Install::complete,
-         Where::variable},
-        {"home alone", Install::none, Install::none, Install::complete, Where::home},
+        {"application first", Install::complete, Install::complete, Install::complete, application},
+        {"variable before home", Install::none, Install::complete, Install::complete, variable},
+        {"home alone", Install::none, Install::none, Install::complete, home},
         {"no models in the resources", Install::withoutModels, Install::complete, Install::none,
-         Where::variable},
-        {"no models beside the variable's engine", Install::none, Install::withoutModels,
-         Install::complete, Where::home},
+         variable},
+        {"no models beside the engine", Install::none, Install::withoutModels, Install::complete,
+         home},
         {"engine not executable", Install::notExecutable, Install::notExecutable, Install::complete,
-         Where::home},
-        {"engine is a folder", Install::none, Install::executableIsFolder, Install::complete,
-         Where::home},
+         home},
+        {"engine is a folder", Install::none, Install::executableIsFolder, Install::complete, home},
         {"models may be any kind of entry", Install::none, Install::modelsIsFile, Install::none,
-         Where::variable},
+         variable},
         {"nothing usable", Install::withoutModels, Install::notExecutable,
-         Install::executableIsFolder, Where::nowhere},
-        {"nothing at all", Install::none, Install::none, Install::none, Where::nowhere},
+         Install::executableIsFolder, nowhere},
     };
-    for (const auto& testCase : cases) {
-        SCOPED_TRACE(testCase.name);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         const Machine machine;
-        install(machine.executableFolder, machine.resourceFolder, testCase.application);
-        install(machine.variableFolder, machine.variableFolder, testCase.variable);
-        install(machine.homeEngine, machine.homeEngine, testCase.home);
-
-        const auto tools = locateOrNothing(machine.bundle(), machine.environment());
-        if (testCase.expected == Where::nowhere) {
-            EXPECT_FALSE(tools);
+        install(machine.bin, machine.resources, c.application);
+        install(machine.variable, machine.variable, c.variable);
+        install(machine.homeEngine, machine.homeEngine, c.home);
+        const Bundle bundle{machine.bin, machine.resources};
+        if (c.expected == nowhere) {
+            try {
+                Tools::locate(bundle, machine.environment());
+                ADD_FAILURE() << "found an engine";
+            } catch (const UpscaleError& error) {
+                EXPECT_EQ(error.kind(), UpscaleError::Case::missingEngine);
+            }
             continue;
         }
-        ASSERT_TRUE(tools);
-        const auto folder = machine.folderOf(testCase.expected);
-        EXPECT_EQ(tools->esrgan, folder / "realesrgan-ncnn-vulkan");
-        const auto modelsParent =
-            testCase.expected == Where::application ? machine.resourceFolder : folder;
-        EXPECT_EQ(tools->models, modelsParent / "models");
+        const auto tools = Tools::locate(bundle, machine.environment());
+        const fs::path folder[] = {machine.bin, machine.variable, machine.homeEngine};
+        EXPECT_EQ(tools.esrgan, folder[c.expected] / "realesrgan-ncnn-vulkan");
+        EXPECT_EQ(tools.models,
+                  (c.expected == application ? machine.resources : folder[c.expected]) / "models");
     }
 }
 
-TEST(Tools, ApplicationCandidateNeedsBothBundleFolders) {
+// The application's candidate needs both folders of the bundle; an empty variable is no
+// folder (not the current one); relative places become absolute, since the engine resolves a
+// relative models path against its own folder.
+TEST(Tools, IncompleteOrRelativePlaces) {
     const Machine machine;
-    install(machine.executableFolder, machine.resourceFolder, Install::complete);
+    install(machine.bin, machine.resources, Install::complete);
     install(machine.homeEngine, machine.homeEngine, Install::complete);
+    install(machine.root.path(), machine.root.path(), Install::complete);
     auto environment = machine.environment();
-    environment.realesrganDir.reset();
-
-    const struct {
-        const char* name;
-        Bundle bundle;
-    } cases[] = {
-        {"no resource folder", {machine.executableFolder, std::nullopt}},
-        {"no executable folder", {std::nullopt, machine.resourceFolder}},
-        {"nothing known", {}},
-    };
-    for (const auto& testCase : cases) {
-        const auto tools = Tools::locate(testCase.bundle, environment);
-        EXPECT_EQ(tools.esrgan, machine.homeEngine / "realesrgan-ncnn-vulkan") << testCase.name;
-    }
-}
-
-TEST(Tools, EmptyOrMissingPlacesAreSkipped) {
-    const Machine machine;
-    install(machine.homeEngine, machine.homeEngine, Install::complete);
-    auto environment = machine.environment();
-
-    // An empty variable must not mean the current folder.
-    const TemporaryFolder current;
-    install(current.path(), current.path(), Install::complete);
-    const auto previous = fs::current_path();
-    fs::current_path(current.path());
     environment.realesrganDir = "";
-    const auto tools = Tools::locate(machine.bundle(), environment);
-    fs::current_path(previous);
-    EXPECT_EQ(tools.esrgan, machine.homeEngine / "realesrgan-ncnn-vulkan");
-
+    for (const Bundle& bundle :
+         {Bundle{machine.bin, std::nullopt}, Bundle{std::nullopt, machine.resources}, Bundle{}}) {
+        const auto tools =
+            inFolder(machine.root.path(), [&] { return Tools::locate(bundle, environment); });
+        EXPECT_EQ(tools.esrgan, machine.homeEngine / "realesrgan-ncnn-vulkan");
+    }
     environment.home.reset();
-    EXPECT_FALSE(locateOrNothing(machine.bundle(), environment));
-}
+    EXPECT_THROW(Tools::locate({}, environment), UpscaleError);
 
-TEST(Tools, RelativeEngineFolderBecomesAbsolute) {
-    // The engine resolves a relative models path against its own folder, not ours.
-    const TemporaryFolder current;
-    install(current / "engine", current / "engine", Install::complete);
-    const auto previous = fs::current_path();
-    fs::current_path(current.path());
-    const auto tools = Tools::locate({}, {"engine", std::nullopt, std::nullopt, {}});
-    fs::current_path(previous);
-    EXPECT_EQ(tools.esrgan, current / "engine/realesrgan-ncnn-vulkan");
-    EXPECT_EQ(tools.models, current / "engine/models");
+    install(machine.root / "engine", machine.root / "engine", Install::complete);
+    const auto relative = inFolder(machine.root.path(), [] {
+        return Tools::locate({}, {"engine", std::nullopt, std::nullopt, {}});
+    });
+    EXPECT_EQ(relative.esrgan, machine.root / "engine/realesrgan-ncnn-vulkan");
+    EXPECT_EQ(relative.models, machine.root / "engine/models");
 }
 
 TEST(Tools, FindsFFmpegAndFFprobeOnThePathThenInFixedFolders) {
@@ -215,6 +152,9 @@ TEST(Tools, FindsFFmpegAndFFprobeOnThePathThenInFixedFolders) {
     writeExecutable(second / "ffprobe");
     writeExecutable(fixedB / "ffmpeg");
     fs::create_directories(fixedA / "ffprobe"); // a folder, not a program
+    // Programs in the current folder, which an empty piece of PATH must not mean.
+    writeExecutable(machine.root / "ffmpeg");
+    writeExecutable(machine.root / "ffprobe");
 
     const struct {
         const char* name;
@@ -231,44 +171,36 @@ TEST(Tools, FindsFFmpegAndFFprobeOnThePathThenInFixedFolders) {
          fixedB / "ffmpeg", first / "ffprobe"},
         {"only colons", ":::", fixedB / "ffmpeg", std::nullopt},
     };
-    for (const auto& testCase : cases) {
+    for (const auto& c : cases) {
         auto environment = machine.environment();
-        environment.path = testCase.path;
+        environment.path = c.path;
         environment.fixedFolders = {fixedA, fixedB};
-        const auto tools = Tools::locate(machine.bundle(), environment);
-        EXPECT_EQ(tools.ffmpeg, testCase.ffmpeg) << testCase.name;
-        EXPECT_EQ(tools.ffprobe, testCase.ffprobe) << testCase.name;
+        const auto tools =
+            inFolder(machine.root.path(), [&] { return Tools::locate({}, environment); });
+        EXPECT_EQ(tools.ffmpeg, c.ffmpeg) << c.name;
+        EXPECT_EQ(tools.ffprobe, c.ffprobe) << c.name;
     }
 }
 
-TEST(Tools, EmptyPathPiecesDoNotMeanTheCurrentFolder) {
+TEST(Tools, ReadsTheRealEnvironment) {
     const Machine machine;
-    install(machine.homeEngine, machine.homeEngine, Install::complete);
-    const TemporaryFolder current;
-    writeExecutable(current / "ffmpeg");
-    writeExecutable(current / "ffprobe");
-    const auto previous = fs::current_path();
-    fs::current_path(current.path());
-    auto environment = machine.environment();
-    environment.path = ":" + (machine.root / "nothing-here").string() + "::";
-    const auto tools = Tools::locate(machine.bundle(), environment);
-    fs::current_path(previous);
-    EXPECT_EQ(tools.ffmpeg, std::nullopt);
-    EXPECT_EQ(tools.ffprobe, std::nullopt);
-}
+    install(machine.variable, machine.variable, Install::complete);
+    writeExecutable(machine.root / "bin/ffprobe");
+    const test::ScopedEnvironmentVariable variable("REALESRGAN_DIR", machine.variable.string());
+    const test::ScopedEnvironmentVariable path("PATH", (machine.root / "bin").string());
+    const auto tools = Tools::locate(Bundle{});
+    EXPECT_EQ(tools.esrgan, machine.variable / "realesrgan-ncnn-vulkan");
+    EXPECT_EQ(tools.ffprobe, machine.root / "bin/ffprobe");
 
-TEST(Tools, HomeFallsBackToTheUserDatabase) {
-    const ScopedEnvironmentVariable home("HOME", std::nullopt);
+    // Without HOME, the user database still knows the home folder.
+    const test::ScopedEnvironmentVariable home("HOME", std::nullopt);
     const auto environment = Tools::Environment::current();
-    // Every user the tests run as has an entry; what matters is that one is found at all.
     ASSERT_TRUE(environment.home);
     EXPECT_FALSE(environment.home->empty());
-}
-
-TEST(Bundle, CurrentKnowsTheExecutableFolder) {
+    EXPECT_EQ(environment.fixedFolders.back(), "/usr/bin");
+    // The test executable is not installed, so there are no resources beside it.
     const auto bundle = Bundle::current();
     ASSERT_TRUE(bundle.executableFolder);
     EXPECT_TRUE(fs::exists(*bundle.executableFolder / "core_tests"));
-    // The test executable is not installed, so there are no resources beside it.
     EXPECT_EQ(bundle.resourceFolder, std::nullopt);
 }

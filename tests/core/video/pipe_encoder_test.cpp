@@ -1,16 +1,12 @@
 #include "core/video/pipe_encoder.h"
 
-#include "core/video/video_commands.h"
 #include "core/vocabulary/upscale_error.h"
 #include "support/child_processes.h"
-#include "support/media_fixture.h"
-#include "support/temporary_folder.h"
 #include "support/upscale_failure.h"
 
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <fstream>
 #include <thread>
 
 using namespace clarivex;
@@ -37,18 +33,6 @@ protected:
 
 } // namespace
 
-TEST_F(PipeEncoderTest, FinishWithoutFramesReportsTheStatusAndWhatFfmpegSaid) {
-    const auto ffmpeg = findProgram("ffmpeg");
-    if (!ffmpeg)
-        GTEST_SKIP() << "ffmpeg is not installed";
-    test::TemporaryFolder folder("clarivex-empty");
-    PipeEncoder encoder(*ffmpeg, VideoCommands::encoder("10/1", {64, 48}, folder / "video.mp4"));
-    const std::string message = failureOf([&] { encoder.finish(); });
-    EXPECT_TRUE(message.starts_with("Кодировщик: код ")) << message;
-    EXPECT_NE(message.find('\n'), std::string::npos) << message;
-    EXPECT_NE(message.substr(message.find('\n') + 1), "") << message;
-}
-
 TEST_F(PipeEncoderTest, EncoderThatHasStoppedFailsTheNextWriteWithItsMessage) {
     auto encoder = scriptEncoder("echo 'Unknown encoder' >&2; echo 'второй ряд' >&2; exit 1");
     EXPECT_EQ(failureOf([&] { encoder.write(bigFrame); }),
@@ -65,16 +49,6 @@ TEST_F(PipeEncoderTest, ErrorOutputInPiecesComesBackInOrder) {
     encoder.write("frame");
     EXPECT_EQ(failureOf([&] { encoder.finish(); }),
               "Кодировщик: код 7\nfirst half, second half\nlast line");
-}
-
-TEST_F(PipeEncoderTest, FinishSucceedsAfterTheProgramReadAllFrames) {
-    test::TemporaryFolder folder("clarivex-cat");
-    auto encoder = scriptEncoder("cat > '" + (folder / "received").string() + "'");
-    encoder.write("one,");
-    encoder.write(bigFrame);
-    encoder.write(",two");
-    encoder.finish();
-    EXPECT_EQ(readFile(folder / "received"), "one," + bigFrame + ",two");
 }
 
 TEST_F(PipeEncoderTest, KillUnblocksAWriteThatWaitsForAStuckEncoder) {

@@ -29,13 +29,8 @@ TEST(Vocabularies, TextsNameOnlyTheirOwnCaseExactly) {
     EXPECT_EQ(targetFromCommandLine(""), std::nullopt);
 }
 
-TEST(ModelChoice, ResolvesPerKind) {
-    const ResolvedModel photo{"realesrgan-x4plus", {4}};
-    const ResolvedModel videoModel{"realesr-animevideov3", {2, 3, 4}};
-    EXPECT_EQ(resolved(ModelChoice::photo, MediaKind::image), photo);
-    EXPECT_EQ(resolved(ModelChoice::photo, MediaKind::video), photo);
-    EXPECT_EQ(resolved(ModelChoice::automatic, MediaKind::image), photo);
-    EXPECT_EQ(resolved(ModelChoice::automatic, MediaKind::video), videoModel);
-    EXPECT_EQ(resolved(ModelChoice::art, MediaKind::video).name, "realesrgan-x4plus-anime");
-    EXPECT_EQ(resolved(ModelChoice::video, MediaKind::image), videoModel);
+TEST(ModelChoice, AutomaticFollowsTheKind) {
+    EXPECT_EQ(resolved(ModelChoice::automatic, MediaKind::image).name, "realesrgan-x4plus");
+    EXPECT_EQ(resolved(ModelChoice::automatic, MediaKind::video),
+              (ResolvedModel{"realesr-animevideov3", {2, 3, 4}}));
 }

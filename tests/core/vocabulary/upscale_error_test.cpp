@@ -1,23 +1,31 @@
 #include "core/vocabulary/upscale_error.h"
 
 #include <gtest/gtest.h>
+#include <vips/vips8>
+
+#include <cerrno>
+#include <filesystem>
+#include <new>
+#include <system_error>
 
 using namespace clarivex;
 
-TEST(UpscaleError, EverySentence) {
-    EXPECT_STREQ(UpscaleError::unsupported("xyz").what(), "Формат не поддерживается: xyz");
-    EXPECT_STREQ(UpscaleError::unsupported("").what(), "Формат не поддерживается: ");
-    EXPECT_STREQ(UpscaleError::failed("a\nb").what(), "a\nb");
-    EXPECT_STREQ(UpscaleError::lowDisk(4'320'000'000, 512'000'000).what(),
-                 "Мало места: нужно ~4,32 ГБ, свободно 512 МБ");
-    EXPECT_STREQ(UpscaleError::alreadyLarge({3840, 2160}, "4K").what(),
-                 "Файл уже 3840×2160 — это не меньше 4K. Нейросеть тут ничего не добавит, только "
-                 "испортит детали. Выберите больший размер или файл меньшего разрешения.");
-    EXPECT_EQ(std::string(UpscaleError::alreadyLarge({1080, 1920}, "1080p").what())
-                  .rfind("Файл уже 1080×1920 — это не меньше 1080p.", 0),
-              0u);
-    EXPECT_STREQ(UpscaleError::missingEngine().what(),
-                 "Не найден Real-ESRGAN (ни в приложении, ни в ~/.local/opt/realesrgan)");
-    EXPECT_STREQ(UpscaleError::missingFFmpeg().what(),
-                 "Для видео нужен ffmpeg: sudo apt install ffmpeg");
+TEST(FailureMessage, EveryKindOfErrorBecomesARussianSentenceWithItsReason) {
+    const auto messageOf = [](auto error) {
+        return failureMessage(std::make_exception_ptr(error));
+    };
+    const std::string reason = std::generic_category().message(EACCES);
+    const std::error_code denied(EACCES, std::generic_category());
+    EXPECT_EQ(messageOf(UpscaleError::lowDisk(4'320'000'000, 512'000'000)),
+              "Мало места: нужно ~4,32 ГБ, свободно 512 МБ");
+    // What failed and where, in the user's words, then the system's reason.
+    EXPECT_EQ(messageOf(std::system_error(denied, "Не удалось создать папку /p")),
+              "Не удалось создать папку /p: " + reason);
+    // The standard library's own English text is not shown.
+    EXPECT_EQ(messageOf(std::filesystem::filesystem_error("cannot copy", "/a/b.png", denied)),
+              "Ошибка при работе с файлом /a/b.png: " + reason);
+    EXPECT_EQ(messageOf(std::bad_alloc()), "Не хватило памяти");
+    EXPECT_EQ(messageOf(vips::VError("pngload: out of order read")),
+              "Ошибка libvips: pngload: out of order read");
+    EXPECT_EQ(messageOf(42), "Неизвестная ошибка");
 }

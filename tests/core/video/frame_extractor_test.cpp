@@ -1,0 +1,150 @@
+// The extractor against a scripted ffmpeg: a shell that prints prepared PNG files, then fails,
+// hangs or ends as each case needs.
+#include "core/video/frame_extractor.h"
+
+#include "core/vocabulary/upscale_error.h"
+#include "support/child_processes.h"
+#include "support/temporary_folder.h"
+#include "support/upscale_failure.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+using namespace clarivex;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A PNG as far as the stream splitter looks: chunk lengths and types, zero checksums.
+std::string pngFile(const std::string& pixels) {
+    const auto chunk = [](const std::string& type, const std::string& data) {
+        const auto size = static_cast<std::uint32_t>(data.size());
+        return std::string{static_cast<char>(size >> 24), static_cast<char>(size >> 16),
+                           static_cast<char>(size >> 8), static_cast<char>(size)} +
+               type + data + std::string(4, '\0');
+    };
+    return std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IDAT", pixels) + chunk("IEND", "");
+}
+
+std::string frameName(int number) {
+    char name[16];
+    std::snprintf(name, sizeof name, "%06d.png", number);
+    return name;
+}
+
+int chunkFoldersIn(const fs::path& work) {
+    int count = 0;
+    for (const auto& entry : fs::directory_iterator(work))
+        count += entry.path().filename().string().starts_with("chunk-in-") ? 1 : 0;
+    return count;
+}
+
+class FrameExtractorTest : public ::testing::Test {
+protected:
+    void TearDown() override { EXPECT_TRUE(test::noChildLeft()); }
+
+    // A shell that prints `frames` numbered PNG files, then runs `then`.
+    FrameExtractor::Setup setup(int frames, const std::string& then = "", int chunkSize = 3) {
+        std::string bytes;
+        for (int number = 1; number <= frames; ++number)
+            bytes += pngFile("frame " + std::to_string(number));
+        test::writeFile(folder / "frames", bytes);
+        fs::remove_all(work);
+        fs::create_directories(work);
+        return {"/bin/sh",
+                {"-c", "cat '" + (folder / "frames").string() + "'; " + then},
+                work,
+                chunkSize,
+                1 << 20};
+    }
+
+    test::TemporaryFolder folder{"clarivex-extractor"};
+    fs::path work = folder / "work";
+    FirstFailure failures;
+};
+
+} // namespace
+
+// The consumer lets the extractor run as far ahead as it may before taking each chunk; at no
+// frame does the disk hold more than the chunk taken and the one being filled.
+TEST_F(FrameExtractorTest, ChunksComeInOrderWithAtMostTwoOnDisk) {
+    constexpr int frames = 11;
+    std::atomic<int> mostOnDisk = 0;
+    FrameExtractor extractor(
+        setup(frames),
+        [&](std::int64_t) { mostOnDisk = std::max(mostOnDisk.load(), chunkFoldersIn(work)); },
+        failures);
+    int index = 0;
+    std::vector<std::string> names;
+    while (auto chunk = extractor.next({})) {
+        EXPECT_EQ(chunk->index, index);
+        EXPECT_EQ(chunk->firstFrame, index * 3);
+        while (extractor.count().frames < std::min(frames, (index + 2) * 3))
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        for (const auto& name : chunk->frames) {
+            const int number = std::stoi(name);
+            EXPECT_EQ(test::readFile(chunk->in / name), pngFile("frame " + std::to_string(number)));
+            names.push_back(name);
+        }
+        fs::remove_all(chunk->in);
+        ++index;
+    }
+    EXPECT_EQ(index, 4);
+    ASSERT_EQ(names.size(), std::size_t{frames});
+    for (int number = 1; number <= frames; ++number)
+        EXPECT_EQ(names[number - 1], frameName(number));
+    EXPECT_TRUE(extractor.count().complete);
+    EXPECT_LE(mostOnDisk, 2);
+    EXPECT_FALSE(failures.stopToken().stop_requested());
+}
+
+TEST_F(FrameExtractorTest, FailuresTellWhyAndTheFirstOneWins) {
+    const struct {
+        const char* name;
+        int frames;
+        std::string then;
+        bool failedBefore;
+        std::string error;
+    } cases[] = {
+        {"ffmpeg fails", 2, "echo boom >&2; exit 3", false, "sh завершился с кодом 3\nboom"},
+        {"no frame at all", 0, "", false, "ffmpeg не извлёк ни одного кадра"},
+        {"cut last frame", 1, "printf '\\211PNG'", false, "ffmpeg оборвал кадр на середине"},
+        {"another side failed first", 2, "exit 3", true, "first"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FirstFailure shared;
+        if (c.failedBefore)
+            shared.record(std::make_exception_ptr(UpscaleError::failed("first")));
+        FrameExtractor extractor(setup(c.frames, c.then, 5), {}, shared);
+        EXPECT_EQ(test::failureOf([&] {
+                      while (extractor.next({})) {
+                      }
+                  }),
+                  c.error);
+        EXPECT_TRUE(shared.stopToken().stop_requested());
+    }
+}
+
+// While ffmpeg still works, and while the extractor waits for the consumer to take a chunk:
+// a stop ends the wait, and the extractor's end leaves no child behind.
+TEST_F(FrameExtractorTest, StopsInEveryPhase) {
+    std::stop_source stopped;
+    stopped.request_stop();
+    {
+        FrameExtractor working(setup(0, "exec sleep 300"), {}, failures);
+        EXPECT_THROW(working.next(stopped.get_token()), Cancelled);
+    }
+    {
+        FrameExtractor waiting(setup(9, "exec sleep 300"), {}, failures);
+        ASSERT_TRUE(waiting.next({}));
+        while (waiting.count().frames < 6)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    EXPECT_FALSE(failures.first());
+}
