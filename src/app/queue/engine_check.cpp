@@ -70,7 +70,7 @@ void EngineCheck::found(const Tools& tools) {
     identity_ = identity;
     if (replaced)
         startProbe(tools);
-    emit changed();
+    Q_EMIT changed();
 }
 
 void EngineCheck::missing(const QString& error) {
@@ -86,7 +86,7 @@ void EngineCheck::missing(const QString& error) {
         const std::lock_guard guard(shared_->lock);
         shared_->devices = {};
     }
-    emit changed();
+    Q_EMIT changed();
 }
 
 void EngineCheck::startProbe(const Tools& tools) {
@@ -125,7 +125,7 @@ void EngineCheck::probed(int generation, const EngineDevices& devices) {
         const std::lock_guard guard(shared_->lock);
         shared_->devices = devices;
     }
-    emit changed();
+    Q_EMIT changed();
 }
 
 Pipeline EngineCheck::pipeline() const {

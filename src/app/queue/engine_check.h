@@ -54,7 +54,7 @@ public:
     // Stops a probe under way and waits for it; none starts after.
     void stop();
 
-signals:
+Q_SIGNALS:
     // Anything above changed.
     void changed();
 

@@ -10,7 +10,7 @@ void assign(Job* job, Value& field, Value value, Signal changed) {
     if (field == value)
         return;
     field = std::move(value);
-    emit(job->*changed)();
+    Q_EMIT(job->*changed)();
 }
 
 } // namespace

@@ -63,7 +63,7 @@ public:
     std::optional<Clock::time_point> startedAt() const { return startedAt_; }
     void setStartedAt(std::optional<Clock::time_point> startedAt) { startedAt_ = startedAt; }
 
-signals:
+Q_SIGNALS:
     void statusChanged();
     void previewChanged();
     void pixelatedChanged();

@@ -43,9 +43,9 @@ QList<Job*> JobQueue::addFiles(const std::vector<std::filesystem::path>& files, 
         added.push_back(job);
     }
     if (!added.isEmpty()) {
-        emit jobsChanged();
+        Q_EMIT jobsChanged();
         statusChanged();
-        emit jobsAdded(added);
+        Q_EMIT jobsAdded(added);
     }
     if (start)
         startIfNeeded();
@@ -57,9 +57,9 @@ Job* JobQueue::addDemonstration(const std::filesystem::path& file, MediaKind kin
     auto* job = new Job(std::filesystem::absolute(file), kind, this);
     job->setStatus(std::move(status));
     appendJob(job);
-    emit jobsChanged();
+    Q_EMIT jobsChanged();
     statusChanged();
-    emit jobsAdded({job});
+    Q_EMIT jobsAdded({job});
     return job;
 }
 
@@ -74,7 +74,7 @@ void JobQueue::setSelectedID(const QUuid& id) {
     if (selectedID_ == id)
         return;
     selectedID_ = id;
-    emit selectedIDChanged();
+    Q_EMIT selectedIDChanged();
     refreshFocus();
 }
 
@@ -109,11 +109,11 @@ void JobQueue::refreshFocus() {
     if (now == lastFocused_)
         return;
     lastFocused_ = now;
-    emit focusedChanged();
+    Q_EMIT focusedChanged();
 }
 
 void JobQueue::statusChanged() {
-    emit countsChanged();
+    Q_EMIT countsChanged();
     refreshFocus();
 }
 
@@ -180,7 +180,7 @@ bool JobQueue::process(Job* job) {
                 job->setStatus(JobStatus::running(progress));
         },
         [this] { finishRun(); });
-    emit currentChanged();
+    Q_EMIT currentChanged();
     return true;
 }
 
@@ -188,13 +188,13 @@ void JobQueue::finishRun() {
     const std::unique_ptr<PipelineRun> run = std::move(current_);
     const bool stopped = run->stopRequested();
     UpscaleOutcome outcome = run->finish();
-    emit currentChanged();
+    Q_EMIT currentChanged();
     if (Job* job = this->job(runningID_)) {
         if (auto* result = std::get_if<UpscaleResult>(&outcome)) {
             job->setStatus(JobStatus::done(*result));
             setSelectedID(job->id());
             ++celebration_;
-            emit celebrationChanged();
+            Q_EMIT celebrationChanged();
             services_.desktop->playSuccessSound();
         } else if (auto* failure = std::get_if<UpscaleFailure>(&outcome); failure && !stopped) {
             job->setStatus(JobStatus::failed(failure->message));
@@ -209,7 +209,7 @@ void JobQueue::finishRun() {
 void JobQueue::refreshBadge() {
     const int count = pendingCount();
     services_.desktop->setBadge(count);
-    emit badgeChanged(count);
+    Q_EMIT badgeChanged(count);
 }
 
 // Cancelling and clearing
@@ -228,7 +228,7 @@ void JobQueue::stopCurrent() {
     if (!current_ || current_->stopRequested())
         return;
     current_->requestStop();
-    emit stopRequested();
+    Q_EMIT stopRequested();
 }
 
 bool JobQueue::isStopping(const Job& job) const {
@@ -269,15 +269,15 @@ void JobQueue::clearFinished() {
         disconnect(job, nullptr, this, nullptr);
         if (job == lastFocused_)
             lastFocused_ = nullptr;
-        emit jobRemoved(job);
+        Q_EMIT jobRemoved(job);
         // Views may still hold the job until they have seen jobsChanged.
         job->deleteLater();
     }
     if (!selectedID_.isNull() && !job(selectedID_)) {
         selectedID_ = QUuid();
-        emit selectedIDChanged();
+        Q_EMIT selectedIDChanged();
     }
-    emit jobsChanged();
+    Q_EMIT jobsChanged();
     statusChanged();
 }
 

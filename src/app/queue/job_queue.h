@@ -107,7 +107,7 @@ public:
     // "Повторить": a `failed` or `cancelled` job becomes `waiting` and the worker wakes.
     void retry(Job* job);
 
-signals:
+Q_SIGNALS:
     void jobsChanged();
     // New jobs, after the focus has settled on them.
     void jobsAdded(const QList<clarivex::Job*>& jobs);

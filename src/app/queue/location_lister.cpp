@@ -61,7 +61,7 @@ void LocationLister::list(std::vector<std::filesystem::path> locations, bool sta
 
 void LocationLister::delivered() {
     if (pending_ > 0 && --pending_ == 0)
-        emit idle();
+        Q_EMIT idle();
 }
 
 } // namespace clarivex

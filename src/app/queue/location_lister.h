@@ -33,7 +33,7 @@ public:
     // Whether every request so far has been delivered.
     bool isIdle() const { return pending_ == 0; }
 
-signals:
+Q_SIGNALS:
     // The last request under way was delivered.
     void idle();
 

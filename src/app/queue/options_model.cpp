@@ -15,8 +15,8 @@ template <typename Value>
 void OptionsModel::assign(Value Options::*field, Value value, void (OptionsModel::*changed)()) {
     options_.*field = value;
     Settings::write(*store_(), options_);
-    emit settingsChanged();
-    emit(this->*changed)();
+    Q_EMIT settingsChanged();
+    Q_EMIT(this->*changed)();
 }
 
 void OptionsModel::setModel(ModelChoice model) {

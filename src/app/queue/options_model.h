@@ -45,7 +45,7 @@ public:
     // The five as they are now: what a job starting now takes.
     Options options() const { return options_; }
 
-signals:
+Q_SIGNALS:
     void modelChanged();
     void targetChanged();
     void seamlessLoopChanged();

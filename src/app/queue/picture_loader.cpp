@@ -275,7 +275,7 @@ void PictureLoader::loadComparison(Job* job, Track& track) {
                                   track->comparisonSize = track->comparisonFailed ? QSize() : size;
                                   job->setBefore(before);
                                   job->setAfter(after);
-                                  emit comparisonSettled(job);
+                                  Q_EMIT comparisonSettled(job);
                                   ensure(job);
                               }
                               finished();
@@ -319,7 +319,7 @@ void PictureLoader::startTask(Lane lane, std::function<void()> task) {
 void PictureLoader::finished() {
     // Loads cleared from the pools by stopAll() never come back; nothing waits for them.
     if (running_ > 0 && --running_ == 0)
-        emit idle();
+        Q_EMIT idle();
 }
 
 } // namespace clarivex

@@ -67,7 +67,7 @@ public:
     // they are all free. Loads never start again.
     bool stopAll(std::chrono::steady_clock::time_point deadline);
 
-signals:
+Q_SIGNALS:
     // A done job's comparison arrived, or turned out to be unavailable.
     void comparisonSettled(clarivex::Job* job);
     // The last load under way ended.

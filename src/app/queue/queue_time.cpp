@@ -145,7 +145,7 @@ void QueueTime::refresh() {
     if (seconds == seconds_)
         return;
     seconds_ = seconds;
-    emit changed();
+    Q_EMIT changed();
 }
 
 } // namespace clarivex

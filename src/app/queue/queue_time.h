@@ -54,7 +54,7 @@ public:
     // Looks again now, as the timer does every second.
     void refresh();
 
-signals:
+Q_SIGNALS:
     void changed();
 
 private:

@@ -93,7 +93,7 @@ public:
     // runs any more. Blocks the main thread.
     bool cancelAllAndWait(std::chrono::milliseconds limit);
 
-signals:
+Q_SIGNALS:
     // The badge was refreshed (a job started or ended, or the worker stopped), with its count;
     // the window puts it in its title.
     void badgeChanged(int count);

@@ -155,7 +155,7 @@ void InstanceChannel::finish(QLocalSocket* socket) {
         socket->deleteLater();
         return;
     }
-    emit filesRequested(*paths);
+    Q_EMIT filesRequested(*paths);
     socket->write(OpenRequest::acknowledgement());
     socket->disconnectFromServer();
 }

@@ -59,7 +59,7 @@ public:
     static Answer send(const std::filesystem::path& socketPath, const OpenRequest::Paths& paths,
                        uid_t owner = ::getuid());
 
-signals:
+Q_SIGNALS:
     // Paths (absolute, possibly none) from another start; the window should come to the front
     // even when the list is empty. Connect directly: the answer goes out when this returns.
     void filesRequested(const std::vector<std::filesystem::path>& paths);

@@ -59,7 +59,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    if (!quitCheck_.approve(this, [this] { emit quitting(); })) {
+    if (!quitCheck_.approve(this, [this] { Q_EMIT quitting(); })) {
         event->ignore();
         return;
     }

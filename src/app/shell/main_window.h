@@ -26,7 +26,7 @@ public:
     // "Clarivex (3) · ~12 мин": the pending files and, when known, the time they still need.
     static QString title(int pendingCount, std::optional<double> remainingSeconds = std::nullopt);
 
-signals:
+Q_SIGNALS:
     // The window is closing for good: emitted before the running job is stopped and waited for.
     void quitting();
 

@@ -50,7 +50,7 @@ void TerminationSignals::drain() {
     char bytes[16];
     while (::read(pipe_[0], bytes, sizeof bytes) > 0) {
     }
-    emit requested();
+    Q_EMIT requested();
 }
 
 } // namespace clarivex

@@ -138,7 +138,7 @@ void QueueCard::resizeEvent(QResizeEvent* event) {
 void QueueCard::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return ||
         event->key() == Qt::Key_Enter) {
-        emit activated();
+        Q_EMIT activated();
         return;
     }
     QWidget::keyPressEvent(event);

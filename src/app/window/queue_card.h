@@ -39,7 +39,7 @@ public:
     static QMargins room();
     QSize sizeHint() const override;
 
-signals:
+Q_SIGNALS:
     // Space or Return while the card has keyboard focus.
     void activated();
 

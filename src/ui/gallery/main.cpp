@@ -56,7 +56,7 @@ int writePng(clarivex::gallery::GalleryWindow& window, const QString& file) {
     window.show();
     QApplication::processEvents();
     if (auto* pressed = window.findChild<clarivex::PillButton*>("pressedButton"))
-        emit pressed->pressed();
+        Q_EMIT pressed->pressed();
     clock.advanceTo(settleAt - 3.0);
     clock.advanceTo(settleAt);
     window.celebrate();

@@ -85,14 +85,14 @@ void AmbientBackground::setIntensity(qreal intensity) {
     const qreal previous = intensity_.target();
     intensity_.animateTo(intensity);
     if (intensity_.target() != previous)
-        emit intensityChanged(intensity);
+        Q_EMIT intensityChanged(intensity);
 }
 
 void AmbientBackground::setIntensityImmediately(qreal intensity) {
     const qreal previous = intensity_.target();
     intensity_.jumpTo(intensity);
     if (intensity != previous)
-        emit intensityChanged(intensity);
+        Q_EMIT intensityChanged(intensity);
 }
 
 double AmbientBackground::clockTime() const {

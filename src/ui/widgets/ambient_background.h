@@ -57,7 +57,7 @@ public:
     double sceneTime() const { return shownTime_; }
     bool isAnimating() const { return ticker_.isActive(); }
 
-signals:
+Q_SIGNALS:
     void intensityChanged(qreal intensity);
 
 protected:

@@ -150,7 +150,7 @@ void BeforeAfterSlider::setPosition(qreal position, bool animated) {
     else
         position_.jumpTo(position);
     if (position != previous)
-        emit positionChanged(position);
+        Q_EMIT positionChanged(position);
 }
 
 void BeforeAfterSlider::setZoom(qreal zoom, bool animated) {
@@ -164,7 +164,7 @@ void BeforeAfterSlider::setZoom(qreal zoom, bool animated) {
         zoom_.jumpTo(zoom);
     update();
     if (zoom != previous)
-        emit zoomChanged(zoom);
+        Q_EMIT zoomChanged(zoom);
 }
 
 QRect BeforeAfterSlider::handleArea(qreal splitX) const {
@@ -191,7 +191,7 @@ void BeforeAfterSlider::setDragging(bool dragging) {
         return;
     dragging_ = dragging;
     knob_.animateTo(dragging ? 1.0 : 0.0);
-    emit draggingChanged(dragging);
+    Q_EMIT draggingChanged(dragging);
 }
 
 void BeforeAfterSlider::mousePressEvent(QMouseEvent* event) {

@@ -80,7 +80,7 @@ public:
     static SpringParameters dragSpring() { return {0.2, 0.85}; }
     static QMargins overhang();
 
-signals:
+Q_SIGNALS:
     // The split's target changed, by a drag or by setPosition().
     void positionChanged(qreal position);
     void zoomChanged(qreal zoom);

@@ -74,7 +74,7 @@ void BigProgress::setFraction(qreal fraction) {
     bar_->setValue(fraction);
     if (fraction != fraction_) {
         fraction_ = fraction;
-        emit fractionChanged(fraction);
+        Q_EMIT fractionChanged(fraction);
     }
     const long long percent = percentFor(fraction);
     if (percent == number_.to)
@@ -92,7 +92,7 @@ void BigProgress::setStage(const QString& stage) {
         return;
     stage_ = stage;
     update();
-    emit stageChanged(stage);
+    Q_EMIT stageChanged(stage);
 }
 
 void BigProgress::setDetail(const QString& detail) {
@@ -100,7 +100,7 @@ void BigProgress::setDetail(const QString& detail) {
         return;
     detail_ = detail;
     update();
-    emit detailChanged(detail);
+    Q_EMIT detailChanged(detail);
 }
 
 void BigProgress::setEta(const std::optional<QString>& eta) {

@@ -43,7 +43,7 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-signals:
+Q_SIGNALS:
     void fractionChanged(qreal fraction);
     void stageChanged(const QString& stage);
     void detailChanged(const QString& detail);

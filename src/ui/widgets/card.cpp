@@ -66,7 +66,7 @@ void Card::setHighlighted(bool highlighted) {
         return;
     highlighted_ = highlighted;
     update();
-    emit highlightedChanged(highlighted);
+    Q_EMIT highlightedChanged(highlighted);
 }
 
 GlowSpec Card::shadow() {

@@ -35,7 +35,7 @@ public:
     static GlowSpec shadow();
     static QMargins overhang();
 
-signals:
+Q_SIGNALS:
     void highlightedChanged(bool highlighted);
 
 protected:

@@ -87,7 +87,7 @@ void CelebrationBurst::setTrigger(int trigger) {
     const int previous = trigger_.value();
     const bool fires = trigger_.changedTo(trigger);
     if (trigger != previous)
-        emit triggerChanged(trigger);
+        Q_EMIT triggerChanged(trigger);
     if (!fires)
         return;
     if (ReduceMotion::enabled())

@@ -69,7 +69,7 @@ public:
     std::optional<double> elapsed() const;
     const std::vector<Particle>& particles() const { return particles_; }
 
-signals:
+Q_SIGNALS:
     void triggerChanged(int trigger);
 
 protected:

@@ -53,14 +53,14 @@ void GlowBar::setValue(qreal value) {
     const qreal previous = value_.target();
     value_.animateTo(value);
     if (value != previous)
-        emit valueChanged(value);
+        Q_EMIT valueChanged(value);
 }
 
 void GlowBar::setValueImmediately(qreal value) {
     const qreal previous = value_.target();
     value_.jumpTo(value);
     if (value != previous)
-        emit valueChanged(value);
+        Q_EMIT valueChanged(value);
 }
 
 QRectF GlowBar::trackRect() const {

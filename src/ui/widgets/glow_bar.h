@@ -53,7 +53,7 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
-signals:
+Q_SIGNALS:
     void valueChanged(qreal value);
 
 protected:

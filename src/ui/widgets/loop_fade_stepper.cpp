@@ -94,7 +94,7 @@ void LoopFadeStepper::stepBy(int steps) {
         return;
     value_ = next;
     refresh();
-    emit valueChanged(value_);
+    Q_EMIT valueChanged(value_);
 }
 
 void LoopFadeStepper::refresh() {

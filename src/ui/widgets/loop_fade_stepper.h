@@ -29,7 +29,7 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
-signals:
+Q_SIGNALS:
     void valueChanged(double value);
 
 protected:

@@ -35,14 +35,14 @@ void MiniRing::setValue(qreal value) {
     const qreal previous = value_.target();
     value_.animateTo(value);
     if (value != previous)
-        emit valueChanged(value);
+        Q_EMIT valueChanged(value);
 }
 
 void MiniRing::setValueImmediately(qreal value) {
     const qreal previous = value_.target();
     value_.jumpTo(value);
     if (value != previous)
-        emit valueChanged(value);
+        Q_EMIT valueChanged(value);
 }
 
 GlowSpec MiniRing::glow() {

@@ -36,7 +36,7 @@ public:
 
     QSize sizeHint() const override;
 
-signals:
+Q_SIGNALS:
     void valueChanged(qreal value);
 
 protected:

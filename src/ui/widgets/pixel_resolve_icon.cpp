@@ -93,7 +93,7 @@ void PixelResolveIcon::setActive(bool active) {
         return;
     active_ = active;
     update();
-    emit activeChanged(active);
+    Q_EMIT activeChanged(active);
 }
 
 QRectF PixelResolveIcon::canvasRect() const {

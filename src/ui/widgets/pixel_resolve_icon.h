@@ -62,7 +62,7 @@ public:
 
     QSize sizeHint() const override;
 
-signals:
+Q_SIGNALS:
     void activeChanged(bool active);
 
 protected:

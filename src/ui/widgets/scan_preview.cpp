@@ -105,14 +105,14 @@ void ScanPreview::setFraction(qreal fraction) {
     const qreal previous = fraction_.target();
     fraction_.animateTo(fraction);
     if (fraction != previous)
-        emit fractionChanged(fraction);
+        Q_EMIT fractionChanged(fraction);
 }
 
 void ScanPreview::setFractionImmediately(qreal fraction) {
     const qreal previous = fraction_.target();
     fraction_.jumpTo(fraction);
     if (fraction != previous)
-        emit fractionChanged(fraction);
+        Q_EMIT fractionChanged(fraction);
 }
 
 void ScanPreview::setOpacity(qreal opacity) {

@@ -61,7 +61,7 @@ public:
     // The unprocessed side's look: saturation 0.6, then every channel lowered by 0.12.
     static QImage dimmed(const QImage& image);
 
-signals:
+Q_SIGNALS:
     void fractionChanged(qreal fraction);
 
 protected:

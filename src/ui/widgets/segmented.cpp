@@ -75,7 +75,7 @@ void Segmented::setSelection(const QVariant& value, bool animated) {
     selection_ = value;
     moveCapsule(animated);
     update();
-    emit selectionChanged(value);
+    Q_EMIT selectionChanged(value);
 }
 
 int Segmented::selectedIndex() const {
@@ -154,7 +154,7 @@ void Segmented::mouseReleaseEvent(QMouseEvent* event) {
         const bool changed = value != selection_;
         setSelection(value);
         if (changed)
-            emit activated(value);
+            Q_EMIT activated(value);
     }
     pressedSegment_ = -1;
     event->accept();

@@ -57,7 +57,7 @@ public:
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
-signals:
+Q_SIGNALS:
     // Any change of the selection, by a tap or by setSelection().
     void selectionChanged(const QVariant& value);
     // A tap chose a new value (only the user's choices, as QComboBox::activated).

@@ -19,7 +19,7 @@ void SelectableTile::setSelected(bool selected, bool animated) {
     else
         selected_.jumpTo(target);
     if (changed)
-        emit selectedChanged(selected);
+        Q_EMIT selectedChanged(selected);
 }
 
 void SelectableTile::hideEvent(QHideEvent* event) {

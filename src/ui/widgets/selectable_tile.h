@@ -17,7 +17,7 @@ public:
     bool isSelected() const { return selected_.target() >= 0.5; }
     void setSelected(bool selected, bool animated = true);
 
-signals:
+Q_SIGNALS:
     void selectedChanged(bool selected);
 
 protected:

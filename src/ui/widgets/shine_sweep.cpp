@@ -44,7 +44,7 @@ void ShineSweep::setTrigger(int trigger) {
     const int previous = trigger_.value();
     const bool fires = trigger_.changedTo(trigger);
     if (trigger != previous)
-        emit triggerChanged(trigger);
+        Q_EMIT triggerChanged(trigger);
     if (!fires)
         return;
     // A new trigger during a sweep starts it again from the left.

@@ -39,7 +39,7 @@ public:
     int trigger() const { return trigger_.value(); }
     qreal phase() const { return phase_.value(); }
 
-signals:
+Q_SIGNALS:
     void triggerChanged(int trigger);
 
 protected:
