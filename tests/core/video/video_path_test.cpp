@@ -68,6 +68,7 @@ protected:
         TestEngine::writeCountingScript(engineScript(), engineLog(),
                                         "find \"$(dirname \"$2\")\" -name '*.png' | wc -l >> '" +
                                             framesOnDiskLog().string() + "'\n");
+        tools_ = tools();
     }
 
     void TearDown() override {
@@ -143,12 +144,6 @@ protected:
         return wrapper;
     }
 
-    void useFfmpeg(const std::filesystem::path& ffmpeg) {
-        Tools wrapped = tools();
-        wrapped.ffmpeg = ffmpeg;
-        tools_ = wrapped;
-    }
-
     std::optional<std::filesystem::path> ffmpeg_;
     std::optional<std::filesystem::path> ffprobe_;
     test::TemporaryFolder folder_{"clarivex-video"};
@@ -159,8 +154,6 @@ protected:
     int chunkSize_ = defaultChunkSize;
     double segmentSeconds_ = 4.0;
     ReportLog log_;
-
-    void useTools() { tools_ = tools(); }
 };
 
 } // namespace
@@ -168,7 +161,6 @@ protected:
 // Two sound tracks (MP3, which MP4 holds, and PCM, which it does not, shorter than the
 // pictures), SRT subtitles, chapters and language tags all reach the result.
 TEST_F(VideoPathTest, EveryTrackIsCarriedOver) {
-    useTools();
     const auto subtitles = sources() / "clip.srt";
     test::writeFile(subtitles, "1\n00:00:00,000 --> 00:00:00,500\nПривет\n\n"
                                "2\n00:00:00,500 --> 00:00:00,900\nМир\n");
@@ -210,7 +202,6 @@ TEST_F(VideoPathTest, EveryTrackIsCarriedOver) {
 // 65 × 22.04… = 1432.65 becomes the even 1432 (the engine's ×4 output, 260×196, is resampled
 // by the encoder). A portrait clip stored with a rotation comes out upright.
 TEST_F(VideoPathTest, ResultIsUprightAtTheExactEvenSize) {
-    useTools();
     const auto odd = sources() / "odd.mov";
     ffmpeg({"-f", "lavfi", "-i", "testsrc=size=65x49:rate=25", "-frames:v", "4", "-c:v", "png",
             odd.string()});
@@ -233,7 +224,6 @@ TEST_F(VideoPathTest, ResultIsUprightAtTheExactEvenSize) {
 // 30 frames at 30 per second: d = 1 s, seam = d ÷ 3, result 2/3 s = 20 frames. 15 frames are too
 // short for a seam of 0.2 s: the plain pictures, silent all the same.
 TEST_F(VideoPathTest, LoopIsShorterBySeamAndSilent) {
-    useTools();
     Options loop = options();
     loop.seamlessLoop = true;
     for (const int frames : {30, 15}) {
@@ -255,7 +245,6 @@ TEST_F(VideoPathTest, LoopIsShorterBySeamAndSilent) {
 // few chunks at a time, with a disk that has just what the check asks for; a brightness ramp
 // shows every frame in its place across the chunk and segment boundaries.
 TEST_F(VideoPathTest, LongClipNeedsAFewChunksOfDiskAndKeepsItsOrder) {
-    useTools();
     segmentSeconds_ = 1;
     constexpr int frames = 400;
     const auto source = sources() / "ramp.mp4";
@@ -292,7 +281,6 @@ TEST_F(VideoPathTest, LongClipNeedsAFewChunksOfDiskAndKeepsItsOrder) {
 // A phone clip that pauses: the frames are spread at the constant rate the encoder is given,
 // so the result lasts as long as the source (and its sound stays in step).
 TEST_F(VideoPathTest, VariableFrameRateKeepsTheSourceDuration) {
-    useTools();
     const auto source = sources() / "pause.mp4";
     ffmpeg({"-f", "lavfi", "-i", "testsrc=size=64x48:rate=30", "-frames:v", "30", "-vf",
             "setpts=PTS+gte(N\\,15)/TB", "-fps_mode", "passthrough", "-c:v", "libx264", "-pix_fmt",
@@ -307,7 +295,6 @@ TEST_F(VideoPathTest, VariableFrameRateKeepsTheSourceDuration) {
 // Each file system is asked for what goes onto it: the chunks in the temporary folder, the
 // segments and the result beside the source, both together when they share one.
 TEST_F(VideoPathTest, LowDiskIsRefusedBeforeAnyFrameIsExtracted) {
-    useTools();
     const auto source = clip("clip.mp4", ClipSpec().withFrames(30));
     const std::int64_t chunks = temporarySpaceNeeded({64, 48}, 2, 48);
     const std::int64_t beside = destinationSpaceNeeded({128, 96}, 30, 30);
@@ -353,7 +340,6 @@ TEST_F(VideoPathTest, LowDiskIsRefusedBeforeAnyFrameIsExtracted) {
 // run makes; a changed source or other settings start afresh. Chunks of 6 frames, segments of 3
 // (at 0.1 s); the engine skips a frame of the second chunk, or the joining fails.
 TEST_F(VideoPathTest, UnfinishedRunIsContinuedByTheNextRunOfTheSameJob) {
-    useTools();
     chunkSize_ = 6;
     segmentSeconds_ = 0.1;
     const auto source = clip("clip.mp4", ClipSpec().withFrames(18));
@@ -378,9 +364,9 @@ TEST_F(VideoPathTest, UnfinishedRunIsContinuedByTheNextRunOfTheSameJob) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         segmentSeconds_ = c.segmentSeconds;
-        useTools();
+        tools_ = tools();
         if (c.joinFails)
-            useFfmpeg(ffmpegWrapped("-map_chapters"));
+            tools_.ffmpeg = ffmpegWrapped("-map_chapters");
         {
             test::ScopedEnvironmentVariable skip("FAKE_ESRGAN_SKIP",
                                                  c.joinFails ? "" : "000007.png");
@@ -400,7 +386,7 @@ TEST_F(VideoPathTest, UnfinishedRunIsContinuedByTheNextRunOfTheSameJob) {
         Options second = options();
         if (c.change == "model")
             second.model = ModelChoice::art;
-        useTools();
+        tools_ = tools();
         std::filesystem::remove(engineLog());
         log_.reports.clear();
         const auto result = upscale(source, second);
@@ -429,7 +415,6 @@ TEST_F(VideoPathTest, UnfinishedRunIsContinuedByTheNextRunOfTheSameJob) {
 }
 
 TEST_F(VideoPathTest, RefusalsBeforeAnyWork) {
-    useTools();
     const auto large = clip("large.mp4", ClipSpec().withSize(1920, 1080).withFrames(1));
     const auto tooLarge = errorOf([&] { upscale(large, options(Target::fullHD)); });
     EXPECT_EQ(tooLarge.kind(), UpscaleError::Case::alreadyLarge);
@@ -445,7 +430,6 @@ TEST_F(VideoPathTest, RefusalsBeforeAnyWork) {
 // Colour bars made in every common way come out looking like the source, read with the source's
 // own matrix and range, and written as tagged BT.709; HDR is tone-mapped and says so.
 TEST_F(VideoPathTest, ColourBarsKeepTheirColoursAsTaggedBt709) {
-    useTools();
     // Eight 75 % bars: white, yellow, cyan, green, magenta, red, blue, black.
     const std::vector<std::vector<double>> colours{{191, 191, 191}, {191, 191, 0}, {0, 191, 191},
                                                    {0, 191, 0},     {191, 0, 191}, {191, 0, 0},
