@@ -10,27 +10,6 @@
 using namespace clarivex;
 using JobProgress::Step;
 
-TEST(JobProgress, EveryPathMovesForwardThroughTheBands) {
-    const std::vector<std::vector<Step>> paths{
-        {Step::preparing, Step::upscaling, Step::writing, Step::copying, Step::finished},
-        {Step::preparing, Step::extracting, Step::upscaling, Step::encoding, Step::looping,
-         Step::copying, Step::finished},
-        {Step::preparing, Step::extracting, Step::upscaling, Step::encoding, Step::joining,
-         Step::copying, Step::finished},
-    };
-    for (const auto& path : paths) {
-        EXPECT_EQ(JobProgress::band(path.front()).start, 0.0);
-        EXPECT_EQ(JobProgress::band(path.back()).end, 1.0);
-        for (std::size_t index = 0; index < path.size(); ++index) {
-            const auto& band = JobProgress::band(path[index]);
-            EXPECT_LE(band.start, band.end) << index;
-            if (index > 0) {
-                EXPECT_LE(JobProgress::band(path[index - 1]).end, band.start) << index;
-            }
-        }
-    }
-}
-
 TEST(JobProgress, ShareIsClampedToTheBand) {
     const struct {
         double share;
@@ -39,8 +18,6 @@ TEST(JobProgress, ShareIsClampedToTheBand) {
     for (const auto& c : cases)
         EXPECT_NEAR(JobProgress::at(Step::upscaling, c.share, "").fraction, c.fraction, 1e-12)
             << c.share;
-    EXPECT_EQ(JobProgress::at(Step::upscaling, 1, "").fraction,
-              JobProgress::band(Step::upscaling).end);
 }
 
 // Two threads report at once, one of them with fractions that go back; what is passed on never

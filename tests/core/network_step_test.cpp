@@ -90,7 +90,6 @@ TEST_F(NetworkStepTest, OutOfMemoryIsRetriedWithSmallerTilesAndTheTileIsRemember
     const std::vector<Case> cases{
         {"100", "black", 100, 2},
         {"64", "nothing", 64, 3},
-        {"32", "black", 32, 4},
         {"100", "black", 100, 2, "vkAllocateMemory failed -2"},
     };
     for (const Case& c : cases) {
@@ -158,15 +157,4 @@ TEST_F(NetworkStepTest, BlackPictureOfABlackSourceIsNoFailure) {
     EXPECT_EQ(retries(), 0u);
     EXPECT_EQ(tiles->tileFor("", "realesrgan-x4plus"), TileMemory::engineChoice);
     EXPECT_EQ(VImage::new_from_file(result.output.c_str()).max(), 0);
-}
-
-TEST_F(NetworkStepTest, TheGraphicsCardIsChosenOverASoftwareDevice) {
-    ScopedEnvironmentVariable named("FAKE_ESRGAN_DEVICES", "llvmpipe (LLVM 15.0.6, 256 bits);RTX");
-    ScopedEnvironmentVariable maxTile("FAKE_ESRGAN_MAX_TILE", "100");
-    devices.learn("[0 llvmpipe (LLVM 15.0.6, 256 bits)]  queueC=0[1]");
-    devices.learn("[1 RTX]  queueC=0[1]");
-    upscale();
-    EXPECT_NE(lastArguments().find("-g 1 -t 100"), std::string::npos) << lastArguments();
-    EXPECT_EQ(tiles->tileFor("RTX", "realesrgan-x4plus"), 100);
-    EXPECT_EQ(tiles->tileFor("", "realesrgan-x4plus"), TileMemory::engineChoice);
 }

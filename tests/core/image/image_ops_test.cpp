@@ -34,10 +34,8 @@ protected:
 
 } // namespace
 
-TEST_F(ImageOpsTest, ResizeReturnsTheSameImageWhenTheSizeMatches) {
+TEST_F(ImageOpsTest, ResizeLandsOnTheExactSizeUnturned) {
     const Bitmap image = pattern(1000, 500);
-    EXPECT_EQ(ImageOps::resize(image, {1000, 500}).get_image(), image.get_image());
-
     const Bitmap wide = ImageOps::resize(image, {1920, 1080});
     EXPECT_EQ(ImageOps::sizeOf(wide), (Size{1920, 1080}));
     // Sizes whose factors libvips would round differently still land exactly.
@@ -90,8 +88,6 @@ TEST_F(ImageOpsTest, DecodesEveryFormatAndColourSetUpAsSrgb) {
         {"rgb-with-grey-profile.png", test::withProfile(rgb, grey), {134, 9, 135}},
         {"rgb-with-broken-profile.png", test::withProfile(rgb, garbage), {134, 9, 135}},
     };
-    for (const char* name : {"a.jpg", "a.png", "a.webp", "a.tif", "a.gif", "a.heic", "a.bmp"})
-        cases.push_back({name, rgb, {134, 9, 135}});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const auto file = folder / c.name;
@@ -142,14 +138,6 @@ TEST_F(ImageOpsTest, SourceErrors) {
     EXPECT_GT(failure.size(), sentence.size());
 }
 
-TEST_F(ImageOpsTest, ResultErrors) {
-    std::ofstream(folder / "garbage.png") << "garbage";
-    for (const char* name : {"garbage.png", "missing.png"})
-        EXPECT_EQ(failureOf([&] { ImageOps::readResult(folder / name).copy_memory(); }),
-                  "ESRGAN не создал результат")
-            << name;
-}
-
 TEST_F(ImageOpsTest, WritesWithoutMetadataAndNamesTheFileOnFailure) {
     Bitmap tagged = pattern(16, 16).copy();
     tagged.set("orientation", 6);
@@ -160,15 +148,6 @@ TEST_F(ImageOpsTest, WritesWithoutMetadataAndNamesTheFileOnFailure) {
     EXPECT_EQ(back.get_typeof("exif-data"), 0u);
     EXPECT_EQ(back.get_typeof("orientation") == 0 ? 1 : back.get_int("orientation"), 1);
 
-    ImageOps::write(pattern(16, 16), folder / "out.png", ImageOps::FileType::png);
-    EXPECT_EQ(std::string(vips_foreign_find_load((folder / "out.png").c_str())),
-              "VipsForeignLoadPngFile");
-
-    EXPECT_EQ(failureOf([&] {
-                  ImageOps::write(pattern(4, 4), folder / "nowhere" / "x.png",
-                                  ImageOps::FileType::png);
-              }),
-              "Не удалось создать x.png: " + std::generic_category().message(ENOENT));
     EXPECT_EQ(failureOf([&] {
                   ImageOps::write(pattern(4, 4), folder / "nowhere" / ".hidden.part",
                                   ImageOps::FileType::png, "photo-4k.png");

@@ -55,11 +55,9 @@ TEST_F(PreviewDecoderTest, PhotosComeUprightAtTheSizeAskedForAndNeverEnlarged) {
         std::pair<int, int> expected;
     } cases[] = {
         {{{150, 150}}, {100, 150}},
-        {{{1000, 60}}, {40, 60}},
         {{{1400, 1400}}, {200, 300}},
         // A card is covered edge to edge: the narrower side reaches it.
         {{{112, 70}, true}, {112, 168}},
-        {{{20, 120}, true}, {80, 120}},
         {{{1000, 1000}, true}, {200, 300}},
     };
     for (const auto& [fit, expected] : cases)

@@ -168,23 +168,3 @@ TEST(ShellCancel, ProgramThatIgnoresTerminationIsKilled) {
     EXPECT_NE(pid.load(), 0);
     EXPECT_EQ(::kill(pid, 0), -1);
 }
-
-TEST(ShellCollected, KeepsEveryOutputLineAndTheLastFiftyErrorLines) {
-    Shell::Collected collected;
-    for (int index = 1; index <= 60; ++index) {
-        collected.append("out " + std::to_string(index), true);
-        collected.feed("err " + std::to_string(index) + "\n", false);
-    }
-    EXPECT_EQ(collected.out().size(), 60u);
-    const std::string kept = collected.lastErrorLines(100);
-    EXPECT_EQ(kept.substr(0, kept.find('\n')), "err 11");
-    EXPECT_EQ(collected.lastErrorLines(2), "err 59\nerr 60");
-    EXPECT_EQ(collected.lastErrorLines(0), "");
-
-    // A piece without its line end waits for the rest, or for the end of the stream.
-    Shell::Collected pieces;
-    EXPECT_TRUE(pieces.feed("on", false).empty());
-    EXPECT_EQ(pieces.feed("ly\nhalf", false), std::vector<std::string>{"only"});
-    EXPECT_EQ(pieces.finish(false), std::vector<std::string>{"half"});
-    EXPECT_EQ(pieces.lastErrorLines(6), "only\nhalf");
-}

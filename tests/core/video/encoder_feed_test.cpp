@@ -59,17 +59,6 @@ const std::string largeFrame(4 << 20, 'x');
 
 } // namespace
 
-TEST_F(EncoderFeedTest, FramesReachTheEncoderInOrderAndLeaveTheDisk) {
-    const auto received = folder / "received";
-    auto encoder = feed("cat > '" + received.string() + "'");
-    encoder.push(chunk(0, {"a", largeFrame}), {});
-    encoder.push(chunk(1, {"c"}), {});
-    encoder.finish({});
-    EXPECT_EQ(test::readFile(received), "a" + largeFrame + "c");
-    EXPECT_FALSE(fs::exists(folder / "chunk-out-0"));
-    EXPECT_FALSE(fs::exists(folder / "chunk-out-1"));
-}
-
 // A network a whole chunk ahead of a stuck encoder waits in push: the chunk being written and
 // the one waiting are all the enlarged frames on disk.
 TEST_F(EncoderFeedTest, PushWaitsWhileTheEncoderIsAChunkBehind) {

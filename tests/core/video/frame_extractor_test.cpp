@@ -9,10 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <thread>
 
 using namespace clarivex;
@@ -29,19 +26,6 @@ std::string pngFile(const std::string& pixels) {
                type + data + std::string(4, '\0');
     };
     return std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IDAT", pixels) + chunk("IEND", "");
-}
-
-std::string frameName(int number) {
-    char name[16];
-    std::snprintf(name, sizeof name, "%06d.png", number);
-    return name;
-}
-
-int chunkFoldersIn(const fs::path& work) {
-    int count = 0;
-    for (const auto& entry : fs::directory_iterator(work))
-        count += entry.path().filename().string().starts_with("chunk-in-") ? 1 : 0;
-    return count;
 }
 
 class FrameExtractorTest : public ::testing::Test {
@@ -69,39 +53,6 @@ protected:
 };
 
 } // namespace
-
-// The consumer lets the extractor run as far ahead as it may before taking each chunk; at no
-// frame does the disk hold more than the chunk taken and the one being filled.
-TEST_F(FrameExtractorTest, ChunksComeInOrderWithAtMostTwoOnDisk) {
-    constexpr int frames = 11;
-    std::atomic<int> mostOnDisk = 0;
-    FrameExtractor extractor(
-        setup(frames),
-        [&](std::int64_t) { mostOnDisk = std::max(mostOnDisk.load(), chunkFoldersIn(work)); },
-        failures);
-    int index = 0;
-    std::vector<std::string> names;
-    while (auto chunk = extractor.next({})) {
-        EXPECT_EQ(chunk->index, index);
-        EXPECT_EQ(chunk->firstFrame, index * 3);
-        while (extractor.count().frames < std::min(frames, (index + 2) * 3))
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        for (const auto& name : chunk->frames) {
-            const int number = std::stoi(name);
-            EXPECT_EQ(test::readFile(chunk->in / name), pngFile("frame " + std::to_string(number)));
-            names.push_back(name);
-        }
-        fs::remove_all(chunk->in);
-        ++index;
-    }
-    EXPECT_EQ(index, 4);
-    ASSERT_EQ(names.size(), std::size_t{frames});
-    for (int number = 1; number <= frames; ++number)
-        EXPECT_EQ(names[number - 1], frameName(number));
-    EXPECT_TRUE(extractor.count().complete);
-    EXPECT_LE(mostOnDisk, 2);
-    EXPECT_FALSE(failures.stopToken().stop_requested());
-}
 
 TEST_F(FrameExtractorTest, FailuresTellWhyAndTheFirstOneWins) {
     const struct {

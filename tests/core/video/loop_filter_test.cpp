@@ -47,7 +47,6 @@ TEST(LoopFilter, SeamLengthAndNumbers) {
     };
     const std::vector<Case> cases{
         {10, 1.5, 1.5, "offset=7.000", "Стык 1.5 с"},
-        {3, 1.5, 1.0, "offset=1.000", "Стык 1.0 с"},
         {100.0 / 30.0, 2.0, 100.0 / 90.0, "offset=1.111", "Стык 1.1 с"},
         {1, 0.25, 0.25, "offset=0.500", "Стык 0.2 с"},
     };

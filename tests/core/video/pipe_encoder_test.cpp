@@ -43,14 +43,6 @@ TEST_F(PipeEncoderTest, EncoderThatHasStoppedFailsTheNextWriteWithItsMessage) {
     encoder.kill();
 }
 
-TEST_F(PipeEncoderTest, ErrorOutputInPiecesComesBackInOrder) {
-    auto encoder = scriptEncoder("printf 'first half, ' >&2; sleep 0.1; printf 'second half\\n' "
-                                 ">&2; sleep 0.1; printf 'last line' >&2; cat >/dev/null; exit 7");
-    encoder.write("frame");
-    EXPECT_EQ(failureOf([&] { encoder.finish(); }),
-              "Кодировщик: код 7\nfirst half, second half\nlast line");
-}
-
 TEST_F(PipeEncoderTest, KillUnblocksAWriteThatWaitsForAStuckEncoder) {
     auto encoder = scriptEncoder("echo 'stuck' >&2; exec sleep 30");
     std::jthread killer([&] {

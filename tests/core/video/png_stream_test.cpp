@@ -51,19 +51,6 @@ TEST(PngStream, CutsFilesWhereverTheReadsSplitThem) {
             << "cut at " << cut;
         EXPECT_FALSE(splitter.hasPartialFile());
     }
-    PngStream byteByByte(1 << 20);
-    std::vector<std::string> bytes;
-    for (const char byte : stream)
-        bytes.emplace_back(1, byte);
-    EXPECT_EQ(feedAll(byteByByte, bytes), (std::vector<std::string>{first, second}));
-}
-
-TEST(PngStream, CutTailIsHeldAsAPartialFile) {
-    const std::string file = png("pixels");
-    PngStream splitter(1 << 20);
-    EXPECT_EQ(splitter.feed(file + file.substr(0, file.size() - 1)),
-              std::vector<std::string>{file});
-    EXPECT_TRUE(splitter.hasPartialFile());
 }
 
 TEST(PngStream, RefusesWhatIsNoPngOrTooLarge) {

@@ -24,17 +24,6 @@ std::string answer(const std::string& streams, const std::string& format = "") {
 
 } // namespace
 
-TEST(VideoInfo, ReadsACompleteAnswer) {
-    const auto info = VideoInfo::read(answer(
-        videoStream(R"("r_frame_rate": "30000/1001", "duration": "10.0", "nb_frames": "300")"),
-        R"({"duration": "10.5"})"));
-    EXPECT_EQ(info.size, (Size{1920, 1080}));
-    EXPECT_EQ(info.frameRate, "30000/1001");
-    EXPECT_DOUBLE_EQ(info.fps, 30000.0 / 1001.0);
-    EXPECT_EQ(info.frameEstimate, 300);
-    EXPECT_TRUE(info.audio.empty());
-}
-
 TEST(VideoInfo, RotationBySideData) {
     struct Case {
         std::string sideData;
@@ -42,14 +31,11 @@ TEST(VideoInfo, RotationBySideData) {
     };
     const std::vector<Case> cases{
         {R"([{"rotation": -90}])", {1080, 1920}},
-        {R"([{"rotation": 270}])", {1080, 1920}},
         {R"([{"rotation": 450}])", {1080, 1920}},
         {R"([{"rotation": 180}])", {1920, 1080}},
-        {R"([{"rotation": 45}])", {1920, 1080}},
         // Only numbers count, and the first one found decides.
         {R"([{"rotation": "90"}])", {1920, 1080}},
         {R"([{"side_data_type": "x"}, {"rotation": 90}, {"rotation": 180}])", {1080, 1920}},
-        {R"([{"rotation": 180}, {"rotation": 90}])", {1920, 1080}},
         {R"({"rotation": 90})", {1920, 1080}},
     };
     for (const Case& c : cases) {
@@ -68,11 +54,8 @@ TEST(VideoInfo, FrameRateFromTheStreamOrAFallback) {
     };
     const std::vector<Case> cases{
         {R"("duration": "2.0")", "30/1"},
-        {R"("r_frame_rate": 25)", "30/1"},
         {R"("r_frame_rate": "0/0")", "30/1"},
-        {R"("r_frame_rate": "-25/1")", "30/1"},
         {R"("r_frame_rate": "1000/1", "avg_frame_rate": "30000/1001")", "30000/1001"},
-        {R"("r_frame_rate": "240/1", "avg_frame_rate": "240/1")", "240/1"},
         {R"("r_frame_rate": "30/1", "avg_frame_rate": "10/1")", "30/1"},
         {R"("r_frame_rate": "1000/1", "avg_frame_rate": "0/0")", "1000/1"},
         {R"("r_frame_rate": "0/0", "avg_frame_rate": "25/1")", "25/1"},
@@ -106,11 +89,8 @@ TEST(VideoInfo, DurationAndFrameCountFallbacks) {
         {R"("r_frame_rate": "25/1", "nb_frames": "42", "duration": "10")", "", 42},
         {R"("r_frame_rate": "0/0", "duration": "9")", "", 270},
         {R"("r_frame_rate": "25/1")", R"({"duration": "10.0"})", 250},
-        {R"("r_frame_rate": "25/1", "duration": "N/A")", R"({"duration": "10.0"})", 250},
         {R"("r_frame_rate": "25/1", "duration": 4)", R"({"duration": "2"})", 50},
         {R"("r_frame_rate": "25/1")", R"({"duration": 10})", 0},
-        {R"("r_frame_rate": "25/1")", "", 0},
-        {R"("r_frame_rate": "25/1", "nb_frames": "N/A", "duration": "1")", "", 25},
         {R"("r_frame_rate": "25/1", "nb_frames": 42, "duration": "1")", "", 25},
         // Halves round away from zero: 30000/1001 × 0.05 = 1.4985…, 10 × 0.25 = 2.5.
         {R"("r_frame_rate": "30000/1001", "duration": "0.05")", "", 1},
@@ -138,18 +118,14 @@ TEST(VideoInfo, AnswersWithoutAVideoGetTheUsersSentence) {
         "ffprobe ответил непонятно: не удалось узнать размер и частоту кадров видео";
     const std::pair<std::string, std::string> cases[] = {
         {"[]", noVideo},
-        {"42", noVideo},
         {R"({"streams": {}})", noVideo},
-        {R"({"streams": [1]})", noVideo},
         {answer(""), noVideo},
-        {answer(R"({"codec_type": "audio"})"), noVideo},
         {answer(R"({"codec_type": "video", "width": 64})"), noVideo},
         {answer(R"({"codec_type": "video", "width": "64", "height": 48})"), noVideo},
         {answer(R"({"codec_type": "VIDEO", "width": 64, "height": 48})"), noVideo},
         {answer(R"({"codec_type": "video", "width": 64, "height": 48}, 7)"), noVideo},
         {"", garbage},
         {"not json", garbage},
-        {R"({"streams": [)", garbage},
     };
     for (const auto& [json, sentence] : cases)
         EXPECT_EQ(test::failureOf([&] { VideoInfo::read(json); }), sentence) << json;
@@ -166,8 +142,6 @@ TEST(VideoInfo, ColoursFromTagsOrTheUsualGuess) {
     const std::vector<Case> cases{
         {R"("width": 640, "height": 480, "pix_fmt": "yuv420p")", {Matrix::bt601}},
         {R"("width": 960, "height": 720)", {Matrix::bt709}},
-        {R"("width": 1280, "height": 536)", {Matrix::bt709}},
-        {R"("width": 720, "height": 576, "color_space": "bt709")", {Matrix::bt709}},
         {R"("width": 1920, "height": 1080, "color_space": "smpte170m")", {Matrix::bt601}},
         {R"("width": 640, "height": 480, "pix_fmt": "yuvj420p")", {Matrix::bt601, true}},
         {R"("width": 640, "height": 480, "pix_fmt": "yuvj420p", "color_range": "tv")",

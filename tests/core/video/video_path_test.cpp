@@ -13,11 +13,9 @@
 #include <vips/vips8>
 
 #include <algorithm>
-#include <chrono>
 #include <csignal>
 #include <fstream>
 #include <mutex>
-#include <thread>
 #include <tuple>
 
 using namespace clarivex;
@@ -26,30 +24,18 @@ using Stage = UpscaleProgress::Stage;
 
 namespace {
 
-class ReportLog {
-public:
+struct ReportLog {
     void operator()(const UpscaleProgress& progress) {
-        std::lock_guard guard(lock_);
-        reports_.push_back(progress);
-    }
-    std::vector<UpscaleProgress> reports() const {
-        std::lock_guard guard(lock_);
-        return reports_;
+        std::lock_guard guard(lock);
+        reports.push_back(progress);
     }
     bool contains(Stage stage, const std::string& detail) const {
-        const auto all = reports();
-        return std::any_of(all.begin(), all.end(), [&](const UpscaleProgress& progress) {
+        return std::any_of(reports.begin(), reports.end(), [&](const UpscaleProgress& progress) {
             return progress.stage == stage && progress.detail == detail;
         });
     }
-    void clear() {
-        std::lock_guard guard(lock_);
-        reports_.clear();
-    }
-
-private:
-    mutable std::mutex lock_;
-    std::vector<UpscaleProgress> reports_;
+    std::mutex lock;
+    std::vector<UpscaleProgress> reports;
 };
 
 std::vector<std::string> linesOf(const std::filesystem::path& file) {
@@ -82,6 +68,7 @@ protected:
         TestEngine::writeCountingScript(engineScript(), engineLog(),
                                         "find \"$(dirname \"$2\")\" -name '*.png' | wc -l >> '" +
                                             framesOnDiskLog().string() + "'\n");
+        tools_ = tools();
     }
 
     void TearDown() override {
@@ -115,21 +102,16 @@ protected:
     }
 
     UpscaleResult upscale(const std::filesystem::path& source, const Options& options,
-                          std::stop_token stopToken = {}, std::stop_token keepParts = {}) {
-        return upscale(source, options, std::ref(log_), stopToken, keepParts);
-    }
-    UpscaleResult upscale(const std::filesystem::path& source, const Options& options,
-                          ProgressCallback report, std::stop_token stopToken = {},
-                          std::stop_token keepParts = {}) {
-        return Upscaler::run({.tools = tools_,
-                              .source = source,
-                              .options = options,
-                              .report = std::move(report),
-                              .stopToken = stopToken,
-                              .keepPartsToken = keepParts,
-                              .chunkSize = chunkSize_,
-                              .segmentSeconds = segmentSeconds_,
-                              .freeSpace = freeSpace_});
+                          ProgressCallback report = {}) {
+        return Upscaler::run(
+            {.tools = tools_,
+             .source = source,
+             .options = options,
+             .report = report ? std::move(report) : ProgressCallback(std::ref(log_)),
+             .chunkSize = chunkSize_,
+             .tiles = std::make_shared<TileMemory>(),
+             .segmentSeconds = segmentSeconds_,
+             .freeSpace = freeSpace_});
     }
 
     // Whatever is next to the sources besides them, hidden part folders included.
@@ -162,21 +144,6 @@ protected:
         return wrapper;
     }
 
-    void useFfmpeg(const std::filesystem::path& ffmpeg) {
-        Tools wrapped = tools();
-        wrapped.ffmpeg = ffmpeg;
-        tools_ = wrapped;
-    }
-
-    // Stops the job once `happened` holds, checked from a thread of its own.
-    std::jthread stopWhen(std::stop_source stop, std::function<bool()> happened) {
-        return std::jthread([stop, happened](std::stop_token done) mutable {
-            while (!done.stop_requested() && !happened())
-                std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            stop.request_stop();
-        });
-    }
-
     std::optional<std::filesystem::path> ffmpeg_;
     std::optional<std::filesystem::path> ffprobe_;
     test::TemporaryFolder folder_{"clarivex-video"};
@@ -187,8 +154,6 @@ protected:
     int chunkSize_ = defaultChunkSize;
     double segmentSeconds_ = 4.0;
     ReportLog log_;
-
-    void useTools() { tools_ = tools(); }
 };
 
 } // namespace
@@ -196,7 +161,6 @@ protected:
 // Two sound tracks (MP3, which MP4 holds, and PCM, which it does not, shorter than the
 // pictures), SRT subtitles, chapters and language tags all reach the result.
 TEST_F(VideoPathTest, EveryTrackIsCarriedOver) {
-    useTools();
     const auto subtitles = sources() / "clip.srt";
     test::writeFile(subtitles, "1\n00:00:00,000 --> 00:00:00,500\nПривет\n\n"
                                "2\n00:00:00,500 --> 00:00:00,900\nМир\n");
@@ -231,14 +195,13 @@ TEST_F(VideoPathTest, EveryTrackIsCarriedOver) {
     EXPECT_EQ(outputs(), std::vector<std::string>{"clip-2x.mp4"});
 
     EXPECT_TRUE(log_.contains(Stage::encoding, "Звук: 2 дорожки · субтитры"));
-    expectNeverBackwards(log_.reports());
+    expectNeverBackwards(log_.reports);
 }
 
 // PNG in QuickTime keeps the odd size that 4:2:0 H.264 could not hold: factor 1080 ÷ 49, and
 // 65 × 22.04… = 1432.65 becomes the even 1432 (the engine's ×4 output, 260×196, is resampled
 // by the encoder). A portrait clip stored with a rotation comes out upright.
 TEST_F(VideoPathTest, ResultIsUprightAtTheExactEvenSize) {
-    useTools();
     const auto odd = sources() / "odd.mov";
     ffmpeg({"-f", "lavfi", "-i", "testsrc=size=65x49:rate=25", "-frames:v", "4", "-c:v", "png",
             odd.string()});
@@ -258,39 +221,14 @@ TEST_F(VideoPathTest, ResultIsUprightAtTheExactEvenSize) {
     }
 }
 
-// "Авто" without the video model runs the photo model at ×4 and resamples; short of memory, the
-// first chunk finds a tile that fits, and the next chunk starts with it.
-TEST_F(VideoPathTest, AutoWithoutTheVideoModelAndShortOfMemoryStillFinishes) {
-    engine_.removeModel("realesr-animevideov3");
-    useTools();
-    test::ScopedEnvironmentVariable maxTile("FAKE_ESRGAN_MAX_TILE", "100");
-    const auto source = clip("clip.mp4", ClipSpec().withFrames(60));
-    const auto result = Upscaler::run({.tools = tools_,
-                                       .source = source,
-                                       .options = options(),
-                                       .report = std::ref(log_),
-                                       .tiles = std::make_shared<TileMemory>()});
-    EXPECT_EQ(result.model, "realesrgan-x4plus");
-    EXPECT_EQ(result.modelInsteadOf, "realesr-animevideov3");
-    EXPECT_EQ(probeFile(result.output).frames, 60);
-    EXPECT_EQ(linesOf(engineLog()), (std::vector<std::string>{"48", "48", "48", "12"}));
-    const auto reports = log_.reports();
-    EXPECT_TRUE(std::any_of(reports.begin(), reports.end(), [](const UpscaleProgress& p) {
-        return p.detail.starts_with("Кадр ") &&
-               p.detail.ends_with(
-                   "realesrgan-x4plus ×4 (нет realesr-animevideov3) · плитка 100 px");
-    }));
-}
-
 // 30 frames at 30 per second: d = 1 s, seam = d ÷ 3, result 2/3 s = 20 frames. 15 frames are too
 // short for a seam of 0.2 s: the plain pictures, silent all the same.
 TEST_F(VideoPathTest, LoopIsShorterBySeamAndSilent) {
-    useTools();
     Options loop = options();
     loop.seamlessLoop = true;
     for (const int frames : {30, 15}) {
         SCOPED_TRACE(frames);
-        log_.clear();
+        log_.reports.clear();
         const auto source = clip("wave.mp4", ClipSpec().withFrames(frames).withAudio("aac"));
         const auto result = upscale(source, loop);
         EXPECT_EQ(result.output, sources() / "wave-2x-loop.mp4");
@@ -303,59 +241,10 @@ TEST_F(VideoPathTest, LoopIsShorterBySeamAndSilent) {
     }
 }
 
-TEST_F(VideoPathTest, NameTakenWhileTheVideoWasMadeIsNotReplaced) {
-    useTools();
-    const auto source = clip("clip.mp4", ClipSpec().withFrames(10));
-    const auto taken = sources() / "clip-2x.mp4";
-    const auto result = upscale(source, options(), [&](const UpscaleProgress& progress) {
-        if (progress.stage == Stage::encoding)
-            std::ofstream(taken) << "someone else's file";
-    });
-    EXPECT_EQ(result.output, sources() / "clip-2x 2.mp4");
-    EXPECT_EQ(readFile(taken), "someone else's file");
-    EXPECT_EQ(probeFile(result.output).frames, 10);
-}
-
-TEST_F(VideoPathTest, EncoderThatDiesMidStreamFailsWithItsOwnWords) {
-    useFfmpeg(ffmpegWrapped("-framerate", "head -c 20000 >/dev/null; echo 'simulated failure' >&2; "
-                                          "exit 1"));
-    const auto source = clip("clip.mp4", ClipSpec().withFrames(100).withRate("50"));
-    const auto error = errorOf([&] { upscale(source, options()); });
-    const std::string message = error.what();
-    EXPECT_TRUE(message.starts_with("Кодировщик остановился: ") ||
-                message.starts_with("Кодировщик: код 1\n"))
-        << message;
-    EXPECT_NE(message.find("simulated failure"), std::string::npos) << message;
-    EXPECT_TRUE(outputs().empty());
-}
-
-// The user's own stop while the extraction ("-nostdin") or the encoder ("-framerate") hangs,
-// reading nothing, ends every child and leaves nothing. (A stop while the engine works, with
-// segments finished, is the command line's Ctrl+C.)
-TEST_F(VideoPathTest, CancelStopsEverythingAndLeavesNothing) {
-    const auto source = clip("clip.mp4", ClipSpec().withFrames(30));
-    const auto started = folder_ / "started";
-    for (const std::string marker : {"-nostdin", "-framerate"}) {
-        SCOPED_TRACE(marker);
-        std::filesystem::remove(started);
-        useFfmpeg(ffmpegWrapped(marker, "touch '" + started.string() + "'; exec sleep 300"));
-        std::stop_source stop;
-        const auto canceller = stopWhen(stop, [&] {
-            return std::filesystem::exists(started) &&
-                   (marker == "-nostdin" || !linesOf(engineLog()).empty());
-        });
-        EXPECT_THROW(upscale(source, options(), stop.get_token()), Cancelled);
-        EXPECT_TRUE(outputs().empty());
-        EXPECT_TRUE(entriesStartingWith(temporary(), "Clarivex-").empty());
-        EXPECT_TRUE(noChildLeft());
-    }
-}
-
 // Hundreds of frames pass through the engine in chunks of 48 and a working folder that holds a
 // few chunks at a time, with a disk that has just what the check asks for; a brightness ramp
 // shows every frame in its place across the chunk and segment boundaries.
 TEST_F(VideoPathTest, LongClipNeedsAFewChunksOfDiskAndKeepsItsOrder) {
-    useTools();
     segmentSeconds_ = 1;
     constexpr int frames = 400;
     const auto source = sources() / "ramp.mp4";
@@ -373,10 +262,6 @@ TEST_F(VideoPathTest, LongClipNeedsAFewChunksOfDiskAndKeepsItsOrder) {
               (std::vector<std::string>{"48", "48", "48", "48", "48", "48", "48", "48", "16"}));
     for (const auto& count : linesOf(framesOnDiskLog()))
         EXPECT_LE(std::stoi(count), 4 * 48) << "frames on disk when the engine started";
-    for (const std::string done : {"48", "96", "400"})
-        EXPECT_TRUE(
-            log_.contains(Stage::upscaling, "Кадр " + done + " из 400 · realesr-animevideov3 ×2"))
-            << done;
     // Silent: the segments are joined, and nothing else.
     EXPECT_TRUE(log_.contains(Stage::encoding, "Склейка частей"));
     EXPECT_TRUE(probeFile(result.output).audio.empty());
@@ -396,7 +281,6 @@ TEST_F(VideoPathTest, LongClipNeedsAFewChunksOfDiskAndKeepsItsOrder) {
 // A phone clip that pauses: the frames are spread at the constant rate the encoder is given,
 // so the result lasts as long as the source (and its sound stays in step).
 TEST_F(VideoPathTest, VariableFrameRateKeepsTheSourceDuration) {
-    useTools();
     const auto source = sources() / "pause.mp4";
     ffmpeg({"-f", "lavfi", "-i", "testsrc=size=64x48:rate=30", "-frames:v", "30", "-vf",
             "setpts=PTS+gte(N\\,15)/TB", "-fps_mode", "passthrough", "-c:v", "libx264", "-pix_fmt",
@@ -411,7 +295,6 @@ TEST_F(VideoPathTest, VariableFrameRateKeepsTheSourceDuration) {
 // Each file system is asked for what goes onto it: the chunks in the temporary folder, the
 // segments and the result beside the source, both together when they share one.
 TEST_F(VideoPathTest, LowDiskIsRefusedBeforeAnyFrameIsExtracted) {
-    useTools();
     const auto source = clip("clip.mp4", ClipSpec().withFrames(30));
     const std::int64_t chunks = temporarySpaceNeeded({64, 48}, 2, 48);
     const std::int64_t beside = destinationSpaceNeeded({128, 96}, 30, 30);
@@ -443,7 +326,7 @@ TEST_F(VideoPathTest, LowDiskIsRefusedBeforeAnyFrameIsExtracted) {
         EXPECT_TRUE(outputs().empty());
         EXPECT_TRUE(entriesStartingWith(temporary(), "Clarivex-").empty());
     }
-    for (const auto& report : log_.reports())
+    for (const auto& report : log_.reports)
         EXPECT_NE(report.stage, Stage::extracting);
 
     // A volume that cannot say how much is free does not stop the job.
@@ -457,7 +340,6 @@ TEST_F(VideoPathTest, LowDiskIsRefusedBeforeAnyFrameIsExtracted) {
 // run makes; a changed source or other settings start afresh. Chunks of 6 frames, segments of 3
 // (at 0.1 s); the engine skips a frame of the second chunk, or the joining fails.
 TEST_F(VideoPathTest, UnfinishedRunIsContinuedByTheNextRunOfTheSameJob) {
-    useTools();
     chunkSize_ = 6;
     segmentSeconds_ = 0.1;
     const auto source = clip("clip.mp4", ClipSpec().withFrames(18));
@@ -482,9 +364,9 @@ TEST_F(VideoPathTest, UnfinishedRunIsContinuedByTheNextRunOfTheSameJob) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         segmentSeconds_ = c.segmentSeconds;
-        useTools();
+        tools_ = tools();
         if (c.joinFails)
-            useFfmpeg(ffmpegWrapped("-map_chapters"));
+            tools_.ffmpeg = ffmpegWrapped("-map_chapters");
         {
             test::ScopedEnvironmentVariable skip("FAKE_ESRGAN_SKIP",
                                                  c.joinFails ? "" : "000007.png");
@@ -504,9 +386,9 @@ TEST_F(VideoPathTest, UnfinishedRunIsContinuedByTheNextRunOfTheSameJob) {
         Options second = options();
         if (c.change == "model")
             second.model = ModelChoice::art;
-        useTools();
+        tools_ = tools();
         std::filesystem::remove(engineLog());
-        log_.clear();
+        log_.reports.clear();
         const auto result = upscale(source, second);
         const bool continues = c.change.empty();
         EXPECT_EQ(framesInLog(engineLog()), continues ? 18 - c.framesKept : 18);
@@ -518,7 +400,7 @@ TEST_F(VideoPathTest, UnfinishedRunIsContinuedByTheNextRunOfTheSameJob) {
         EXPECT_EQ(outputs(), std::vector<std::string>{"clip-2x.mp4"});
         if (continues) {
             EXPECT_EQ(frameHashes(result.output), frameHashes(reference));
-            const auto reports = log_.reports();
+            const auto reports = log_.reports;
             expectNeverBackwards(reports);
             for (const auto& report : reports) {
                 if (report.stage == Stage::upscaling && report.detail.starts_with("Кадр ")) {
@@ -533,33 +415,21 @@ TEST_F(VideoPathTest, UnfinishedRunIsContinuedByTheNextRunOfTheSameJob) {
 }
 
 TEST_F(VideoPathTest, RefusalsBeforeAnyWork) {
-    useTools();
     const auto large = clip("large.mp4", ClipSpec().withSize(1920, 1080).withFrames(1));
     const auto tooLarge = errorOf([&] { upscale(large, options(Target::fullHD)); });
     EXPECT_EQ(tooLarge.kind(), UpscaleError::Case::alreadyLarge);
     EXPECT_EQ(tooLarge.size(), (Size{1920, 1080}));
 
-    Tools withoutFfmpeg = tools();
-    withoutFfmpeg.ffmpeg.reset();
-    tools_ = withoutFfmpeg;
-    const auto missing = errorOf([&] { upscale(large, options()); });
-    EXPECT_EQ(missing.kind(), UpscaleError::Case::missingFFmpeg);
-
-    Tools withoutModels = tools();
-    withoutModels.models = folder_ / "empty-models";
-    std::filesystem::create_directories(withoutModels.models);
-    tools_ = withoutModels;
-    const auto small = clip("small.mp4", ClipSpec().withFrames(3));
-    const auto noModel = errorOf([&] { upscale(small, options()); });
-    EXPECT_EQ(noModel.kind(), UpscaleError::Case::failed);
-    EXPECT_FALSE(std::filesystem::exists(engineLog())) << "the engine ran without its model";
+    tools_.ffmpeg.reset();
+    EXPECT_EQ(errorOf([&] { upscale(large, options()); }).kind(),
+              UpscaleError::Case::missingFFmpeg);
+    EXPECT_FALSE(std::filesystem::exists(engineLog())) << "the engine ran";
     EXPECT_TRUE(outputs().empty());
 }
 
 // Colour bars made in every common way come out looking like the source, read with the source's
 // own matrix and range, and written as tagged BT.709; HDR is tone-mapped and says so.
 TEST_F(VideoPathTest, ColourBarsKeepTheirColoursAsTaggedBt709) {
-    useTools();
     // Eight 75 % bars: white, yellow, cyan, green, magenta, red, blue, black.
     const std::vector<std::vector<double>> colours{{191, 191, 191}, {191, 191, 0}, {0, 191, 191},
                                                    {0, 191, 0},     {191, 0, 191}, {191, 0, 0},
@@ -581,36 +451,27 @@ TEST_F(VideoPathTest, ColourBarsKeepTheirColoursAsTaggedBt709) {
         std::vector<std::string> encoding;
         int tolerance;
     };
-    const std::vector<Case> cases{
+    std::vector<Case> cases{
         {"sd-untagged.mp4", {"-vf", "scale=out_color_matrix=bt601,format=yuv420p"}, 4},
-        {"hd-untagged-sound.mp4",
-         {"-vf", "scale=1280:720:flags=neighbor,scale=out_color_matrix=bt709,format=yuv420p"},
-         4},
         {"phone-full-range-loop.mp4",
          {"-vf", "scale=out_color_matrix=bt709:out_range=pc,format=yuvj420p", "-color_range", "pc",
           "-colorspace", "bt709"},
          4},
-        {"wide-gamut.mp4",
-         {"-vf", hdr + "709,format=yuv420p10le", "-color_primaries", "bt2020", "-color_trc",
-          "bt2020-10", "-colorspace", "bt2020nc"},
-         4},
-        {"hdr-pq.mp4",
-         {"-vf", hdr + "smpte2084,format=yuv420p10le", "-color_primaries", "bt2020", "-color_trc",
-          "smpte2084", "-colorspace", "bt2020nc"},
-         20},
-        {"hdr-hlg.mp4",
-         {"-vf", hdr + "arib-std-b67,format=yuv420p10le", "-color_primaries", "bt2020",
-          "-color_trc", "arib-std-b67", "-colorspace", "bt2020nc"},
-         20},
     };
+    for (const auto& [name, zscale, trc, tolerance] :
+         {std::tuple{"wide-gamut.mp4", "709", "bt2020-10", 4},
+          std::tuple{"hdr-pq.mp4", "smpte2084", "smpte2084", 20},
+          std::tuple{"hdr-hlg.mp4", "arib-std-b67", "arib-std-b67", 20}})
+        cases.push_back({name,
+                         {"-vf", hdr + zscale + ",format=yuv420p10le", "-color_primaries", "bt2020",
+                          "-color_trc", trc, "-colorspace", "bt2020nc"},
+                         tolerance});
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const bool loop = c.name.ends_with("-loop.mp4");
         const auto source = sources() / c.name;
         std::vector<std::string> arguments{"-loop", "1",  "-framerate",
                                            "10",    "-i", barsFile.string()};
-        if (c.name.ends_with("-sound.mp4"))
-            arguments.insert(arguments.end(), {"-f", "lavfi", "-i", "sine=duration=0.2"});
         arguments.insert(arguments.end(), c.encoding.begin(), c.encoding.end());
         arguments.insert(arguments.end(), {"-frames:v", loop ? "8" : "2", "-c:v", "libx264",
                                            "-preset", "ultrafast", "-qp", "0", source.string()});

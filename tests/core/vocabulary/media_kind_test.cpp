@@ -23,14 +23,7 @@ TEST(MediaKind, UnknownOrMissingExtensionHasNoKind) {
 TEST(Vocabularies, TextsNameOnlyTheirOwnCaseExactly) {
     for (ModelChoice choice : allModelChoices)
         EXPECT_EQ(modelChoiceFromRaw(rawValue(choice)), choice);
-    EXPECT_EQ(rawValue(ModelChoice::automatic), "auto");
     EXPECT_EQ(modelChoiceFromRaw("Auto"), std::nullopt);
     // The default target has no command-line spelling: an empty text names nothing.
     EXPECT_EQ(targetFromCommandLine(""), std::nullopt);
-}
-
-TEST(ModelChoice, AutomaticFollowsTheKind) {
-    EXPECT_EQ(resolved(ModelChoice::automatic, MediaKind::image).name, "realesrgan-x4plus");
-    EXPECT_EQ(resolved(ModelChoice::automatic, MediaKind::video),
-              (ResolvedModel{"realesr-animevideov3", {2, 3, 4}}));
 }

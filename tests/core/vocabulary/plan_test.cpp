@@ -52,36 +52,12 @@ TEST(Plan, WorkedExamples) {
     }
 }
 
-TEST(Plan, FactorExactlyAtAScalePicksThatScale) {
-    EXPECT_EQ(Plan::make({500, 500}, Target::x2, ModelChoice::video, MediaKind::video).esrganScale,
-              2);
-    // 720 high into 2160 is exactly 3.
-    EXPECT_EQ(
-        Plan::make({1280, 720}, Target::uhd4k, ModelChoice::video, MediaKind::video).esrganScale,
-        3);
-}
-
-TEST(Plan, AlreadyAtTargetThreshold) {
-    EXPECT_FALSE((Plan{"m", 4, {1, 1}, 1.15}).alreadyAtTarget());
-    EXPECT_TRUE((Plan{"m", 4, {1, 1}, 1.1499}).alreadyAtTarget());
-    EXPECT_FALSE((Plan{"m", 4, {1, 1}}).alreadyAtTarget());
-}
-
-TEST(Plan, EvenRounding) {
-    EXPECT_EQ(Plan::even(1919.5), 1920);
-    EXPECT_EQ(Plan::even(1919.25), 1920);
-    EXPECT_EQ(Plan::even(5), 6);
-    EXPECT_EQ(Plan::even(3), 4);
-    EXPECT_EQ(Plan::even(1), 2);
-    EXPECT_EQ(Plan::even(0.9), 2);
-    EXPECT_EQ(Plan::even(-7), 2);
-}
-
-TEST(Plan, RoundsHalvesAwayFromZero) {
-    EXPECT_EQ(roundHalfAway(2.5), 3);
-    EXPECT_EQ(roundHalfAway(959.5), 960);
-    EXPECT_EQ(roundHalfAway(-2.5), -3);
-    EXPECT_EQ(roundHalfAway(2.4999), 2);
+// Video sizes are rounded up to even numbers (4:2:0 needs them), and halves away from zero.
+TEST(Plan, Rounding) {
+    for (const auto& [value, even] : {std::pair{1919.25, 1920}, {5.0, 6}, {0.9, 2}, {-7.0, 2}})
+        EXPECT_EQ(Plan::even(value), even) << value;
+    for (const auto& [value, rounded] : {std::pair{2.5, 3}, {-2.5, -3}, {2.4999, 2}})
+        EXPECT_EQ(roundHalfAway(value), rounded) << value;
 }
 
 TEST(Plan, DegenerateSourcesDoNotCrash) {
