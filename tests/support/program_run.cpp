@@ -6,8 +6,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <sstream>
 #include <system_error>
+#include <thread>
 
 extern char** environ;
 
@@ -105,6 +107,16 @@ ProgramRun runProgram(const std::filesystem::path& executable,
                       const std::vector<std::string>& arguments,
                       const EnvironmentChanges& environment) {
     return StartedProgram(executable, arguments, environment).wait();
+}
+
+bool eventually(const std::function<bool()>& condition) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > limit)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
 }
 
 } // namespace clarivex::test

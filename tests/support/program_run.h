@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -49,5 +50,9 @@ private:
 ProgramRun runProgram(const std::filesystem::path& executable,
                       const std::vector<std::string>& arguments,
                       const EnvironmentChanges& environment = {});
+
+// Polls until `condition` holds; false after a minute, a limit that only keeps a broken build
+// from hanging the suite.
+bool eventually(const std::function<bool()>& condition);
 
 } // namespace clarivex::test

@@ -2,8 +2,27 @@
 
 namespace clarivex::test {
 
+namespace {
+
+// Every model file the system uses: realesrgan-x4plus, realesrgan-x4plus-anime and
+// realesr-animevideov3 at x2, x3 and x4.
+std::vector<std::string> modelFileNames() {
+    std::vector<std::string> names;
+    for (const char* model :
+         {"realesrgan-x4plus", "realesrgan-x4plus-anime", "realesr-animevideov3-x2",
+          "realesr-animevideov3-x3", "realesr-animevideov3-x4"}) {
+        names.push_back(std::string(model) + ".param");
+        names.push_back(std::string(model) + ".bin");
+    }
+    return names;
+}
+
+const std::filesystem::path standIn = CLARIVEX_FAKE_REALESRGAN;
+
+} // namespace
+
 TestEngine::TestEngine() {
-    std::filesystem::create_symlink(standIn(), executable());
+    std::filesystem::create_symlink(standIn, executable());
     std::filesystem::create_directories(models());
     for (const auto& name : modelFileNames())
         writeFile(models() / name);
@@ -24,21 +43,6 @@ void TestEngine::removeModel(const std::string& model) const {
     }
 }
 
-std::vector<std::string> TestEngine::modelFileNames() {
-    std::vector<std::string> names;
-    for (const char* model :
-         {"realesrgan-x4plus", "realesrgan-x4plus-anime", "realesr-animevideov3-x2",
-          "realesr-animevideov3-x3", "realesr-animevideov3-x4"}) {
-        names.push_back(std::string(model) + ".param");
-        names.push_back(std::string(model) + ".bin");
-    }
-    return names;
-}
-
-std::filesystem::path TestEngine::standIn() {
-    return CLARIVEX_FAKE_REALESRGAN;
-}
-
 void TestEngine::writeCountingScript(const std::filesystem::path& script,
                                      const std::filesystem::path& log, const std::string& before) {
     // The run that only asks for the devices has nothing to enlarge and is not counted.
@@ -48,7 +52,7 @@ void TestEngine::writeCountingScript(const std::filesystem::path& script,
                                 log.string() +
                                 "')\" = \"$CLARIVEX_TEST_HANG_ON_CALL\" ]; then\n"
                                 "    export FAKE_ESRGAN_HANG=1\nfi\nexec '" +
-                                standIn().string() + "' \"$@\"\n");
+                                standIn.string() + "' \"$@\"\n");
 }
 
 } // namespace clarivex::test

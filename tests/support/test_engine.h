@@ -22,11 +22,6 @@ public:
     // Takes a model's files away (every scale of it), as an install without it would be.
     void removeModel(const std::string& model) const;
 
-    // The file names in models(): .param and .bin of realesrgan-x4plus, realesrgan-x4plus-anime
-    // and realesr-animevideov3 at x2, x3 and x4.
-    static std::vector<std::string> modelFileNames();
-    // The built stand-in itself.
-    static std::filesystem::path standIn();
     // Writes `script`, which runs the stand-in after appending the number of frames it was
     // given to `log`, one count a line, and after the shell lines `before`. The call whose
     // number CLARIVEX_TEST_HANG_ON_CALL holds never ends.

@@ -71,11 +71,7 @@ TEST_F(QuitCheckTest, QuittingStopsTheRunningJobBeforeItAnswersAndKeepsAVideosPa
 TEST_F(QuitCheckTest, TheWindowAsksWhenClosedAndStaysOnStay) {
     const QList<Job*> jobs = queue().add({file("a.png")}, false);
     MainWindow window(store(), new QLabel, answering(Answer::stay));
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Clarivex"));
     window.show();
-    EXPECT_EQ(window.centralWidget()->size(), QSize(1180, 760));
-    window.resize(600, 400);
-    EXPECT_EQ(window.centralWidget()->size(), QSize(1040, 680));
     int quitting = 0;
     QObject::connect(&window, &MainWindow::quitting, [&] { ++quitting; });
     const QList<QAction*> menu = window.menuBar()->actions();

@@ -11,10 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <csignal>
 #include <functional>
-#include <thread>
 
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -23,20 +21,10 @@
 
 using namespace clarivex;
 using test::anyProcessRuns;
+using test::eventually;
 namespace fs = std::filesystem;
 
 namespace {
-
-// Polls until `condition` holds; the limit only keeps a broken build from hanging the suite.
-bool eventually(const std::function<bool()>& condition) {
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > limit)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return true;
-}
 
 // Whether a process started as `executable` has begun to ignore the request to stop.
 bool ignoresTermination(const fs::path& executable) {
