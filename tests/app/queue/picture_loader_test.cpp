@@ -101,7 +101,7 @@ TEST_F(PictureLoaderTest, AnUnreadableResultSettlesWithoutAComparison) {
     int settled = 0;
     QObject::connect(&pictures(), &PictureLoader::comparisonSettled, [&] { ++settled; });
     Job* job = doneJob("unreadable.png");
-    ASSERT_TRUE(settle([&] { return settled == 1; }));
+    ASSERT_TRUE(settle([&] { return settled == 1 && pictures().isIdle(); }));
     EXPECT_FALSE(shows(job));
     EXPECT_FALSE(pictures().isLoadingComparison(*job));
     EXPECT_TRUE(job->preview().isNull());
