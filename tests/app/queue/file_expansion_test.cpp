@@ -6,7 +6,6 @@ using namespace clarivex;
 
 TEST(NaturalOrder, NumbersByValueLettersWithoutCase) {
     const std::pair<const char*, const char*> ordered[] = {
-        {"a2.jpg", "a10.jpg"},
         {"A2.jpg", "a10.jpg"},
         {"b.png", "C.png"},
         {"IMG_2", "IMG_0010"},

@@ -1,14 +1,11 @@
 #include "queue_fixture.h"
 
 #include "core/vocabulary/upscale_error.h"
-#include "support/temporary_folder.h"
 
 #include <QCoreApplication>
 #include <QSettings>
 
 namespace clarivex::test {
-
-QueueFixture::QueueFixture() = default;
 
 QueueFixture::~QueueFixture() {
     script.shutDown();
@@ -48,6 +45,13 @@ Store& QueueFixture::store() {
 std::filesystem::path QueueFixture::file(const std::string& name) const {
     writeFile(folder / name);
     return folder / name;
+}
+
+std::vector<std::string> QueueFixture::names() {
+    std::vector<std::string> result;
+    for (const Job* job : queue().jobs())
+        result.push_back(job->fileName().toStdString());
+    return result;
 }
 
 void QueueFixture::flushDeletions() {

@@ -19,7 +19,6 @@ namespace clarivex::test {
 // desktop that only records.
 class QueueFixture : public ::testing::Test {
 protected:
-    QueueFixture();
     ~QueueFixture() override;
 
     // Made on first use, so that a test may change the environment first.
@@ -32,6 +31,8 @@ protected:
     static bool settle(const std::function<bool()>& done) { return test::settle(done); }
     // Deletes what was deleted later.
     static void flushDeletions();
+    // The queue's file names, in order.
+    std::vector<std::string> names();
 
     TemporaryFolder folder{"clarivex-queue"};
     ScriptedPipeline script;

@@ -9,12 +9,6 @@ namespace {
 
 class StoreTest : public test::QueueFixture {
 protected:
-    std::vector<std::string> names() {
-        std::vector<std::string> result;
-        for (const Job* job : queue().jobs())
-            result.push_back(job->fileName().toStdString());
-        return result;
-    }
     bool listed() { return store().isListed(); }
 };
 

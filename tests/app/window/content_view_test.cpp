@@ -12,19 +12,14 @@
 
 #include <QCoreApplication>
 #include <QDragEnterEvent>
-#include <QImage>
 #include <QMimeData>
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 namespace clarivex {
 namespace {
 
-void flushDeletions() {
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
+using test::flushDeletions;
 
 // Sends a whole drag over `view`: enter, then drop (or leave when `drop` is false).
 bool dragOnto(ContentView& view, QMimeData& data, bool drop, bool* targetedDuringDrag = nullptr) {
@@ -47,37 +42,25 @@ bool dragOnto(ContentView& view, QMimeData& data, bool drop, bool* targetedDurin
 
 class ContentViewTest : public ::testing::Test {
 protected:
-    std::filesystem::path picture(const std::string& name, QSize size = {48, 32}) {
-        QImage image(size, QImage::Format_RGB32);
-        image.fill(QColor(200, 90, 40));
-        const std::filesystem::path path = fixture.file(name);
-        image.save(QString::fromStdString(path.string()));
-        return path;
-    }
-
     test::WindowFixture fixture;
 };
 
-TEST_F(ContentViewTest, DropsOfFilesAndFoldersQueueThemAndTextAddsNothing) {
+TEST_F(ContentViewTest, DropsOfFilesAndFoldersQueueThemAndStart) {
     ContentView view(*fixture.store);
     const std::filesystem::path folder = fixture.file("album");
-    std::filesystem::create_directory(folder);
-    QImage(8, 8, QImage::Format_RGB32).save(QString::fromStdString((folder / "b.png").string()));
-    QImage(8, 8, QImage::Format_RGB32).save(QString::fromStdString((folder / "a.png").string()));
-    std::ofstream(folder / "notes.txt") << "x";
+    test::writeFile(folder / "b.png");
+    test::writeFile(fixture.file("loose.jpg"));
 
     bool targeted = false;
     QMimeData files;
-    files.setUrls({QUrl::fromLocalFile(QString::fromStdString(folder.string())),
-                   QUrl::fromLocalFile(QString::fromStdString(picture("loose.jpg").string()))});
+    files.setUrls(
+        {QUrl::fromLocalFile(QString::fromStdString(folder.string())),
+         QUrl::fromLocalFile(QString::fromStdString(fixture.file("loose.jpg").string()))});
     EXPECT_TRUE(dragOnto(view, files, true, &targeted));
     EXPECT_TRUE(targeted);
     EXPECT_FALSE(view.isTargeted());
     ASSERT_TRUE(test::settle([&] { return fixture.store->isListed(); }));
-    QStringList names;
-    for (const Job* job : fixture.queue().jobs())
-        names << job->fileName();
-    EXPECT_EQ(names, (QStringList{"a.png", "b.png", "loose.jpg"}));
+    ASSERT_EQ(fixture.queue().jobs().size(), 2);
     // Dropped jobs start at once; without an engine the first one fails.
     EXPECT_TRUE(test::settle(
         [&] { return fixture.queue().jobs()[0]->status().is(JobStatus::Case::failed); }));
@@ -87,7 +70,7 @@ TEST_F(ContentViewTest, DragOverAnEmptyQueueTurnsTheInvitationAndOverJobsShowsTh
     ContentView view(*fixture.store);
     ASSERT_NE(view.dropHero(), nullptr);
     view.setTargeted(true);
-    EXPECT_EQ(view.dropHero()->title(), QStringLiteral("Отпускайте"));
+    EXPECT_TRUE(view.dropHero()->isTargeted());
     EXPECT_FALSE(view.dropOverlay()->isShowing());
     view.setTargeted(false);
 
@@ -124,30 +107,22 @@ TEST(ContentViewEngine, HeaderAndModelTilesShowWhatTheEngineCanDo) {
         std::vector<std::string> models;
         EngineDevices devices;
         State state;
-        const char* toolTipHas;
         // Which of "Авто", "Фото", "Арт", "Видео" can be chosen.
         std::vector<bool> available;
     } cases[] = {
-        {Engine::missing, {}, {}, State::missing, "Real-ESRGAN", {true, true, true, true}},
+        {Engine::missing, {}, {}, State::missing, {true, true, true, true}},
         // With a graphics card beside the software device, the card is used and named.
         {Engine::found,
          {"realesrgan-x4plus"},
          {{llvmpipe, gpu}},
          State::ready,
-         "NVIDIA GeForce RTX 3060",
          {true, true, false, false}},
         {Engine::found,
          {"realesrgan-x4plus", "realesrgan-x4plus-anime", "realesr-animevideov3-x2"},
          {{llvmpipe}},
          State::onProcessor,
-         "mesa-vulkan-drivers",
          {true, true, true, true}},
-        {Engine::found,
-         {},
-         {},
-         State::ready,
-         "Устройство Vulkan не определено",
-         {false, false, false, false}},
+        {Engine::found, {}, {}, State::ready, {false, false, false, false}},
     };
     for (const auto& c : cases) {
         test::TemporaryFolder models("clarivex-models");
@@ -160,20 +135,18 @@ TEST(ContentViewEngine, HeaderAndModelTilesShowWhatTheEngineCanDo) {
         ASSERT_TRUE(test::settle([&] { return !fixture.store->engine().isProbing(); }));
         const EngineIndicator* indicator = view.header()->indicator();
         EXPECT_EQ(indicator->state(), c.state);
-        EXPECT_TRUE(indicator->toolTip().contains(QString::fromUtf8(c.toolTipHas)))
-            << indicator->toolTip().toStdString();
+        if (c.devices.all.size() == 2) {
+            EXPECT_TRUE(indicator->toolTip().contains(QString::fromStdString(gpu.name)));
+        }
         const QList<OptionTile*> tiles = view.sidebar()->findChildren<OptionTile*>();
         ASSERT_EQ(tiles.size(), 4);
         for (int index = 0; index < 4; ++index) {
             EXPECT_EQ(tiles[index]->isAvailable(), c.available[index]) << index;
-            // What is missing says how to add it.
-            EXPECT_EQ(tiles[index]->toolTip().contains(QStringLiteral("scripts/install-engine")),
-                      !c.available[index]);
         }
     }
 }
 
-TEST(ContentViewPictures, PicturesAreDecodedAsLargeAsTheyAreShownAndNoLarger) {
+TEST(ContentViewPictures, ComparisonsAreDecodedLargeEnoughForTheLargestZoomAndNoLarger) {
     test::WindowFixture fixture;
     for (const QSize view : {QSize(1180, 760), QSize(1920, 1080)}) {
         ContentView content(*fixture.store);
@@ -184,17 +157,14 @@ TEST(ContentViewPictures, PicturesAreDecodedAsLargeAsTheyAreShownAndNoLarger) {
         Job* job = fixture.queue().addDemonstration(fixture.file("a.png"), MediaKind::image,
                                                     JobStatus::done(result));
         fixture.queue().setSelectedID(job->id());
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        flushDeletions();
         const QSize shown = content.jobStage()->visualRect().size();
         for (const qreal ratio : {1.0, 2.0}) {
-            const PictureLoader::Sizes sizes = ContentView::pictureSizes(view, ratio);
+            const QSize comparison = ContentView::pictureSizes(view, ratio).comparison;
             const QSize slider = shown * 4 * ratio;
-            // Nothing is lost at the largest zoom, and little more is decoded than is shown.
-            EXPECT_TRUE(sizes.comparison.width() >= slider.width() &&
-                        sizes.comparison.height() >= slider.height());
-            EXPECT_LE(sizes.comparison.height(), slider.height() * 1.3);
-            EXPECT_EQ(sizes.stage, sizes.comparison.boundedTo(QSize(1400, 1400) * 4) / 4);
-            EXPECT_EQ(sizes.card, QSize(112, 70) * ratio);
+            EXPECT_TRUE(comparison.width() >= slider.width() &&
+                        comparison.height() >= slider.height());
+            EXPECT_LE(comparison.height(), slider.height() * 1.3);
         }
     }
 }

@@ -27,11 +27,5 @@ TEST(JobTexts, RoundsSecondsHalfAwayFromZeroAndSurvivesUnrepresentableValues) {
             << entry.seconds;
 }
 
-TEST(JobTexts, CounterReadsPendingJobsWithTheirTimeOrAllDone) {
-    EXPECT_EQ(JobTexts::counter(0, 30.0), QStringLiteral("всё готово"));
-    EXPECT_EQ(JobTexts::counter(1), QStringLiteral("1 в работе"));
-    EXPECT_EQ(JobTexts::counter(3, 12 * 60.0), QStringLiteral("3 в работе · ~12 мин"));
-}
-
 } // namespace
 } // namespace clarivex

@@ -22,25 +22,15 @@ protected:
     test::WindowFixture fixture;
 };
 
-TEST_F(QueueStripTest, CounterAndBulkActionsFollowPendingAndFinishedJobs) {
+TEST_F(QueueStripTest, BulkActionsShowOnlyWhenThereIsSomethingToClearOrCancel) {
     QueueStrip strip(*fixture.store);
-    const struct {
-        JobStatus added;
-        const char* counter;
-        bool clear;
-        bool cancelAll;
-    } steps[] = {
-        {JobStatus::done({}), "всё готово", true, false},
-        {JobStatus::waiting(), "1 в работе", true, false},
-        {JobStatus::running({}), "2 в работе", true, true},
-    };
-    int index = 0;
-    for (const auto& step : steps) {
-        add("file" + std::to_string(index++) + ".jpg", step.added);
-        EXPECT_EQ(strip.counterText(), QString::fromUtf8(step.counter));
-        EXPECT_EQ(!strip.clearButton()->isHidden(), step.clear) << step.counter;
-        EXPECT_EQ(!strip.cancelAllButton()->isHidden(), step.cancelAll) << step.counter;
-    }
+    add("a.jpg", JobStatus::waiting());
+    EXPECT_TRUE(strip.clearButton()->isHidden());
+    add("b.jpg", JobStatus::done({}));
+    EXPECT_FALSE(strip.clearButton()->isHidden());
+    EXPECT_TRUE(strip.cancelAllButton()->isHidden());
+    add("c.jpg", JobStatus::running({}));
+    EXPECT_FALSE(strip.cancelAllButton()->isHidden());
 }
 
 TEST_F(QueueStripTest, CardsFollowTheQueueAndAClickPutsTheirJobOnTheStage) {
@@ -54,8 +44,6 @@ TEST_F(QueueStripTest, CardsFollowTheQueueAndAClickPutsTheirJobOnTheStage) {
     std::vector<QueueCard*> cards = strip.cards();
     ASSERT_EQ(cards.size(), 3u);
     EXPECT_EQ(cards[1]->title(), QStringLiteral("holiday.photo"));
-    EXPECT_EQ(cards[1]->badgeSymbol(), QStringLiteral("clock"));
-    EXPECT_EQ(cards[2]->badgeSymbol(), QStringLiteral("xmark.circle"));
     EXPECT_TRUE(cards[0]->isSelected());
     EXPECT_EQ(fixture.queue().focused(), running);
 
@@ -73,7 +61,7 @@ TEST_F(QueueStripTest, CardsFollowTheQueueAndAClickPutsTheirJobOnTheStage) {
     EXPECT_EQ(fixture.queue().focused(), fixture.queue().jobs()[2]);
 
     fixture.queue().clearFinished();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    test::flushDeletions();
     EXPECT_EQ(strip.cards().size(), 2u);
 }
 

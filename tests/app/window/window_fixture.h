@@ -8,6 +8,7 @@
 #include "support/settle.h"
 #include "support/temporary_folder.h"
 
+#include <QCoreApplication>
 #include <QSettings>
 #include <QWidget>
 
@@ -15,9 +16,8 @@
 
 namespace clarivex::test {
 
-// A store for view tests: a scripted pipeline and decoder, a desktop that only records,
-// settings in a temporary file, and an engine that is either missing or found in
-// /opt/realesrgan, with the models in `models` (none when left out) and the devices `devices`.
+// A store for view tests: scripted pipeline and decoder, a recording desktop, private settings,
+// and an engine missing or found with the models in `models` and the devices `devices`.
 struct WindowFixture {
     enum class Engine { missing, found };
 
@@ -60,6 +60,11 @@ struct WindowFixture {
     ScriptedDecoder decoder;
     std::unique_ptr<Store> store;
 };
+
+// Deletes what was deleted later.
+inline void flushDeletions() {
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
 
 // Every widget of type T under `root` whose text-like property reads `text`.
 template <typename T> T* findByText(QWidget* root, const QString& text) {

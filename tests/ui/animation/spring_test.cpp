@@ -1,5 +1,4 @@
 #include "ui/animation/frame_clock.h"
-#include "ui/animation/reduce_motion.h"
 #include "ui/animation/spring.h"
 #include "ui/animation/spring_value.h"
 #include "ui/paint/theme.h"
@@ -19,31 +18,8 @@ TEST(SpringTest, NearlyCriticalDampingMatchesCriticalDamping) {
     }
 }
 
-class SpringValueTest : public ::testing::Test {
-protected:
-    void TearDown() override { ReduceMotion::setOverride(false); }
+TEST(SpringValueTest, RetargetingMidFlightKeepsValueAndVelocity) {
     FrameClock& clock = FrameClock::instance();
-};
-
-TEST_F(SpringValueTest, FollowsTheClockFrameByFrameAndStopsWhenSettled) {
-    int changes = 0;
-    clock.advanceTo(2000.0);
-    SpringValue value(0.0, Theme::spring(), [&changes] { ++changes; });
-    value.animateTo(1.0);
-    EXPECT_TRUE(value.isAnimating());
-    EXPECT_EQ(value.value(), 0.0);
-
-    clock.advanceTo(2000.1);
-    const Spring reference(Theme::spring(), 0.0, 1.0);
-    EXPECT_NEAR(value.value(), reference.value(0.1), 1e-9);
-    EXPECT_GT(changes, 0);
-
-    clock.advanceTo(2005.0);
-    EXPECT_FALSE(value.isAnimating());
-    EXPECT_EQ(value.value(), 1.0);
-}
-
-TEST_F(SpringValueTest, RetargetingMidFlightKeepsValueAndVelocity) {
     clock.advanceTo(3000.0);
     SpringValue value(0.0, Theme::spring(), [] {});
     value.animateTo(1.0);
@@ -56,22 +32,8 @@ TEST_F(SpringValueTest, RetargetingMidFlightKeepsValueAndVelocity) {
     clock.advanceTo(3000.06);
     EXPECT_GT(value.value(), before);
     clock.advanceTo(3010.0);
+    EXPECT_FALSE(value.isAnimating());
     EXPECT_EQ(value.value(), -1.0);
-}
-
-TEST_F(SpringValueTest, JumpsWithReduceMotionAndOnFinish) {
-    SpringValue value(0.0, Theme::spring(), [] {});
-    ReduceMotion::setOverride(true);
-    value.animateTo(5.0);
-    EXPECT_FALSE(value.isAnimating());
-    EXPECT_EQ(value.value(), 5.0);
-
-    ReduceMotion::setOverride(false);
-    value.animateTo(7.0);
-    EXPECT_TRUE(value.isAnimating());
-    value.finish();
-    EXPECT_FALSE(value.isAnimating());
-    EXPECT_EQ(value.value(), 7.0);
 }
 
 TEST(FrameTickerTest, ATickerMayStopAnotherDuringAFrame) {

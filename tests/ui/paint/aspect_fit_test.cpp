@@ -11,11 +11,7 @@ TEST(AspectFitTest, PictureFillsTheSpaceAlongItsLongerSideAndIsCentred) {
 }
 
 TEST(AspectFitTest, PictureWithoutHeightCountsItAsOnePixel) {
-    EXPECT_DOUBLE_EQ(aspectRatio(QSize(100, 0)), 100.0);
-    const QRectF box = aspectFitBox(QSize(100, 0), QRectF(0, 0, 400, 300));
-    EXPECT_DOUBLE_EQ(box.width(), 400.0);
-    EXPECT_DOUBLE_EQ(box.height(), 4.0);
-    EXPECT_DOUBLE_EQ(box.center().y(), 150.0);
+    EXPECT_EQ(aspectFitBox(QSize(100, 0), QRectF(0, 0, 400, 300)), QRectF(0, 148, 400, 4));
 }
 
 TEST(AspectFitTest, PictureWithoutWidthOrSpaceGivesAnEmptyBoxNotNaN) {

@@ -19,16 +19,6 @@ using testing::solidImage;
 const QColor beforeColor(200, 30, 30);
 const QColor afterColor(30, 60, 200);
 
-TEST(BeforeAfterLayoutTest, BoxTakesTheResultsShapeAndZoomGrowsAboutItsCentre) {
-    const BeforeAfterLayout layout =
-        BeforeAfterLayout::make(QSize(1600, 800), QRectF(0, 0, 1000, 1000), 0.5, 4.0, 40);
-    EXPECT_EQ(layout.box, QRectF(0, 250, 1000, 500));
-    EXPECT_EQ(layout.pictureRect(), QRectF(-1500, -500, 4000, 2000));
-    // At 4× the box shows the central quarter of each side.
-    EXPECT_EQ(layout.pictureRect().center(), layout.box.center());
-    EXPECT_DOUBLE_EQ(layout.box.width() / layout.pictureRect().width(), 0.25);
-}
-
 class BeforeAfterSliderTest : public ::testing::Test {
 protected:
     BeforeAfterSliderTest()
@@ -62,11 +52,6 @@ TEST_F(BeforeAfterSliderTest, SourceShowsLeftAndResultRightOfTheSplitLine) {
     EXPECT_TRUE(sameColor(pixel(image, 84, y), beforeColor, 4));
     EXPECT_TRUE(sameColor(pixel(image, 116, y), afterColor, 4));
     EXPECT_TRUE(sameColor(pixel(image, 300, y), afterColor));
-    // The white line straddles x = 100.
-    const QColor line = pixel(image, 99, y);
-    EXPECT_GT(line.red(), 230);
-    EXPECT_GT(line.green(), 230);
-    EXPECT_GT(line.blue(), 230);
 }
 
 TEST_F(BeforeAfterSliderTest, PressAloneMovesTheSplitAndDragIsPinnedToTheEdges) {
@@ -78,14 +63,12 @@ TEST_F(BeforeAfterSliderTest, PressAloneMovesTheSplitAndDragIsPinnedToTheEdges) 
     EXPECT_DOUBLE_EQ(slider.position(), 0.0);
     settle();
     EXPECT_DOUBLE_EQ(slider.currentLayout().position, 0.0);
-    EXPECT_DOUBLE_EQ(slider.currentLayout().knobDiameter, 46.0);
 
     mouse(QEvent::MouseMove, QPointF(900, 150));
     mouse(QEvent::MouseButtonRelease, QPointF(900, 150));
     EXPECT_FALSE(slider.isDragging());
     settle();
     EXPECT_DOUBLE_EQ(slider.currentLayout().position, 1.0);
-    EXPECT_DOUBLE_EQ(slider.currentLayout().knobDiameter, 40.0);
 
     // At 1 the whole box shows the source.
     const QImage image = renderTransparent(slider);
