@@ -1,4 +1,3 @@
-// libvips' GLib headers must come before Qt's "signals" keyword macro.
 #include <vips/vips8>
 
 #include "ui/paint/media_preview.h"
