@@ -17,22 +17,9 @@ set -euo pipefail
 trap 'echo "failed at line $LINENO" >&2' ERR
 build=$(realpath "${1:-build}")
 baseline=${2:-}
-clarivex="$build/src/app/clarivex"
-standin="$build/tests/fixtures/fake_realesrgan"
-for program in "$clarivex" "$standin" ${baseline:+"$baseline"}; do
-    [ -x "$program" ] || { echo "build $(basename "$program") first (scripts/bootstrap)"; exit 1; }
-done
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-engine="$work/engine"
-mkdir -p "$engine/models" "$work/home" "$work/tmp" "$work/media"
-for model in realesrgan-x4plus realesrgan-x4plus-anime realesr-animevideov3-x2 \
-    realesr-animevideov3-x3 realesr-animevideov3-x4; do
-    touch "$engine/models/$model.param" "$engine/models/$model.bin"
-done
+source "$(dirname "$0")/stand_in_setup.sh"
+mkdir -p "$work/media"
 ln -s "$standin" "$engine/realesrgan-ncnn-vulkan"
-export REALESRGAN_DIR="$engine" HOME="$work/home" TMPDIR="$work/tmp"
 
 
 # Moving pattern with grain, so that PNG and H.264 have real work.
