@@ -2,6 +2,7 @@
 
 #include "ui/text/eta_text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -62,7 +63,9 @@ QString counter(int pendingCount, std::optional<double> remainingSeconds) {
     if (pendingCount < 1)
         return QStringLiteral("всё готово");
     const QString count = QString::number(pendingCount) + QStringLiteral(" в работе");
-    return remainingSeconds ? count + QStringLiteral(" · ") + approximateDuration(*remainingSeconds)
+    // Work is still pending: never "~0 с".
+    return remainingSeconds ? count + QStringLiteral(" · ") +
+                                  approximateDuration(std::max(*remainingSeconds, 1.0))
                             : count;
 }
 
