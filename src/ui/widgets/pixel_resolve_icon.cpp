@@ -5,6 +5,7 @@
 #include "ui/paint/shapes.h"
 #include "ui/paint/theme.h"
 
+#include <QPaintEvent>
 #include <QPainter>
 
 #include <algorithm>
@@ -15,6 +16,18 @@ namespace clarivex {
 namespace {
 
 constexpr qreal bracketWidth = 3.0;
+
+// Qt's raster engine hands a blend of 96 lines or more that has no fast path (another
+// composition mode, a clip) to its thread pool. For a tile this small, waking the pool on every
+// frame costs far more than the blend, so the tile is drawn in bands below that height.
+void drawInBands(QPainter& painter, const QPointF& at, const QImage& image) {
+    constexpr int bandLines = 64;
+    const qreal ratio = image.devicePixelRatio();
+    for (int top = 0; top < image.height(); top += bandLines) {
+        const QRect band(0, top, image.width(), std::min(bandLines, image.height() - top));
+        painter.drawImage(at + QPointF(0, top / ratio), image, band);
+    }
+}
 
 } // namespace
 
@@ -208,7 +221,20 @@ void PixelResolveIcon::paintGrid(QPainter& painter, const QRectF& tile, int coun
     }
 }
 
-void PixelResolveIcon::paintEvent(QPaintEvent*) {
+QRegion PixelResolveIcon::glowVisibleRegion(const QRectF& tile) const {
+    // The tile covers the glow beneath it but for its rounded corners: whole squares around
+    // them keep the antialiased edge's pixels.
+    const int corner = int(std::ceil(PixelResolveScene::cornerRadius(tile))) + 1;
+    // Only pixels the tile covers whole: a partly covered edge pixel lets the glow through.
+    const QRect inside(
+        QPoint(int(std::ceil(tile.left())), int(std::ceil(tile.top()))),
+        QPoint(int(std::floor(tile.right())) - 1, int(std::floor(tile.bottom())) - 1));
+    QRegion covered(inside.adjusted(corner, 0, -corner, 0));
+    covered += inside.adjusted(0, corner, 0, -corner);
+    return QRegion(rect()).subtracted(covered);
+}
+
+void PixelResolveIcon::paintEvent(QPaintEvent* event) {
     const QRectF canvas = canvasRect();
     if (canvas.isEmpty())
         return;
@@ -220,8 +246,15 @@ void PixelResolveIcon::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
 
-    const QPainterPath brackets = PixelResolveScene::brackets(tile);
-    paintGlow(painter, tile);
+    // Every frame repaints the tile alone: the glow is blended only where it shows, part by
+    // part, each rectangle a plain clip that keeps the blend below the height at which Qt wakes
+    // its thread pool (see drawInBands); the brackets outside the tile are left as they are.
+    for (const QRect& part : glowVisibleRegion(tile).intersected(event->region())) {
+        painter.save();
+        painter.setClipRect(part);
+        paintGlow(painter, tile);
+        painter.restore();
+    }
 
     // The tile's layer, cut to its rounded square with soft edges at the end. Every cell of a
     // level fades by the same factor (1 - p) and the gloss grows by p, so each frame blends the
@@ -238,10 +271,13 @@ void PixelResolveIcon::paintEvent(QPaintEvent*) {
         layer.drawImage(QPointF(0, 0), layers_.gloss);
         layer.setOpacity(1.0);
         layer.setCompositionMode(QPainter::CompositionMode_DestinationIn);
-        layer.drawImage(QPointF(0, 0), layers_.mask);
+        drawInBands(layer, QPointF(0, 0), layers_.mask);
     }
-    painter.drawImage(tile.topLeft(), frame);
+    drawInBands(painter, tile.topLeft(), frame);
 
+    if (event->region().subtracted(tile.toAlignedRect()).isEmpty())
+        return;
+    const QPainterPath brackets = PixelResolveScene::brackets(tile);
     painter.setPen(QPen(Theme::withOpacity(Theme::text(), 0.85), bracketWidth, Qt::SolidLine,
                         Qt::RoundCap, Qt::RoundJoin));
     painter.setBrush(Qt::NoBrush);

@@ -73,6 +73,8 @@ protected:
 private:
     void updateTicker();
     void paintGlow(QPainter& painter, const QRectF& tile);
+    // Where the glow is not hidden under the opaque middle of the tile.
+    QRegion glowVisibleRegion(const QRectF& tile) const;
     // The still parts of a tile, made once per size: its gradient, the pattern of each level at
     // full strength, the gloss at full strength, the rounded-square mask.
     struct Layers {
