@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <limits>
 
 namespace clarivex {
 
@@ -12,6 +14,9 @@ constexpr int frameMilliseconds = 16;
 // Timers fire a little early or late; without slack a 1/30 s limit on a 1/60 s timer would
 // drop to 20 frames per second.
 constexpr double intervalSlack = 0.004;
+// A sleeping clock still wakes now and then, so that a clock time far ahead (or a ticker that
+// never wakes) cannot overflow the timer.
+constexpr int maximumSleep = 60 * 1000;
 
 const std::chrono::steady_clock::time_point epoch = std::chrono::steady_clock::now();
 
@@ -24,7 +29,7 @@ FrameClock& FrameClock::instance() {
 
 FrameClock::FrameClock() {
     timer_.setTimerType(Qt::PreciseTimer);
-    timer_.setInterval(frameMilliseconds);
+    timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, [this] { deliverFrame(); });
 }
 
@@ -46,6 +51,8 @@ void FrameClock::setManualTime(double seconds) {
 
 void FrameClock::clearManualTime() {
     manualTime_.reset();
+    // The frozen time's last frame says nothing about the running clock's cadence.
+    lastDelivery_ = -1e300;
     updateTimer();
 }
 
@@ -68,6 +75,7 @@ void FrameClock::remove(FrameTicker* ticker) {
 
 void FrameClock::deliverFrame() {
     const double time = currentTime();
+    lastDelivery_ = time;
     // A frame callback may stop, start or even delete tickers, so walk a copy and skip those
     // that left in the meantime.
     const std::vector<FrameTicker*> snapshot = tickers_;
@@ -75,14 +83,30 @@ void FrameClock::deliverFrame() {
         if (std::find(tickers_.begin(), tickers_.end(), ticker) != tickers_.end())
             ticker->fire(time);
     }
+    updateTimer();
 }
 
 void FrameClock::updateTimer() {
-    const bool wanted = !tickers_.empty() && !manualTime_;
-    if (wanted && !timer_.isActive())
-        timer_.start();
-    else if (!wanted && timer_.isActive())
+    if (tickers_.empty() || manualTime_) {
         timer_.stop();
+        return;
+    }
+    double due = std::numeric_limits<double>::infinity();
+    for (const FrameTicker* ticker : tickers_)
+        due = std::min(due, ticker->dueTime());
+    // Frames keep their cadence: the next one comes a frame after the last, or when the first
+    // ticker is due if that is later.
+    const double now = currentTime();
+    const double next = std::max(due, lastDelivery_ + frameMilliseconds / 1000.0);
+    const int interval =
+        int(std::clamp(std::ceil((next - now) * 1000.0), 0.0, double(maximumSleep)));
+    timer_.start(interval);
+}
+
+std::optional<int> FrameClock::timerInterval() const {
+    if (!timer_.isActive())
+        return std::nullopt;
+    return timer_.interval();
 }
 
 FrameTicker::FrameTicker(std::function<void(double)> onFrame, double minimumInterval)
@@ -98,7 +122,20 @@ void FrameTicker::start() {
         return;
     active_ = true;
     lastFrame_ = -1e300;
+    sleepsUntil_ = -1e300;
     FrameClock::instance().add(this);
+}
+
+void FrameTicker::sleepUntil(double seconds) {
+    sleepsUntil_ = seconds;
+    if (active_)
+        FrameClock::instance().updateTimer();
+}
+
+double FrameTicker::dueTime() const {
+    const double paced =
+        minimumInterval_ > 0.0 ? lastFrame_ + minimumInterval_ - intervalSlack : -1e300;
+    return std::max(paced, sleepsUntil_);
 }
 
 void FrameTicker::stop() {
@@ -109,9 +146,10 @@ void FrameTicker::stop() {
 }
 
 void FrameTicker::fire(double now) {
-    if (minimumInterval_ > 0.0 && now - lastFrame_ < minimumInterval_ - intervalSlack)
+    if (now < dueTime())
         return;
     lastFrame_ = now;
+    sleepsUntil_ = -1e300;
     onFrame_(now);
 }
 

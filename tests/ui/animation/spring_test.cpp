@@ -50,5 +50,32 @@ TEST(FrameTickerTest, ATickerMayStopAnotherDuringAFrame) {
     EXPECT_EQ(clock.activeTickerCount(), 0);
 }
 
+TEST(FrameTickerTest, ASleepingTickerWakesAtItsTimeAndTheClockWaitsForIt) {
+    FrameClock& clock = FrameClock::instance();
+    clock.advanceTo(6000.0);
+    int frames = 0;
+    FrameTicker ticker([&frames](double) { ++frames; });
+    ticker.start();
+    ticker.sleepUntil(6002.0);
+    clock.advanceTo(6001.9);
+    EXPECT_EQ(frames, 0);
+    clock.advanceTo(6002.0);
+    EXPECT_EQ(frames, 1);
+    // Woken, it takes every frame again.
+    clock.advanceTo(6002.01);
+    EXPECT_EQ(frames, 2);
+
+    // On the running clock the timer sleeps as long as the ticker does, and no longer than a
+    // frame once the ticker is awake.
+    clock.clearManualTime();
+    ticker.sleepUntil(FrameClock::now() + 30.0);
+    ASSERT_TRUE(clock.timerInterval());
+    EXPECT_GT(*clock.timerInterval(), 1000);
+    ticker.sleepUntil(0.0);
+    EXPECT_LE(*clock.timerInterval(), 16);
+    clock.setManualTime(6003.0);
+    EXPECT_FALSE(clock.timerInterval());
+}
+
 } // namespace
 } // namespace clarivex
