@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace clarivex {
 
@@ -58,24 +59,38 @@ qreal AmbientScene::gridFadeRadius(const QSizeF& size) {
     return gridFadeShare * std::max(size.width(), size.height());
 }
 
+qreal AmbientScene::fastestDrift(const QSizeF& size) {
+    // The largest derivative of blobs()' centres: amplitude times angular speed on each axis.
+    const qreal drift = std::hypot(0.06 * size.width() / 7.0, 0.05 * size.height() / 9.0);
+    return std::max(drift, 1e-6);
+}
+
 qreal AmbientScene::visibleShift(const QSizeF& size, qreal intensity) {
     // Opacity falls linearly from the centre to the rim, so the steepest slope is everywhere
     // the same: the centre's opacity over the radius, times the accent's brightest channel
-    // (in colour steps) above the near-black beneath.
-    constexpr qreal halfStep = 0.5;
+    // (in colour steps) above the near-black beneath. A whole step: the backdrop then changes
+    // by one step at most between two redraws, which no eye tells from a continuous drift,
+    // and a redraw repaints the whole window.
+    constexpr qreal oneStep = 1.0;
     const qreal radius =
         std::min(blobTable[0].radius, blobTable[1].radius) * std::max(size.width(), size.height());
     const qreal steps = Theme::accent().red() - Theme::background().red();
     const qreal slope = 0.2 * std::max(intensity, 0.0) * steps / std::max(radius, 1.0);
     // Without glows no move is ever visible.
     constexpr qreal never = 1e9;
-    return slope > 0.0 ? std::min(halfStep / slope, never) : never;
+    return slope > 0.0 ? std::min(oneStep / slope, never) : never;
 }
 
 AmbientBackground::AmbientBackground(QWidget* parent)
     : QWidget(parent)
     , intensity_(
-          1.0, 200, Theme::easeOut(), [this] { update(); }, this)
+          1.0, 200, Theme::easeOut(),
+          [this] {
+              // A brighter backdrop shows smaller moves: the next check cannot wait as long.
+              ticker_.sleepUntil(-std::numeric_limits<double>::infinity());
+              update();
+          },
+          this)
     , ticker_([this](double) { tick(); }, AmbientScene::frameInterval) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
@@ -105,14 +120,18 @@ void AmbientBackground::tick() {
     const auto shown = AmbientScene::blobs(canvas, shownTime_, 1.0);
     const auto next = AmbientScene::blobs(canvas, now, 1.0);
     const qreal threshold = AmbientScene::visibleShift(canvas, intensity_.value());
+    qreal farthest = 0.0;
     for (size_t i = 0; i < next.size(); ++i) {
         const QPointF moved = next[i].centre - shown[i].centre;
-        if (std::hypot(moved.x(), moved.y()) >= threshold) {
-            shownTime_ = now;
-            update();
-            return;
-        }
+        farthest = std::max(farthest, std::hypot(moved.x(), moved.y()));
     }
+    if (farthest >= threshold) {
+        shownTime_ = now;
+        update();
+        farthest = 0.0;
+    }
+    // No glow can reach the threshold before this; the clock may sleep until then.
+    ticker_.sleepUntil(now + (threshold - farthest) / AmbientScene::fastestDrift(canvas));
 }
 
 void AmbientBackground::updateTicker() {

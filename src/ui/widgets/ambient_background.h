@@ -31,10 +31,12 @@ struct AmbientScene {
     static std::vector<QRectF> gridRects(const QSizeF& size);
     // Radius of the clear centre of the grid.
     static qreal gridFadeRadius(const QSizeF& size);
-    // How far (in points) a glow must move before any pixel of the picture changes by half a
+    // How far (in points) a glow must move before a pixel of the picture changes by a whole
     // colour step: the glows fade so gently from centre to rim that smaller moves cannot be
     // seen, and redrawing for them would only spend time.
     static qreal visibleShift(const QSizeF& size, qreal intensity);
+    // The fastest a glow's centre moves, in points per second.
+    static qreal fastestDrift(const QSizeF& size);
 };
 
 // The breathing backdrop of the window: two soft red glows drifting on near-black under a
