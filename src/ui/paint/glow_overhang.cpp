@@ -1,5 +1,6 @@
 #include "ui/paint/glow_overhang.h"
 
+#include <QPaintEngine>
 #include <QPainter>
 #include <QWidget>
 
@@ -50,14 +51,29 @@ QRectF GlowOverhang::boundingRectFor(const QRectF& rect) const {
 void GlowOverhang::draw(QPainter* painter) {
     const QRect inside = sourceBoundingRect(Qt::LogicalCoordinates).toAlignedRect();
     const QRect outside = boundingRectFor(inside).toAlignedRect();
-    painter->save();
     // The widget paints its part of the glow itself; whole pixels on both sides of its edge
     // keep the seam invisible.
-    painter->setClipRegion(QRegion(outside).subtracted(QRegion(inside)), Qt::IntersectClip);
-    painter->setRenderHint(QPainter::Antialiasing);
-    paintGlow_(*painter);
-    painter->restore();
+    const QRegion around = QRegion(outside).subtracted(QRegion(inside));
+    if (reaches(*painter, around)) {
+        painter->save();
+        painter->setClipRegion(around, Qt::IntersectClip);
+        painter->setRenderHint(QPainter::Antialiasing);
+        paintGlow_(*painter);
+        painter->restore();
+    }
     drawSource(painter);
+}
+
+bool GlowOverhang::reaches(QPainter& painter, const QRegion& area) {
+    // A frame that repaints only inside the widget (a shimmer, an emblem's tile) leaves the glow
+    // around it as it was; blending it again would only spend the frame's time.
+    const QPaintEngine* engine = painter.paintEngine();
+    const QRegion dirty = engine ? engine->systemClip() : QRegion();
+    if (dirty.isEmpty())
+        return true;
+    bool invertible = false;
+    const QTransform toLogical = painter.deviceTransform().inverted(&invertible);
+    return !invertible || toLogical.map(dirty).intersects(area);
 }
 
 } // namespace clarivex

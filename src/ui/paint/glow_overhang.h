@@ -50,6 +50,8 @@ protected:
 
 private:
     GlowOverhang(QMarginsF margins, PaintGlow paintGlow);
+    // Whether the part being repainted reaches into `area` (logical coordinates).
+    static bool reaches(QPainter& painter, const QRegion& area);
 
     QMarginsF margins_;
     PaintGlow paintGlow_;
