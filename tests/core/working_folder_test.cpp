@@ -5,17 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <set>
 
 using namespace clarivex;
-
-// Two runs must never share a folder.
-TEST(WorkingFolder, UuidIsFresh) {
-    std::set<std::string> seen;
-    for (int i = 0; i < 100; ++i)
-        seen.insert(upperCaseUuid());
-    EXPECT_EQ(seen.size(), 100u);
-}
 
 TEST(WorkingFolder, IsCreatedUnderTheTemporaryFolderAndRemovedWithItsContents) {
     std::filesystem::path kept;

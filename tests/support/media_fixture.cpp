@@ -39,8 +39,7 @@ void makeClip(const std::filesystem::path& file, const ClipSpec& spec) {
     std::vector<std::string> arguments{"-f", "lavfi", "-i",
                                        "testsrc=size=" + size + ":rate=" + spec.rate};
     if (!spec.audioCodec.empty()) {
-        const double seconds =
-            spec.audioSeconds > 0 ? spec.audioSeconds : spec.frames / std::stod(spec.rate);
+        const double seconds = spec.frames / std::stod(spec.rate);
         arguments.insert(
             arguments.end(),
             {"-f", "lavfi", "-i", "sine=frequency=440:duration=" + std::to_string(seconds)});

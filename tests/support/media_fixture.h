@@ -18,10 +18,8 @@ struct ClipSpec {
     int height = 48;
     int frames = 30;
     std::string rate = "30";
-    // Empty for a silent clip, otherwise the audio codec ("aac", "pcm_s16le", …).
+    // Empty for a silent clip, otherwise the codec of a sound as long as the pictures.
     std::string audioCodec = {};
-    // Seconds of sound; by default as long as the pictures.
-    double audioSeconds = 0;
     // Written as the "rotate" tag, which ffmpeg turns into a display matrix.
     int rotate = 0;
 
@@ -38,9 +36,8 @@ struct ClipSpec {
         rate = std::move(perSecond);
         return *this;
     }
-    ClipSpec& withAudio(std::string codec, double seconds = 0) {
+    ClipSpec& withAudio(std::string codec) {
         audioCodec = std::move(codec);
-        audioSeconds = seconds;
         return *this;
     }
     ClipSpec& withRotation(int degrees) {

@@ -6,16 +6,6 @@ using namespace clarivex;
 using Main::Arguments;
 using Main::Mode;
 
-TEST(Arguments, ValueIsTheArgumentAfterTheFirstOccurrence) {
-    const Arguments arguments{"clarivex", "--cli", "a.jpg", "--target", "--loop", "--cli", "b"};
-    EXPECT_EQ(Main::value(arguments, "--cli"), "a.jpg");
-    EXPECT_EQ(Main::value(arguments, "--target"), "--loop");
-    EXPECT_EQ(Main::value(arguments, "--model"), std::nullopt);
-    EXPECT_EQ(Main::value({"x", "--target"}, "--target"), std::nullopt);
-    // Position 0 is searched too.
-    EXPECT_EQ(Main::value({"--cli", "f"}, "--cli"), "f");
-}
-
 TEST(Arguments, OptionsFromArguments) {
     Options expected;
     expected.target = Target::x2;

@@ -50,13 +50,6 @@ TEST(LineSplitter, SplitsPiecesIntoLines) {
         EXPECT_EQ(splitAll(testCase.pieces), testCase.lines) << testCase.name;
 }
 
-TEST(LineSplitter, FinishEmptiesTheSplitter) {
-    LineSplitter splitter;
-    EXPECT_TRUE(splitter.feed("abc").empty());
-    EXPECT_EQ(splitter.finish(), std::vector<std::string>{"abc"});
-    EXPECT_TRUE(splitter.finish().empty());
-}
-
 TEST(LineSplitter, ReplacesEachIllFormedPieceOnce) {
     const struct {
         const char* bytes;
