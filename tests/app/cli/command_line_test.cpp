@@ -16,5 +16,4 @@ TEST(CommandLine, PrintsOneLinePerChangeOfTheText) {
     EXPECT_EQ(printed, (std::vector<std::string>{"[50%] Апскейл: 45%", "[50%] Апскейл: 46%",
                                                  "[99%] Сохранение: 1000×800",
                                                  "[100%] Сохранение: a-4k.jpg"}));
-    EXPECT_EQ(Main::ProgressPrinter::line({Stage::preparing, 0, ""}), "[0%] Подготовка: ");
 }
