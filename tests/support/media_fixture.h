@@ -7,7 +7,7 @@
 
 namespace clarivex::test {
 
-// A program found on PATH, or nothing.
+// A program found on PATH or in the usual folders, as the system finds ffmpeg; or nothing.
 std::optional<std::filesystem::path> findProgram(const std::string& name);
 
 // Runs ffmpeg with `arguments` after "-v error -y" and fails the test when it fails.
@@ -22,28 +22,6 @@ struct ClipSpec {
     std::string audioCodec = {};
     // Written as the "rotate" tag, which ffmpeg turns into a display matrix.
     int rotate = 0;
-
-    ClipSpec& withSize(int w, int h) {
-        width = w;
-        height = h;
-        return *this;
-    }
-    ClipSpec& withFrames(int count) {
-        frames = count;
-        return *this;
-    }
-    ClipSpec& withRate(std::string perSecond) {
-        rate = std::move(perSecond);
-        return *this;
-    }
-    ClipSpec& withAudio(std::string codec) {
-        audioCodec = std::move(codec);
-        return *this;
-    }
-    ClipSpec& withRotation(int degrees) {
-        rotate = degrees;
-        return *this;
-    }
 };
 
 // A test-pattern clip made by ffmpeg at `file` (container from its extension).
@@ -55,8 +33,6 @@ struct StreamFacts {
     std::int64_t frames = 0;
     double duration = 0;
     std::string videoCodec;
-    // The first sound stream's codec.
-    std::string audioCodec;
     // Every sound and subtitle stream, in order, as "codec language" with " default" on the
     // default ones ("aac rus default").
     std::vector<std::string> audio;
