@@ -5,30 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <set>
 
 using namespace clarivex;
-
-// Two runs must never share a folder.
-TEST(WorkingFolder, UuidIsFresh) {
-    std::set<std::string> seen;
-    for (int i = 0; i < 100; ++i)
-        seen.insert(upperCaseUuid());
-    EXPECT_EQ(seen.size(), 100u);
-}
-
-TEST(WorkingFolder, IsCreatedUnderTheTemporaryFolderAndRemovedWithItsContents) {
-    std::filesystem::path kept;
-    {
-        const WorkingFolder work;
-        kept = work.path();
-        EXPECT_EQ(kept.parent_path(), std::filesystem::temp_directory_path());
-        EXPECT_EQ(kept.filename().string().rfind("Clarivex-", 0), 0u);
-        std::filesystem::create_directories(kept / "chunk-in-0");
-        std::ofstream(kept / "chunk-in-0" / "000001.png") << "x";
-    }
-    EXPECT_FALSE(std::filesystem::exists(kept));
-}
 
 // Only the folders of runs that are gone go: a run killed outright leaves its folder with a lock
 // file that no one holds; a live run holds its lock, and a folder still being set up has none.

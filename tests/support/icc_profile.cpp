@@ -9,30 +9,24 @@ namespace clarivex::test {
 
 namespace {
 
-struct ProfileDeleter {
-    void operator()(void* profile) const { cmsCloseProfile(profile); }
-};
-struct CurveDeleter {
-    void operator()(cmsToneCurve* curve) const { cmsFreeToneCurve(curve); }
-};
-using ProfileHandle = std::unique_ptr<void, ProfileDeleter>;
-using Curve = std::unique_ptr<cmsToneCurve, CurveDeleter>;
+using ProfileHandle = std::unique_ptr<void, decltype(&cmsCloseProfile)>;
+using Curve = std::unique_ptr<cmsToneCurve, decltype(&cmsFreeToneCurve)>;
 
 constexpr cmsCIExyY d65{0.3127, 0.3290, 1.0};
 
 Curve gamma(double exponent) {
-    return Curve(cmsBuildGamma(nullptr, exponent));
+    return Curve(cmsBuildGamma(nullptr, exponent), cmsFreeToneCurve);
 }
 
 // The sRGB curve, which Display P3 shares.
 Curve srgbCurve() {
     const double parameters[5] = {2.4, 1 / 1.055, 0.055 / 1.055, 1 / 12.92, 0.04045};
-    return Curve(cmsBuildParametricToneCurve(nullptr, 4, parameters));
+    return Curve(cmsBuildParametricToneCurve(nullptr, 4, parameters), cmsFreeToneCurve);
 }
 
 ProfileHandle rgbProfile(const cmsCIExyYTRIPLE& primaries, const Curve& curve) {
     cmsToneCurve* curves[3] = {curve.get(), curve.get(), curve.get()};
-    return ProfileHandle(cmsCreateRGBProfile(&d65, &primaries, curves));
+    return ProfileHandle(cmsCreateRGBProfile(&d65, &primaries, curves), cmsCloseProfile);
 }
 
 ProfileHandle build(ColourSpace space) {
@@ -43,7 +37,7 @@ ProfileHandle build(ColourSpace space) {
     case ColourSpace::displayP3:
         return rgbProfile({{0.680, 0.320, 1}, {0.265, 0.690, 1}, {0.150, 0.060, 1}}, srgbCurve());
     case ColourSpace::greyLinear:
-        return ProfileHandle(cmsCreateGrayProfile(cmsD50_xyY(), gamma(1.0).get()));
+        return ProfileHandle(cmsCreateGrayProfile(cmsD50_xyY(), gamma(1.0).get()), cmsCloseProfile);
     }
     throw std::logic_error("unknown colour space");
 }

@@ -1,29 +1,18 @@
 #include "support/media_fixture.h"
 
 #include "core/process/shell.h"
+#include "core/process/tools.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <unistd.h>
 
 namespace clarivex::test {
 
 std::optional<std::filesystem::path> findProgram(const std::string& name) {
-    const char* path = std::getenv("PATH");
-    std::stringstream folders(path ? path : "/usr/bin");
-    std::string folder;
-    while (std::getline(folders, folder, ':')) {
-        if (folder.empty())
-            continue;
-        const auto candidate = std::filesystem::path(folder) / name;
-        if (::access(candidate.c_str(), X_OK) == 0)
-            return candidate;
-    }
-    return std::nullopt;
+    return Tools::locateProgram(name, Tools::Environment::current());
 }
 
 void ffmpeg(const std::vector<std::string>& arguments) {
@@ -39,8 +28,7 @@ void makeClip(const std::filesystem::path& file, const ClipSpec& spec) {
     std::vector<std::string> arguments{"-f", "lavfi", "-i",
                                        "testsrc=size=" + size + ":rate=" + spec.rate};
     if (!spec.audioCodec.empty()) {
-        const double seconds =
-            spec.audioSeconds > 0 ? spec.audioSeconds : spec.frames / std::stod(spec.rate);
+        const double seconds = spec.frames / std::stod(spec.rate);
         arguments.insert(
             arguments.end(),
             {"-f", "lavfi", "-i", "sine=frequency=440:duration=" + std::to_string(seconds)});
@@ -106,8 +94,6 @@ StreamFacts probeFile(const std::filesystem::path& file) {
                 for (const auto& entry : stream.at("side_data_list"))
                     facts.rotation = entry.value("rotation", facts.rotation);
             }
-        } else if (type == "audio" && facts.audioCodec.empty()) {
-            facts.audioCodec = stream.value("codec_name", std::string());
         }
     }
     return facts;

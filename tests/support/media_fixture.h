@@ -7,7 +7,7 @@
 
 namespace clarivex::test {
 
-// A program found on PATH, or nothing.
+// A program found on PATH or in the usual folders, as the system finds ffmpeg; or nothing.
 std::optional<std::filesystem::path> findProgram(const std::string& name);
 
 // Runs ffmpeg with `arguments` after "-v error -y" and fails the test when it fails.
@@ -18,35 +18,10 @@ struct ClipSpec {
     int height = 48;
     int frames = 30;
     std::string rate = "30";
-    // Empty for a silent clip, otherwise the audio codec ("aac", "pcm_s16le", …).
+    // Empty for a silent clip, otherwise the codec of a sound as long as the pictures.
     std::string audioCodec = {};
-    // Seconds of sound; by default as long as the pictures.
-    double audioSeconds = 0;
     // Written as the "rotate" tag, which ffmpeg turns into a display matrix.
     int rotate = 0;
-
-    ClipSpec& withSize(int w, int h) {
-        width = w;
-        height = h;
-        return *this;
-    }
-    ClipSpec& withFrames(int count) {
-        frames = count;
-        return *this;
-    }
-    ClipSpec& withRate(std::string perSecond) {
-        rate = std::move(perSecond);
-        return *this;
-    }
-    ClipSpec& withAudio(std::string codec, double seconds = 0) {
-        audioCodec = std::move(codec);
-        audioSeconds = seconds;
-        return *this;
-    }
-    ClipSpec& withRotation(int degrees) {
-        rotate = degrees;
-        return *this;
-    }
 };
 
 // A test-pattern clip made by ffmpeg at `file` (container from its extension).
@@ -58,8 +33,6 @@ struct StreamFacts {
     std::int64_t frames = 0;
     double duration = 0;
     std::string videoCodec;
-    // The first sound stream's codec.
-    std::string audioCodec;
     // Every sound and subtitle stream, in order, as "codec language" with " default" on the
     // default ones ("aac rus default").
     std::vector<std::string> audio;

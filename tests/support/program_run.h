@@ -36,7 +36,6 @@ public:
     StartedProgram(const StartedProgram&) = delete;
     StartedProgram& operator=(const StartedProgram&) = delete;
 
-    pid_t id() const { return pid_; }
     void signal(int number) const;
     // Waits for the end and collects what it printed.
     ProgramRun wait();

@@ -6,13 +6,6 @@
 
 namespace clarivex::test {
 
-namespace {
-
-// How long a wait may take before the test counts it as hung.
-constexpr auto patience = std::chrono::minutes(1);
-
-} // namespace
-
 PictureLoader::Decode ScriptedDecoder::decode() {
     return [this](const std::filesystem::path& file, MediaKind, const PictureFit& fit,
                   std::stop_token stopToken) -> QImage {
@@ -58,7 +51,8 @@ std::vector<ScriptedDecoder::Request> ScriptedDecoder::requests() const {
 
 bool ScriptedDecoder::waitForRequests(size_t count) const {
     std::unique_lock guard(lock_);
-    return changed_.wait_for(guard, patience, [&] { return requests_.size() >= count; });
+    return changed_.wait_for(guard, std::chrono::minutes(1),
+                             [&] { return requests_.size() >= count; });
 }
 
 int ScriptedDecoder::stopped() const {

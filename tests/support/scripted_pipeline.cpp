@@ -53,18 +53,10 @@ void ScriptedPipeline::shutDown() {
     changed_.notify_all();
 }
 
-void ScriptedPipeline::report(UpscaleProgress progress) {
+void ScriptedPipeline::add(Step step) {
     {
         const std::lock_guard guard(lock_);
-        steps_.emplace_back(std::move(progress));
-    }
-    changed_.notify_all();
-}
-
-void ScriptedPipeline::end(UpscaleOutcome outcome) {
-    {
-        const std::lock_guard guard(lock_);
-        steps_.emplace_back(std::move(outcome));
+        steps_.push_back(std::move(step));
     }
     changed_.notify_all();
 }

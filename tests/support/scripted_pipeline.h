@@ -19,9 +19,9 @@ public:
     Pipeline pipeline();
 
     // The running pipeline reports `progress` from its thread.
-    void report(UpscaleProgress progress);
+    void report(UpscaleProgress progress) { add(std::move(progress)); }
     // The running pipeline returns `outcome` (after the reports asked before).
-    void end(UpscaleOutcome outcome);
+    void end(UpscaleOutcome outcome) { add(std::move(outcome)); }
     // A result for `source`, its output beside it.
     static UpscaleResult resultFor(const std::filesystem::path& source, Size size = {64, 48});
     // Runs go on after their stop was asked for, until end().
@@ -39,6 +39,7 @@ public:
 
 private:
     using Step = std::variant<UpscaleProgress, UpscaleOutcome>;
+    void add(Step step);
 
     mutable std::mutex lock_;
     std::condition_variable_any changed_;

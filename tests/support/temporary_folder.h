@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace clarivex::test {
 
@@ -29,6 +30,9 @@ void writeFile(const std::filesystem::path& path, const std::string& contents = 
 
 // The whole contents of a file, byte for byte; empty when it cannot be read.
 std::string readFile(const std::filesystem::path& path);
+
+// The names in `folder`, sorted.
+std::vector<std::string> namesIn(const std::filesystem::path& folder);
 
 // A shell script at `path` that anyone may execute.
 void writeExecutable(const std::filesystem::path& path,

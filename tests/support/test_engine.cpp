@@ -1,5 +1,7 @@
 #include "support/test_engine.h"
 
+#include <fstream>
+
 namespace clarivex::test {
 
 namespace {
@@ -36,6 +38,14 @@ std::filesystem::path TestEngine::models() const {
     return folder() / "models";
 }
 
+std::vector<std::string> TestEngine::lastArguments() const {
+    std::ifstream log(argumentsLog());
+    std::vector<std::string> arguments;
+    for (std::string line; std::getline(log, line);)
+        arguments.push_back(line);
+    return arguments;
+}
+
 void TestEngine::removeModel(const std::string& model) const {
     for (const auto& name : modelFileNames()) {
         if (name.rfind(model + ".", 0) == 0 || name.rfind(model + "-x", 0) == 0)
@@ -43,16 +53,16 @@ void TestEngine::removeModel(const std::string& model) const {
     }
 }
 
-void TestEngine::writeCountingScript(const std::filesystem::path& script,
-                                     const std::filesystem::path& log, const std::string& before) {
+void TestEngine::countCalls(const std::filesystem::path& log, const std::string& before) const {
+    std::filesystem::remove(executable());
     // The run that only asks for the devices has nothing to enlarge and is not counted.
-    writeExecutable(script, "#!/bin/sh\nframes=$(ls \"$2\" | wc -l)\n[ \"$frames\" = 0 ] || echo "
-                            "\"$frames\" >> '" +
-                                log.string() + "'\n" + before + "if [ \"$(wc -l < '" +
-                                log.string() +
-                                "')\" = \"$CLARIVEX_TEST_HANG_ON_CALL\" ]; then\n"
-                                "    export FAKE_ESRGAN_HANG=1\nfi\nexec '" +
-                                standIn.string() + "' \"$@\"\n");
+    writeExecutable(executable(),
+                    "#!/bin/sh\nframes=$(ls \"$2\" | wc -l)\n[ \"$frames\" = 0 ] || echo "
+                    "\"$frames\" >> '" +
+                        log.string() + "'\n" + before + "if [ \"$(wc -l < '" + log.string() +
+                        "')\" = \"$CLARIVEX_TEST_HANG_ON_CALL\" ]; then\n"
+                        "    export FAKE_ESRGAN_HANG=1\nfi\nexec '" +
+                        standIn.string() + "' \"$@\"\n");
 }
 
 } // namespace clarivex::test

@@ -19,15 +19,18 @@ public:
     std::filesystem::path executable() const;
     std::filesystem::path models() const;
 
+    // Where the stand-in writes its arguments, when FAKE_ESRGAN_ARGS_FILE names this file, and
+    // the arguments of its last start.
+    std::filesystem::path argumentsLog() const { return folder() / "arguments"; }
+    std::vector<std::string> lastArguments() const;
+
     // Takes a model's files away (every scale of it), as an install without it would be.
     void removeModel(const std::string& model) const;
 
-    // Writes `script`, which runs the stand-in after appending the number of frames it was
-    // given to `log`, one count a line, and after the shell lines `before`. The call whose
-    // number CLARIVEX_TEST_HANG_ON_CALL holds never ends.
-    static void writeCountingScript(const std::filesystem::path& script,
-                                    const std::filesystem::path& log,
-                                    const std::string& before = "");
+    // Puts a script in the stand-in's place that runs it after appending the number of frames
+    // it was given to `log`, one count a line, and after the shell lines `before`. The call
+    // whose number CLARIVEX_TEST_HANG_ON_CALL holds never ends.
+    void countCalls(const std::filesystem::path& log, const std::string& before = "") const;
 
 private:
     TemporaryFolder folder_{"clarivex-engine"};

@@ -6,16 +6,6 @@ using namespace clarivex;
 using Main::Arguments;
 using Main::Mode;
 
-TEST(Arguments, ValueIsTheArgumentAfterTheFirstOccurrence) {
-    const Arguments arguments{"clarivex", "--cli", "a.jpg", "--target", "--loop", "--cli", "b"};
-    EXPECT_EQ(Main::value(arguments, "--cli"), "a.jpg");
-    EXPECT_EQ(Main::value(arguments, "--target"), "--loop");
-    EXPECT_EQ(Main::value(arguments, "--model"), std::nullopt);
-    EXPECT_EQ(Main::value({"x", "--target"}, "--target"), std::nullopt);
-    // Position 0 is searched too.
-    EXPECT_EQ(Main::value({"--cli", "f"}, "--cli"), "f");
-}
-
 TEST(Arguments, OptionsFromArguments) {
     Options expected;
     expected.target = Target::x2;
@@ -28,8 +18,6 @@ TEST(Arguments, OptionsFromArguments) {
     const Options before = Main::options({"c", "--target", "1080p", "--loop", "--cli", "clip.mp4"});
     EXPECT_EQ(before.target, Target::fullHD);
     EXPECT_TRUE(before.seamlessLoop);
-    EXPECT_TRUE(before.copyToPictures);
-    EXPECT_DOUBLE_EQ(before.loopFade, 1.5);
 
     EXPECT_EQ(Main::options({"c", "--cli", "a.jpg", "--target"}).target, Target::uhd4k);
     const Options looped = Main::options({"c", "--cli", "a.jpg", "--target", "--loop"});
@@ -37,9 +25,7 @@ TEST(Arguments, OptionsFromArguments) {
     EXPECT_TRUE(looped.seamlessLoop);
     for (const char* text : {"fullHD", "uhd4k", "4k", "X2"})
         EXPECT_EQ(Main::options({"c", "--target", text}).target, Target::uhd4k) << text;
-    EXPECT_EQ(Main::options({"c", "--target", "x4"}).target, Target::x4);
     EXPECT_EQ(Main::options({"c", "--model", "Photo"}).model, ModelChoice::automatic);
-    EXPECT_EQ(Main::options({"c", "--model", "video"}).model, ModelChoice::video);
     EXPECT_EQ(Main::options({"c"}), Options{});
 }
 

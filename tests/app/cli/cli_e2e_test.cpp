@@ -3,6 +3,7 @@
 // test's own.
 #include "support/child_processes.h"
 #include "support/media_fixture.h"
+#include "support/png_bytes.h"
 #include "support/program_run.h"
 #include "support/temporary_folder.h"
 #include "support/test_engine.h"
@@ -13,8 +14,6 @@
 #include <sys/stat.h>
 
 #include <csignal>
-#include <cstdint>
-#include <sstream>
 
 using namespace clarivex;
 using test::runProgram;
@@ -22,33 +21,6 @@ using vips::VImage;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::vector<std::string> namesIn(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    return names;
-}
-
-// A PNG whose header declares `side` × `side` pixels, with almost no data behind it.
-std::string bombPng(std::uint32_t side) {
-    const auto bigEndian = [](std::uint32_t value) {
-        return std::string{static_cast<char>(value >> 24), static_cast<char>(value >> 16),
-                           static_cast<char>(value >> 8), static_cast<char>(value)};
-    };
-    const auto chunk = [&](const std::string& type, const std::string& data) {
-        std::uint32_t crc = 0xFFFFFFFF;
-        for (const char byte : type + data) {
-            crc ^= static_cast<unsigned char>(byte);
-            for (int bit = 0; bit < 8; ++bit)
-                crc = (crc >> 1) ^ (0xEDB88320 & (0 - (crc & 1)));
-        }
-        return bigEndian(static_cast<std::uint32_t>(data.size())) + type + data + bigEndian(~crc);
-    };
-    return std::string("\x89PNG\r\n\x1a\n", 8) +
-           chunk("IHDR", bigEndian(side) + bigEndian(side) + std::string("\x08\x02\0\0\0", 5)) +
-           chunk("IDAT", std::string("\x78\x9c\x03\0\0\0\0\x01", 8)) + chunk("IEND", "");
-}
 
 class CliTest : public ::testing::Test {
 protected:
@@ -66,20 +38,9 @@ protected:
     fs::path home() const { return folder / "home"; }
     fs::path temporary() const { return folder / "tmp"; }
     fs::path photos() const { return folder / "photos"; }
-    fs::path argumentsLog() const { return folder / "engine-arguments"; }
-
-    // The engine's last arguments, one per line; it records them as it starts.
-    std::vector<std::string> lastEngineArguments() const {
-        std::istringstream log(fs::exists(argumentsLog()) ? test::readFile(argumentsLog()) : "");
-        std::vector<std::string> arguments;
-        for (std::string line; std::getline(log, line);)
-            arguments.push_back(line);
-        return arguments;
-    }
-
     // Before each job the engine only names its devices, run on an empty folder.
     bool engineRanOnAPicture() const {
-        const auto arguments = lastEngineArguments();
+        const auto arguments = engine.lastArguments();
         return arguments.size() > 1 && fs::path(arguments[1]).filename() != "probe-in";
     }
 
@@ -87,7 +48,7 @@ protected:
         changes.emplace("REALESRGAN_DIR", engine.folder().string());
         changes.emplace("HOME", home().string());
         changes.emplace("TMPDIR", temporary().string());
-        changes.emplace("FAKE_ESRGAN_ARGS_FILE", argumentsLog().string());
+        changes.emplace("FAKE_ESRGAN_ARGS_FILE", engine.argumentsLog().string());
         return changes;
     }
 
@@ -109,19 +70,17 @@ protected:
         return photos() / name;
     }
 
-    static std::pair<int, int> sizeOf(const fs::path& file) {
-        const VImage image = VImage::new_from_file(file.c_str());
-        return {image.width(), image.height()};
-    }
-
     test::TemporaryFolder folder{"clarivex-cli"};
     test::TestEngine engine;
 };
 
 } // namespace
 
-TEST_F(CliTest, PhotoToFourKReportsItsStepsAndCopiesIntoPictures) {
-    const auto source = save(picture(1000, 750), "photo.jpg");
+// Stored 1000×750 with "turn to view": the upright 750×1000 photo fills the portrait box.
+TEST_F(CliTest, PhotoToFourKReportsItsStepsAndCopiesIntoPicturesWhereItCan) {
+    VImage stored = picture(1000, 750).copy();
+    stored.set("orientation", 6);
+    const auto source = save(stored, "photo.jpg");
     const auto run = cli({"--cli", source.string(), "--target", "4k"});
     ASSERT_EQ(run.exitStatus, 0) << run.out;
     EXPECT_EQ(run.err, "");
@@ -133,109 +92,29 @@ TEST_F(CliTest, PhotoToFourKReportsItsStepsAndCopiesIntoPictures) {
     // The engine's own percentages became progress lines.
     EXPECT_NE(std::find(lines.begin(), lines.end(), "[92%] Апскейл: 100%"), lines.end());
     EXPECT_TRUE(lines[lines.size() - 2].starts_with("Готово: " + output.string() +
-                                                    " · 2880×2160 · realesrgan-x4plus · "));
+                                                    " · 2160×2880 · realesrgan-x4plus · "));
     EXPECT_EQ(lines.back(), "Копия: " + copy.string());
-    EXPECT_EQ(sizeOf(output), std::make_pair(2880, 2160));
+    const VImage enlarged = VImage::new_from_file(output.c_str());
+    EXPECT_EQ(std::make_pair(enlarged.width(), enlarged.height()), std::make_pair(2160, 2880));
     EXPECT_EQ(std::string(vips_foreign_find_load(output.c_str())), "VipsForeignLoadJpegFile");
     EXPECT_TRUE(fs::exists(copy));
     // The photo model at ×4, in the job's folder in TMPDIR; the stand-in refuses any other form.
-    const auto arguments = lastEngineArguments();
+    const auto arguments = engine.lastArguments();
     ASSERT_EQ(arguments.size(), 12u);
     EXPECT_EQ(fs::path(arguments[1]).parent_path().parent_path(), temporary());
     EXPECT_EQ(arguments[5] + " " + arguments[7], "realesrgan-x4plus 4");
-}
 
-// Decoding, sizes and names are tested on their own; here the way through for a few of them.
-TEST_F(CliTest, StillFormatsTargetsAndOrientation) {
-    struct Case {
-        const char* source;
-        int width, height;
-        int orientation;
-        const char* target;
-        const char* model;
-        const char* output;
-        int outputWidth, outputHeight;
-    };
-    const std::vector<Case> cases{
-        {"b.webp", 40, 30, 1, "x4", "art", "b-4x.png", 160, 120},
-        {"f.heic", 64, 48, 1, "x2", "auto", "f-2x.jpg", 128, 96},
-        // Stored 40×20 with "turn to view": upright 20×40, fitted into the portrait box.
-        {"h.jpg", 40, 20, 6, "1080p", "auto", "h-1080p.jpg", 960, 1920},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.source);
-        VImage image = picture(c.width, c.height).copy();
-        image.set("orientation", c.orientation);
-        const auto source = save(image, c.source);
-        const auto run = cli(
-            {"--cli", source.string(), "--target", c.target, "--model", c.model, "--no-pictures"});
-        ASSERT_EQ(run.exitStatus, 0) << run.out;
-        EXPECT_EQ(sizeOf(photos() / c.output), std::make_pair(c.outputWidth, c.outputHeight));
-    }
-    EXPECT_FALSE(fs::exists(home() / "Pictures"));
-}
-
-TEST_F(CliTest, EngineFailureSaysItsLinesAndLeavesNothingNextToTheSource) {
-    const auto source = save(picture(20, 20), "photo.png");
-    const auto run = cli({"--cli", source.string(), "--target", "x2"},
-                         {{"FAKE_ESRGAN_FAIL", "3"}, {"FAKE_ESRGAN_ERROR", "no GPU"}});
-    EXPECT_EQ(run.exitStatus, 1);
-    EXPECT_EQ(run.out.substr(run.out.find("Ошибка: ")),
-              "Ошибка: realesrgan-ncnn-vulkan завершился с кодом 3\nno GPU\n");
-    EXPECT_EQ(run.err, "");
-    EXPECT_EQ(namesIn(photos()), std::vector<std::string>{"photo.png"});
-}
-
-TEST_F(CliTest, TakenNamesAreNumberedNeverReplaced) {
-    const auto source = save(picture(20, 20), "photo.jpg");
-    const auto pictures = home() / "Pictures" / "Clarivex";
-    test::writeFile(photos() / "photo-4x.jpg", "keep me");
-    test::writeFile(pictures / "photo-4x.jpg", "and me");
-    test::writeFile(pictures / "photo-4x 2.jpg", "and me too");
-    const auto run = cli({"--cli", source.string(), "--target", "x4"});
-    ASSERT_EQ(run.exitStatus, 0) << run.out;
-    const auto lines = run.outLines();
-    EXPECT_TRUE(lines[lines.size() - 2].starts_with(
-        "Готово: " + (photos() / "photo-4x 2.jpg").string() + " · 80×80"));
-    EXPECT_EQ(lines.back(), "Копия: " + (pictures / "photo-4x 2 2.jpg").string());
-    EXPECT_EQ(test::readFile(photos() / "photo-4x.jpg"), "keep me");
-}
-
-TEST_F(CliTest, UnusablePicturesFolderDoesNotFailTheJobButSaysWhy) {
-    // A file where the Pictures folder should be: even root cannot create the folder.
+    // A file where the Pictures folder should be, which even root cannot replace by a folder: the
+    // job still succeeds, and the last line says why the copy is missing.
+    fs::remove_all(home() / "Pictures");
     test::writeFile(home() / "Pictures", "in the way");
-    const auto source = save(picture(20, 20), "photo.png");
-    const auto run = cli({"--cli", source.string(), "--target", "x2"});
-    ASSERT_EQ(run.exitStatus, 0) << run.out;
-    EXPECT_TRUE(fs::exists(photos() / "photo-2x.png"));
-    // The system's reason follows the place that could not be made.
+    const auto blocked = cli({"--cli", source.string(), "--target", "x2"});
+    ASSERT_EQ(blocked.exitStatus, 0) << blocked.out;
+    EXPECT_TRUE(fs::exists(photos() / "photo-2x.jpg"));
     const std::string copyLine = "Копия не сделана: Не удалось создать папку " +
                                  (home() / "Pictures" / "Clarivex").string() + ": ";
-    EXPECT_TRUE(run.outLines().back().starts_with(copyLine)) << run.out;
-    EXPECT_GT(run.outLines().back().size(), copyLine.size());
-}
-
-TEST_F(CliTest, NamesPastTheFileSystemLimitAreShortenedNeverSpin) {
-    std::string cyrillic;
-    for (int letter = 0; letter < 125; ++letter)
-        cyrillic += "я";
-    // Each source's name fits; its output name, with suffix and number, would not.
-    for (const std::string& stem : {std::string(249, 'a'), std::string(251, 'b'), cyrillic}) {
-        const auto source = save(picture(8, 8), stem + ".png");
-        for (int round = 0; round < 2; ++round)
-            ASSERT_EQ(cli({"--cli", source.string(), "--target", "x2"}).exitStatus, 0);
-    }
-    // Two results of each source next to it, each with its copy, and no hidden part file.
-    for (const auto& results : {photos(), home() / "Pictures" / "Clarivex"}) {
-        const auto names = namesIn(results);
-        EXPECT_EQ(std::count_if(names.begin(), names.end(),
-                                [](const std::string& name) {
-                                    return name.size() <= 255 && name.find("-2x") != name.npos;
-                                }),
-                  6);
-        EXPECT_TRUE(std::none_of(names.begin(), names.end(),
-                                 [](const std::string& name) { return name.front() == '.'; }));
-    }
+    EXPECT_TRUE(blocked.outLines().back().starts_with(copyLine)) << blocked.out;
+    EXPECT_GT(blocked.outLines().back().size(), copyLine.size());
 }
 
 TEST_F(CliTest, WhatCannotBeEnlargedIsRefusedBeforeTheEngineRuns) {
@@ -269,20 +148,12 @@ TEST_F(CliTest, WhatCannotBeEnlargedIsRefusedBeforeTheEngineRuns) {
     }
     EXPECT_FALSE(engineRanOnAPicture());
     EXPECT_FALSE(fs::exists(photos() / "small-4k.png"));
-
-    // A platform error is a Russian sentence that names the place, then the system's reason.
-    const auto source = save(picture(8, 8), "photo.png");
-    const auto gone = folder / "gone";
-    const auto run = cli({"--cli", source.string()}, {{"TMPDIR", gone.string()}});
-    const std::string sentence =
-        "Ошибка: Не удалось открыть временную папку " + gone.string() + ": ";
-    EXPECT_TRUE(run.outLines().back().starts_with(sentence)) << run.out;
-    EXPECT_GT(run.outLines().back().size(), sentence.size());
 }
 
 TEST_F(CliTest, DecompressionBombIsRefusedFromItsHeader) {
     const auto bomb = photos() / "bomb.png";
-    test::writeFile(bomb, bombPng(60000));
+    // A header that declares 60000 × 60000 pixels, with almost no data behind it.
+    test::writeFile(bomb, test::pngBytes(60000, 60000, std::string("\x78\x9c\x03\0\0\0\0\x01", 8)));
     const std::vector<std::pair<std::string, std::string>> cases{
         {"x2", "Ошибка: Картинка 60000×60000 слишком большая: нейросеть выдала бы 240000×240000 "
                "пикселей, а в память помещается не больше 400 мегапикселей."},
@@ -301,43 +172,33 @@ TEST_F(CliTest, DecompressionBombIsRefusedFromItsHeader) {
     EXPECT_FALSE(engineRanOnAPicture());
 }
 
+// SIGKILL leaves no chance to clean up; the engine, which only waits, must still not run on
+// alone, and the working folder is all that is left.
 TEST_F(CliTest, TerminationSignalsCancelTheJobAndLeaveNothing) {
     const auto source = save(picture(20, 20), "photo.png");
     const auto engineWorks = [&] {
         return engineRanOnAPicture() && test::anyProcessRuns(engine.executable());
     };
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
         SCOPED_TRACE(signal);
-        fs::remove(argumentsLog());
+        fs::remove(engine.argumentsLog());
         test::StartedProgram program(CLARIVEX_BINARY, {"--cli", source.string(), "--target", "x2"},
                                      environment({{"FAKE_ESRGAN_HANG", "1"}}));
         ASSERT_TRUE(test::eventually(engineWorks)) << "the engine never started";
         program.signal(signal);
         const auto run = program.wait();
         EXPECT_EQ(run.exitStatus, 128 + signal);
+        EXPECT_TRUE(test::eventually([&] { return !test::anyProcessRuns(engine.executable()); }))
+            << "the engine was left running";
+        EXPECT_EQ(test::namesIn(photos()), std::vector<std::string>{"photo.png"});
+        if (signal == SIGKILL) {
+            fs::remove_all(temporary());
+            fs::create_directories(temporary());
+            continue;
+        }
         EXPECT_EQ(run.outLines().back(), "Отменено");
-        EXPECT_FALSE(test::anyProcessRuns(engine.executable())) << "the engine was left running";
         EXPECT_TRUE(fs::is_empty(temporary()));
-        EXPECT_EQ(namesIn(photos()), std::vector<std::string>{"photo.png"});
     }
-}
-
-// SIGKILL leaves no chance to clean up; the engine, which only waits, must still not run on
-// alone.
-TEST_F(CliTest, EngineDoesNotOutliveAProgramKilledOutright) {
-    const auto source = save(picture(32, 24), "photo.png");
-    test::StartedProgram program(CLARIVEX_BINARY,
-                                 {"--cli", source.string(), "--target", "x2", "--no-pictures"},
-                                 environment({{"FAKE_ESRGAN_HANG", "1"}}));
-    EXPECT_TRUE(test::eventually(
-        [&] { return engineRanOnAPicture() && test::anyProcessRuns(engine.executable()); }));
-    program.signal(SIGKILL);
-    program.wait();
-    EXPECT_TRUE(test::eventually([&] { return !test::anyProcessRuns(engine.executable()); }))
-        << "the engine outlived us";
-    // Killed outright, it could not remove its working folder; that is all it leaves.
-    fs::remove_all(temporary());
-    fs::create_directories(temporary());
 }
 
 // Twelve seconds at 5 frames per second: segments of 20 frames, chunks of 48. The second chunk
@@ -345,29 +206,17 @@ TEST_F(CliTest, EngineDoesNotOutliveAProgramKilledOutright) {
 TEST_F(CliTest, InterruptedVideoIsContinuedByTheSameCommand) {
     if (!test::findProgram("ffmpeg") || !test::findProgram("ffprobe"))
         GTEST_SKIP() << "ffmpeg and ffprobe are needed";
-    // An engine that counts the frames of each call and never ends the call
-    // CLARIVEX_TEST_HANG_ON_CALL names.
-    const auto counting = folder / "counting-engine";
     const auto calls = folder / "engine-calls";
-    fs::create_directories(counting);
-    fs::create_directory_symlink(engine.models(), counting / "models");
-    test::TestEngine::writeCountingScript(counting / "realesrgan-ncnn-vulkan", calls);
+    engine.countCalls(calls);
     const auto environment = [&](const std::string& hangOnCall = "") {
-        return this->environment(
-            {{"REALESRGAN_DIR", counting.string()}, {"CLARIVEX_TEST_HANG_ON_CALL", hangOnCall}});
+        return this->environment({{"CLARIVEX_TEST_HANG_ON_CALL", hangOnCall}});
     };
     const auto source = photos() / "clip.mp4";
-    test::makeClip(source, test::ClipSpec().withFrames(60).withRate("5").withAudio("aac"));
+    test::makeClip(source, {.frames = 60, .rate = "5", .audioCodec = "aac"});
     const std::vector<std::string> command{"--cli", source.string(), "--target", "x2",
                                            "--no-pictures"};
     const auto result = photos() / "clip-2x.mp4";
     const auto parts = photos() / ".clip-2x.parts";
-    const test::ProgramRun uninterrupted = runProgram(CLARIVEX_BINARY, command, environment());
-    ASSERT_EQ(uninterrupted.exitStatus, 0) << uninterrupted.out << uninterrupted.err;
-    const auto reference = test::frameHashes(result);
-    ASSERT_EQ(reference.size(), 60u);
-    fs::remove(result);
-
     struct Case {
         int signal;
         bool keeps;
@@ -403,8 +252,11 @@ TEST_F(CliTest, InterruptedVideoIsContinuedByTheSameCommand) {
             again.out.find("\n[62%] Апскейл: Продолжаю с кадра 41 из 60\n") != std::string::npos;
         EXPECT_EQ(continued, c.keeps) << again.out;
         EXPECT_EQ(test::framesInLog(calls), c.keeps ? 20 : 60);
-        EXPECT_EQ(test::frameHashes(result), reference);
-        EXPECT_EQ(test::probeFile(result).audioCodec, "aac");
+        // Frame for frame as an uninterrupted run: the video path's tests compare the pictures.
+        const auto facts = test::probeFile(result);
+        EXPECT_EQ(facts.frames, 60);
+        ASSERT_EQ(facts.audio.size(), 1u);
+        EXPECT_TRUE(facts.audio[0].starts_with("aac ")) << facts.audio[0];
         EXPECT_FALSE(fs::exists(parts));
         // The working folder of a run killed outright is gone too.
         EXPECT_TRUE(fs::is_empty(temporary()));

@@ -16,15 +16,4 @@ TEST(CommandLine, PrintsOneLinePerChangeOfTheText) {
     EXPECT_EQ(printed, (std::vector<std::string>{"[50%] Апскейл: 45%", "[50%] Апскейл: 46%",
                                                  "[99%] Сохранение: 1000×800",
                                                  "[100%] Сохранение: a-4k.jpg"}));
-    EXPECT_EQ(Main::ProgressPrinter::line({Stage::preparing, 0, ""}), "[0%] Подготовка: ");
-}
-
-TEST(CommandLine, SummaryHasOneDecimalWithAPoint) {
-    UpscaleResult result{"/a/photo-4k.jpg", std::nullopt, {2880, 2160}, "realesrgan-x4plus", 7,
-                         std::nullopt};
-    EXPECT_EQ(Main::summaryLine(result),
-              "Готово: /a/photo-4k.jpg · 2880×2160 · realesrgan-x4plus · 7.0 с");
-    result.seconds = 65.04;
-    EXPECT_EQ(Main::summaryLine(result).substr(Main::summaryLine(result).rfind(" · ")),
-              " · 65.0 с");
 }

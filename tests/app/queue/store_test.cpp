@@ -5,14 +5,7 @@
 
 using namespace clarivex;
 
-namespace {
-
-class StoreTest : public test::QueueFixture {
-protected:
-    bool listed() { return store().isListed(); }
-};
-
-} // namespace
+using StoreTest = test::QueueFixture;
 
 TEST_F(StoreTest, AddedLocationsQueueInTheOrderGivenAFolderInAFileManagersOrder) {
     const auto album = folder / "album";
@@ -32,7 +25,7 @@ TEST_F(StoreTest, AddedLocationsQueueInTheOrderGivenAFolderInAFileManagersOrder)
     store().add({folder / "missing.png", album, folder / "single.webm", locked}, false);
     store().add({folder / "single.webm"}, false);
     EXPECT_TRUE(queue().jobs().isEmpty()) << "listed on the main thread";
-    ASSERT_TRUE(settle([&] { return listed(); }));
+    ASSERT_TRUE(settle([&] { return store().isListed(); }));
     std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
     std::vector<std::string> expected{"A2.jpg", "a10.jpg", "b.png", "c.MP4", "single.webm"};
     if (lockedListable)
@@ -54,7 +47,7 @@ TEST_F(StoreTest, AFolderOfManyEntriesArrivesInBatchesAndQuittingDropsTheRest) {
     QObject::connect(&queue(), &JobQueue::jobsChanged,
                      [&] { sizes.push_back(queue().jobs().size()); });
     store().add({album}, false);
-    ASSERT_TRUE(settle([&] { return listed(); }));
+    ASSERT_TRUE(settle([&] { return store().isListed(); }));
     ASSERT_EQ(queue().jobs().size(), 1000);
     EXPECT_GT(sizes.size(), 1u) << "all jobs made in one turn of the event loop";
     EXPECT_EQ(queue().jobs()[999]->fileName(), QStringLiteral("p999.png"));

@@ -92,17 +92,24 @@ protected:
     std::vector<OpenRequest::Paths> received;
 };
 
-TEST_F(InstanceChannelTest, FilesArriveAsTheyAreNamedAndAreAnsweredOnceQueued) {
+// Whatever is left at the socket's name is replaced: a crashed instance's socket (bound, nobody
+// listening), then a link planted there.
+TEST_F(InstanceChannelTest, FilesArriveAsTheyAreNamedWhateverWasLeftAtTheSocketsName) {
+    ::close(listenAt(socket));
     ASSERT_EQ(channel.listen(socket), std::nullopt);
     struct stat status {};
     ASSERT_EQ(::stat(socket.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 077, 0u) << "the socket is the user's alone";
-
     const OpenRequest::Paths files{"/home/u/a.jpg", "/home/u/\xff\xfe видео.mp4"};
     EXPECT_EQ(send(files), Answer::acknowledged);
     // With no files the window is still asked to come to the front.
     EXPECT_EQ(send({}), Answer::acknowledged);
-    EXPECT_EQ(received, (std::vector<OpenRequest::Paths>{files, {}}));
+    channel.stopAccepting();
+    std::filesystem::create_symlink(folder / "elsewhere", socket);
+    ASSERT_EQ(channel.listen(socket), std::nullopt);
+    EXPECT_EQ(send({"/b.jpg"}), Answer::acknowledged);
+    EXPECT_FALSE(std::filesystem::exists(folder / "elsewhere"));
+    EXPECT_EQ(received, (std::vector<OpenRequest::Paths>{files, {}, {"/b.jpg"}}));
 }
 
 TEST_F(InstanceChannelTest, WhatIsNoRequestIsDroppedUnanswered) {
@@ -222,18 +229,6 @@ TEST_F(InstanceChannelTest, OnceQuittingBeginsNothingIsTakenOrAnswered) {
     EXPECT_FALSE(std::filesystem::exists(socket));
     EXPECT_EQ(send({"/later.jpg"}), Answer::noListener);
     EXPECT_TRUE(received.empty());
-}
-
-TEST_F(InstanceChannelTest, WhateverIsLeftAtTheSocketsNameIsReplaced) {
-    // A crashed instance's socket (bound, nobody listening), then a link planted at the name.
-    ::close(listenAt(socket));
-    ASSERT_EQ(channel.listen(socket), std::nullopt);
-    EXPECT_EQ(send({"/a.jpg"}), Answer::acknowledged);
-    channel.stopAccepting();
-    std::filesystem::create_symlink(folder / "elsewhere", socket);
-    ASSERT_EQ(channel.listen(socket), std::nullopt);
-    EXPECT_EQ(send({"/b.jpg"}), Answer::acknowledged);
-    EXPECT_FALSE(std::filesystem::exists(folder / "elsewhere"));
 }
 
 } // namespace

@@ -114,30 +114,21 @@ TEST_F(WindowTest, LaterStartsHandTheirFilesToTheRunningWindowAsTheFileSystemNam
     EXPECT_TRUE(fs::is_empty(temporary()));
 }
 
-TEST_F(WindowTest, TerminationStopsTheRunningJobAndLeavesNothingBehind) {
-    const auto window = start({photo("a.png").string()}, {{"FAKE_ESRGAN_HANG", "1"}});
+// The engine ignores the request to stop, so the quit waits for it a while, and a later start
+// meanwhile must not hand its file to the window that is going.
+TEST_F(WindowTest, TerminationStopsTheJobAndAFileHandedOverMeanwhileGoesToTheNextWindow) {
+    const auto quitting = start({photo("a.png").string()}, {{"FAKE_ESRGAN_HANG", "ignore-term"}});
     // The job's own working folder, not the one the engine is asked for its devices in.
     fs::path work;
     ASSERT_TRUE(eventually([&] {
         for (const auto& entry : fs::directory_iterator(temporary()))
             if (fs::exists(entry.path() / "in.png"))
                 work = entry.path();
-        return !work.empty() && anyProcessRuns(engine.executable());
+        return !work.empty() && ignoresTermination(engine.executable());
     }));
     // The photo being enlarged is the user's alone, whatever the umask.
     EXPECT_EQ(mode(work), 0700u);
     EXPECT_EQ(mode(work / "in.png"), 0600u);
-
-    EXPECT_EQ(terminate(*window).exitStatus, 0);
-    EXPECT_FALSE(anyProcessRuns(engine.executable()));
-    EXPECT_TRUE(fs::is_empty(temporary()));
-    EXPECT_FALSE(fs::exists(folder / "photos/a-4k.png"));
-}
-
-TEST_F(WindowTest, AFileHandedOverWhileTheWindowQuitsIsOpenedByTheNextWindow) {
-    // The engine ignores the request to stop, so the quit waits for it a while.
-    const auto quitting = start({photo("a.png").string()}, {{"FAKE_ESRGAN_HANG", "ignore-term"}});
-    ASSERT_TRUE(eventually([&] { return ignoresTermination(engine.executable()); }));
     quitting->signal(SIGTERM);
     const fs::path lock = folder / "run" / ("clarivex-" + user + ".lock");
     ASSERT_TRUE(eventually([&] { return test::readFile(lock).starts_with("quitting"); }));
@@ -145,8 +136,11 @@ TEST_F(WindowTest, AFileHandedOverWhileTheWindowQuitsIsOpenedByTheNextWindow) {
 
     const auto next = start({photo("b.png").string()});
     EXPECT_EQ(quitting->wait().exitStatus, 0);
+    EXPECT_FALSE(fs::exists(folder / "photos/a-4k.png"));
     EXPECT_TRUE(eventually([&] { return fs::exists(folder / "photos/b-4k.png"); }));
     EXPECT_EQ(terminate(*next).exitStatus, 0);
+    EXPECT_FALSE(anyProcessRuns(engine.executable()));
+    EXPECT_TRUE(fs::is_empty(temporary()));
 }
 
 TEST_F(WindowTest, TheSocketGoesToAnotherPrivatePlaceWhenItsOwnIsUnusable) {

@@ -2,9 +2,8 @@
 
 #include <vips/vips8>
 
-#include "core/process/tools.h"
 #include "support/icc_profile.h"
-#include "support/program_run.h"
+#include "support/media_fixture.h"
 #include "support/temporary_folder.h"
 
 #include <sys/stat.h>
@@ -26,17 +25,10 @@ protected:
         image.jpegsave(path.c_str());
         return path;
     }
-    std::optional<std::filesystem::path> clip(const std::string& duration) {
-        const auto ffmpeg = Tools::locateProgram("ffmpeg", Tools::Environment::current());
-        if (!ffmpeg)
-            return std::nullopt;
+    std::filesystem::path clip(const std::string& duration) {
         const auto path = folder / ("clip-" + duration + ".mp4");
-        const auto made =
-            test::runProgram(*ffmpeg, {"-v", "error", "-f", "lavfi", "-i",
-                                       "testsrc=size=160x90:rate=25:duration=" + duration,
-                                       "-pix_fmt", "yuv420p", path.string()});
-        if (made.exitStatus != 0)
-            return std::nullopt;
+        test::ffmpeg({"-f", "lavfi", "-i", "testsrc=size=160x90:rate=25:duration=" + duration,
+                      "-pix_fmt", "yuv420p", path.string()});
         return path;
     }
     static std::pair<int, int> sizeOf(const std::optional<PreviewPicture>& picture) {
@@ -97,20 +89,20 @@ TEST_F(PreviewDecoderTest, OnlyRegularFilesAreReadAndNothingBlocks) {
 }
 
 TEST_F(PreviewDecoderTest, AVideoGivesItsFrameATenthOfASecondIn) {
+    if (!test::findProgram("ffmpeg"))
+        GTEST_SKIP() << "ffmpeg is needed";
     const auto longer = clip("1");
     const auto tooShort = clip("0.04");
-    if (!longer || !tooShort)
-        GTEST_SKIP() << "ffmpeg is needed";
-    EXPECT_EQ(sizeOf(PreviewDecoder::decode(*longer, MediaKind::video, {{1000, 1000}})),
+    EXPECT_EQ(sizeOf(PreviewDecoder::decode(longer, MediaKind::video, {{1000, 1000}})),
               (std::pair{160, 90}));
-    EXPECT_EQ(sizeOf(PreviewDecoder::decode(*longer, MediaKind::video, {{80, 80}})),
+    EXPECT_EQ(sizeOf(PreviewDecoder::decode(longer, MediaKind::video, {{80, 80}})),
               (std::pair{80, 45}));
     // One frame only, which ends before 0.1 s.
-    EXPECT_FALSE(PreviewDecoder::decode(*tooShort, MediaKind::video, {{1000, 1000}}));
+    EXPECT_FALSE(PreviewDecoder::decode(tooShort, MediaKind::video, {{1000, 1000}}));
     // A stopped extraction gives nothing.
     std::stop_source stop;
     stop.request_stop();
-    EXPECT_FALSE(PreviewDecoder::decode(*longer, MediaKind::video, {{80, 80}}, stop.get_token()));
+    EXPECT_FALSE(PreviewDecoder::decode(longer, MediaKind::video, {{80, 80}}, stop.get_token()));
     // No temporary file is left behind.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 2);
 }

@@ -49,27 +49,3 @@ TEST(LineSplitter, SplitsPiecesIntoLines) {
     for (const auto& testCase : cases)
         EXPECT_EQ(splitAll(testCase.pieces), testCase.lines) << testCase.name;
 }
-
-TEST(LineSplitter, FinishEmptiesTheSplitter) {
-    LineSplitter splitter;
-    EXPECT_TRUE(splitter.feed("abc").empty());
-    EXPECT_EQ(splitter.finish(), std::vector<std::string>{"abc"});
-    EXPECT_TRUE(splitter.finish().empty());
-}
-
-TEST(LineSplitter, ReplacesEachIllFormedPieceOnce) {
-    const struct {
-        const char* bytes;
-        const char* text;
-    } cases[] = {
-        {"\xC0\xAF", "\uFFFD\uFFFD"},                     // overlong slash
-        {"\xE0\x80\xAF", "\uFFFD\uFFFD\uFFFD"},           // overlong three-byte form
-        {"\xED\xA0\x80", "\uFFFD\uFFFD\uFFFD"},           // surrogate
-        {"\xF4\x90\x80\x80", "\uFFFD\uFFFD\uFFFD\uFFFD"}, // above U+10FFFF
-        {"\xE2\x82x", "\uFFFDx"},                         // truncated, then ASCII
-        {"\x80\x80", "\uFFFD\uFFFD"},                     // lone continuations
-        {"\xF5\xFE\xFF", "\uFFFD\uFFFD\uFFFD"},
-    };
-    for (const auto& testCase : cases)
-        EXPECT_EQ(LineSplitter::toValidUtf8(testCase.bytes), testCase.text) << testCase.bytes;
-}

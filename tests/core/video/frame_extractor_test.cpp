@@ -4,6 +4,7 @@
 
 #include "core/vocabulary/upscale_error.h"
 #include "support/child_processes.h"
+#include "support/png_bytes.h"
 #include "support/temporary_folder.h"
 #include "support/upscale_failure.h"
 
@@ -17,17 +18,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A PNG as far as the stream splitter looks: chunk lengths and types, zero checksums.
-std::string pngFile(const std::string& pixels) {
-    const auto chunk = [](const std::string& type, const std::string& data) {
-        const auto size = static_cast<std::uint32_t>(data.size());
-        return std::string{static_cast<char>(size >> 24), static_cast<char>(size >> 16),
-                           static_cast<char>(size >> 8), static_cast<char>(size)} +
-               type + data + std::string(4, '\0');
-    };
-    return std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IDAT", pixels) + chunk("IEND", "");
-}
-
 class FrameExtractorTest : public ::testing::Test {
 protected:
     void TearDown() override { EXPECT_TRUE(test::noChildLeft()); }
@@ -36,7 +26,7 @@ protected:
     FrameExtractor::Setup setup(int frames, const std::string& then = "", int chunkSize = 3) {
         std::string bytes;
         for (int number = 1; number <= frames; ++number)
-            bytes += pngFile("frame " + std::to_string(number));
+            bytes += test::pngBytes(1, 1, "frame " + std::to_string(number));
         test::writeFile(folder / "frames", bytes);
         fs::remove_all(work);
         fs::create_directories(work);

@@ -48,18 +48,12 @@ TEST_F(PartFolderTest, SegmentsOfTheSameJobStayAndEverythingElseGoes) {
         test::writeFile(parts.segmentFile(9), "partial");
         test::writeFile(folder() / "manifest.json.new", "{");
     }
-    const auto names = [&] {
-        std::vector<std::string> found;
-        for (const auto& entry : std::filesystem::directory_iterator(folder()))
-            found.push_back(entry.path().filename().string());
-        std::sort(found.begin(), found.end());
-        return found;
-    };
     {
         PartFolder parts(folder(), identity());
         EXPECT_EQ(parts.framesDone(), 9);
-        EXPECT_EQ(names(), (std::vector<std::string>{"lock", "manifest.json", "segment-000000.mp4",
-                                                     "segment-000003.mp4", "segment-000006.mp4"}));
+        EXPECT_EQ(test::namesIn(folder()),
+                  (std::vector<std::string>{"lock", "manifest.json", "segment-000000.mp4",
+                                            "segment-000003.mp4", "segment-000006.mp4"}));
         // Open while this run holds it: another run is refused, not let in.
         try {
             PartFolder second(folder(), identity());
@@ -73,7 +67,7 @@ TEST_F(PartFolderTest, SegmentsOfTheSameJobStayAndEverythingElseGoes) {
     {
         PartFolder parts(folder(), identity());
         EXPECT_EQ(parts.framesDone(), 3);
-        EXPECT_EQ(names(),
+        EXPECT_EQ(test::namesIn(folder()),
                   (std::vector<std::string>{"lock", "manifest.json", "segment-000000.mp4"}));
         parts.keepFinished();
     }

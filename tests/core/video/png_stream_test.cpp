@@ -1,32 +1,17 @@
 #include "core/video/png_stream.h"
 
+#include "support/png_bytes.h"
 #include "support/upscale_failure.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
 using namespace clarivex;
-using clarivex::test::failureOf;
+using namespace clarivex::test;
 
 namespace {
-
-std::string bigEndian(std::uint32_t value) {
-    return {static_cast<char>(value >> 24), static_cast<char>(value >> 16),
-            static_cast<char>(value >> 8), static_cast<char>(value)};
-}
-
-// Only the chunk lengths are read, so the checksums may stay zero.
-std::string chunk(const std::string& type, const std::string& data) {
-    return bigEndian(static_cast<std::uint32_t>(data.size())) + type + data + std::string(4, '\0');
-}
-
-std::string png(const std::string& pixels) {
-    return std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", std::string(13, '\1')) +
-           chunk("IDAT", pixels) + chunk("IEND", "");
-}
 
 std::vector<std::string> feedAll(PngStream& stream, const std::vector<std::string>& pieces) {
     std::vector<std::string> files;
@@ -41,8 +26,8 @@ std::vector<std::string> feedAll(PngStream& stream, const std::vector<std::strin
 
 TEST(PngStream, CutsFilesWhereverTheReadsSplitThem) {
     // An IDAT holding "IEND" must not end the file early.
-    const std::string first = png("IEND pixels");
-    const std::string second = png(std::string(300, 'x'));
+    const std::string first = pngBytes(1, 1, "IEND pixels");
+    const std::string second = pngBytes(1, 1, std::string(300, 'x'));
     const std::string stream = first + second;
     for (std::size_t cut = 0; cut <= stream.size(); ++cut) {
         PngStream splitter(1 << 20);
@@ -62,10 +47,10 @@ TEST(PngStream, RefusesWhatIsNoPngOrTooLarge) {
         std::string error;
     } cases[] = {
         {"bad signature", "GIF89a" + std::string(20, '\0'), notPng},
-        {"garbage after a file", png("a") + "garbage!", notPng},
+        {"garbage after a file", pngBytes(1, 1, "a") + "garbage!", notPng},
         {"chunk length beyond the format",
          std::string("\x89PNG\r\n\x1a\n", 8) + bigEndian(0x80000000) + "IDAT", notPng},
-        {"chunk larger than a frame can be", png(std::string(2000, 'x')), tooLarge},
+        {"chunk larger than a frame can be", pngBytes(1, 1, std::string(2000, 'x')), tooLarge},
     };
     for (const auto& c : cases) {
         PngStream splitter(1000);

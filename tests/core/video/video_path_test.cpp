@@ -30,9 +30,8 @@ struct ReportLog {
         reports.push_back(progress);
     }
     bool contains(Stage stage, const std::string& detail) const {
-        return std::any_of(reports.begin(), reports.end(), [&](const UpscaleProgress& progress) {
-            return progress.stage == stage && progress.detail == detail;
-        });
+        return std::ranges::any_of(
+            reports, [&](const auto& p) { return p.stage == stage && p.detail == detail; });
     }
     std::mutex lock;
     std::vector<UpscaleProgress> reports;
@@ -65,8 +64,7 @@ protected:
             GTEST_SKIP() << "ffmpeg and ffprobe are needed";
         std::filesystem::create_directories(temporary());
         std::filesystem::create_directories(sources());
-        TestEngine::writeCountingScript(engineScript(), engineLog(),
-                                        "find \"$(dirname \"$2\")\" -name '*.png' | wc -l >> '" +
+        engine_.countCalls(engineLog(), "find \"$(dirname \"$2\")\" -name '*.png' | wc -l >> '" +
                                             framesOnDiskLog().string() + "'\n");
         tools_ = tools();
     }
@@ -81,12 +79,11 @@ protected:
 
     std::filesystem::path temporary() const { return folder_ / "tmp"; }
     std::filesystem::path sources() const { return folder_ / "media"; }
-    std::filesystem::path engineScript() const { return folder_ / "engine" / "esrgan"; }
     std::filesystem::path engineLog() const { return folder_ / "engine-calls"; }
     // How many frame files the working folder held whenever the engine started.
     std::filesystem::path framesOnDiskLog() const { return folder_ / "frames-on-disk"; }
 
-    Tools tools() const { return Tools{engineScript(), engine_.models(), ffmpeg_, ffprobe_}; }
+    Tools tools() const { return Tools{engine_.executable(), engine_.models(), ffmpeg_, ffprobe_}; }
 
     static Options options(Target target = Target::x2) {
         Options options;
@@ -127,19 +124,14 @@ protected:
     }
 
     // A stand-in for ffmpeg that behaves as the real one except for the calls whose argument
-    // list contains `marker`, which run `action` instead (by default: fail with a message).
-    std::filesystem::path ffmpegWrapped(const std::string& marker,
-                                        const std::string& action = "echo 'simulated failure' "
-                                                                    ">&2; exit 1") {
+    // list contains `marker`, which fail with a message.
+    std::filesystem::path ffmpegFailingOn(const std::string& marker) {
         const auto wrapper = folder_ / "wrapped" / "ffmpeg";
-        test::writeExecutable(wrapper, "#!/bin/sh\n"
-                                       "for argument in \"$@\"; do\n"
-                                       "    if [ \"$argument\" = '" +
-                                           marker + "' ]; then\n" + action +
-                                           "\n"
-                                           "    fi\n"
-                                           "done\n"
-                                           "exec '" +
+        test::writeExecutable(wrapper, "#!/bin/sh\nfor argument in \"$@\"; do\n"
+                                       "    [ \"$argument\" = '" +
+                                           marker +
+                                           "' ] && echo 'simulated failure' >&2 && exit 1\n"
+                                           "done\nexec '" +
                                            ffmpeg_->string() + "' \"$@\"\n");
         return wrapper;
     }
@@ -198,46 +190,51 @@ TEST_F(VideoPathTest, EveryTrackIsCarriedOver) {
     expectNeverBackwards(log_.reports);
 }
 
-// PNG in QuickTime keeps the odd size that 4:2:0 H.264 could not hold: factor 1080 ÷ 49, and
-// 65 × 22.04… = 1432.65 becomes the even 1432 (the engine's ×4 output, 260×196, is resampled
-// by the encoder). A portrait clip stored with a rotation comes out upright.
-TEST_F(VideoPathTest, ResultIsUprightAtTheExactEvenSize) {
+// Each clip comes out upright at the exact even size and with all its frames. PNG in QuickTime
+// keeps the odd size that 4:2:0 H.264 could not hold: factor 1080 ÷ 49, and 65 × 22.04… =
+// 1432.65 becomes the even 1432 (the engine's ×4 output, 260×196, is resampled by the encoder).
+// A phone clip that pauses a second is spread at the constant rate the encoder is given, so it
+// lasts as long as the source. A loop of 30 frames at 30 per second: d = 1 s, seam = d ÷ 3,
+// result 2/3 s = 20 frames; 15 frames are too short for a seam of 0.2 s: the plain pictures.
+// Loops are silent.
+TEST_F(VideoPathTest, ResultsAreUprightAtTheExactEvenSizeWithAllTheirFrames) {
     const auto odd = sources() / "odd.mov";
     ffmpeg({"-f", "lavfi", "-i", "testsrc=size=65x49:rate=25", "-frames:v", "4", "-c:v", "png",
             odd.string()});
-    const auto portrait =
-        clip("portrait.mp4", ClipSpec().withSize(64, 48).withFrames(10).withRotation(90));
+    const auto portrait = clip("portrait.mp4", {.frames = 10, .rotate = 90});
     ASSERT_NE(probeFile(portrait).rotation, 0) << "the clip was made without its rotation";
-    for (const auto& [source, target, size, frames] :
-         {std::tuple{odd, Target::fullHD, Size{1432, 1080}, 4},
-          std::tuple{portrait, Target::x2, Size{96, 128}, 10}}) {
-        SCOPED_TRACE(source.filename());
-        const auto result = upscale(source, options(target));
-        EXPECT_EQ(result.size, size);
-        const auto facts = probeFile(result.output);
-        EXPECT_EQ((Size{facts.width, facts.height}), size);
-        EXPECT_EQ(facts.frames, frames);
-        EXPECT_EQ(facts.rotation, 0);
-    }
-}
-
-// 30 frames at 30 per second: d = 1 s, seam = d ÷ 3, result 2/3 s = 20 frames. 15 frames are too
-// short for a seam of 0.2 s: the plain pictures, silent all the same.
-TEST_F(VideoPathTest, LoopIsShorterBySeamAndSilent) {
+    const auto paused = sources() / "pause.mp4";
+    ffmpeg({"-f", "lavfi", "-i", "testsrc=size=64x48:rate=30", "-frames:v", "30", "-vf",
+            "setpts=PTS+gte(N\\,15)/TB", "-fps_mode", "passthrough", "-c:v", "libx264", "-pix_fmt",
+            "yuv420p", paused.string()});
+    ASSERT_GT(probeFile(paused).duration, 1.9) << "the clip was made without its pause";
     Options loop = options();
     loop.seamlessLoop = true;
-    for (const int frames : {30, 15}) {
-        SCOPED_TRACE(frames);
+    const struct {
+        std::filesystem::path source;
+        Options options;
+        Size size;
+        int frames;
+        bool seam;
+    } cases[] = {
+        {odd, options(Target::fullHD), {1432, 1080}, 4, false},
+        {portrait, options(), {96, 128}, 10, false},
+        {paused, options(), {128, 96}, 60, false},
+        {clip("wave.mp4", {.audioCodec = "aac"}), loop, {128, 96}, 20, true},
+        {clip("short.mp4", {.frames = 15, .audioCodec = "aac"}), loop, {128, 96}, 15, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.source.filename());
         log_.reports.clear();
-        const auto source = clip("wave.mp4", ClipSpec().withFrames(frames).withAudio("aac"));
-        const auto result = upscale(source, loop);
-        EXPECT_EQ(result.output, sources() / "wave-2x-loop.mp4");
+        const auto result = upscale(c.source, c.options);
+        EXPECT_EQ(result.size, c.size);
         const auto facts = probeFile(result.output);
-        EXPECT_EQ(facts.frames, frames == 30 ? 20 : 15);
+        EXPECT_EQ((Size{facts.width, facts.height}), c.size);
+        EXPECT_NEAR(static_cast<double>(facts.frames), c.frames, c.source == paused ? 1 : 0);
+        EXPECT_EQ(facts.rotation, 0);
+        EXPECT_EQ(result.output.stem().string().ends_with("-loop"), c.options.seamlessLoop);
         EXPECT_TRUE(facts.audio.empty());
-        EXPECT_EQ(facts.width, 128);
-        EXPECT_EQ(log_.contains(Stage::looping, "Стык 0.3 с"), frames == 30);
-        std::filesystem::remove(result.output);
+        EXPECT_EQ(log_.contains(Stage::looping, "Стык 0.3 с"), c.seam);
     }
 }
 
@@ -278,24 +275,11 @@ TEST_F(VideoPathTest, LongClipNeedsAFewChunksOfDiskAndKeepsItsOrder) {
             << "frame " << index;
 }
 
-// A phone clip that pauses: the frames are spread at the constant rate the encoder is given,
-// so the result lasts as long as the source (and its sound stays in step).
-TEST_F(VideoPathTest, VariableFrameRateKeepsTheSourceDuration) {
-    const auto source = sources() / "pause.mp4";
-    ffmpeg({"-f", "lavfi", "-i", "testsrc=size=64x48:rate=30", "-frames:v", "30", "-vf",
-            "setpts=PTS+gte(N\\,15)/TB", "-fps_mode", "passthrough", "-c:v", "libx264", "-pix_fmt",
-            "yuv420p", source.string()});
-    const double sourceSeconds = probeFile(source).duration;
-    ASSERT_GT(sourceSeconds, 1.9) << "the clip was made without its pause";
-    const auto facts = probeFile(upscale(source, options()).output);
-    EXPECT_NEAR(facts.duration, sourceSeconds, 1.0 / 30);
-    EXPECT_NEAR(static_cast<double>(facts.frames), sourceSeconds * 30, 1);
-}
-
 // Each file system is asked for what goes onto it: the chunks in the temporary folder, the
-// segments and the result beside the source, both together when they share one.
-TEST_F(VideoPathTest, LowDiskIsRefusedBeforeAnyFrameIsExtracted) {
-    const auto source = clip("clip.mp4", ClipSpec().withFrames(30));
+// segments and the result beside the source, both together when they share one. A low disk, a
+// clip already at the size and a missing ffmpeg are refused before any frame is extracted.
+TEST_F(VideoPathTest, RefusalsComeBeforeAnyFrameIsExtracted) {
+    const auto source = clip("clip.mp4", {});
     const std::int64_t chunks = temporarySpaceNeeded({64, 48}, 2, 48);
     const std::int64_t beside = destinationSpaceNeeded({128, 96}, 30, 30);
     using Place = UpscaleError::Place;
@@ -326,10 +310,21 @@ TEST_F(VideoPathTest, LowDiskIsRefusedBeforeAnyFrameIsExtracted) {
         EXPECT_TRUE(outputs().empty());
         EXPECT_TRUE(entriesStartingWith(temporary(), "Clarivex-").empty());
     }
+    freeSpace_ = availableSpace;
+    const auto large = clip("large.mp4", {.width = 1920, .height = 1080, .frames = 1});
+    const auto tooLarge = errorOf([&] { upscale(large, options(Target::fullHD)); });
+    EXPECT_EQ(tooLarge.kind(), UpscaleError::Case::alreadyLarge);
+    EXPECT_EQ(tooLarge.size(), (Size{1920, 1080}));
+    tools_.ffmpeg.reset();
+    EXPECT_EQ(errorOf([&] { upscale(large, options()); }).kind(),
+              UpscaleError::Case::missingFFmpeg);
+    EXPECT_FALSE(std::filesystem::exists(engineLog())) << "the engine ran";
+    EXPECT_TRUE(outputs().empty());
     for (const auto& report : log_.reports)
         EXPECT_NE(report.stage, Stage::extracting);
 
     // A volume that cannot say how much is free does not stop the job.
+    tools_ = tools();
     freeSpace_ = [](const std::filesystem::path&) { return std::nullopt; };
     EXPECT_EQ(upscale(source, options()).size, (Size{128, 96}));
 }
@@ -342,7 +337,7 @@ TEST_F(VideoPathTest, LowDiskIsRefusedBeforeAnyFrameIsExtracted) {
 TEST_F(VideoPathTest, UnfinishedRunIsContinuedByTheNextRunOfTheSameJob) {
     chunkSize_ = 6;
     segmentSeconds_ = 0.1;
-    const auto source = clip("clip.mp4", ClipSpec().withFrames(18));
+    const auto source = clip("clip.mp4", {.frames = 18});
     const auto reference = sources() / "reference.mp4";
     std::filesystem::rename(upscale(source, options()).output, reference);
     const auto parts = sources() / ".clip-2x.parts";
@@ -366,7 +361,7 @@ TEST_F(VideoPathTest, UnfinishedRunIsContinuedByTheNextRunOfTheSameJob) {
         segmentSeconds_ = c.segmentSeconds;
         tools_ = tools();
         if (c.joinFails)
-            tools_.ffmpeg = ffmpegWrapped("-map_chapters");
+            tools_.ffmpeg = ffmpegFailingOn("-map_chapters");
         {
             test::ScopedEnvironmentVariable skip("FAKE_ESRGAN_SKIP",
                                                  c.joinFails ? "" : "000007.png");
@@ -382,7 +377,7 @@ TEST_F(VideoPathTest, UnfinishedRunIsContinuedByTheNextRunOfTheSameJob) {
         EXPECT_EQ(outputs(), std::vector<std::string>{".clip-2x.parts"});
 
         if (c.change == "source")
-            makeClip(source, ClipSpec().withFrames(18).withRate("25"));
+            makeClip(source, {.frames = 18, .rate = "25"});
         Options second = options();
         if (c.change == "model")
             second.model = ModelChoice::art;
@@ -412,19 +407,6 @@ TEST_F(VideoPathTest, UnfinishedRunIsContinuedByTheNextRunOfTheSameJob) {
         }
         std::filesystem::remove(result.output);
     }
-}
-
-TEST_F(VideoPathTest, RefusalsBeforeAnyWork) {
-    const auto large = clip("large.mp4", ClipSpec().withSize(1920, 1080).withFrames(1));
-    const auto tooLarge = errorOf([&] { upscale(large, options(Target::fullHD)); });
-    EXPECT_EQ(tooLarge.kind(), UpscaleError::Case::alreadyLarge);
-    EXPECT_EQ(tooLarge.size(), (Size{1920, 1080}));
-
-    tools_.ffmpeg.reset();
-    EXPECT_EQ(errorOf([&] { upscale(large, options()); }).kind(),
-              UpscaleError::Case::missingFFmpeg);
-    EXPECT_FALSE(std::filesystem::exists(engineLog())) << "the engine ran";
-    EXPECT_TRUE(outputs().empty());
 }
 
 // Colour bars made in every common way come out looking like the source, read with the source's

@@ -1,6 +1,4 @@
 #include "core/vocabulary/media_kind.h"
-#include "core/vocabulary/model_choice.h"
-#include "core/vocabulary/target.h"
 
 #include <gtest/gtest.h>
 
@@ -18,12 +16,4 @@ TEST(MediaKind, ClassifiesByLowerCasedLastExtension) {
 TEST(MediaKind, UnknownOrMissingExtensionHasNoKind) {
     for (const char* name : {"README", "x.txt", "x.avif", "x.mpg", "/a.jpg/noext", "x.", ".jpg."})
         EXPECT_EQ(mediaKindOf(name), std::nullopt) << name;
-}
-
-TEST(Vocabularies, TextsNameOnlyTheirOwnCaseExactly) {
-    for (ModelChoice choice : allModelChoices)
-        EXPECT_EQ(modelChoiceFromRaw(rawValue(choice)), choice);
-    EXPECT_EQ(modelChoiceFromRaw("Auto"), std::nullopt);
-    // The default target has no command-line spelling: an empty text names nothing.
-    EXPECT_EQ(targetFromCommandLine(""), std::nullopt);
 }

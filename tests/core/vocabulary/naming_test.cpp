@@ -1,5 +1,6 @@
 #include "core/vocabulary/naming.h"
 #include "core/vocabulary/upscale_error.h"
+#include "support/temporary_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -34,8 +35,6 @@ TEST(Naming, OutputNameFromKindTargetAndLoop) {
         {"/a/pic.HEIC", Target::fullHD, MediaKind::image, false, "/a/pic-1080p.jpg"},
         {"/a/x.webp", Target::x4, MediaKind::image, false, "/a/x-4x.png"},
         {"/a/clip.mov", Target::uhd4k, MediaKind::video, true, "/a/clip-4k-loop.mp4"},
-        // The pipeline never asks for it, but the rule still applies.
-        {"/a/p.png", Target::x2, MediaKind::image, true, "/a/p-2x-loop.png"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Naming::output(c.source, c.target, c.kind, c.loop, nothingExists), c.expected)
@@ -95,8 +94,7 @@ TEST(Naming, LongStemsAreCutOnAWholeCharacterAndTheSearchEnds) {
 }
 
 TEST(Naming, ExistsOnDiskSeesFilesFoldersAndDanglingLinks) {
-    const auto folder = std::filesystem::temp_directory_path() / "clarivex-naming-test";
-    std::filesystem::remove_all(folder);
+    const test::TemporaryFolder folder;
     std::filesystem::create_directories(folder / "sub");
     std::ofstream(folder / "file").put('x');
     std::filesystem::create_symlink(folder / "missing", folder / "dangling");
@@ -105,5 +103,4 @@ TEST(Naming, ExistsOnDiskSeesFilesFoldersAndDanglingLinks) {
     EXPECT_TRUE(Naming::existsOnDisk(folder / "dangling"));
     EXPECT_FALSE(Naming::existsOnDisk(folder / "nothing"));
     EXPECT_FALSE(Naming::existsOnDisk(folder / "file" / "below"));
-    std::filesystem::remove_all(folder);
 }
