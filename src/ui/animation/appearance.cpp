@@ -28,9 +28,10 @@ void Appearance::leave(std::function<void()> gone) {
     leaving_ = true;
     gone_ = std::move(gone);
     amount_.animateTo(0.0);
-    // A hidden view (or reduce motion) jumps without a step when already away.
-    if (!amount_.isAnimating())
-        apply();
+    // The picture of the view is taken now, while what it shows still exists: a view may leave
+    // because its subject is going away. A hidden view (or reduce motion) jumps without a step
+    // when already away.
+    apply();
 }
 
 void Appearance::apply() {

@@ -4,6 +4,9 @@
 #include "app/window/queue_strip.h"
 #include "app/window/sidebar.h"
 #include "app/window/stage_header.h"
+#include "ui/animation/frame_clock.h"
+#include "ui/animation/reduce_motion.h"
+#include "ui/paint/fade_scale_effect.h"
 #include "ui/widgets/drop_hero.h"
 #include "ui/widgets/drop_overlay.h"
 #include "ui/widgets/engine_indicator.h"
@@ -84,16 +87,35 @@ TEST_F(ContentViewTest, DragOverAnEmptyQueueTurnsTheInvitationAndOverJobsShowsTh
     EXPECT_FALSE(view.dropOverlay()->isShowing());
 }
 
-TEST_F(ContentViewTest, ClearingTheLastJobBringsTheInvitationBack) {
+TEST_F(ContentViewTest, TheLastJobClearedFadesOutAsItWasAndTheInvitationComesBack) {
+    struct Motion {
+        Motion() { ReduceMotion::setOverride(false); }
+        ~Motion() { ReduceMotion::setOverride(true); }
+    } motion;
     ContentView view(*fixture.store);
+    view.show();
     fixture.queue().addDemonstration(fixture.file("a.jpg"), MediaKind::image,
                                      JobStatus::cancelled());
-    EXPECT_FALSE(view.queueStrip()->isHidden());
+    double now = FrameClock::now();
+    FrameClock::instance().advanceTo(now += 10.0);
+    QPointer<JobStage> old = view.jobStage();
     fixture.queue().clearFinished();
     flushDeletions();
     flushDeletions();
     EXPECT_NE(view.dropHero(), nullptr);
     EXPECT_EQ(view.jobStage(), nullptr);
+    // The job is gone, its view is not: a late stop must reach nothing of it (sanitizers).
+    ASSERT_FALSE(old.isNull());
+    EXPECT_EQ(old->job(), nullptr);
+    Q_EMIT fixture.queue().stopRequested();
+    FrameClock::instance().advanceTo(now += 0.1);
+    const auto* effect = qobject_cast<FadeScaleEffect*>(old->graphicsEffect());
+    ASSERT_NE(effect, nullptr);
+    EXPECT_TRUE(effect->hasPicture() && effect->opacity() > 0.05 && effect->opacity() < 0.95);
+    view.grab();
+    FrameClock::instance().advanceTo(now += 10.0);
+    flushDeletions();
+    EXPECT_TRUE(old.isNull());
     EXPECT_TRUE(view.queueStrip()->isHidden());
 }
 

@@ -151,15 +151,5 @@ TEST_F(JobStageTest, PictureFollowsStatusAndWhatHasLoaded) {
     EXPECT_EQ(stage.visualKind(), JobStage::Visual::comparison);
 }
 
-TEST_F(JobStageTest, StageLeavesWhenItsJobIsRemoved) {
-    Job& job = addJob(JobStatus::cancelled());
-    QPointer<JobStage> stage = new JobStage(*fixture.store, job);
-    fixture.queue().clearFinished();
-    // The job goes first, its stage after it.
-    flushDeletions();
-    flushDeletions();
-    EXPECT_TRUE(stage.isNull());
-}
-
 } // namespace
 } // namespace clarivex
