@@ -1,5 +1,5 @@
 // Frames of the window's transitions on the frozen clock, saved as PNG files to be looked at one by
-// one: window_frames select|clear|failed|drop [FOLDER]. Under a display it also saves what the
+// one: window_frames select|clear|failed|drop|loop [FOLDER]. Under a display it also saves what the
 // screen shows.
 #include "app/queue/job.h"
 #include "app/window/content_view.h"
@@ -131,6 +131,13 @@ int main(int argc, char** argv) {
         view->setTargeted(false);
         queue.add({fixture.file("a.png")}, false);
         record("dropped");
+    } else if (scenario == "loop") {
+        fixture.store->settings().setSeamlessLoop(false);
+        settleAll();
+        fixture.store->settings().setSeamlessLoop(true);
+        record("loop-on");
+        fixture.store->settings().setSeamlessLoop(false);
+        record("loop-off");
     }
     fixture.script.shutDown();
     return 0;

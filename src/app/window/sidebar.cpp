@@ -1,13 +1,13 @@
 #include "app/window/sidebar.h"
 
 #include "app/queue/store.h"
-#include "ui/animation/appearance.h"
 #include "ui/paint/theme.h"
 #include "ui/text/model_choice_display.h"
 #include "ui/text/target_display.h"
 #include "ui/widgets/loop_fade_stepper.h"
 #include "ui/widgets/option_tile.h"
 #include "ui/widgets/pill_button.h"
+#include "ui/widgets/reveal_box.h"
 #include "ui/widgets/size_tile.h"
 #include "ui/widgets/text_label.h"
 #include "ui/widgets/toggle_switch.h"
@@ -171,7 +171,8 @@ QWidget* Sidebar::videoSection() {
     auto* box = new QWidget;
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(10);
+    // The seam row's box brings the spacing above it, so that it comes and goes with the row.
+    layout->setSpacing(0);
     loopToggle_ = new ToggleSwitch;
     connect(loopToggle_, &QAbstractButton::toggled, this,
             [this](bool on) { settings_.setSeamlessLoop(on); });
@@ -179,8 +180,8 @@ QWidget* Sidebar::videoSection() {
                                 QStringLiteral("Конец плавно перетекает в начало, без звука"),
                                 loopToggle_));
 
-    fadeRow_ = new QWidget;
-    auto* row = new QHBoxLayout(fadeRow_);
+    auto* fadeRow = new QWidget;
+    auto* row = new QHBoxLayout(fadeRow);
     row->setContentsMargins(0, 0, 0, 0);
     row->addWidget(textLabel(QStringLiteral("Длина стыка"), Theme::body(12), Theme::muted()));
     row->addStretch(1);
@@ -188,9 +189,8 @@ QWidget* Sidebar::videoSection() {
     connect(fadeStepper_, &LoopFadeStepper::valueChanged, this,
             [this](double value) { settings_.setLoopFade(value); });
     row->addWidget(fadeStepper_);
-    fadeRowAppearance_ = new Appearance(fadeRow_, {1.0, {0.0, -0.5}}, Theme::spring());
-    fadeRow_->setVisible(settings_.seamlessLoop());
-    layout->addWidget(fadeRow_);
+    fadeBox_ = new RevealBox(fadeRow, 10);
+    layout->addWidget(fadeBox_);
     return box;
 }
 
@@ -216,7 +216,7 @@ QString Sidebar::namingHint() const {
 }
 
 bool Sidebar::showsLoopFade() const {
-    return fadeRow_->isVisibleTo(const_cast<Sidebar*>(this)) && !fadeRowAppearance_->isLeaving();
+    return fadeBox_->isShown();
 }
 
 void Sidebar::refresh() {
@@ -228,14 +228,7 @@ void Sidebar::refresh() {
     picturesToggle_->setOn(settings_.copyToPictures());
     fadeStepper_->setValue(settings_.loopFade());
     namingHint_->setText(namingHint());
-
-    const bool loop = settings_.seamlessLoop();
-    if (loop && (!fadeRow_->isVisibleTo(this) || fadeRowAppearance_->isLeaving())) {
-        fadeRow_->show();
-        fadeRowAppearance_->enter();
-    } else if (!loop && fadeRow_->isVisibleTo(this) && !fadeRowAppearance_->isLeaving()) {
-        fadeRowAppearance_->leave([row = fadeRow_] { row->hide(); });
-    }
+    fadeBox_->setShown(settings_.seamlessLoop());
 }
 
 void Sidebar::paintEvent(QPaintEvent*) {

@@ -5,7 +5,6 @@
 #include "app/window/sidebar.h"
 #include "app/window/stage_header.h"
 #include "ui/animation/frame_clock.h"
-#include "ui/animation/reduce_motion.h"
 #include "ui/paint/fade_scale_effect.h"
 #include "ui/widgets/drop_hero.h"
 #include "ui/widgets/drop_overlay.h"
@@ -88,10 +87,7 @@ TEST_F(ContentViewTest, DragOverAnEmptyQueueTurnsTheInvitationAndOverJobsShowsTh
 }
 
 TEST_F(ContentViewTest, TheLastJobClearedFadesOutAsItWasAndTheInvitationComesBack) {
-    struct Motion {
-        Motion() { ReduceMotion::setOverride(false); }
-        ~Motion() { ReduceMotion::setOverride(true); }
-    } motion;
+    test::MotionOn motion;
     ContentView view(*fixture.store);
     view.show();
     fixture.queue().addDemonstration(fixture.file("a.jpg"), MediaKind::image,
