@@ -1,5 +1,5 @@
 // Frames of the window's transitions on the frozen clock, saved as PNG files to be looked at one by
-// one: window_frames select|clear|failed|drop|loop [FOLDER]. Under a display it also saves what the
+// one: window_frames select|clear|failed|drop|loop|roll [FOLDER]. Under a display it also saves what the
 // screen shows.
 #include "app/queue/job.h"
 #include "app/window/content_view.h"
@@ -131,6 +131,21 @@ int main(int argc, char** argv) {
         view->setTargeted(false);
         queue.add({fixture.file("a.png")}, false);
         record("dropped");
+    } else if (scenario == "roll") {
+        test::writeFile(fixture.file("a.png"));
+        queue.add({fixture.file("a.png")}, true);
+        test::settle([&] { return queue.jobs()[0]->status().is(JobStatus::Case::running); });
+        const auto reach = [&](double fraction) {
+            fixture.script.report({UpscaleProgress::Stage::upscaling, fraction, "realesrgan"});
+            test::settle([&] {
+                const UpscaleProgress* progress = queue.jobs()[0]->status().progress();
+                return progress && progress->fraction == fraction;
+            });
+        };
+        reach(0.02);
+        settleAll();
+        reach(0.69);
+        record("roll");
     } else if (scenario == "loop") {
         fixture.store->settings().setSeamlessLoop(false);
         settleAll();

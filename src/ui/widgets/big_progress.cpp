@@ -192,22 +192,44 @@ void BigProgress::paintHeadline(QPainter& painter, const Rows& layout) {
     const QFontMetricsF numberMetrics(numberFont());
     const qreal numberWidth = number_.width(progress) * slot;
     const qreal lineHeight = numberMetrics.ascent() * 0.8;
-    painter.save();
-    // Rolling digits are cut at the line's top and bottom, as if behind a window.
-    painter.setClipRect(QRectF(content.left(), layout.baseline - numberMetrics.ascent(),
-                               numberWidth + slot, numberMetrics.height()));
-    painter.setFont(numberFont());
     const qreal numberRight = content.left() + numberWidth;
-    for (const RollingNumber::Glyph& glyph : number_.glyphs(progress)) {
-        const qreal slotLeft = numberRight - (glyph.slot + 1) * slot;
-        const qreal advance = numberMetrics.horizontalAdvance(glyph.digit);
-        painter.setOpacity(glyph.opacity);
-        painter.setPen(Theme::text());
-        painter.drawText(
-            QPointF(slotLeft + (slot - advance) / 2.0, layout.baseline + glyph.offset * lineHeight),
-            QString(glyph.digit));
+    // The digits roll behind a window the height of the line, fading out towards its top and
+    // bottom edges rather than being cut there: drawn on a layer of their own, which a mask
+    // clears from the digits' resting ink outwards.
+    const QRectF window(content.left(), layout.baseline - numberMetrics.ascent(),
+                        std::max(numberWidth, slot) + slot, numberMetrics.height());
+    const qreal ratio = painter.device()->devicePixelRatioF();
+    QImage layer((window.size() * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    layer.setDevicePixelRatio(ratio);
+    layer.fill(Qt::transparent);
+    {
+        QPainter digits(&layer);
+        digits.setRenderHints(painter.renderHints());
+        digits.translate(-window.topLeft());
+        digits.setFont(numberFont());
+        digits.setPen(Theme::text());
+        for (const RollingNumber::Glyph& glyph : number_.glyphs(progress)) {
+            const qreal slotLeft = content.left() + glyph.left * slot;
+            const qreal advance = numberMetrics.horizontalAdvance(glyph.digit);
+            digits.setOpacity(glyph.opacity);
+            digits.drawText(QPointF(slotLeft + (slot - advance) / 2.0,
+                                    layout.baseline + glyph.offset * lineHeight),
+                            QString(glyph.digit));
+        }
+        const QRectF ink = numberMetrics.tightBoundingRect(QStringLiteral("0123456789"));
+        const auto at = [&](qreal y) {
+            return std::clamp((layout.baseline + y - window.top()) / window.height(), 0.0, 1.0);
+        };
+        QLinearGradient mask(0, window.top(), 0, window.bottom());
+        mask.setColorAt(0.0, Qt::transparent);
+        mask.setColorAt(at(ink.top()), Qt::black);
+        mask.setColorAt(at(ink.bottom()), Qt::black);
+        mask.setColorAt(1.0, Qt::transparent);
+        digits.setOpacity(1.0);
+        digits.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+        digits.fillRect(window, mask);
     }
-    painter.restore();
+    painter.drawImage(window.topLeft(), layer);
 
     painter.setFont(percentFont());
     painter.setPen(Theme::muted());
