@@ -150,20 +150,22 @@ QWidget* Sidebar::sizeSection() {
 }
 
 QWidget* Sidebar::toggleRow(const QString& title, const QString& hint, ToggleSwitch* toggle) {
+    // The switch stands beside the title; the hint runs under both, over the row's full width,
+    // so that a hint such as the loop's keeps to one line instead of leaving its last word alone
+    // on a second.
     auto* row = new QWidget;
-    auto* layout = new QHBoxLayout(row);
+    auto* layout = new QGridLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(8);
-    auto* texts = new QVBoxLayout;
-    texts->setSpacing(2);
-    texts->addWidget(textLabel(title, Theme::system(13, QFont::DemiBold), Theme::text()));
-    QLabel* hintLabel = textLabel(hint, Theme::body(10.5), Theme::muted());
-    hintLabel->setWordWrap(true);
-    texts->addWidget(hintLabel);
-    layout->addLayout(texts, 1);
+    layout->setHorizontalSpacing(8);
+    layout->setVerticalSpacing(2);
+    layout->addWidget(textLabel(title, Theme::system(13, QFont::DemiBold), Theme::text()), 0, 0);
     toggle->setAccessibleName(title);
     toggle->setFocusPolicy(Qt::StrongFocus);
-    layout->addWidget(toggle, 0, Qt::AlignVCenter);
+    layout->addWidget(toggle, 0, 1, Qt::AlignVCenter);
+    QLabel* hintLabel = textLabel(hint, Theme::body(10.5), Theme::muted());
+    hintLabel->setWordWrap(true);
+    layout->addWidget(hintLabel, 1, 0, 1, 2);
+    layout->setColumnStretch(0, 1);
     return row;
 }
 
