@@ -1,6 +1,6 @@
 // Frames of the window's transitions on the frozen clock, saved as PNG files to be looked at one by
-// one: window_frames select|clear|failed|drop|loop|roll [FOLDER]. Under a display it also saves what the
-// screen shows.
+// one: window_frames select|clear|failed|drop|loop|roll [FOLDER]. Under a display it also saves
+// what the screen shows.
 #include "app/queue/job.h"
 #include "app/window/content_view.h"
 #include "app/window/job_stage.h"
@@ -146,6 +146,8 @@ int main(int argc, char** argv) {
         settleAll();
         reach(0.69);
         record("roll");
+        settleAll();
+        shot(dir, "roll-rest");
     } else if (scenario == "loop") {
         fixture.store->settings().setSeamlessLoop(false);
         settleAll();
