@@ -155,6 +155,13 @@ int main(int argc, char** argv) {
         record("loop-on");
         fixture.store->settings().setSeamlessLoop(false);
         record("loop-off");
+        // Turned back on halfway out.
+        fixture.store->settings().setSeamlessLoop(true);
+        settleAll();
+        fixture.store->settings().setSeamlessLoop(false);
+        step(0.08);
+        fixture.store->settings().setSeamlessLoop(true);
+        record("loop-back");
     }
     fixture.script.shutDown();
     return 0;

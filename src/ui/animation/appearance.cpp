@@ -17,9 +17,12 @@ Appearance::Appearance(QWidget* view, AppearanceStyle style, SpringParameters sp
           1.0, spring, [this] { apply(); }, view) {}
 
 void Appearance::enter() {
+    // Called back while on its way out, a view turns round where it is instead of starting over.
+    const bool turning = leaving_ && amount_.isAnimating();
     leaving_ = false;
     gone_ = nullptr;
-    amount_.jumpTo(0.0);
+    if (!turning)
+        amount_.jumpTo(0.0);
     apply();
     amount_.animateTo(1.0);
 }
