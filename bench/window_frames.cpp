@@ -106,6 +106,10 @@ int main(int argc, char** argv) {
         queue.cancelAll();
         queue.clearFinished();
         record("empty");
+        // A file comes after the strip has gone: it comes back with that file's card.
+        test::writeFile(fixture.file("d.png"));
+        queue.add({fixture.file("d.png")}, false);
+        record("again");
     } else if (scenario == "failed") {
         test::writeFile(fixture.file("a.png"));
         std::string error;

@@ -19,10 +19,14 @@ Appearance::Appearance(QWidget* view, AppearanceStyle style, SpringParameters sp
 void Appearance::enter() {
     // Called back while on its way out, a view turns round where it is instead of starting over.
     const bool turning = leaving_ && amount_.isAnimating();
+    // A picture left from an earlier leave shows what was; the view comes back as it is now.
+    auto* earlier = qobject_cast<FadeScaleEffect*>(view_->graphicsEffect());
     leaving_ = false;
     gone_ = nullptr;
     if (!turning)
         amount_.jumpTo(0.0);
+    if (earlier && view_->isVisible())
+        earlier->capture(view_);
     apply();
     amount_.animateTo(1.0);
 }
