@@ -1,6 +1,6 @@
 // Frames of the window's transitions on the frozen clock, saved as PNG files to be looked at one by
-// one: window_frames select|clear|failed|drop [FOLDER]. Under a display it also saves what the
-// screen shows.
+// one: window_frames select|clear|failed|drop|loop|roll [FOLDER]. Under a display it also saves
+// what the screen shows.
 #include "app/queue/job.h"
 #include "app/window/content_view.h"
 #include "app/window/job_stage.h"
@@ -106,6 +106,10 @@ int main(int argc, char** argv) {
         queue.cancelAll();
         queue.clearFinished();
         record("empty");
+        // A file comes after the strip has gone: it comes back with that file's card.
+        test::writeFile(fixture.file("d.png"));
+        queue.add({fixture.file("d.png")}, false);
+        record("again");
     } else if (scenario == "failed") {
         test::writeFile(fixture.file("a.png"));
         std::string error;
@@ -131,6 +135,37 @@ int main(int argc, char** argv) {
         view->setTargeted(false);
         queue.add({fixture.file("a.png")}, false);
         record("dropped");
+    } else if (scenario == "roll") {
+        test::writeFile(fixture.file("a.png"));
+        queue.add({fixture.file("a.png")}, true);
+        test::settle([&] { return queue.jobs()[0]->status().is(JobStatus::Case::running); });
+        const auto reach = [&](double fraction) {
+            fixture.script.report({UpscaleProgress::Stage::upscaling, fraction, "realesrgan"});
+            test::settle([&] {
+                const UpscaleProgress* progress = queue.jobs()[0]->status().progress();
+                return progress && progress->fraction == fraction;
+            });
+        };
+        reach(0.02);
+        settleAll();
+        reach(0.69);
+        record("roll");
+        settleAll();
+        shot(dir, "roll-rest");
+    } else if (scenario == "loop") {
+        fixture.store->settings().setSeamlessLoop(false);
+        settleAll();
+        fixture.store->settings().setSeamlessLoop(true);
+        record("loop-on");
+        fixture.store->settings().setSeamlessLoop(false);
+        record("loop-off");
+        // Turned back on halfway out.
+        fixture.store->settings().setSeamlessLoop(true);
+        settleAll();
+        fixture.store->settings().setSeamlessLoop(false);
+        step(0.08);
+        fixture.store->settings().setSeamlessLoop(true);
+        record("loop-back");
     }
     fixture.script.shutDown();
     return 0;

@@ -139,7 +139,7 @@ private:
 JobPanel::JobPanel(Store& store, Job& job, QWidget* parent)
     : QWidget(parent)
     , store_(store)
-    , job_(job)
+    , job_(&job)
     , row_(new QHBoxLayout(this))
     , lastCelebration_(store.queue().celebration()) {
     setContentsMargins(room());
@@ -156,7 +156,9 @@ QMargins JobPanel::room() {
 }
 
 void JobPanel::refresh() {
-    if (job_.status().which() != shown_) {
+    if (!job_)
+        return;
+    if (job_->status().which() != shown_) {
         rebuild();
         return;
     }
@@ -192,7 +194,7 @@ void JobPanel::clearRow() {
 
 void JobPanel::rebuild() {
     clearRow();
-    shown_ = job_.status().which();
+    shown_ = job_->status().which();
     switch (shown_) {
     case JobStatus::Case::running:
         buildRunning();
@@ -231,7 +233,7 @@ void JobPanel::addPill(const QString& text, bool filled, int spacingBefore,
 }
 
 void JobPanel::buildRunning() {
-    auto* info = new FileInfo(job_.fileName(), job_.kind(), this);
+    auto* info = new FileInfo(job_->fileName(), job_->kind(), this);
     info->setFixedWidth(fileInfoWidth);
     add(info, 0);
     progress_ = new BigProgress(this);
@@ -243,21 +245,21 @@ void JobPanel::buildRunning() {
     cancelButton_->setAccessibleName(QStringLiteral("Отменить"));
     cancelButton_->setFocusPolicy(Qt::StrongFocus);
     connect(cancelButton_, &QAbstractButton::clicked, this,
-            [this] { store_.queue().cancel(&job_); });
+            [this] { store_.queue().cancel(job_); });
     add(cancelButton_, 22);
     updateRunning();
     progress_->bar()->setValueImmediately(progress_->bar()->value());
 }
 
 void JobPanel::updateRunning() {
-    const UpscaleProgress* progress = job_.status().progress();
+    const UpscaleProgress* progress = job_->status().progress();
     if (!progress || !progress_)
         return;
     progress_->setFraction(progress->fraction);
     progress_->setDetail(QString::fromStdString(progress->detail));
     // A stopping pipeline may report a few more steps before it ends; the panel shows at once
     // that the stop was taken, and the cancel button can no longer be pressed.
-    if (store_.queue().isStopping(job_)) {
+    if (store_.queue().isStopping(*job_)) {
         progress_->setStage(QStringLiteral("Останавливается"));
         progress_->setEta(std::nullopt);
         // Qt would hand the focus of a disabled button on, perhaps to "Отменить всё".
@@ -267,14 +269,14 @@ void JobPanel::updateRunning() {
         return;
     }
     progress_->setStage(JobTexts::stageTitle(progress->stage));
-    if (job_.startedAt())
-        progress_->setEta(etaText(progress->fraction, secondsSince(job_.startedAt())));
+    if (job_->startedAt())
+        progress_->setEta(etaText(progress->fraction, secondsSince(job_->startedAt())));
     else
         progress_->setEta(std::nullopt);
 }
 
 void JobPanel::buildDone() {
-    const UpscaleResult* result = job_.status().result();
+    const UpscaleResult* result = job_->status().result();
     badge_ = new CheckBadge(this);
     add(badge_, 0);
 
@@ -317,7 +319,7 @@ void JobPanel::showBriefly(QLabel* detail, const QString& usual,
 
 void JobPanel::buildFailed() {
     add(new SymbolMark("exclamationmark.triangle.fill", warningSide, Theme::accent()), 0);
-    const std::string* failure = job_.status().failure();
+    const std::string* failure = job_->status().failure();
     // The failure takes the free width, in at most three whole lines.
     auto* message = new ClampedLabel(failure ? QString::fromStdString(*failure) : QString(), 3,
                                      Theme::body(12), Theme::muted());
@@ -326,11 +328,11 @@ void JobPanel::buildFailed() {
             3, 120),
         14, 1);
     row_->addSpacing(14);
-    addPill(QStringLiteral("Повторить"), true, 14, [this] { store_.queue().retry(&job_); });
+    addPill(QStringLiteral("Повторить"), true, 14, [this] { store_.queue().retry(job_); });
 }
 
 void JobPanel::buildWaiting() {
-    auto* info = new FileInfo(job_.fileName(), job_.kind(), this);
+    auto* info = new FileInfo(job_->fileName(), job_->kind(), this);
     add(info, 0);
     row_->addSpacing(defaultSpacing);
     row_->addStretch(1);
@@ -338,11 +340,11 @@ void JobPanel::buildWaiting() {
 }
 
 void JobPanel::buildCancelled() {
-    add(new FileInfo(job_.fileName(), job_.kind(), this), 0);
+    add(new FileInfo(job_->fileName(), job_->kind(), this), 0);
     row_->addSpacing(defaultSpacing);
     row_->addStretch(1);
     addPill(QStringLiteral("Повторить"), false, defaultSpacing,
-            [this] { store_.queue().retry(&job_); });
+            [this] { store_.queue().retry(job_); });
 }
 
 int JobPanel::cardHeight(int cardWidth) const {

@@ -4,6 +4,7 @@
 #include "ui/paint/glow.h"
 
 #include <QImage>
+#include <QPointer>
 #include <QWidget>
 
 class QHBoxLayout;
@@ -71,7 +72,8 @@ private:
                  const std::function<void()>& action);
 
     Store& store_;
-    Job& job_;
+    // Null once the job is gone: a panel on its way out keeps what it showed, reading nothing.
+    QPointer<Job> job_;
     JobStatus::Case shown_ = JobStatus::Case::waiting;
     QHBoxLayout* row_;
     BigProgress* progress_ = nullptr;

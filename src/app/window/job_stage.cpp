@@ -4,6 +4,7 @@
 #include "app/queue/store.h"
 #include "app/window/job_panel.h"
 #include "app/window/job_texts.h"
+#include "ui/animation/appearance.h"
 #include "ui/paint/glow_overhang.h"
 #include "ui/widgets/before_after_slider.h"
 #include "ui/widgets/scan_preview.h"
@@ -31,8 +32,13 @@ JobStage::JobStage(Store& store, Job& job, QWidget* parent)
     });
     connect(&store.queue(), &JobQueue::celebrationChanged, this,
             [this] { panel_->celebrate(store_.queue().celebration()); });
-    // A job removed from the queue takes its stage with it; nothing may reach the job after.
+    // Nothing reaches a removed job after (the stage and the panel hold it weakly). A stage on
+    // its way out plays its leave to the end as the picture taken when it began; any other one
+    // goes with its job.
     connect(&job, &QObject::destroyed, this, [this] {
+        const auto* appearance = findChild<Appearance*>(QString(), Qt::FindDirectChildrenOnly);
+        if (appearance && appearance->isLeaving())
+            return;
         hide();
         deleteLater();
     });

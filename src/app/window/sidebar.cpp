@@ -1,13 +1,13 @@
 #include "app/window/sidebar.h"
 
 #include "app/queue/store.h"
-#include "ui/animation/appearance.h"
 #include "ui/paint/theme.h"
 #include "ui/text/model_choice_display.h"
 #include "ui/text/target_display.h"
 #include "ui/widgets/loop_fade_stepper.h"
 #include "ui/widgets/option_tile.h"
 #include "ui/widgets/pill_button.h"
+#include "ui/widgets/reveal_box.h"
 #include "ui/widgets/size_tile.h"
 #include "ui/widgets/text_label.h"
 #include "ui/widgets/toggle_switch.h"
@@ -150,20 +150,22 @@ QWidget* Sidebar::sizeSection() {
 }
 
 QWidget* Sidebar::toggleRow(const QString& title, const QString& hint, ToggleSwitch* toggle) {
+    // The switch stands beside the title; the hint runs under both, over the row's full width,
+    // so that a hint such as the loop's keeps to one line instead of leaving its last word alone
+    // on a second.
     auto* row = new QWidget;
-    auto* layout = new QHBoxLayout(row);
+    auto* layout = new QGridLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(8);
-    auto* texts = new QVBoxLayout;
-    texts->setSpacing(2);
-    texts->addWidget(textLabel(title, Theme::system(13, QFont::DemiBold), Theme::text()));
-    QLabel* hintLabel = textLabel(hint, Theme::body(10.5), Theme::muted());
-    hintLabel->setWordWrap(true);
-    texts->addWidget(hintLabel);
-    layout->addLayout(texts, 1);
+    layout->setHorizontalSpacing(8);
+    layout->setVerticalSpacing(2);
+    layout->addWidget(textLabel(title, Theme::system(13, QFont::DemiBold), Theme::text()), 0, 0);
     toggle->setAccessibleName(title);
     toggle->setFocusPolicy(Qt::StrongFocus);
-    layout->addWidget(toggle, 0, Qt::AlignVCenter);
+    layout->addWidget(toggle, 0, 1, Qt::AlignVCenter);
+    QLabel* hintLabel = textLabel(hint, Theme::body(10.5), Theme::muted());
+    hintLabel->setWordWrap(true);
+    layout->addWidget(hintLabel, 1, 0, 1, 2);
+    layout->setColumnStretch(0, 1);
     return row;
 }
 
@@ -171,7 +173,8 @@ QWidget* Sidebar::videoSection() {
     auto* box = new QWidget;
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(10);
+    // The seam row's box brings the spacing above it, so that it comes and goes with the row.
+    layout->setSpacing(0);
     loopToggle_ = new ToggleSwitch;
     connect(loopToggle_, &QAbstractButton::toggled, this,
             [this](bool on) { settings_.setSeamlessLoop(on); });
@@ -179,8 +182,8 @@ QWidget* Sidebar::videoSection() {
                                 QStringLiteral("Конец плавно перетекает в начало, без звука"),
                                 loopToggle_));
 
-    fadeRow_ = new QWidget;
-    auto* row = new QHBoxLayout(fadeRow_);
+    auto* fadeRow = new QWidget;
+    auto* row = new QHBoxLayout(fadeRow);
     row->setContentsMargins(0, 0, 0, 0);
     row->addWidget(textLabel(QStringLiteral("Длина стыка"), Theme::body(12), Theme::muted()));
     row->addStretch(1);
@@ -188,9 +191,8 @@ QWidget* Sidebar::videoSection() {
     connect(fadeStepper_, &LoopFadeStepper::valueChanged, this,
             [this](double value) { settings_.setLoopFade(value); });
     row->addWidget(fadeStepper_);
-    fadeRowAppearance_ = new Appearance(fadeRow_, {1.0, {0.0, -0.5}}, Theme::spring());
-    fadeRow_->setVisible(settings_.seamlessLoop());
-    layout->addWidget(fadeRow_);
+    fadeBox_ = new RevealBox(fadeRow, 10);
+    layout->addWidget(fadeBox_);
     return box;
 }
 
@@ -216,7 +218,7 @@ QString Sidebar::namingHint() const {
 }
 
 bool Sidebar::showsLoopFade() const {
-    return fadeRow_->isVisibleTo(const_cast<Sidebar*>(this)) && !fadeRowAppearance_->isLeaving();
+    return fadeBox_->isShown();
 }
 
 void Sidebar::refresh() {
@@ -228,14 +230,7 @@ void Sidebar::refresh() {
     picturesToggle_->setOn(settings_.copyToPictures());
     fadeStepper_->setValue(settings_.loopFade());
     namingHint_->setText(namingHint());
-
-    const bool loop = settings_.seamlessLoop();
-    if (loop && (!fadeRow_->isVisibleTo(this) || fadeRowAppearance_->isLeaving())) {
-        fadeRow_->show();
-        fadeRowAppearance_->enter();
-    } else if (!loop && fadeRow_->isVisibleTo(this) && !fadeRowAppearance_->isLeaving()) {
-        fadeRowAppearance_->leave([row = fadeRow_] { row->hide(); });
-    }
+    fadeBox_->setShown(settings_.seamlessLoop());
 }
 
 void Sidebar::paintEvent(QPaintEvent*) {

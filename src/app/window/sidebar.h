@@ -10,11 +10,11 @@ class QVBoxLayout;
 
 namespace clarivex {
 
-class Appearance;
 class LoopFadeStepper;
 class OptionTile;
 class OptionsModel;
 class PillButton;
+class RevealBox;
 class SizeTile;
 class Store;
 class ToggleSwitch;
@@ -55,8 +55,7 @@ private:
     std::vector<OptionTile*> modelTiles_;
     std::vector<SizeTile*> sizeTiles_;
     ToggleSwitch* loopToggle_ = nullptr;
-    QWidget* fadeRow_ = nullptr;
-    Appearance* fadeRowAppearance_ = nullptr;
+    RevealBox* fadeBox_ = nullptr;
     LoopFadeStepper* fadeStepper_ = nullptr;
     ToggleSwitch* picturesToggle_ = nullptr;
     QLabel* namingHint_ = nullptr;

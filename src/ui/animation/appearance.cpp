@@ -17,9 +17,16 @@ Appearance::Appearance(QWidget* view, AppearanceStyle style, SpringParameters sp
           1.0, spring, [this] { apply(); }, view) {}
 
 void Appearance::enter() {
+    // Called back while on its way out, a view turns round where it is instead of starting over.
+    const bool turning = leaving_ && amount_.isAnimating();
+    // A picture left from an earlier leave shows what was; the view comes back as it is now.
+    auto* earlier = qobject_cast<FadeScaleEffect*>(view_->graphicsEffect());
     leaving_ = false;
     gone_ = nullptr;
-    amount_.jumpTo(0.0);
+    if (!turning)
+        amount_.jumpTo(0.0);
+    if (earlier && view_->isVisible())
+        earlier->capture(view_);
     apply();
     amount_.animateTo(1.0);
 }
@@ -28,9 +35,10 @@ void Appearance::leave(std::function<void()> gone) {
     leaving_ = true;
     gone_ = std::move(gone);
     amount_.animateTo(0.0);
-    // A hidden view (or reduce motion) jumps without a step when already away.
-    if (!amount_.isAnimating())
-        apply();
+    // The picture of the view is taken now, while what it shows still exists: a view may leave
+    // because its subject is going away. A hidden view (or reduce motion) jumps without a step
+    // when already away.
+    apply();
 }
 
 void Appearance::apply() {

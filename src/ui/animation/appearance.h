@@ -28,7 +28,7 @@ class Appearance : public QObject {
 public:
     Appearance(QWidget* view, AppearanceStyle style, SpringParameters spring);
 
-    // From away to present.
+    // From away (or from where a leave has got to) to present.
     void enter();
     // From present to away, then `gone` (which may delete the view).
     void leave(std::function<void()> gone);

@@ -59,10 +59,6 @@ void FadeScaleEffect::setShift(QPointF shift) {
     update();
 }
 
-bool FadeScaleEffect::isAtRest() const {
-    return opacity_ >= 1.0 && scale_ == 1.0 && shift_.isNull();
-}
-
 void FadeScaleEffect::capture(QWidget* widget) {
     // A view that has just been made lays itself out on its first events; the picture shows it
     // laid out, as it will rest.
@@ -90,7 +86,7 @@ void FadeScaleEffect::capture(QWidget* widget) {
 }
 
 void FadeScaleEffect::draw(QPainter* painter) {
-    if (isAtRest() || picture_.isNull()) {
+    if (picture_.isNull()) {
         drawSource(painter);
         return;
     }

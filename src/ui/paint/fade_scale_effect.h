@@ -7,8 +7,8 @@
 namespace clarivex {
 
 // Draws a widget, children included, faded, scaled about its centre and shifted: what the
-// window's views do while they come and go. At rest (opaque, full size, in place) it draws the
-// widget unchanged. While it moves it draws a still picture of the widget taken by capture():
+// window's views do while they come and go. Until capture() it draws the widget unchanged; from
+// then on a still picture of the widget, the state it showed when it began to move:
 // Qt renders a widget's own offscreen copy without the graphics effects of its children, so the
 // glowing parts of a view (buttons, progress, cards) would vanish or land in the wrong place
 // mid-move, while a grab of the whole widget draws them as they are at rest. The picture is
@@ -24,8 +24,6 @@ public:
     void setScale(qreal scale);
     QPointF shift() const { return shift_; }
     void setShift(QPointF shift);
-
-    bool isAtRest() const;
 
     // Takes the picture drawn while moving from `widget`, the one this effect is set on, as it
     // looks at rest.

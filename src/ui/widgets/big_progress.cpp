@@ -184,30 +184,66 @@ void BigProgress::paintEvent(QPaintEvent* event) {
     }
 }
 
+void BigProgress::paintDigits(QPainter& painter, const Rows& layout) const {
+    const QRectF content = contentRect();
+    const qreal progress = roll_.value();
+    const qreal slot = digitSlotWidth();
+    const QFontMetricsF metrics(numberFont());
+    const qreal lineHeight = metrics.ascent() * 0.8;
+    const auto draw = [&](QPainter& target) {
+        target.setFont(numberFont());
+        target.setPen(Theme::text());
+        for (const RollingNumber::Glyph& glyph : number_.glyphs(progress)) {
+            const qreal slotLeft = content.left() + glyph.left * slot;
+            const qreal advance = metrics.horizontalAdvance(glyph.digit);
+            target.setOpacity(glyph.opacity);
+            target.drawText(QPointF(slotLeft + (slot - advance) / 2.0,
+                                    layout.baseline + glyph.offset * lineHeight),
+                            QString(glyph.digit));
+        }
+    };
+    if (!roll_.isAnimating()) {
+        // At rest the digits go straight onto the card, with the same edges as all other text.
+        painter.save();
+        draw(painter);
+        painter.restore();
+        return;
+    }
+    // Rolling digits pass behind a window the height of the line and fade out towards its top
+    // and bottom edges rather than being cut there: they are drawn on a layer of their own,
+    // which a mask clears from the digits' resting ink outwards.
+    const qreal widest = std::max(number_.width(0.0), number_.width(1.0)) * slot;
+    const QRectF window(content.left(), layout.baseline - metrics.ascent(), widest + slot,
+                        metrics.height());
+    const qreal ratio = painter.device()->devicePixelRatioF();
+    QImage layer((window.size() * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    layer.setDevicePixelRatio(ratio);
+    layer.fill(Qt::transparent);
+    QPainter digits(&layer);
+    digits.setRenderHints(painter.renderHints());
+    digits.translate(-window.topLeft());
+    draw(digits);
+    const QRectF ink = metrics.tightBoundingRect(QStringLiteral("0123456789"));
+    const auto at = [&](qreal y) {
+        return std::clamp((layout.baseline + y - window.top()) / window.height(), 0.0, 1.0);
+    };
+    QLinearGradient mask(0, window.top(), 0, window.bottom());
+    mask.setColorAt(0.0, Qt::transparent);
+    mask.setColorAt(at(ink.top()), Qt::black);
+    mask.setColorAt(at(ink.bottom()), Qt::black);
+    mask.setColorAt(1.0, Qt::transparent);
+    digits.setOpacity(1.0);
+    digits.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+    digits.fillRect(window, mask);
+    digits.end();
+    painter.drawImage(window.topLeft(), layer);
+}
+
 void BigProgress::paintHeadline(QPainter& painter, const Rows& layout) {
     const QRectF content = contentRect();
 
-    const qreal progress = roll_.value();
-    const qreal slot = digitSlotWidth();
-    const QFontMetricsF numberMetrics(numberFont());
-    const qreal numberWidth = number_.width(progress) * slot;
-    const qreal lineHeight = numberMetrics.ascent() * 0.8;
-    painter.save();
-    // Rolling digits are cut at the line's top and bottom, as if behind a window.
-    painter.setClipRect(QRectF(content.left(), layout.baseline - numberMetrics.ascent(),
-                               numberWidth + slot, numberMetrics.height()));
-    painter.setFont(numberFont());
-    const qreal numberRight = content.left() + numberWidth;
-    for (const RollingNumber::Glyph& glyph : number_.glyphs(progress)) {
-        const qreal slotLeft = numberRight - (glyph.slot + 1) * slot;
-        const qreal advance = numberMetrics.horizontalAdvance(glyph.digit);
-        painter.setOpacity(glyph.opacity);
-        painter.setPen(Theme::text());
-        painter.drawText(
-            QPointF(slotLeft + (slot - advance) / 2.0, layout.baseline + glyph.offset * lineHeight),
-            QString(glyph.digit));
-    }
-    painter.restore();
+    const qreal numberRight = content.left() + number_.width(roll_.value()) * digitSlotWidth();
+    paintDigits(painter, layout);
 
     painter.setFont(percentFont());
     painter.setPen(Theme::muted());

@@ -65,6 +65,7 @@ private:
     mutable std::optional<Rows> rows_;
     mutable QSize rowsSize_;
     void paintHeadline(QPainter& painter, const Rows& layout);
+    void paintDigits(QPainter& painter, const Rows& layout) const;
     QRectF contentRect() const;
     void placeBar();
 

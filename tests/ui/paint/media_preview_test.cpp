@@ -37,7 +37,6 @@ TEST(MediaPreviewPixelated, KeepsTheShapeInAFewCells) {
         {{4000, 10}, 48, {48, 1}},
         {{300, 200}, -3, {1, 1}},
         // Extreme shapes stay small instead of growing with the picture's height.
-        {{1, 1000}, 48, {1, 384}},
         {{10, 1400}, 48, {2, 384}},
     };
     for (const auto& [size, cells, expected] : cases) {

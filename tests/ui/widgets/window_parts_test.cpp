@@ -6,7 +6,6 @@
 #include "ui/widgets/ambient_background.h"
 #include "ui/widgets/clamped_label.h"
 #include "ui/widgets/drop_hero.h"
-#include "ui/widgets/drop_overlay.h"
 #include "ui/widgets/glow_bar.h"
 #include "ui/widgets/loop_fade_stepper.h"
 #include "ui/widgets/pill_button.h"
@@ -87,12 +86,6 @@ TEST_F(WindowParts, AnimatedPartsTickOnlyWhileShownAndMotionIsWelcome) {
             EXPECT_EQ(clock.activeTickerCount(), before);
         }
     }
-
-    DropOverlay overlay;
-    overlay.setShowing(true);
-    EXPECT_FALSE(overlay.isHidden());
-    overlay.setShowing(false);
-    EXPECT_TRUE(overlay.isHidden());
 }
 
 TEST_F(WindowParts, TheBackdropNeverSleepsThroughAVisibleMove) {
@@ -189,13 +182,6 @@ TEST_F(WindowParts, AViewInMotionIsDrawnWholeWithinItsRectangleAndRestsWithoutAn
     FrameClock::instance().advanceTo(now += 10.0);
     EXPECT_EQ(appearance.amount(), 1.0);
     EXPECT_EQ(view->graphicsEffect(), nullptr);
-
-    bool gone = false;
-    appearance.leave([&] { gone = true; });
-    EXPECT_TRUE(appearance.isLeaving());
-    EXPECT_FALSE(gone);
-    FrameClock::instance().advanceTo(now += 10.0);
-    EXPECT_TRUE(gone);
 }
 
 } // namespace
