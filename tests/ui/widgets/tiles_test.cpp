@@ -1,11 +1,6 @@
-#include "ui/rendering.h"
 #include "ui/widgets/option_tile.h"
-#include "ui/widgets/size_tile.h"
 
 #include <QFontMetricsF>
-#include <QGridLayout>
-#include <QSignalSpy>
-#include <QVBoxLayout>
 
 #include <gtest/gtest.h>
 
