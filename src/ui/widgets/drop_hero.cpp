@@ -202,13 +202,27 @@ void DropHero::paintPicture(QPainter& painter) {
 void DropHero::paintFrame(QPainter& painter, const QRectF& frame) {
     const qreal targeted = std::clamp(targeted_.value(), 0.0, 1.0);
     const QPainterPath shape = continuousRoundedRect(frame, cornerRadius);
+    const qreal fillOpacity = 0.35 - 0.10 * targeted;
+    const qreal targetedWidth = 2.0;
+    const QPainterPath targetedOutline =
+        continuousRoundedRect(frame.adjusted(targetedWidth / 2, targetedWidth / 2,
+                                             -targetedWidth / 2, -targetedWidth / 2),
+                              cornerRadius - targetedWidth / 2);
     if (targeted > 0.0) {
+        // The frame glows from what it draws: the dashed outline at full strength, and the
+        // fill, black at a quarter opacity, a quarter as strongly. A glow of the whole shape
+        // would wash the area red.
         painter.save();
         painter.setOpacity(targeted);
+        outlineGlow_.paint(
+            painter,
+            QPainterPathStroker(dashedPen(Qt::black, targetedWidth)).createStroke(targetedOutline),
+            glow());
+        painter.setOpacity(targeted * fillOpacity);
         frameGlow_.paint(painter, shape, glow());
         painter.restore();
     }
-    painter.fillPath(shape, Theme::color(0x000000, 0.35 - 0.10 * targeted));
+    painter.fillPath(shape, Theme::color(0x000000, fillOpacity));
 
     // The idle and the targeted border cross-fade, so the spring carries the change.
     const qreal idleWidth = 1.2;
@@ -223,12 +237,9 @@ void DropHero::paintFrame(QPainter& painter, const QRectF& frame) {
             cornerRadius - idleWidth / 2));
     }
     if (targeted > 0.0) {
-        const qreal width = 2.0;
         painter.setOpacity(targeted);
-        painter.setPen(dashedPen(Theme::accentGradient(frame), width));
-        painter.drawPath(
-            continuousRoundedRect(frame.adjusted(width / 2, width / 2, -width / 2, -width / 2),
-                                  cornerRadius - width / 2));
+        painter.setPen(dashedPen(Theme::accentGradient(frame), targetedWidth));
+        painter.drawPath(targetedOutline);
     }
     painter.restore();
 }

@@ -67,6 +67,7 @@ private:
     EasedValue hover_;
     PixelResolveIcon* icon_;
     GlowCache frameGlow_;
+    GlowCache outlineGlow_;
     GlowCache buttonGlow_;
     // What paintEvent copies from, and what it shows.
     struct Picture {
