@@ -62,7 +62,12 @@ QPen dashedPen(const QBrush& brush, qreal width) {
 DropHero::DropHero(QWidget* parent)
     : QAbstractButton(parent)
     , targeted_(
-          0.0, Theme::spring(), [this] { update(); }, this)
+          0.0, Theme::spring(),
+          [this] {
+              update();
+              placeIcon();
+          },
+          this)
     , hover_(
           0.0, 200, Theme::easeOut(), [this] { update(); }, this)
     , icon_(new PixelResolveIcon(this)) {
@@ -136,6 +141,11 @@ void DropHero::placeIcon() {
     const QRectF canvas = icon_->canvasRect();
     const QRectF target = rows().icon;
     icon_->move((target.topLeft() - canvas.topLeft()).toPoint());
+    icon_->setGrowth(scale(), icon_->mapFromParent(frameRect().center()));
+}
+
+qreal DropHero::scale() const {
+    return 1.0 + (targetedScale - 1.0) * targeted_.value();
 }
 
 void DropHero::resizeEvent(QResizeEvent* event) {
@@ -187,9 +197,8 @@ void DropHero::paintPicture(QPainter& painter) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     const QRectF frame = frameRect();
-    const qreal scale = 1.0 + (targetedScale - 1.0) * targeted_.value();
     painter.translate(frame.center());
-    painter.scale(scale, scale);
+    painter.scale(scale(), scale());
     painter.translate(-frame.center());
 
     paintFrame(painter, frame);

@@ -70,13 +70,16 @@ PixelResolveIcon::PixelResolveIcon(QWidget* parent)
     // Only the tile changes with time; the brackets and the glow stand still.
     , ticker_([this](double) {
         const QRectF canvas = canvasRect();
-        update(PixelResolveScene::tile(canvas.size()).translated(canvas.topLeft()).toAlignedRect());
+        const QRectF tile = PixelResolveScene::tile(canvas.size()).translated(canvas.topLeft());
+        update(growth().mapRect(tile).toAlignedRect());
     }) {
     setAttribute(Qt::WA_NoSystemBackground);
     GlowOverhang::install(this, QMarginsF(overhang()), [this](QPainter& painter) {
         const QRectF canvas = canvasRect();
-        if (!canvas.isEmpty())
-            paintGlow(painter, PixelResolveScene::tile(canvas.size()).translated(canvas.topLeft()));
+        if (canvas.isEmpty())
+            return;
+        painter.setTransform(growth(), true);
+        paintGlow(painter, PixelResolveScene::tile(canvas.size()).translated(canvas.topLeft()));
     });
 }
 
@@ -85,7 +88,7 @@ QMargins PixelResolveIcon::overhang() {
 }
 
 QSize PixelResolveIcon::sizeHint() const {
-    return {150, 150};
+    return {150 + 2 * growthRoom, 150 + 2 * growthRoom};
 }
 
 void PixelResolveIcon::setActive(bool active) {
@@ -97,7 +100,25 @@ void PixelResolveIcon::setActive(bool active) {
 }
 
 QRectF PixelResolveIcon::canvasRect() const {
-    return QRectF(rect());
+    return QRectF(rect()).adjusted(growthRoom, growthRoom, -growthRoom, -growthRoom);
+}
+
+void PixelResolveIcon::setGrowth(qreal scale, QPointF origin) {
+    if (scale == growthScale_ && origin == growthOrigin_)
+        return;
+    growthScale_ = scale;
+    growthOrigin_ = origin;
+    update();
+}
+
+QTransform PixelResolveIcon::growth() const {
+    return QTransform::fromTranslate(growthOrigin_.x(), growthOrigin_.y())
+        .scale(growthScale_, growthScale_)
+        .translate(-growthOrigin_.x(), -growthOrigin_.y());
+}
+
+QRectF PixelResolveIcon::drawnCanvasRect() const {
+    return growth().mapRect(canvasRect());
 }
 
 void PixelResolveIcon::paintGlow(QPainter& painter, const QRectF& tile) {
@@ -219,6 +240,8 @@ void PixelResolveIcon::paintEvent(QPaintEvent*) {
 
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setTransform(growth());
 
     const QPainterPath brackets = PixelResolveScene::brackets(tile);
     paintGlow(painter, tile);

@@ -65,6 +65,25 @@ TEST_F(WindowParts, InvitationOpensFromAnywhereInsideItsFrame) {
     EXPECT_EQ(clicked.count(), 1);
 }
 
+TEST_F(WindowParts, TheEmblemGrowsWithTheInvitationAboutItsCentreUnderADrag) {
+    DropHero hero;
+    hero.resize(700, 560);
+    hero.show();
+    const auto drawn = [&hero] {
+        return hero.icon()->drawnCanvasRect().translated(hero.icon()->pos());
+    };
+    const QRectF rest = drawn();
+    hero.setTargeted(true);
+    FrameClock::instance().advanceTo(FrameClock::now() + 10.0);
+    const qreal scale = hero.scale();
+    ASSERT_GT(scale, 1.01);
+    const QPointF centre = hero.frameRect().center();
+    const QRectF grown = drawn();
+    EXPECT_NEAR(grown.width(), rest.width() * scale, 0.01);
+    EXPECT_NEAR(grown.left() - centre.x(), (rest.left() - centre.x()) * scale, 0.01);
+    EXPECT_NEAR(grown.top() - centre.y(), (rest.top() - centre.y()) * scale, 0.01);
+}
+
 TEST_F(WindowParts, AnimatedPartsTickOnlyWhileShownAndMotionIsWelcome) {
     const std::function<std::unique_ptr<QWidget>()> makers[] = {
         [] { return std::make_unique<GlowBar>(); },
