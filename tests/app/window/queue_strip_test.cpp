@@ -65,6 +65,22 @@ TEST_F(QueueStripTest, CardsFollowTheQueueAndAClickPutsTheirJobOnTheStage) {
     EXPECT_EQ(strip.cards().size(), 2u);
 }
 
+TEST_F(QueueStripTest, NoCardShowsInTheSidePaddingWhileAWholeCardKeepsItsGlow) {
+    QueueStrip strip(*fixture.store);
+    strip.resize(880, QueueStrip::stripHeight());
+    strip.show();
+    for (int index = 0; index < 10; ++index)
+        add(std::to_string(index) + ".jpg", index ? JobStatus::waiting() : JobStatus::running({}));
+    QImage image(strip.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    strip.render(&image, {}, {}, QWidget::DrawChildren);
+    const QRect first = strip.cardRectInStrip(strip.cards()[0]);
+    EXPECT_GT(qAlpha(image.pixel(first.left() - 6, first.center().y())), 0);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = strip.width() - QueueStrip::sidePadding; x < image.width(); ++x)
+            ASSERT_EQ(qAlpha(image.pixel(x, y)), 0) << x << "," << y;
+}
+
 TEST_F(QueueStripTest, FocusAfterABulkActionGoesToTheShownJobsCardNeverToAButton) {
     const struct {
         bool cancelAll;
