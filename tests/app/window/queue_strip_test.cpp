@@ -1,6 +1,7 @@
 #include "app/queue/job.h"
 #include "app/window/queue_card.h"
 #include "app/window/queue_strip.h"
+#include "ui/rendering.h"
 #include "ui/widgets/text_button.h"
 #include "window_fixture.h"
 
@@ -71,9 +72,7 @@ TEST_F(QueueStripTest, NoCardShowsInTheSidePaddingWhileAWholeCardKeepsItsGlow) {
     strip.show();
     for (int index = 0; index < 10; ++index)
         add(std::to_string(index) + ".jpg", index ? JobStatus::waiting() : JobStatus::running({}));
-    QImage image(strip.size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    strip.render(&image, {}, {}, QWidget::DrawChildren);
+    const QImage image = testing::renderTransparent(strip);
     const QRect first = strip.cardRectInStrip(strip.cards()[0]);
     EXPECT_GT(qAlpha(image.pixel(first.left() - 6, first.center().y())), 0);
     for (int y = 0; y < image.height(); ++y)

@@ -8,9 +8,7 @@ namespace {
 TEST(AspectFitTest, PictureFillsTheSpaceAlongItsLongerSideAndIsCentred) {
     EXPECT_EQ(aspectFitBox(QSize(400, 200), QRectF(0, 0, 300, 600)), QRectF(0, 225, 300, 150));
     EXPECT_EQ(aspectFitBox(QSize(300, 600), QRectF(10, 20, 800, 400)), QRectF(310, 20, 200, 400));
-}
-
-TEST(AspectFitTest, PictureWithoutHeightCountsItAsOnePixel) {
+    // A picture without height counts it as one pixel.
     EXPECT_EQ(aspectFitBox(QSize(100, 0), QRectF(0, 0, 400, 300)), QRectF(0, 148, 400, 4));
 }
 

@@ -1,7 +1,5 @@
 #include "ui/widgets/mini_ring.h"
 
-#include "ui/rendering.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>

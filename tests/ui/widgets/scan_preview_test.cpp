@@ -7,7 +7,6 @@
 namespace clarivex {
 namespace {
 
-using testing::pixel;
 using testing::renderTransparent;
 using testing::sameColor;
 using testing::solidImage;
@@ -33,8 +32,8 @@ TEST(ScanPreviewTest, PicturesMeetAtTheScanLine) {
 
     const QImage image = renderTransparent(preview);
     const int y = 150;
-    EXPECT_TRUE(sameColor(pixel(image, 60, y), processed));
-    EXPECT_TRUE(sameColor(pixel(image, 340, y),
+    EXPECT_TRUE(sameColor(image.pixelColor(60, y), processed));
+    EXPECT_TRUE(sameColor(image.pixelColor(340, y),
                           ScanPreview::dimmed(solidImage(QSize(1, 1), coarse)).pixelColor(0, 0)));
 }
 
@@ -45,7 +44,7 @@ TEST(ScanPreviewTest, WithoutACoarseVersionThePictureStandsIn) {
     preview.setImage(solidImage(QSize(200, 100), color));
     preview.setFractionImmediately(0.0);
     const QImage image = renderTransparent(preview);
-    EXPECT_TRUE(sameColor(pixel(image, 150, 50),
+    EXPECT_TRUE(sameColor(image.pixelColor(150, 50),
                           ScanPreview::dimmed(solidImage(QSize(1, 1), color)).pixelColor(0, 0)));
 }
 
