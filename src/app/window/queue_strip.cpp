@@ -95,25 +95,31 @@ public:
     }
 
     void clipToPadding(QueueCard* card) {
-        const QWidget* strip = scroll_->parentWidget();
-        const int left = QueueStrip::sidePadding - mapTo(strip, QPoint()).x();
-        const int right = left + strip->width() - 2 * QueueStrip::sidePadding;
+        const QRect window = paddedWindow();
         // As large as it is drawn, selected.
         const qreal growth = QueueCard::cardWidth * (QueueCard::selectedScale - 1.0) / 2.0;
         const QRectF drawn =
             card->cardRect().translated(card->pos()).adjusted(-growth, 0, growth, 0);
-        if (drawn.left() >= left && drawn.right() <= right) {
+        if (drawn.left() >= window.left() && drawn.right() <= window.right() + 1) {
             card->clearMask();
             return;
         }
-        const QRect shown =
-            QRect(left, card->y(), right - left, card->height()).intersected(card->geometry());
+        const QRect shown = window.intersected(card->geometry());
         // An empty mask would be none at all: a region off the card hides it whole.
         card->setMask(shown.isEmpty() ? QRegion(-1, -1, 1, 1)
                                       : QRegion(shown.translated(-card->pos())));
     }
 
+    // The strip less its side padding, in the row's coordinates.
+    QRect paddedWindow() const {
+        const QWidget* strip = scroll_->parentWidget();
+        return {QueueStrip::sidePadding - mapTo(strip, QPoint()).x(), 0,
+                strip->width() - 2 * QueueStrip::sidePadding, height()};
+    }
+
     QueueCard* cardAt(const QPoint& point) const {
+        if (!paddedWindow().contains(point))
+            return nullptr;
         for (const Entry& entry : entries) {
             if (!entry.live())
                 continue;

@@ -197,8 +197,9 @@ void DropHero::paintPicture(QPainter& painter) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     const QRectF frame = frameRect();
+    const qreal grown = scale();
     painter.translate(frame.center());
-    painter.scale(scale(), scale());
+    painter.scale(grown, grown);
     painter.translate(-frame.center());
 
     paintFrame(painter, frame);
