@@ -225,12 +225,17 @@ int benchSlider(int count) {
     Store::Environment setup = environment(engine, folder.path());
     setup.pipeline = [&](const Tools& tools, const std::filesystem::path& source,
                          const Options& options, const ProgressCallback& report,
-                         std::stop_token stopToken) {
+                         std::stop_token stopToken, std::stop_token keepPartsToken) {
         {
             const std::lock_guard guard(lock);
             starts.push_back(Clock::now());
         }
-        UpscaleOutcome outcome = upscale(tools, source, options, report, stopToken);
+        UpscaleOutcome outcome = runUpscale({.tools = tools,
+                                             .source = source,
+                                             .options = options,
+                                             .report = report,
+                                             .stopToken = std::move(stopToken),
+                                             .keepPartsToken = std::move(keepPartsToken)});
         const std::lock_guard guard(lock);
         returns.push_back(Clock::now());
         return outcome;

@@ -1,6 +1,6 @@
 // Frames of the window's transitions on the frozen clock, saved as PNG files to be looked at one by
-// one: window_frames select|clear|failed|drop|loop|roll [FOLDER]. Under a display it also saves
-// what the screen shows.
+// one: window_frames select|clear|failed|long|drop|loop|roll [FOLDER]. Under a display it also
+// saves what the screen shows.
 #include "app/queue/job.h"
 #include "app/window/content_view.h"
 #include "app/window/job_stage.h"
@@ -126,6 +126,18 @@ int main(int argc, char** argv) {
         queue.setSelectedID(queue.jobs()[1]->id());
         settleAll();
         shot(dir, "failed-short");
+    } else if (scenario == "long") {
+        // A queue longer than the strip, with the last whole card and then the cut one shown.
+        for (int index = 0; index < 10; ++index) {
+            const std::string name = "p" + std::to_string(index) + ".png";
+            test::writeFile(fixture.file(name));
+            queue.addDemonstration(fixture.file(name), MediaKind::image, JobStatus::waiting());
+        }
+        for (int shown : {5, 6}) {
+            queue.setSelectedID(queue.jobs()[shown]->id());
+            settleAll();
+            shot(dir, QString("long-%1").arg(shown));
+        }
     } else if (scenario == "drop") {
         settleAll();
         view->setTargeted(true);

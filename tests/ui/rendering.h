@@ -17,18 +17,10 @@ inline QImage renderTransparent(QWidget& widget) {
     return image;
 }
 
-// The colour at a point, un-premultiplied (QImage::pixel() keeps premultiplied values).
-inline QColor pixel(const QImage& image, int x, int y) {
-    return image.pixelColor(x, y);
-}
-
-inline bool near(int a, int b, int tolerance) {
-    return std::abs(a - b) <= tolerance;
-}
-
 inline bool sameColor(const QColor& a, const QColor& b, int tolerance = 2) {
-    return near(a.red(), b.red(), tolerance) && near(a.green(), b.green(), tolerance) &&
-           near(a.blue(), b.blue(), tolerance) && near(a.alpha(), b.alpha(), tolerance);
+    const auto near = [tolerance](int x, int y) { return std::abs(x - y) <= tolerance; };
+    return near(a.red(), b.red()) && near(a.green(), b.green()) && near(a.blue(), b.blue()) &&
+           near(a.alpha(), b.alpha());
 }
 
 inline QImage solidImage(QSize size, QColor color) {

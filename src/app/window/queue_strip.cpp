@@ -82,9 +82,44 @@ public:
         width = std::max(width, scroll_->viewport()->width());
         setFixedSize(std::max(width, 0), QueueCard::room().top() + int(QueueCard::cardHeight) +
                                              QueueCard::room().bottom());
+        clipToPadding();
+    }
+
+    // The row spans the whole strip so that the cards' glows keep their room, but nothing of a
+    // card may show in the strip's side padding: a card that reaches into it is cut at its
+    // edge, glow included, while one within keeps its whole glow, which may reach into it.
+    void clipToPadding() {
+        for (const Entry& entry : entries)
+            if (entry.card)
+                clipToPadding(entry.card);
+    }
+
+    void clipToPadding(QueueCard* card) {
+        const QRect window = paddedWindow();
+        // As large as it is drawn, selected.
+        const qreal growth = QueueCard::cardWidth * (QueueCard::selectedScale - 1.0) / 2.0;
+        const QRectF drawn =
+            card->cardRect().translated(card->pos()).adjusted(-growth, 0, growth, 0);
+        if (drawn.left() >= window.left() && drawn.right() <= window.right() + 1) {
+            card->clearMask();
+            return;
+        }
+        const QRect shown = window.intersected(card->geometry());
+        // An empty mask would be none at all: a region off the card hides it whole.
+        card->setMask(shown.isEmpty() ? QRegion(-1, -1, 1, 1)
+                                      : QRegion(shown.translated(-card->pos())));
+    }
+
+    // The strip less its side padding, in the row's coordinates.
+    QRect paddedWindow() const {
+        const QWidget* strip = scroll_->parentWidget();
+        return {QueueStrip::sidePadding - mapTo(strip, QPoint()).x(), 0,
+                strip->width() - 2 * QueueStrip::sidePadding, height()};
     }
 
     QueueCard* cardAt(const QPoint& point) const {
+        if (!paddedWindow().contains(point))
+            return nullptr;
         for (const Entry& entry : entries) {
             if (!entry.live())
                 continue;
@@ -153,6 +188,8 @@ QueueStrip::QueueStrip(Store& store, QWidget* parent)
     // setWidget() turns the background on; the row lies over the stage's backdrop.
     row_->setAutoFillBackground(false);
     header_->raise();
+    connect(scroll_->horizontalScrollBar(), &QScrollBar::valueChanged, row_,
+            [this] { row_->clipToPadding(); });
 
     connect(&queue, &JobQueue::jobsChanged, this, &QueueStrip::syncCards);
     connect(&queue, &JobQueue::countsChanged, this, &QueueStrip::refreshCounts);
@@ -183,6 +220,7 @@ void QueueStrip::resizeEvent(QResizeEvent* event) {
     const int cardsTop = headerHeight() + rowSpacing + rowPadding;
     scroll_->setGeometry(0, cardsTop - room.top(), width(),
                          room.top() + int(QueueCard::cardHeight) + room.bottom());
+    row_->clipToPadding();
     QWidget::resizeEvent(event);
 }
 
@@ -231,9 +269,11 @@ void QueueStrip::syncCards() {
         auto left = std::make_shared<std::optional<SpringValue>>();
         left->emplace(
             0.0, Theme::spring(),
-            [guard = QPointer<QueueCard>(card), slide = left.get()] {
-                if (guard)
-                    guard->move(int(std::lround((*slide)->value())), guard->y());
+            [guard = QPointer<QueueCard>(card), slide = left.get(), row = row_] {
+                if (!guard)
+                    return;
+                guard->move(int(std::lround((*slide)->value())), guard->y());
+                row->clipToPadding(guard);
             },
             card);
         card->show();

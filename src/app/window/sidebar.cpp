@@ -86,7 +86,7 @@ QWidget* Sidebar::buildColumn() {
     layout->setContentsMargins(columnPadding - 1, columnPadding, columnPadding, columnPadding);
     layout->setSpacing(sectionSpacing);
     layout->addWidget(section(QStringLiteral("МОДЕЛЬ"), modelSection()));
-    layout->addWidget(section(QStringLiteral("РАЗМЕР"), sizeSection()));
+    layout->addLayout(section(QStringLiteral("РАЗМЕР"), sizeSection()));
     layout->addWidget(section(QStringLiteral("ВИДЕО"), videoSection()));
     layout->addWidget(section(QStringLiteral("СОХРАНЕНИЕ"), savingSection()));
 
@@ -109,6 +109,15 @@ QWidget* Sidebar::section(const QString& title, QWidget* content) {
     return box;
 }
 
+QLayout* Sidebar::section(const QString& title, QLayout* content) {
+    auto* layout = new QVBoxLayout;
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(sectionTitleSpacing);
+    layout->addWidget(capsLabel(title, 9.5, 1.6));
+    layout->addLayout(content);
+    return layout;
+}
+
 QWidget* Sidebar::modelSection() {
     auto* box = new QWidget;
     auto* layout = new QVBoxLayout(box);
@@ -127,9 +136,8 @@ QWidget* Sidebar::modelSection() {
     return box;
 }
 
-QWidget* Sidebar::sizeSection() {
-    auto* box = new QWidget;
-    auto* grid = new QGridLayout(box);
+QGridLayout* Sidebar::sizeSection() {
+    auto* grid = new QGridLayout;
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(gridSpacing);
     int index = 0;
@@ -146,7 +154,7 @@ QWidget* Sidebar::sizeSection() {
     }
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 1);
-    return box;
+    return grid;
 }
 
 QWidget* Sidebar::toggleRow(const QString& title, const QString& hint, ToggleSwitch* toggle) {

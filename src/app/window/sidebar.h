@@ -4,7 +4,9 @@
 
 #include <vector>
 
+class QGridLayout;
 class QLabel;
+class QLayout;
 class QScrollArea;
 class QVBoxLayout;
 
@@ -40,8 +42,12 @@ protected:
 private:
     QWidget* buildColumn();
     QWidget* section(const QString& title, QWidget* content);
+    // A section whose content lies straight in the column: the size tiles' shadows reach past
+    // the grid on every side, and a box around it would cut them at its edges. The column's
+    // padding and the spacing between sections keep their room (SizeTile::overhang()).
+    QLayout* section(const QString& title, QLayout* content);
     QWidget* modelSection();
-    QWidget* sizeSection();
+    QGridLayout* sizeSection();
     QWidget* videoSection();
     QWidget* savingSection();
     QWidget* toggleRow(const QString& title, const QString& hint, ToggleSwitch* toggle);

@@ -62,7 +62,12 @@ QPen dashedPen(const QBrush& brush, qreal width) {
 DropHero::DropHero(QWidget* parent)
     : QAbstractButton(parent)
     , targeted_(
-          0.0, Theme::spring(), [this] { update(); }, this)
+          0.0, Theme::spring(),
+          [this] {
+              update();
+              placeIcon();
+          },
+          this)
     , hover_(
           0.0, 200, Theme::easeOut(), [this] { update(); }, this)
     , icon_(new PixelResolveIcon(this)) {
@@ -136,6 +141,11 @@ void DropHero::placeIcon() {
     const QRectF canvas = icon_->canvasRect();
     const QRectF target = rows().icon;
     icon_->move((target.topLeft() - canvas.topLeft()).toPoint());
+    icon_->setGrowth(scale(), icon_->mapFromParent(frameRect().center()));
+}
+
+qreal DropHero::scale() const {
+    return 1.0 + (targetedScale - 1.0) * targeted_.value();
 }
 
 void DropHero::resizeEvent(QResizeEvent* event) {
@@ -187,9 +197,9 @@ void DropHero::paintPicture(QPainter& painter) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     const QRectF frame = frameRect();
-    const qreal scale = 1.0 + (targetedScale - 1.0) * targeted_.value();
+    const qreal grown = scale();
     painter.translate(frame.center());
-    painter.scale(scale, scale);
+    painter.scale(grown, grown);
     painter.translate(-frame.center());
 
     paintFrame(painter, frame);
@@ -202,13 +212,27 @@ void DropHero::paintPicture(QPainter& painter) {
 void DropHero::paintFrame(QPainter& painter, const QRectF& frame) {
     const qreal targeted = std::clamp(targeted_.value(), 0.0, 1.0);
     const QPainterPath shape = continuousRoundedRect(frame, cornerRadius);
+    const qreal fillOpacity = 0.35 - 0.10 * targeted;
+    const qreal targetedWidth = 2.0;
+    const QPainterPath targetedOutline =
+        continuousRoundedRect(frame.adjusted(targetedWidth / 2, targetedWidth / 2,
+                                             -targetedWidth / 2, -targetedWidth / 2),
+                              cornerRadius - targetedWidth / 2);
     if (targeted > 0.0) {
+        // The frame glows from what it draws: the dashed outline at full strength, and the
+        // fill, black at a quarter opacity, a quarter as strongly. A glow of the whole shape
+        // would wash the area red.
         painter.save();
         painter.setOpacity(targeted);
+        outlineGlow_.paint(
+            painter,
+            QPainterPathStroker(dashedPen(Qt::black, targetedWidth)).createStroke(targetedOutline),
+            glow());
+        painter.setOpacity(targeted * fillOpacity);
         frameGlow_.paint(painter, shape, glow());
         painter.restore();
     }
-    painter.fillPath(shape, Theme::color(0x000000, 0.35 - 0.10 * targeted));
+    painter.fillPath(shape, Theme::color(0x000000, fillOpacity));
 
     // The idle and the targeted border cross-fade, so the spring carries the change.
     const qreal idleWidth = 1.2;
@@ -223,12 +247,9 @@ void DropHero::paintFrame(QPainter& painter, const QRectF& frame) {
             cornerRadius - idleWidth / 2));
     }
     if (targeted > 0.0) {
-        const qreal width = 2.0;
         painter.setOpacity(targeted);
-        painter.setPen(dashedPen(Theme::accentGradient(frame), width));
-        painter.drawPath(
-            continuousRoundedRect(frame.adjusted(width / 2, width / 2, -width / 2, -width / 2),
-                                  cornerRadius - width / 2));
+        painter.setPen(dashedPen(Theme::accentGradient(frame), targetedWidth));
+        painter.drawPath(targetedOutline);
     }
     painter.restore();
 }

@@ -32,6 +32,9 @@ public:
 
     // The dashed frame inside the widget, at rest.
     QRectF frameRect() const;
+    // How much the frame and all it holds, the emblem included, are grown about the frame's
+    // centre: up to 1.015 under a drag.
+    qreal scale() const;
     static GlowSpec glow();
     // Room on each side of the frame for the glow, plus the padding below.
     static QMargins room();
@@ -67,6 +70,7 @@ private:
     EasedValue hover_;
     PixelResolveIcon* icon_;
     GlowCache frameGlow_;
+    GlowCache outlineGlow_;
     GlowCache buttonGlow_;
     // What paintEvent copies from, and what it shows.
     struct Picture {

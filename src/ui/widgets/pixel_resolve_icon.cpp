@@ -83,13 +83,16 @@ PixelResolveIcon::PixelResolveIcon(QWidget* parent)
     // Only the tile changes with time; the brackets and the glow stand still.
     , ticker_([this](double) {
         const QRectF canvas = canvasRect();
-        update(PixelResolveScene::tile(canvas.size()).translated(canvas.topLeft()).toAlignedRect());
+        const QRectF tile = PixelResolveScene::tile(canvas.size()).translated(canvas.topLeft());
+        update(growth().mapRect(tile).toAlignedRect());
     }) {
     setAttribute(Qt::WA_NoSystemBackground);
     GlowOverhang::install(this, QMarginsF(overhang()), [this](QPainter& painter) {
         const QRectF canvas = canvasRect();
-        if (!canvas.isEmpty())
-            paintGlow(painter, PixelResolveScene::tile(canvas.size()).translated(canvas.topLeft()));
+        if (canvas.isEmpty())
+            return;
+        painter.setTransform(growth(), true);
+        paintGlow(painter, PixelResolveScene::tile(canvas.size()).translated(canvas.topLeft()));
     });
 }
 
@@ -98,7 +101,7 @@ QMargins PixelResolveIcon::overhang() {
 }
 
 QSize PixelResolveIcon::sizeHint() const {
-    return {150, 150};
+    return {150 + 2 * growthRoom, 150 + 2 * growthRoom};
 }
 
 void PixelResolveIcon::setActive(bool active) {
@@ -110,7 +113,25 @@ void PixelResolveIcon::setActive(bool active) {
 }
 
 QRectF PixelResolveIcon::canvasRect() const {
-    return QRectF(rect());
+    return QRectF(rect()).adjusted(growthRoom, growthRoom, -growthRoom, -growthRoom);
+}
+
+void PixelResolveIcon::setGrowth(qreal scale, QPointF origin) {
+    if (scale == growthScale_ && origin == growthOrigin_)
+        return;
+    growthScale_ = scale;
+    growthOrigin_ = origin;
+    update();
+}
+
+QTransform PixelResolveIcon::growth() const {
+    return QTransform::fromTranslate(growthOrigin_.x(), growthOrigin_.y())
+        .scale(growthScale_, growthScale_)
+        .translate(-growthOrigin_.x(), -growthOrigin_.y());
+}
+
+QRectF PixelResolveIcon::drawnCanvasRect() const {
+    return growth().mapRect(canvasRect());
 }
 
 void PixelResolveIcon::paintGlow(QPainter& painter, const QRectF& tile) {
@@ -245,11 +266,15 @@ void PixelResolveIcon::paintEvent(QPaintEvent* event) {
 
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setTransform(growth());
 
     // Every frame repaints the tile alone: the glow is blended only where it shows, part by
     // part, each rectangle a plain clip that keeps the blend below the height at which Qt wakes
     // its thread pool (see drawInBands); the brackets outside the tile are left as they are.
-    for (const QRect& part : glowVisibleRegion(tile).intersected(event->region())) {
+    const QTransform toCanvas = growth().inverted();
+    const QRect repainted = toCanvas.mapRect(QRectF(event->rect())).toAlignedRect();
+    for (const QRect& part : glowVisibleRegion(tile).intersected(repainted)) {
         painter.save();
         painter.setClipRect(part);
         paintGlow(painter, tile);
@@ -273,9 +298,13 @@ void PixelResolveIcon::paintEvent(QPaintEvent* event) {
         layer.setCompositionMode(QPainter::CompositionMode_DestinationIn);
         drawInBands(layer, QPointF(0, 0), layers_.mask);
     }
-    drawInBands(painter, tile.topLeft(), frame);
+    // Grown, the picture is resampled: in bands its rows would meet with seams.
+    if (growthScale_ == 1.0)
+        drawInBands(painter, tile.topLeft(), frame);
+    else
+        painter.drawImage(tile.topLeft(), frame);
 
-    if (event->region().subtracted(tile.toAlignedRect()).isEmpty())
+    if (QRegion(repainted).subtracted(tile.toAlignedRect()).isEmpty())
         return;
     const QPainterPath brackets = PixelResolveScene::brackets(tile);
     painter.setPen(QPen(Theme::withOpacity(Theme::text(), 0.85), bracketWidth, Qt::SolidLine,

@@ -4,6 +4,7 @@
 #include "ui/paint/glow.h"
 
 #include <QImage>
+#include <QTransform>
 #include <QWidget>
 
 #include <array>
@@ -42,8 +43,8 @@ struct PixelResolveScene {
 // The animated emblem of the drop area: a red tile whose pixel grid keeps refining from 3×3 to
 // 24×24 and back while a gloss grows and fades, framed by viewfinder brackets. Faster and
 // glowing more while `active`. Redraws its tile every frame only while shown and reduce motion
-// is off, from layers made once per size. The widget is the canvas; the glow overhangs it by
-// overhang() (see GlowOverhang). Main thread only.
+// is off, from layers made once per size. The widget is the canvas with growthRoom around it;
+// the glow overhangs it by overhang() (see GlowOverhang). Main thread only.
 class PixelResolveIcon : public QWidget {
     Q_OBJECT
     Q_PROPERTY(bool active READ isActive WRITE setActive NOTIFY activeChanged)
@@ -54,8 +55,17 @@ public:
     void setActive(bool active);
     bool isAnimating() const { return ticker_.isActive(); }
 
-    // The canvas the tile and brackets are laid out in: the whole widget.
+    // Room kept inside the widget around the canvas for the growth below: the drop area's
+    // 1.5 % moves the canvas' edges by under 3.
+    static constexpr int growthRoom = 4;
+
+    // The canvas the tile and brackets are laid out in: the widget less growthRoom.
     QRectF canvasRect() const;
+    // Draws the emblem grown by `scale` about `origin` (in the widget's coordinates), for a
+    // parent that grows everything it shows by a few percent: the drop area under a drag.
+    void setGrowth(qreal scale, QPointF origin);
+    // Where the canvas is drawn, grown.
+    QRectF drawnCanvasRect() const;
     double currentProgress() const;
 
     static QMargins overhang();
@@ -72,6 +82,7 @@ protected:
 
 private:
     void updateTicker();
+    QTransform growth() const;
     void paintGlow(QPainter& painter, const QRectF& tile);
     // Where the glow is not hidden under the opaque middle of the tile.
     QRegion glowVisibleRegion(const QRectF& tile) const;
@@ -93,6 +104,8 @@ private:
     void ensureLayers(const QRectF& tile, qreal ratio);
 
     bool active_ = false;
+    qreal growthScale_ = 1.0;
+    QPointF growthOrigin_;
     FrameTicker ticker_;
     QRectF silhouetteTile_;
     QPainterPath silhouette_;

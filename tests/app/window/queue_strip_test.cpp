@@ -1,6 +1,7 @@
 #include "app/queue/job.h"
 #include "app/window/queue_card.h"
 #include "app/window/queue_strip.h"
+#include "ui/rendering.h"
 #include "ui/widgets/text_button.h"
 #include "window_fixture.h"
 
@@ -63,6 +64,20 @@ TEST_F(QueueStripTest, CardsFollowTheQueueAndAClickPutsTheirJobOnTheStage) {
     fixture.queue().clearFinished();
     test::flushDeletions();
     EXPECT_EQ(strip.cards().size(), 2u);
+}
+
+TEST_F(QueueStripTest, NoCardShowsInTheSidePaddingWhileAWholeCardKeepsItsGlow) {
+    QueueStrip strip(*fixture.store);
+    strip.resize(880, QueueStrip::stripHeight());
+    strip.show();
+    for (int index = 0; index < 10; ++index)
+        add(std::to_string(index) + ".jpg", index ? JobStatus::waiting() : JobStatus::running({}));
+    const QImage image = testing::renderTransparent(strip);
+    const QRect first = strip.cardRectInStrip(strip.cards()[0]);
+    EXPECT_GT(qAlpha(image.pixel(first.left() - 6, first.center().y())), 0);
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = strip.width() - QueueStrip::sidePadding; x < image.width(); ++x)
+            ASSERT_EQ(qAlpha(image.pixel(x, y)), 0) << x << "," << y;
 }
 
 TEST_F(QueueStripTest, FocusAfterABulkActionGoesToTheShownJobsCardNeverToAButton) {

@@ -29,6 +29,14 @@ TEST(Sidebar, ControlsWriteTheStoreAndFollowIt) {
 
     QList<SizeTile*> sizes = sidebar.findChildren<SizeTile*>();
     ASSERT_EQ(sizes.size(), 4);
+    // No widget between a size tile and the sidebar cuts the shadow it casts around itself.
+    sidebar.resize(Sidebar::columnWidth, 760);
+    sidebar.show();
+    for (SizeTile* tile : sizes)
+        for (QWidget* parent = tile->parentWidget(); parent != &sidebar;
+             parent = parent->parentWidget())
+            EXPECT_TRUE(parent->rect().contains(QRect(tile->mapTo(parent, QPoint()), tile->size())
+                                                    .marginsAdded(SizeTile::overhang())));
     sizes[2]->click();
     EXPECT_EQ(settings.target(), Target::fullHD);
 

@@ -11,7 +11,6 @@
 namespace clarivex {
 namespace {
 
-using testing::pixel;
 using testing::renderTransparent;
 using testing::sameColor;
 using testing::solidImage;
@@ -48,10 +47,10 @@ TEST_F(BeforeAfterSliderTest, SourceShowsLeftAndResultRightOfTheSplitLine) {
     slider.setPosition(0.25, false);
     const QImage image = renderTransparent(slider);
     const int y = 80; // clear of the badges, the knob and the zoom control
-    EXPECT_TRUE(sameColor(pixel(image, 60, y), beforeColor));
-    EXPECT_TRUE(sameColor(pixel(image, 84, y), beforeColor, 4));
-    EXPECT_TRUE(sameColor(pixel(image, 116, y), afterColor, 4));
-    EXPECT_TRUE(sameColor(pixel(image, 300, y), afterColor));
+    EXPECT_TRUE(sameColor(image.pixelColor(60, y), beforeColor));
+    EXPECT_TRUE(sameColor(image.pixelColor(84, y), beforeColor, 4));
+    EXPECT_TRUE(sameColor(image.pixelColor(116, y), afterColor, 4));
+    EXPECT_TRUE(sameColor(image.pixelColor(300, y), afterColor));
 }
 
 TEST_F(BeforeAfterSliderTest, PressAloneMovesTheSplitAndDragIsPinnedToTheEdges) {

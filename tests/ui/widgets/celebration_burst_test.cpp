@@ -7,20 +7,13 @@
 namespace clarivex {
 namespace {
 
-class CelebrationBurstTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        clock.advanceTo(7000.0);
-        burst.resize(400, 300);
-        burst.setTrigger(0);
-        burst.show();
-    }
-
+TEST(CelebrationBurstTest, FirstValueFiresNothingAndABurstEndsByItselfOrWhenHidden) {
     FrameClock& clock = FrameClock::instance();
+    clock.advanceTo(7000.0);
     CelebrationBurst burst;
-};
-
-TEST_F(CelebrationBurstTest, FirstValueFiresNothingAndABurstEndsByItselfOrWhenHidden) {
+    burst.resize(400, 300);
+    burst.setTrigger(0);
+    burst.show();
     EXPECT_FALSE(burst.isPlaying());
     burst.setTrigger(1);
     EXPECT_TRUE(burst.isPlaying());

@@ -7,7 +7,6 @@
 namespace clarivex {
 namespace {
 
-using testing::pixel;
 using testing::renderTransparent;
 using testing::sameColor;
 using testing::solidImage;
@@ -33,13 +32,13 @@ TEST(ScanPreviewTest, PicturesMeetAtTheScanLine) {
 
     const QImage image = renderTransparent(preview);
     const int y = 150;
-    EXPECT_TRUE(sameColor(pixel(image, 60, y), processed));
-    EXPECT_TRUE(sameColor(pixel(image, 340, y),
+    EXPECT_TRUE(sameColor(image.pixelColor(60, y), processed));
+    EXPECT_TRUE(sameColor(image.pixelColor(340, y),
                           ScanPreview::dimmed(solidImage(QSize(1, 1), coarse)).pixelColor(0, 0)));
     // Without a coarse version the picture stands in.
     preview.setPixelated(QImage());
     EXPECT_TRUE(
-        sameColor(pixel(renderTransparent(preview), 340, y),
+        sameColor(renderTransparent(preview).pixelColor(340, y),
                   ScanPreview::dimmed(solidImage(QSize(1, 1), processed)).pixelColor(0, 0)));
 }
 

@@ -1,7 +1,6 @@
 #include "ui/widgets/shine_sweep.h"
 
 #include "ui/animation/frame_clock.h"
-#include "ui/widgets/card.h"
 
 #include <gtest/gtest.h>
 

@@ -8,6 +8,7 @@
 #include "ui/widgets/drop_hero.h"
 #include "ui/widgets/glow_bar.h"
 #include "ui/widgets/loop_fade_stepper.h"
+#include "ui/widgets/option_tile.h"
 #include "ui/widgets/pill_button.h"
 #include "ui/widgets/pixel_resolve_icon.h"
 #include "ui/widgets/stage_placeholder.h"
@@ -51,9 +52,10 @@ TEST_F(WindowParts, StepperStepsByHalfSecondsWithinItsRange) {
     EXPECT_EQ(changed.count(), 1);
 }
 
-TEST_F(WindowParts, InvitationOpensFromAnywhereInsideItsFrame) {
+TEST_F(WindowParts, InvitationOpensFromAnywhereInsideItsFrameAndGrowsWholeUnderADrag) {
     DropHero hero;
     hero.resize(700, 560);
+    hero.show();
     QSignalSpy clicked(&hero, &QAbstractButton::clicked);
     const QRectF frame = hero.frameRect();
     // A transparent part inside the rounded frame counts; its cut corner and the glow room do
@@ -62,6 +64,27 @@ TEST_F(WindowParts, InvitationOpensFromAnywhereInsideItsFrame) {
     QTest::mouseClick(&hero, Qt::LeftButton, {}, (frame.topLeft() + QPointF(2, 2)).toPoint());
     QTest::mouseClick(&hero, Qt::LeftButton, {}, QPoint(2, 2));
     EXPECT_EQ(clicked.count(), 1);
+
+    // The emblem, a widget of its own, grows with the frame about the frame's centre.
+    const auto emblem = [&hero] {
+        return hero.icon()->drawnCanvasRect().translated(hero.icon()->pos());
+    };
+    const QRectF rest = emblem();
+    hero.setTargeted(true);
+    FrameClock::instance().advanceTo(FrameClock::now() + 10.0);
+    ASSERT_GT(hero.scale(), 1.01);
+    EXPECT_NEAR(emblem().width(), rest.width() * hero.scale(), 0.01);
+    EXPECT_NEAR(emblem().top() - frame.center().y(),
+                (rest.top() - frame.center().y()) * hero.scale(), 0.01);
+}
+
+TEST_F(WindowParts, AnOptionTilesLongSubtitleIsCutOnOneLine) {
+    OptionTile tile("film.stack", "Видео",
+                    "Очень длинная подпись, которая никак не помещается в одну строку плитки");
+    tile.resize(220, tile.heightForWidth(220));
+    const QString visible = tile.visibleSubtitle();
+    EXPECT_TRUE(visible.endsWith(QChar(0x2026))) << visible.toStdString();
+    EXPECT_LE(QFontMetricsF(tile.font()).height(), tile.textRect().height());
 }
 
 TEST_F(WindowParts, AnimatedPartsTickOnlyWhileShownAndMotionIsWelcome) {
