@@ -16,6 +16,10 @@ constexpr qreal handleInset = 0.327;
 
 } // namespace
 
+qreal continuousCornerReach(qreal radius) {
+    return std::max(0.0, radius) * cornerReach;
+}
+
 QPainterPath continuousRoundedRect(const QRectF& rect, qreal radius) {
     QPainterPath path;
     const QRectF r = rect.normalized();

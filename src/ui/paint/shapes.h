@@ -13,6 +13,8 @@ namespace clarivex {
 // than a circular arc and eases into the straight edge, as the design's corners do. Where the
 // sides are too short for that, it falls back to circular corners.
 QPainterPath continuousRoundedRect(const QRectF& rect, qreal radius);
+// How far along each side from a corner the curve of continuousRoundedRect() reaches.
+qreal continuousCornerReach(qreal radius);
 // An oval-ended rectangle: the corner radius is half the shorter side.
 QPainterPath capsule(const QRectF& rect);
 

@@ -244,8 +244,9 @@ void PixelResolveIcon::paintGrid(QPainter& painter, const QRectF& tile, int coun
 
 QRegion PixelResolveIcon::glowVisibleRegion(const QRectF& tile) const {
     // The tile covers the glow beneath it but for its rounded corners: whole squares around
-    // them keep the antialiased edge's pixels.
-    const int corner = int(std::ceil(PixelResolveScene::cornerRadius(tile))) + 1;
+    // their curves keep the antialiased edge's pixels.
+    const int corner =
+        int(std::ceil(continuousCornerReach(PixelResolveScene::cornerRadius(tile)))) + 1;
     // Only pixels the tile covers whole: a partly covered edge pixel lets the glow through.
     const QRect inside(
         QPoint(int(std::ceil(tile.left())), int(std::ceil(tile.top()))),
@@ -266,19 +267,23 @@ void PixelResolveIcon::paintEvent(QPaintEvent* event) {
 
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.setTransform(growth());
-
-    // Every frame repaints the tile alone: the glow is blended only where it shows, part by
-    // part, each rectangle a plain clip that keeps the blend below the height at which Qt wakes
-    // its thread pool (see drawInBands); the brackets outside the tile are left as they are.
-    const QTransform toCanvas = growth().inverted();
-    const QRect repainted = toCanvas.mapRect(QRectF(event->rect())).toAlignedRect();
-    for (const QRect& part : glowVisibleRegion(tile).intersected(repainted)) {
-        painter.save();
-        painter.setClipRect(part);
+    // Grown (under a drag) the whole emblem is resampled through one transform. At rest no
+    // smooth-transform hint is set, since it takes every picture off Qt's fast path.
+    const bool grown = growthScale_ != 1.0;
+    if (grown) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.setTransform(growth());
         paintGlow(painter, tile);
-        painter.restore();
+    } else {
+        // Every frame repaints the tile alone: the glow is blended only where it shows, part
+        // by part, each rectangle a plain clip that keeps the blend below the height at which
+        // Qt wakes its thread pool (see drawInBands).
+        for (const QRect& part : glowVisibleRegion(tile).intersected(event->rect())) {
+            painter.save();
+            painter.setClipRect(part);
+            paintGlow(painter, tile);
+            painter.restore();
+        }
     }
 
     // The tile's layer, cut to its rounded square with soft edges at the end. Every cell of a
@@ -299,12 +304,13 @@ void PixelResolveIcon::paintEvent(QPaintEvent* event) {
         drawInBands(layer, QPointF(0, 0), layers_.mask);
     }
     // Grown, the picture is resampled: in bands its rows would meet with seams.
-    if (growthScale_ == 1.0)
-        drawInBands(painter, tile.topLeft(), frame);
-    else
+    if (grown)
         painter.drawImage(tile.topLeft(), frame);
+    else
+        drawInBands(painter, tile.topLeft(), frame);
 
-    if (QRegion(repainted).subtracted(tile.toAlignedRect()).isEmpty())
+    // The brackets lie outside the tile, which is all that a frame at rest repaints.
+    if (!grown && event->region().subtracted(tile.toAlignedRect()).isEmpty())
         return;
     const QPainterPath brackets = PixelResolveScene::brackets(tile);
     painter.setPen(QPen(Theme::withOpacity(Theme::text(), 0.85), bracketWidth, Qt::SolidLine,
