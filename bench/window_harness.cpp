@@ -9,6 +9,8 @@
 // milliseconds. Settings are kept in a temporary file, never the user's, and nothing is copied into
 // Pictures.
 #include "app/queue/store.h"
+#include "app/shell/quit_check.h"
+#include "app/shell/termination_signals.h"
 #include "app/window/content_view.h"
 #include "support/test_engine.h"
 #include "ui/paint/theme.h"
@@ -99,5 +101,12 @@ int main(int argc, char** argv) {
         view->setTargeted(true);
     if (cancelAfter)
         QTimer::singleShot(*cancelAfter, &store.queue(), &JobQueue::cancelAll);
-    return application.exec();
+    // Benchmarks and screenshot tools end it with a signal mid-job; it stops its job as the
+    // application does, so no working folder or engine outlives it.
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::requested, &application,
+                     &QCoreApplication::quit);
+    const int status = application.exec();
+    store.cancelAllAndWait(QuitCheck::stopLimit);
+    return status;
 }
