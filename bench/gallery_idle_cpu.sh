@@ -20,11 +20,7 @@ if [ ! -x "$gallery" ]; then
     exit 1
 fi
 
-cpu_ticks() { # utime + stime of a process, in clock ticks
-    awk '{ print $14 + $15 }' "/proc/$1/stat"
-}
-
-xvfb_pid=
+source "$(dirname "$0")/own_display.sh"
 gallery_pid=
 # Both children are ended by their own ids, whatever happened before; a killed child's status
 # must not stop the cleanup half-way (set -e), or Xvfb would outlive us.
@@ -41,21 +37,8 @@ cleanup() {
 trap cleanup EXIT
 
 platform=offscreen
-if command -v Xvfb >/dev/null; then
-    display_file=$(mktemp)
-    # Xvfb must not hold our standard output open, or a pipe after us would never end.
-    Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 50); do
-        [ -s "$display_file" ] && break
-        sleep 0.1
-    done
-    display=$(cat "$display_file")
-    rm -f "$display_file"
-    if [ -n "$display" ]; then
-        export DISPLAY=":$display"
-        platform=xcb
-    fi
+if command -v Xvfb >/dev/null && start_xvfb 1600x1000; then
+    platform=xcb
 fi
 
 QT_QPA_PLATFORM=$platform "$gallery" --seconds $((warmup + seconds + 5)) >/dev/null 2>&1 &

@@ -24,11 +24,11 @@ for harness in "${harnesses[@]}"; do
 done
 ticks=$(getconf CLK_TCK)
 
+source "$(dirname "$0")/own_display.sh"
 work=$(mktemp -d)
-xvfb=
 wm=
 cleanup() {
-    for pid in $wm $xvfb; do
+    for pid in $wm $xvfb_pid; do
         kill "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     done
@@ -40,20 +40,11 @@ export HOME="$work/home" TMPDIR="$work/tmp"
 ffmpeg -loglevel error -f lavfi -i testsrc2=size=1600x1200 -frames:v 1 "$work/one.jpg"
 ffmpeg -loglevel error -f lavfi -i mandelbrot=size=1600x1200 -frames:v 1 "$work/two.jpg"
 
-display_file="$work/display"
-Xvfb -displayfd 3 -screen 0 1400x900x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 50); do
-    [ -s "$display_file" ] && break
-    sleep 0.1
-done
-export DISPLAY=":$(cat "$display_file")"
+start_xvfb 1400x900 || { echo "Xvfb did not start" >&2; exit 1; }
 unset QT_QPA_PLATFORM
 openbox >/dev/null 2>&1 &
 wm=$!
 sleep 1
-
-cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 
 # measure HARNESS WARM-UP ACTION [VAR=VALUE...] -- [ARGUMENTS...]
 measure() {
