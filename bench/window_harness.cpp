@@ -11,6 +11,7 @@
 #include "app/queue/store.h"
 #include "app/shell/quit_check.h"
 #include "app/shell/termination_signals.h"
+#include "app/shell/window_cover_watch.h"
 #include "app/window/content_view.h"
 #include "support/test_engine.h"
 #include "ui/paint/theme.h"
@@ -73,6 +74,7 @@ int main(int argc, char** argv) {
     auto* view = new ContentView(store, &window);
     window.setMinimumSize(view->minimumSizeHint());
     window.resize(1180, 760);
+    WindowCoverWatch coverWatch(window);
     window.show();
     view->resize(window.size());
     // The view follows the window's size.

@@ -6,9 +6,9 @@
 # both see the same machine.
 #
 #   bench/window_idle_cpu.sh [SECONDS] [STATE...]
-#   STATES: empty running done failed cancelled minimized (default: all)
+#   STATES: empty running done failed cancelled minimized covered (default: all)
 #
-# Needs a build with -DCLARIVEX_BUILD_BENCH=ON, Xvfb, openbox, xdotool and ffmpeg. A benchmark,
+# Needs a build with -DCLARIVEX_BUILD_BENCH=ON, Xvfb, openbox, xdotool, xmessage and ffmpeg. A benchmark,
 # not a test: on a shared machine two runs of one binary differ by a point or more.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -16,7 +16,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-20}
 shift || true
 states=("$@")
-[ ${#states[@]} -gt 0 ] || states=(empty running done failed cancelled minimized)
+[ ${#states[@]} -gt 0 ] || states=(empty running done failed cancelled minimized covered)
 harnesses=("${HARNESS:-build/bench/window_harness}")
 [ -n "${HARNESS_B:-}" ] && harnesses+=("$HARNESS_B")
 for harness in "${harnesses[@]}"; do
@@ -58,15 +58,25 @@ measure() {
     shift
     env "${variables[@]}" "$harness" --stand-in "$@" >/dev/null 2>&1 &
     local pid=$!
+    local cover=
     sleep "$warm"
-    if [ "$action" = minimize ]; then
+    case $action in
+    minimize)
         xdotool search --sync --pid "$pid" --name Clarivex windowminimize >/dev/null 2>&1 || true
         sleep 2
-    fi
+        ;;
+    cover)
+        # Another window over the whole screen, the running job's window beneath it.
+        xmessage -geometry 1400x900+0+0 covering >/dev/null 2>&1 &
+        cover=$!
+        sleep 2
+        ;;
+    esac
     local start end
     start=$(cpu_ticks "$pid")
     sleep "$seconds"
     end=$(cpu_ticks "$pid")
+    [ -z "$cover" ] || kill "$cover" 2>/dev/null || true
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
     awk -v t=$((end - start)) -v hz="$ticks" -v s="$seconds" 'BEGIN { printf "%.1f %%", 100 * t / hz / s }'
@@ -77,6 +87,7 @@ for state in "${states[@]}"; do
         case $state in
         empty) figure=$(measure "$harness" 5 none --) ;;
         minimized) figure=$(measure "$harness" 5 minimize --) ;;
+        covered) figure=$(measure "$harness" 6 cover FAKE_ESRGAN_HANG=1 -- "$work/one.jpg") ;;
         running) figure=$(measure "$harness" 6 none FAKE_ESRGAN_HANG=1 -- "$work/one.jpg" "$work/two.jpg") ;;
         done) figure=$(measure "$harness" 12 none -- "$work/one.jpg") ;;
         failed) figure=$(measure "$harness" 6 none FAKE_ESRGAN_FAIL=1 -- "$work/one.jpg") ;;

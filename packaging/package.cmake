@@ -12,7 +12,7 @@ set(CPACK_PACKAGE_DESCRIPTION
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libc6, libstdc++6, libgcc-s1, libvips42, libqt6core6, libqt6gui6, libqt6widgets6, libqt6network6, libqt6dbus6, libqt6svg6, qt6-qpa-plugins, qt6-translations-l10n, fonts-inter, fonts-material-design-icons-iconfont, ffmpeg, xdg-utils")
+    "libc6, libstdc++6, libgcc-s1, libvips42, libqt6core6, libqt6gui6, libqt6widgets6, libqt6network6, libqt6dbus6, libqt6svg6, libxcb1, qt6-qpa-plugins, qt6-translations-l10n, fonts-inter, fonts-material-design-icons-iconfont, ffmpeg, xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libvulkan1, mesa-vulkan-drivers")
 set(CPACK_STRIP_FILES ON)
 include(CPack)

@@ -8,6 +8,7 @@
 #include "app/shell/quit_check.h"
 #include "app/shell/single_instance.h"
 #include "app/shell/termination_signals.h"
+#include "app/shell/window_cover_watch.h"
 #include "app/window/content_view.h"
 #include "ui/paint/theme.h"
 
@@ -89,6 +90,8 @@ int window(int argc, char** argv) {
                          mainWindow.hide();
                          QCoreApplication::quit();
                      });
+    // Nothing to animate behind other windows.
+    WindowCoverWatch coverWatch(mainWindow);
     mainWindow.show();
     if (!files.empty())
         store.add(files, true);

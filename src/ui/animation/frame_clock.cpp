@@ -62,6 +62,13 @@ void FrameClock::advanceTo(double seconds) {
     deliverFrame();
 }
 
+void FrameClock::setHeld(bool held) {
+    if (held_ == held)
+        return;
+    held_ = held;
+    updateTimer();
+}
+
 void FrameClock::add(FrameTicker* ticker) {
     if (std::find(tickers_.begin(), tickers_.end(), ticker) == tickers_.end())
         tickers_.push_back(ticker);
@@ -87,7 +94,7 @@ void FrameClock::deliverFrame() {
 }
 
 void FrameClock::updateTimer() {
-    if (tickers_.empty() || manualTime_) {
+    if (tickers_.empty() || manualTime_ || held_) {
         timer_.stop();
         return;
     }

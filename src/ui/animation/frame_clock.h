@@ -30,6 +30,12 @@ public:
     // Sets the manual time and delivers one frame to every active ticker.
     void advanceTo(double seconds);
 
+    // While held, as when the window is covered by others, the timer stops and tickers keep
+    // their places: on release the next frame comes at once and every animation shows where
+    // the clock has got to.
+    void setHeld(bool held);
+    bool isHeld() const { return held_; }
+
     int activeTickerCount() const { return int(tickers_.size()); }
     // Milliseconds the timer waits before the next frame; nullopt while it is stopped.
     std::optional<int> timerInterval() const;
@@ -48,6 +54,7 @@ private:
     double lastDelivery_ = -1e300;
     std::vector<FrameTicker*> tickers_;
     std::optional<double> manualTime_;
+    bool held_ = false;
 };
 
 // A subscription to the frame clock: while started, `onFrame(now)` runs once per frame, or at
