@@ -6,7 +6,8 @@
 # both see the same machine.
 #
 #   bench/window_idle_cpu.sh [SECONDS] [STATE...]
-#   STATES: empty running done failed cancelled minimized covered (default: all)
+#   STATES: empty hovered running done failed cancelled minimized covered (default: all)
+#   The pointer rests outside the window but in `hovered` (over the empty window's drop area).
 #
 # Needs a build with -DCLARIVEX_BUILD_BENCH=ON, Xvfb, openbox, xdotool, xmessage and ffmpeg. A benchmark,
 # not a test: on a shared machine two runs of one binary differ by a point or more.
@@ -16,7 +17,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-20}
 shift || true
 states=("$@")
-[ ${#states[@]} -gt 0 ] || states=(empty running done failed cancelled minimized covered)
+[ ${#states[@]} -gt 0 ] || states=(empty hovered running done failed cancelled minimized covered)
 harnesses=("${HARNESS:-build/bench/window_harness}")
 [ -n "${HARNESS_B:-}" ] && harnesses+=("$HARNESS_B")
 for harness in "${harnesses[@]}"; do
@@ -59,8 +60,14 @@ measure() {
     env "${variables[@]}" "$harness" --stand-in "$@" >/dev/null 2>&1 &
     local pid=$!
     local cover=
+    xdotool mousemove 1399 899
     sleep "$warm"
     case $action in
+    hover)
+        xdotool search --sync --pid "$pid" --name Clarivex mousemove --window %1 400 400 \
+            >/dev/null 2>&1 || true
+        sleep 2
+        ;;
     minimize)
         xdotool search --sync --pid "$pid" --name Clarivex windowminimize >/dev/null 2>&1 || true
         sleep 2
@@ -86,6 +93,7 @@ for state in "${states[@]}"; do
     for harness in "${harnesses[@]}"; do
         case $state in
         empty) figure=$(measure "$harness" 5 none --) ;;
+        hovered) figure=$(measure "$harness" 5 hover --) ;;
         minimized) figure=$(measure "$harness" 5 minimize --) ;;
         covered) figure=$(measure "$harness" 6 cover FAKE_ESRGAN_HANG=1 -- "$work/one.jpg") ;;
         running) figure=$(measure "$harness" 6 none FAKE_ESRGAN_HANG=1 -- "$work/one.jpg" "$work/two.jpg") ;;

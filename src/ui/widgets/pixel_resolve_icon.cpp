@@ -73,6 +73,20 @@ QPainterPath PixelResolveScene::brackets(const QRectF& tile) {
     return path;
 }
 
+double PixelResolveScene::nextVisibleChange(double from, double shown, bool active,
+                                            double stepsPerProgress) {
+    // Steps finer than a frame; a second is far beyond the slowest move worth a step.
+    constexpr double step = 1.0 / 240.0;
+    constexpr double latest = 1.0;
+    const int shownLevel = level(shown);
+    for (double at = from + step; at < from + latest; at += step) {
+        const double exact = progress(phase(at, active, false));
+        if (level(exact) != shownLevel || std::abs(exact - shown) * stepsPerProgress >= 1.0)
+            return at;
+    }
+    return from + latest;
+}
+
 GlowSpec PixelResolveScene::glow(bool active) {
     return active ? GlowSpec{Theme::withOpacity(Theme::accent(), 0.6), 30.0, {}}
                   : GlowSpec{Theme::withOpacity(Theme::accent(), 0.35), 20.0, {}};
@@ -80,12 +94,7 @@ GlowSpec PixelResolveScene::glow(bool active) {
 
 PixelResolveIcon::PixelResolveIcon(QWidget* parent)
     : QWidget(parent)
-    // Only the tile changes with time; the brackets and the glow stand still.
-    , ticker_([this](double) {
-        const QRectF canvas = canvasRect();
-        const QRectF tile = PixelResolveScene::tile(canvas.size()).translated(canvas.topLeft());
-        update(growth().mapRect(tile).toAlignedRect());
-    }) {
+    , ticker_([this](double now) { tick(now); }) {
     setAttribute(Qt::WA_NoSystemBackground);
     GlowOverhang::install(this, QMarginsF(overhang()), [this](QPainter& painter) {
         const QRectF canvas = canvasRect();
@@ -109,6 +118,8 @@ void PixelResolveIcon::setActive(bool active) {
         return;
     active_ = active;
     update();
+    // A sleep reckoned at the other speed would be wrong from now on.
+    ticker_.sleepUntil(-std::numeric_limits<double>::infinity());
     Q_EMIT activeChanged(active);
 }
 
@@ -153,6 +164,22 @@ double PixelResolveIcon::currentProgress() const {
     const bool reduce = ReduceMotion::enabled();
     return PixelResolveScene::progress(
         PixelResolveScene::phase(FrameClock::now(), active_, reduce));
+}
+
+void PixelResolveIcon::tick(double now) {
+    const double exact = PixelResolveScene::progress(PixelResolveScene::phase(now, active_, false));
+    const double steps = layers_.stepsPerProgress;
+    const bool same = PixelResolveScene::level(exact) == PixelResolveScene::level(shownProgress_) &&
+                      std::abs(exact - shownProgress_) * steps < 1.0;
+    if (same) {
+        ticker_.sleepUntil(
+            PixelResolveScene::nextVisibleChange(now, shownProgress_, active_, steps));
+        return;
+    }
+    // Only the tile changes with time; the brackets and the glow stand still.
+    const QRectF canvas = canvasRect();
+    const QRectF tile = PixelResolveScene::tile(canvas.size()).translated(canvas.topLeft());
+    update(growth().mapRect(tile).toAlignedRect());
 }
 
 void PixelResolveIcon::updateTicker() {
@@ -210,6 +237,40 @@ void PixelResolveIcon::ensureLayers(const QRectF& tile, qreal ratio) {
     });
     layers_.frame = QImage(layers_.base.size(), QImage::Format_ARGB32_Premultiplied);
     layers_.frame.setDevicePixelRatio(ratio);
+    layers_.stepsPerProgress = stepsPerProgress();
+}
+
+double PixelResolveIcon::stepsPerProgress() const {
+    // A pixel of the frame at progress p is the base b under the level's pattern (colour g,
+    // alpha ga) at opacity 1 - p, under the gloss (l, la) at opacity p:
+    //   after = g (1 - p) + b (1 - ga (1 - p)),  frame = l p + after (1 - la p),
+    // so |d frame / dp| <= |b ga - g| + |l - la after|, the latter largest at p = 0 or 1. The
+    // mask and the window beneath only ever scale the change down.
+    double most = 0.0;
+    const QImage& base = layers_.base;
+    for (const QImage& grid : layers_.grids) {
+        for (int y = 0; y < base.height(); ++y) {
+            const auto* b = reinterpret_cast<const QRgb*>(base.constScanLine(y));
+            const auto* g = reinterpret_cast<const QRgb*>(grid.constScanLine(y));
+            const auto* l = reinterpret_cast<const QRgb*>(layers_.gloss.constScanLine(y));
+            for (int x = 0; x < base.width(); ++x) {
+                const double ga = qAlpha(g[x]) / 255.0;
+                const double la = qAlpha(l[x]) / 255.0;
+                // Red, green and blue.
+                for (const int shift : {16, 8, 0}) {
+                    const double bc = (b[x] >> shift) & 0xFF;
+                    const double gc = (g[x] >> shift) & 0xFF;
+                    const double lc = (l[x] >> shift) & 0xFF;
+                    const double sharp = bc;
+                    const double coarse = gc + bc * (1.0 - ga);
+                    most = std::max(most,
+                                    std::abs(bc * ga - gc) + std::max(std::abs(lc - la * sharp),
+                                                                      std::abs(lc - la * coarse)));
+                }
+            }
+        }
+    }
+    return most;
 }
 
 void PixelResolveIcon::paintGrid(QPainter& painter, const QRectF& tile, int count) {
@@ -264,6 +325,7 @@ void PixelResolveIcon::paintEvent(QPaintEvent* event) {
     const double progress = currentProgress();
     const qreal ratio = devicePixelRatioF();
     ensureLayers(tile, ratio);
+    shownProgress_ = progress;
 
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);

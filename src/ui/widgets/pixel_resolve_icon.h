@@ -9,6 +9,7 @@
 
 #include <array>
 #include <functional>
+#include <limits>
 
 namespace clarivex {
 
@@ -38,13 +39,20 @@ struct PixelResolveScene {
     // The four viewfinder corners as one path, around the tile grown by a tenth of its side.
     static QPainterPath brackets(const QRectF& tile);
     static GlowSpec glow(bool active);
+
+    // The first time after `from` at which a picture shown at `shown` progress lies a colour
+    // step or a grid level away from the exact one, for a picture whose pixels move at most
+    // `stepsPerProgress` colour steps per unit of progress; a second on at the latest.
+    static double nextVisibleChange(double from, double shown, bool active,
+                                    double stepsPerProgress);
 };
 
 // The animated emblem of the drop area: a red tile whose pixel grid keeps refining from 3×3 to
 // 24×24 and back while a gloss grows and fades, framed by viewfinder brackets. Faster and
-// glowing more while `active`. Redraws its tile every frame only while shown and reduce motion
-// is off, from layers made once per size. The widget is the canvas with growthRoom around it;
-// the glow overhangs it by overhang() (see GlowOverhang). Main thread only.
+// glowing more while `active`. Redraws its tile only while shown and reduce motion is off, and
+// only on the frames where it looks different, from layers made once per size. The widget is the
+// canvas with growthRoom around it; the glow overhangs it by overhang() (see GlowOverhang). Main
+// thread only.
 class PixelResolveIcon : public QWidget {
     Q_OBJECT
     Q_PROPERTY(bool active READ isActive WRITE setActive NOTIFY activeChanged)
@@ -67,6 +75,10 @@ public:
     // Where the canvas is drawn, grown.
     QRectF drawnCanvasRect() const;
     double currentProgress() const;
+    // The progress of the tile as last painted, NaN before the first paint.
+    double shownProgress() const { return shownProgress_; }
+    // The most any pixel of the tile moves, in colour steps, per unit of progress.
+    double colourStepsPerProgress() const { return layers_.stepsPerProgress; }
 
     static QMargins overhang();
 
@@ -82,6 +94,9 @@ protected:
 
 private:
     void updateTicker();
+    // A frame of the clock: the tile is repainted only when it would look different, and the
+    // clock sleeps until it will.
+    void tick(double now);
     QTransform growth() const;
     void paintGlow(QPainter& painter, const QRectF& tile);
     // Where the glow is not hidden under the opaque middle of the tile.
@@ -96,12 +111,14 @@ private:
         QImage gloss;
         QImage mask;
         QImage frame;
+        double stepsPerProgress = 0.0;
     };
 
     static void paintGrid(QPainter& painter, const QRectF& tile, int count);
     QImage tileImage(const QRectF& tile, qreal ratio,
                      const std::function<void(QPainter&)>& paint) const;
     void ensureLayers(const QRectF& tile, qreal ratio);
+    double stepsPerProgress() const;
 
     bool active_ = false;
     qreal growthScale_ = 1.0;
@@ -110,6 +127,7 @@ private:
     QRectF silhouetteTile_;
     QPainterPath silhouette_;
     Layers layers_;
+    double shownProgress_ = std::numeric_limits<double>::quiet_NaN();
     GlowCache glowCache_;
 };
 
