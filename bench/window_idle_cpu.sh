@@ -6,8 +6,9 @@
 # both see the same machine.
 #
 #   bench/window_idle_cpu.sh [SECONDS] [STATE...]
-#   STATES: empty hovered running done failed cancelled minimized covered (default: all)
+#   STATES: empty hovered running halfway done failed cancelled minimized covered (default: all)
 #   The pointer rests outside the window but in `hovered` (over the empty window's drop area).
+#   `running` waits at the job's start, `halfway` with its bar half full.
 #
 # Needs a build with -DCLARIVEX_BUILD_BENCH=ON, Xvfb, openbox, xdotool, xmessage and ffmpeg. A benchmark,
 # not a test: on a shared machine two runs of one binary differ by a point or more.
@@ -17,7 +18,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-20}
 shift || true
 states=("$@")
-[ ${#states[@]} -gt 0 ] || states=(empty hovered running done failed cancelled minimized covered)
+[ ${#states[@]} -gt 0 ] || states=(empty hovered running halfway done failed cancelled minimized covered)
 harnesses=("${HARNESS:-build/bench/window_harness}")
 [ -n "${HARNESS_B:-}" ] && harnesses+=("$HARNESS_B")
 for harness in "${harnesses[@]}"; do
@@ -97,6 +98,7 @@ for state in "${states[@]}"; do
         minimized) figure=$(measure "$harness" 5 minimize --) ;;
         covered) figure=$(measure "$harness" 6 cover FAKE_ESRGAN_HANG=1 -- "$work/one.jpg") ;;
         running) figure=$(measure "$harness" 6 none FAKE_ESRGAN_HANG=1 -- "$work/one.jpg" "$work/two.jpg") ;;
+        halfway) figure=$(measure "$harness" 6 none FAKE_ESRGAN_HANG=halfway -- "$work/one.jpg") ;;
         done) figure=$(measure "$harness" 12 none -- "$work/one.jpg") ;;
         failed) figure=$(measure "$harness" 6 none FAKE_ESRGAN_FAIL=1 -- "$work/one.jpg") ;;
         cancelled)
