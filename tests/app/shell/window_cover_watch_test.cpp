@@ -11,6 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+
+#include <sys/prctl.h>
+
 namespace clarivex {
 namespace {
 
@@ -22,6 +26,8 @@ public:
         const QString program = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
         if (program.isEmpty())
             return;
+        // Gone with the test, even one that crashes.
+        process_.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
         process_.start(program, {QStringLiteral("-displayfd"), QStringLiteral("1"),
                                  QStringLiteral("-screen"), QStringLiteral("0"),
                                  QStringLiteral("640x480x24"), QStringLiteral("-nolisten"),
