@@ -78,13 +78,15 @@ double PixelResolveScene::nextVisibleChange(double from, double shown, bool acti
     // Steps finer than a frame; a second is far beyond the slowest move worth a step.
     constexpr double step = 1.0 / 240.0;
     constexpr double latest = 1.0;
-    const int shownLevel = level(shown);
     for (double at = from + step; at < from + latest; at += step) {
-        const double exact = progress(phase(at, active, false));
-        if (level(exact) != shownLevel || std::abs(exact - shown) * stepsPerProgress >= 1.0)
+        if (!looksTheSame(progress(phase(at, active, false)), shown, stepsPerProgress))
             return at;
     }
     return from + latest;
+}
+
+bool PixelResolveScene::looksTheSame(double progress, double shown, double stepsPerProgress) {
+    return level(progress) == level(shown) && std::abs(progress - shown) * stepsPerProgress < 1.0;
 }
 
 GlowSpec PixelResolveScene::glow(bool active) {
@@ -166,20 +168,22 @@ double PixelResolveIcon::currentProgress() const {
         PixelResolveScene::phase(FrameClock::now(), active_, reduce));
 }
 
+QRect PixelResolveIcon::drawnTileRect() const {
+    const QRectF canvas = canvasRect();
+    const QRectF tile = PixelResolveScene::tile(canvas.size()).translated(canvas.topLeft());
+    return growth().mapRect(tile).toAlignedRect().intersected(rect());
+}
+
 void PixelResolveIcon::tick(double now) {
     const double exact = PixelResolveScene::progress(PixelResolveScene::phase(now, active_, false));
     const double steps = layers_.stepsPerProgress;
-    const bool same = PixelResolveScene::level(exact) == PixelResolveScene::level(shownProgress_) &&
-                      std::abs(exact - shownProgress_) * steps < 1.0;
-    if (same) {
+    if (PixelResolveScene::looksTheSame(exact, shownProgress_, steps)) {
         ticker_.sleepUntil(
             PixelResolveScene::nextVisibleChange(now, shownProgress_, active_, steps));
         return;
     }
     // Only the tile changes with time; the brackets and the glow stand still.
-    const QRectF canvas = canvasRect();
-    const QRectF tile = PixelResolveScene::tile(canvas.size()).translated(canvas.topLeft());
-    update(growth().mapRect(tile).toAlignedRect());
+    update(drawnTileRect());
 }
 
 void PixelResolveIcon::updateTicker() {
@@ -325,7 +329,9 @@ void PixelResolveIcon::paintEvent(QPaintEvent* event) {
     const double progress = currentProgress();
     const qreal ratio = devicePixelRatioF();
     ensureLayers(tile, ratio);
-    shownProgress_ = progress;
+    // A repaint of part of the tile leaves the rest as it was, older than this.
+    if (QRegion(drawnTileRect()).subtracted(event->region()).isEmpty())
+        shownProgress_ = progress;
 
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);

@@ -45,6 +45,8 @@ struct PixelResolveScene {
     // `stepsPerProgress` colour steps per unit of progress; a second on at the latest.
     static double nextVisibleChange(double from, double shown, bool active,
                                     double stepsPerProgress);
+    // Whether pictures at the two progresses lie on one grid level and within a colour step.
+    static bool looksTheSame(double progress, double shown, double stepsPerProgress);
 };
 
 // The animated emblem of the drop area: a red tile whose pixel grid keeps refining from 3×3 to
@@ -75,7 +77,7 @@ public:
     // Where the canvas is drawn, grown.
     QRectF drawnCanvasRect() const;
     double currentProgress() const;
-    // The progress of the tile as last painted, NaN before the first paint.
+    // The progress of the tile as last painted whole, NaN before the first paint.
     double shownProgress() const { return shownProgress_; }
     // The most any pixel of the tile moves, in colour steps, per unit of progress.
     double colourStepsPerProgress() const { return layers_.stepsPerProgress; }
@@ -97,6 +99,8 @@ private:
     // A frame of the clock: the tile is repainted only when it would look different, and the
     // clock sleeps until it will.
     void tick(double now);
+    // The tile's pixels in the widget, grown or not.
+    QRect drawnTileRect() const;
     QTransform growth() const;
     void paintGlow(QPainter& painter, const QRectF& tile);
     // Where the glow is not hidden under the opaque middle of the tile.
