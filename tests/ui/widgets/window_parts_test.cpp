@@ -194,6 +194,14 @@ TEST_F(WindowParts, TheEmblemSkipsOnlyFramesThatWouldLookTheSame) {
         EXPECT_LT(paints, frames * 3 / 4) << active;
         EXPECT_GT(paints, 20) << active;
     }
+
+    // A repaint of a small part of the tile leaves the rest of it as old as it was.
+    const double before = icon.shownProgress();
+    clock.setManualTime(7240.5);
+    icon.repaint(icon.rect().center().x(), icon.rect().center().y(), 4, 4);
+    EXPECT_EQ(icon.shownProgress(), before);
+    icon.repaint();
+    EXPECT_EQ(icon.shownProgress(), icon.currentProgress());
 }
 
 TEST_F(WindowParts, AClampedLabelShowsAtMostThreeWholeLinesWithTheRestInItsTooltip) {
