@@ -10,8 +10,8 @@
 #   The pointer rests outside the window but in `hovered` (over the empty window's drop area).
 #   `running` waits at the job's start, `halfway` with its bar half full.
 #
-# Needs a build with -DCLARIVEX_BUILD_BENCH=ON, Xvfb, openbox, xdotool, xmessage and ffmpeg. A benchmark,
-# not a test: on a shared machine two runs of one binary differ by a point or more.
+# Needs a build with -DCLARIVEX_BUILD_BENCH=ON, Xvfb, openbox, xdotool, xmessage and ffmpeg. A
+# benchmark, not a test: on a shared machine two runs of one binary differ by a point or more.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

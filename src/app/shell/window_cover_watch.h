@@ -21,16 +21,15 @@ public:
     explicit WindowCoverWatch(QWidget& window);
     ~WindowCoverWatch() override;
 
-    // Whether an X event says that `window` is now wholly covered (true), shows at least in
-    // part (false), or nothing about it.
-    static std::optional<bool> coveredAfter(const xcb_generic_event_t& event, xcb_window_t window);
-
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Whether an X event says that `window` is now wholly covered (true), shows at least in
+    // part (false), or nothing about it.
+    static std::optional<bool> coveredAfter(const xcb_generic_event_t& event, xcb_window_t window);
     // Asks the X server for the window's visibility changes, on top of what Qt listens to.
     void listen();
     void setCovered(bool covered);
