@@ -159,12 +159,7 @@ void ContentView::refreshStrip() {
     if (wanted == stripShown_)
         return;
     stripShown_ = wanted;
-    if (wanted) {
-        strip_->show();
-        stripAppearance_->enter();
-    } else {
-        stripAppearance_->leave([strip = strip_] { strip->hide(); });
-    }
+    stripAppearance_->setShown(wanted);
     layoutStage();
 }
 

@@ -41,6 +41,15 @@ void Appearance::leave(std::function<void()> gone) {
     apply();
 }
 
+void Appearance::setShown(bool shown) {
+    if (shown) {
+        view_->show();
+        enter();
+    } else {
+        leave([view = view_] { view->hide(); });
+    }
+}
+
 void Appearance::apply() {
     if (onChange_)
         onChange_();

@@ -32,6 +32,8 @@ public:
     void enter();
     // From present to away, then `gone` (which may delete the view).
     void leave(std::function<void()> gone);
+    // Shows the view and brings it in, or takes it out and hides it once away.
+    void setShown(bool shown);
 
     // Called after every step, for layouts that make room for the view as it comes.
     void setOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }

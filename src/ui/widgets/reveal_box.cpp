@@ -23,12 +23,7 @@ void RevealBox::setShown(bool shown) {
     if (shown == shown_)
         return;
     shown_ = shown;
-    if (shown) {
-        content_->show();
-        appearance_->enter();
-    } else {
-        appearance_->leave([content = content_] { content->hide(); });
-    }
+    appearance_->setShown(shown);
     followContent();
 }
 
