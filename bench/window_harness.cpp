@@ -2,12 +2,15 @@
 // the application shell is elsewhere. Not installed.
 //
 //   window_harness [--stand-in] [--drag] [--loop] [--select N] [--cancel-after MS] [FILE...]
+//   window_harness --bar-only
 //
 // --stand-in installs the stand-in engine for this run (its FAKE_ESRGAN_* variables pass
 // through); --drag shows the drag state; --loop turns the seamless loop on; --select puts the N-th
 // job (from 0) on the stage 1.5 s after the start; --cancel-after cancels everything after MS
-// milliseconds. Settings are kept in a temporary file, never the user's, and nothing is copied into
-// Pictures.
+// milliseconds. --bar-only shows nothing but a half-full progress bar on the dark window: what
+// one animation redrawn every display frame costs at the least, next to which the running view's
+// idle cost is read. Settings are kept in a temporary file, never the user's, and nothing is copied
+// into Pictures.
 #include "app/queue/store.h"
 #include "app/shell/quit_check.h"
 #include "app/shell/termination_signals.h"
@@ -15,6 +18,7 @@
 #include "app/window/content_view.h"
 #include "support/test_engine.h"
 #include "ui/paint/theme.h"
+#include "ui/widgets/glow_bar.h"
 
 #include <QApplication>
 #include <QSettings>
@@ -25,6 +29,27 @@
 #include <optional>
 
 using namespace clarivex;
+
+namespace {
+
+constexpr QSize windowSize(1180, 760);
+
+// The job panel's bar where the running view has it, and nothing else.
+int showBarOnly(QApplication& application) {
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("Clarivex"));
+    window.resize(windowSize);
+    GlowBar bar(6.0, &window);
+    bar.setGeometry(282, 565, 467, 6);
+    bar.setValueImmediately(0.5);
+    window.show();
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::requested, &application,
+                     &QCoreApplication::quit);
+    return application.exec();
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -37,6 +62,8 @@ int main(int argc, char** argv) {
     std::optional<int> cancelAfter;
     std::vector<std::filesystem::path> files;
     const QStringList arguments = application.arguments().mid(1);
+    if (arguments.contains(QLatin1String("--bar-only")))
+        return showBarOnly(application);
     for (qsizetype index = 0; index < arguments.size(); ++index) {
         const QString& argument = arguments[index];
         if (argument == QLatin1String("--stand-in"))
@@ -73,7 +100,7 @@ int main(int argc, char** argv) {
     window.setWindowTitle(QStringLiteral("Clarivex"));
     auto* view = new ContentView(store, &window);
     window.setMinimumSize(view->minimumSizeHint());
-    window.resize(1180, 760);
+    window.resize(windowSize);
     WindowCoverWatch coverWatch(window);
     window.show();
     view->resize(window.size());

@@ -2,23 +2,28 @@
 # Idle CPU of the main view in its resting states: window_harness with the stand-in engine under
 # its own Xvfb (1400×900) and openbox, the CPU time of the harness read from /proc over SECONDS
 # after the state has settled, printed as a share of one core. A second harness (HARNESS_B, for
-# instance one built from an earlier commit) is measured alternately with the first, so that
-# both see the same machine.
+# instance one built from an earlier commit) is measured at the same time as the first, on a
+# display of its own: on a shared machine the same binary varies by several points from one
+# minute to the next, far less between two programs over the same seconds.
 #
 #   bench/window_idle_cpu.sh [SECONDS] [STATE...]
-#   STATES: empty hovered running halfway done failed cancelled minimized covered (default: all)
-#   The pointer rests outside the window but in `hovered` (over the empty window's drop area).
-#   `running` waits at the job's start, `halfway` with its bar half full.
+#   STATES: empty hovered running halfway done failed cancelled minimized covered floor
+#   (default: all). The pointer rests outside the window but in `hovered` (over the empty window's
+#   drop area). `running` waits at the job's start, `halfway` with its bar half full. `floor`
+#   measures, with the first harness only, the floor the running states are read against: the
+#   same window with nothing in it but the bar, whose shimmer is redrawn every display frame,
+#   beside `running` and `halfway`.
 #
 # Needs a build with -DCLARIVEX_BUILD_BENCH=ON, Xvfb, openbox, xdotool, xmessage and ffmpeg. A
-# benchmark, not a test: on a shared machine two runs of one binary differ by a point or more.
+# benchmark, not a test.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 seconds=${1:-20}
 shift || true
 states=("$@")
-[ ${#states[@]} -gt 0 ] || states=(empty hovered running halfway done failed cancelled minimized covered)
+[ ${#states[@]} -gt 0 ] ||
+    states=(empty hovered running halfway done failed cancelled minimized covered floor)
 harnesses=("${HARNESS:-build/bench/window_harness}")
 [ -n "${HARNESS_B:-}" ] && harnesses+=("$HARNESS_B")
 for harness in "${harnesses[@]}"; do
@@ -28,85 +33,128 @@ ticks=$(getconf CLK_TCK)
 
 source "$(dirname "$0")/own_display.sh"
 work=$(mktemp -d)
-wm=
-cleanup() {
-    for pid in $wm $xvfb_pid; do
+# Every process this script started and has not ended yet: servers, window managers, harnesses
+# and covering windows.
+started=()
+# Ended last first: a harness stops its job on a signal, but dies unclean when its X server goes.
+stop_all() {
+    local index pid
+    for ((index = ${#started[@]} - 1; index >= 0; index--)); do
+        pid=${started[$index]}
         kill "$pid" 2>/dev/null || true
         wait "$pid" 2>/dev/null || true
     done
+    started=()
+}
+cleanup() {
+    stop_all
     rm -rf "$work"
 }
 trap cleanup EXIT
 mkdir -p "$work/home" "$work/tmp"
 export HOME="$work/home" TMPDIR="$work/tmp"
+unset QT_QPA_PLATFORM
 ffmpeg -loglevel error -f lavfi -i testsrc2=size=1600x1200 -frames:v 1 "$work/one.jpg"
 ffmpeg -loglevel error -f lavfi -i mandelbrot=size=1600x1200 -frames:v 1 "$work/two.jpg"
 
-start_xvfb 1400x900 || { echo "Xvfb did not start" >&2; exit 1; }
-unset QT_QPA_PLATFORM
-openbox >/dev/null 2>&1 &
-wm=$!
-sleep 1
-
-# measure HARNESS WARM-UP ACTION [VAR=VALUE...] -- [ARGUMENTS...]
-measure() {
-    local harness=$1 warm=$2 action=$3
-    shift 3
+# start LABEL HARNESS [VAR=VALUE...] -- [ARGUMENTS...]: a display of its own with a window
+# manager, and the harness on it, measured under LABEL by the next `measure`.
+labels=()
+pids=()
+displays=()
+start() {
+    local label=$1 harness=$2
+    shift 2
     local variables=()
     while [ "$1" != "--" ]; do
         variables+=("$1")
         shift
     done
     shift
-    env "${variables[@]}" "$harness" --stand-in "$@" >/dev/null 2>&1 &
-    local pid=$!
-    local cover=
+    start_xvfb 1400x900 || { echo "Xvfb did not start" >&2; exit 1; }
+    started+=("$xvfb_pid")
+    openbox >/dev/null 2>&1 &
+    started+=($!)
+    sleep 1
     xdotool mousemove 1399 899
-    sleep "$warm"
-    case $action in
+    env "${variables[@]}" "$harness" --stand-in "$@" >/dev/null 2>&1 &
+    started+=($!)
+    labels+=("$label")
+    pids+=($!)
+    displays+=("$DISPLAY")
+}
+
+# each [VAR=VALUE...] -- [ARGUMENTS...]: starts every harness in the same state.
+each() {
+    local harness
+    for harness in "${harnesses[@]}"; do
+        start "$(printf '%-10s %s' "$state" "$harness")" "$harness" "$@"
+    done
+}
+
+# act ACTION PID: the state's last step, once the harness on this DISPLAY has settled.
+act() {
+    case $1 in
     hover)
-        xdotool search --sync --pid "$pid" --name Clarivex mousemove --window %1 400 400 \
+        xdotool search --sync --pid "$2" --name Clarivex mousemove --window %1 400 400 \
             >/dev/null 2>&1 || true
-        sleep 2
         ;;
     minimize)
-        xdotool search --sync --pid "$pid" --name Clarivex windowminimize >/dev/null 2>&1 || true
-        sleep 2
+        xdotool search --sync --pid "$2" --name Clarivex windowminimize >/dev/null 2>&1 || true
         ;;
     cover)
         # Another window over the whole screen, the running job's window beneath it.
         xmessage -geometry 1400x900+0+0 covering >/dev/null 2>&1 &
-        cover=$!
-        sleep 2
+        started+=($!)
         ;;
     esac
-    local start end
-    start=$(cpu_ticks "$pid")
-    sleep "$seconds"
-    end=$(cpu_ticks "$pid")
-    [ -z "$cover" ] || kill "$cover" 2>/dev/null || true
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
-    awk -v t=$((end - start)) -v hz="$ticks" -v s="$seconds" 'BEGIN { printf "%.1f %%", 100 * t / hz / s }'
 }
 
-for state in "${states[@]}"; do
-    for harness in "${harnesses[@]}"; do
-        case $state in
-        empty) figure=$(measure "$harness" 5 none --) ;;
-        hovered) figure=$(measure "$harness" 5 hover --) ;;
-        minimized) figure=$(measure "$harness" 5 minimize --) ;;
-        covered) figure=$(measure "$harness" 6 cover FAKE_ESRGAN_HANG=1 -- "$work/one.jpg") ;;
-        running) figure=$(measure "$harness" 6 none FAKE_ESRGAN_HANG=1 -- "$work/one.jpg" "$work/two.jpg") ;;
-        halfway) figure=$(measure "$harness" 6 none FAKE_ESRGAN_HANG=halfway -- "$work/one.jpg") ;;
-        done) figure=$(measure "$harness" 12 none -- "$work/one.jpg") ;;
-        failed) figure=$(measure "$harness" 6 none FAKE_ESRGAN_FAIL=1 -- "$work/one.jpg") ;;
-        cancelled)
-            figure=$(measure "$harness" 6 none FAKE_ESRGAN_HANG=1 -- --cancel-after 1500 \
-                "$work/one.jpg" "$work/two.jpg")
-            ;;
-        *) echo "unknown state $state" >&2; exit 1 ;;
-        esac
-        printf '%-10s %-40s %s\n' "$state" "$harness" "$figure"
+# measure WARM [ACTION]: waits WARM seconds, acts on every started harness, and measures them
+# all over the same SECONDS; then ends everything.
+measure() {
+    local warm=$1 action=${2:-none} index
+    sleep "$warm"
+    if [ "$action" != none ]; then
+        for index in "${!pids[@]}"; do
+            DISPLAY=${displays[$index]} act "$action" "${pids[$index]}"
+        done
+        sleep 2
+    fi
+    local before=() after=()
+    for index in "${!pids[@]}"; do before+=("$(cpu_ticks "${pids[$index]}")"); done
+    sleep "$seconds"
+    for index in "${!pids[@]}"; do after+=("$(cpu_ticks "${pids[$index]}")"); done
+    stop_all
+    for index in "${!pids[@]}"; do
+        awk -v t=$((after[index] - before[index])) -v hz="$ticks" -v s="$seconds" \
+            -v label="${labels[$index]}" 'BEGIN { printf "%-51s %.1f %%\n", label, 100 * t / hz / s }'
     done
+    labels=()
+    pids=()
+    displays=()
+}
+
+one=$work/one.jpg
+two=$work/two.jpg
+for state in "${states[@]}"; do
+    case $state in
+    empty) each --; measure 5 ;;
+    hovered) each --; measure 5 hover ;;
+    minimized) each --; measure 5 minimize ;;
+    covered) each FAKE_ESRGAN_HANG=1 -- "$one"; measure 6 cover ;;
+    running) each FAKE_ESRGAN_HANG=1 -- "$one" "$two"; measure 6 ;;
+    halfway) each FAKE_ESRGAN_HANG=halfway -- "$one"; measure 6 ;;
+    done) each -- "$one"; measure 12 ;;
+    failed) each FAKE_ESRGAN_FAIL=1 -- "$one"; measure 6 ;;
+    cancelled) each FAKE_ESRGAN_HANG=1 -- --cancel-after 1500 "$one" "$two"; measure 6 ;;
+    floor)
+        # The bar alone and the two running states beside it, over the same seconds.
+        start "bar only" "${harnesses[0]}" -- --bar-only
+        start "running beside it" "${harnesses[0]}" FAKE_ESRGAN_HANG=1 -- "$one" "$two"
+        start "halfway beside it" "${harnesses[0]}" FAKE_ESRGAN_HANG=halfway -- "$one"
+        measure 6
+        ;;
+    *) echo "unknown state $state" >&2; exit 1 ;;
+    esac
 done
