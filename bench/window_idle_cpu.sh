@@ -78,9 +78,10 @@ start() {
     sleep 1
     xdotool mousemove 1399 899
     env "${variables[@]}" "$harness" --stand-in "$@" >/dev/null 2>&1 &
-    started+=($!)
+    local pid=$!
+    started+=("$pid")
     labels+=("$label")
-    pids+=($!)
+    pids+=("$pid")
     displays+=("$DISPLAY")
 }
 
@@ -128,7 +129,8 @@ measure() {
     stop_all
     for index in "${!pids[@]}"; do
         awk -v t=$((after[index] - before[index])) -v hz="$ticks" -v s="$seconds" \
-            -v label="${labels[$index]}" 'BEGIN { printf "%-51s %.1f %%\n", label, 100 * t / hz / s }'
+            -v label="${labels[$index]}" \
+            'BEGIN { printf "%-51s %.1f %%\n", label, 100 * t / hz / s }'
     done
     labels=()
     pids=()
