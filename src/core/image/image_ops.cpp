@@ -197,22 +197,31 @@ Bitmap resize(const Bitmap& image, Size size) {
 
 void write(const Bitmap& image, const std::filesystem::path& file, FileType type,
            const std::string& shownName) {
-    startVips();
     const std::string name = shownName.empty() ? file.filename().string() : shownName;
     createEmpty(file, name);
+    const FileDescriptor descriptor(::open(file.c_str(), O_WRONLY | O_CLOEXEC));
+    if (!descriptor.isOpen())
+        throw UpscaleError::failed("Не удалось создать " + name + ": " +
+                                   std::generic_category().message(errno));
+    write(image, descriptor.get(), type, name);
+}
+
+void write(const Bitmap& image, int descriptor, FileType type, const std::string& shownName) {
+    startVips();
     try {
+        const vips::VTarget target = vips::VTarget::new_to_descriptor(descriptor);
         if (type == FileType::jpeg) {
             // JPEG has no transparency: lay see-through parts on white rather than black.
             const Bitmap opaque = image.has_alpha()
                                       ? image.flatten(Bitmap::option()->set(
                                             "background", std::vector<double>{255, 255, 255}))
                                       : image;
-            opaque.jpegsave(file.c_str(), Bitmap::option()->set("Q", 95)->set("strip", true));
+            opaque.jpegsave_target(target, Bitmap::option()->set("Q", 95)->set("strip", true));
         } else {
-            image.pngsave(file.c_str(), Bitmap::option()->set("strip", true));
+            image.pngsave_target(target, Bitmap::option()->set("strip", true));
         }
     } catch (const vips::VError& error) {
-        throw UpscaleError::failed("Не удалось записать " + name + ": " + vipsReason(error));
+        throw UpscaleError::failed("Не удалось записать " + shownName + ": " + vipsReason(error));
     }
 }
 

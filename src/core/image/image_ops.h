@@ -56,6 +56,9 @@ Bitmap resize(const Bitmap& image, Size size);
 // Errors name `shownName` (the name the user will look for) when given, else the file's name.
 void write(const Bitmap& image, const std::filesystem::path& file, FileType type,
            const std::string& shownName = {});
+// The same into the open, empty file `descriptor`, which stays open: for files whose name
+// someone else could re-point between its making and its writing.
+void write(const Bitmap& image, int descriptor, FileType type, const std::string& shownName);
 
 // Writes a PNG for a program to read right away: fast compression rather than small files.
 void writeIntermediate(const Bitmap& image, const std::filesystem::path& file);

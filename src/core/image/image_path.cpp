@@ -4,7 +4,6 @@
 #include "core/job_progress.h"
 #include "core/network_step.h"
 #include "core/output_placement.h"
-#include "core/removal_guard.h"
 #include "core/vocabulary/decimal_text.h"
 #include "core/vocabulary/upscale_error.h"
 
@@ -92,12 +91,12 @@ PathOutcome run(const UpscaleJob& job) {
 
     // Written beside the destination first, so that a failed write leaves nothing under the
     // output's name and a name taken meanwhile is never replaced.
-    RemovalGuard staged(temporarySibling(job.output.parent_path(), pathExtension(job.output)));
-    ImageOps::write(result, staged.path(), ImageOps::fileTypeFor(job.output),
-                    job.output.filename().string());
+    const std::string shownName = job.output.filename().string();
+    StagedFile staged(*job.destination, pathExtension(job.output), shownName);
+    ImageOps::write(result, staged.descriptor(), ImageOps::fileTypeFor(job.output), shownName);
     job.throwIfStopped();
-    const std::filesystem::path placed = job.placeResult(staged.path(), MediaKind::image);
-    staged.commit();
+    const std::filesystem::path placed =
+        staged.place([&job] { return job.freeOutputName(MediaKind::image); });
     return PathOutcome{plan, placed};
 }
 

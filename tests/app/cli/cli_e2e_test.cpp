@@ -8,6 +8,8 @@
 #include "support/temporary_folder.h"
 #include "support/test_engine.h"
 
+#include "core/video/part_folder.h"
+
 #include <gtest/gtest.h>
 #include <vips/vips8>
 
@@ -216,7 +218,7 @@ TEST_F(CliTest, InterruptedVideoIsContinuedByTheSameCommand) {
     const std::vector<std::string> command{"--cli", source.string(), "--target", "x2",
                                            "--no-pictures"};
     const auto result = photos() / "clip-2x.mp4";
-    const auto parts = photos() / ".clip-2x.parts";
+    const auto parts = PartFolder::pathFor(source, result);
     struct Case {
         int signal;
         bool keeps;

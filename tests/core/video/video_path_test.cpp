@@ -1,5 +1,6 @@
 #include "core/upscaler.h"
 
+#include "core/video/part_folder.h"
 #include "core/video/video_space.h"
 #include "core/vocabulary/upscale_error.h"
 #include "support/child_processes.h"
@@ -340,7 +341,7 @@ TEST_F(VideoPathTest, UnfinishedRunIsContinuedByTheNextRunOfTheSameJob) {
     const auto source = clip("clip.mp4", {.frames = 18});
     const auto reference = sources() / "reference.mp4";
     std::filesystem::rename(upscale(source, options()).output, reference);
-    const auto parts = sources() / ".clip-2x.parts";
+    const auto parts = PartFolder::pathFor(source, sources() / "clip-2x.mp4");
     struct Case {
         std::string name;
         bool joinFails;
@@ -374,7 +375,7 @@ TEST_F(VideoPathTest, UnfinishedRunIsContinuedByTheNextRunOfTheSameJob) {
             EXPECT_TRUE(outputs().empty());
             continue;
         }
-        EXPECT_EQ(outputs(), std::vector<std::string>{".clip-2x.parts"});
+        EXPECT_EQ(outputs(), std::vector<std::string>{parts.filename().string()});
 
         if (c.change == "source")
             makeClip(source, {.frames = 18, .rate = "25"});
