@@ -308,7 +308,7 @@ std::exception_ptr explainedFailure(const Video& video, const PartFolder& parts,
         return failure;
     const UpscaleJob& job = video.job;
     const FreeSpaceQuery& query = job.freeSpace ? job.freeSpace : FreeSpaceQuery(availableSpace);
-    const auto beside = query(parts.path());
+    const auto beside = query(parts.path().parent_path());
     const auto temporary = query(job.work);
     const bool besideShort = !temporary || (beside && beside->available <= temporary->available);
     const std::int64_t estimate = std::max(video.frameEstimate(), parts.framesDone());

@@ -5,6 +5,7 @@
 #include "support/media_fixture.h"
 #include "support/png_bytes.h"
 #include "support/program_run.h"
+#include "support/scratch_mount.h"
 #include "support/temporary_folder.h"
 #include "support/test_engine.h"
 
@@ -264,4 +265,85 @@ TEST_F(CliTest, InterruptedVideoIsContinuedByTheSameCommand) {
         EXPECT_TRUE(fs::is_empty(temporary()));
         fs::remove(result);
     }
+}
+
+// A memory stick as Linux mounts it: exFAT through FUSE, where a rename cannot refuse to
+// replace, hard links fail and modes stay 0777. Results are still placed, never over anything,
+// and a video's parts go to the user's own folder, saying why.
+TEST_F(CliTest, PhotoAndVideoAreSavedOnAnExfatStick) {
+    test::ScratchMount stick(test::ScratchMount::Kind::exfat, "64M");
+    if (!stick.mounted())
+        GTEST_SKIP() << stick.why();
+    const auto photo = stick.path() / "q.png";
+    picture(40, 30).write_to_file(photo.c_str());
+    test::writeFile(stick.path() / "q-2x.png", "taken");
+    const auto photoRun = cli({"--cli", photo.string(), "--target", "x2", "--no-pictures"});
+    ASSERT_EQ(photoRun.exitStatus, 0) << photoRun.out;
+    EXPECT_EQ(test::readFile(stick.path() / "q-2x.png"), "taken");
+    EXPECT_EQ(VImage::new_from_file((stick.path() / "q-2x 2.png").c_str()).width(), 80);
+
+    if (!test::findProgram("ffmpeg") || !test::findProgram("ffprobe"))
+        GTEST_SKIP() << "ffmpeg and ffprobe are needed";
+    const auto clip = stick.path() / "v.mp4";
+    test::makeClip(clip, {.frames = 12});
+    const auto videoRun = cli({"--cli", clip.string(), "--target", "x2", "--no-pictures"});
+    ASSERT_EQ(videoRun.exitStatus, 0) << videoRun.out;
+    EXPECT_NE(videoRun.out.find("нельзя закрыть файлы от других пользователей: части видео "
+                                "хранятся в " +
+                                (home() / ".cache" / "clarivex" / "parts").string()),
+              std::string::npos)
+        << videoRun.out;
+    EXPECT_EQ(test::probeFile(stick.path() / "v-2x.mp4").frames, 12);
+    // Nothing hidden is left on the stick, and the parts went with the finished job.
+    EXPECT_EQ(test::namesIn(stick.path()),
+              (std::vector<std::string>{"q-2x 2.png", "q-2x.png", "q.png", "v-2x.mp4", "v.mp4"}));
+    EXPECT_TRUE(fs::is_empty(home() / ".cache" / "clarivex" / "parts"));
+}
+
+TEST_F(CliTest, ReadOnlyDestinationIsRefusedBeforeAnyWork) {
+    test::ScratchMount disk(test::ScratchMount::Kind::tmpfs, "4M");
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.why();
+    const auto photo = disk.path() / "q.png";
+    picture(40, 30).write_to_file(photo.c_str());
+    disk.makeReadOnly();
+    const auto run = cli({"--cli", photo.string(), "--target", "x2"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.outLines().back(), "Ошибка: Результат некуда сохранить: папка " +
+                                         disk.path().string() + " только для чтения");
+    EXPECT_TRUE(engine.lastArguments().empty() || !engineRanOnAPicture());
+}
+
+// The disk of the result fills while the video is made: the sentence says so in the user's
+// words, and the same command continues once there is room.
+TEST_F(CliTest, FullDiskMidVideoKeepsTheFinishedPart) {
+    if (!test::findProgram("ffmpeg") || !test::findProgram("ffprobe"))
+        GTEST_SKIP() << "ffmpeg and ffprobe are needed";
+    test::ScratchMount disk(test::ScratchMount::Kind::tmpfs, "32M");
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.why();
+    const auto source = disk.path() / "clip.mp4";
+    test::makeClip(source, {.frames = 60, .rate = "5"});
+    const auto filler = disk.path() / "filler";
+    // The engine's second call fills the disk, once, at a stroke.
+    const auto calls = folder / "engine-calls";
+    const auto filled = folder / "filled";
+    engine.countCalls(calls, "if [ \"$(wc -l < '" + calls.string() + "')\" = 2 ] && [ ! -e '" +
+                                 filled.string() + "' ]; then touch '" + filled.string() +
+                                 "'; fallocate -l \"$(df --output=avail -B1 '" +
+                                 disk.path().string() + "' | tail -1)\" '" + filler.string() +
+                                 "'; fi\n");
+    const std::vector<std::string> command{"--cli", source.string(), "--target", "x2",
+                                           "--no-pictures"};
+    const auto full = cli(command);
+    EXPECT_EQ(full.exitStatus, 1);
+    const std::string sentence =
+        "Ошибка: Мало места для результата в папке " + disk.path().string() + ": нужно ~";
+    EXPECT_TRUE(full.outLines().back().starts_with(sentence)) << full.out;
+    EXPECT_EQ(full.out.find("No space"), std::string::npos) << full.out;
+    fs::remove(filler);
+    fs::remove(calls);
+    const auto again = cli(command);
+    ASSERT_EQ(again.exitStatus, 0) << again.out;
+    EXPECT_EQ(test::probeFile(disk.path() / "clip-2x.mp4").frames, 60);
 }
