@@ -5,7 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <fstream>
 
 using namespace clarivex;
 
@@ -40,6 +44,30 @@ TEST(PartManifest, ReadsWhatItWroteAndNothingElse) {
     for (const std::string& damaged : {std::string(), text.substr(0, text.size() / 2),
                                        std::string("{\"version\": 2}"), std::string("[]")})
         EXPECT_FALSE(PartManifest::fromJson(damaged)) << damaged;
+}
+
+// Rewritten in place with its old size, its time of modification set back: still told apart.
+TEST(PartManifest, SourceRewrittenInPlaceIsAnotherSource) {
+    const test::TemporaryFolder folder{"clarivex-source"};
+    const auto file = folder / "clip.mp4";
+    test::writeFile(file, std::string(5 << 20, 'a'));
+    const auto before = PartManifest::Source::of(file);
+    EXPECT_EQ(PartManifest::Source::of(file), before);
+    struct stat status {};
+    ASSERT_EQ(::stat(file.c_str(), &status), 0);
+    {
+        std::fstream stream(file, std::ios::in | std::ios::out | std::ios::binary);
+        stream.seekp(3 << 20);
+        stream << "other frames";
+    }
+    const timespec times[2] = {status.st_atim, status.st_mtim};
+    ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+    auto after = PartManifest::Source::of(file);
+    EXPECT_NE(after, before);
+    // The middle alone tells them apart, where change times and inodes say nothing.
+    after.changed = before.changed;
+    after.inode = before.inode;
+    EXPECT_NE(after.fingerprint, before.fingerprint);
 }
 
 TEST_F(PartFolderTest, SegmentsOfTheSameJobStayAndEverythingElseGoes) {

@@ -19,6 +19,8 @@
 #include <mutex>
 #include <tuple>
 
+#include <unistd.h>
+
 using namespace clarivex;
 using namespace clarivex::test;
 using Stage = UpscaleProgress::Stage;
@@ -356,6 +358,8 @@ TEST_F(VideoPathTest, UnfinishedRunIsContinuedByTheNextRunOfTheSameJob) {
         {"joining fails", true, 0.1, 18, ""},
         {"other settings", false, 0.1, 6, "model"},
         {"a changed source", false, 0.1, 6, "source"},
+        // A hand-edited manifest says the first segment holds 2 frames: used, it would drop one.
+        {"a manifest that lies", false, 0.1, 6, "lie"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -379,6 +383,13 @@ TEST_F(VideoPathTest, UnfinishedRunIsContinuedByTheNextRunOfTheSameJob) {
 
         if (c.change == "source")
             makeClip(source, {.frames = 18, .rate = "25"});
+        if (c.change == "lie") {
+            std::string manifest = readFile(parts / "manifest.json");
+            const auto frames = manifest.find("\"frames\": 3");
+            ASSERT_NE(frames, std::string::npos) << manifest;
+            manifest.replace(frames, 12, "\"frames\": 2");
+            writeFile(parts / "manifest.json", manifest, std::filesystem::perms(0600));
+        }
         Options second = options();
         if (c.change == "model")
             second.model = ModelChoice::art;
@@ -483,4 +494,28 @@ TEST_F(VideoPathTest, ColourBarsKeepTheirColoursAsTaggedBt709) {
             log_.contains(Stage::encoding, "H.264, " + result.size.description() + " · HDR → SDR"),
             c.name.starts_with("hdr"));
     }
+}
+
+// A part folder that another user made under the job's name beside the result, or one that
+// holds their files: the parts go to the user's own folder instead, and the result is ours.
+TEST_F(VideoPathTest, AnotherUsersPartFolderSendsThePartsToTheUsersOwnFolder) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a folder to another user";
+    const auto source = clip("clip.mp4", {.frames = 6});
+    const auto parts = PartFolder::pathFor(source, sources() / "clip-2x.mp4");
+    std::filesystem::create_directory(parts);
+    writeFile(parts / "segment-000000.mp4", "theirs");
+    ASSERT_EQ(::chown(parts.c_str(), 65534, 65534), 0);
+    const ScopedEnvironmentVariable cache("XDG_CACHE_HOME", (folder_ / "cache").string());
+    const auto result = upscale(source, options());
+    EXPECT_TRUE(log_.contains(Stage::preparing,
+                              "Имя " + parts.string() +
+                                  " занято: эта папка принадлежит другому пользователю (nobody): "
+                                  "части видео хранятся в " +
+                                  PartFolder::pathIn(folder_ / "cache" / "clarivex" / "parts",
+                                                     source, sources() / "clip-2x.mp4")
+                                      .string()));
+    EXPECT_EQ(probeFile(result.output).frames, 6);
+    EXPECT_EQ(readFile(parts / "segment-000000.mp4"), "theirs");
+    EXPECT_TRUE(std::filesystem::is_empty(folder_ / "cache" / "clarivex" / "parts"));
 }
