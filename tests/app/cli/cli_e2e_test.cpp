@@ -267,37 +267,51 @@ TEST_F(CliTest, InterruptedVideoIsContinuedByTheSameCommand) {
     }
 }
 
-// A memory stick as Linux mounts it: exFAT through FUSE, where a rename cannot refuse to
-// replace, hard links fail and modes stay 0777. Results are still placed, never over anything,
-// and a video's parts go to the user's own folder, saying why.
-TEST_F(CliTest, PhotoAndVideoAreSavedOnAnExfatStick) {
-    test::ScratchMount stick(test::ScratchMount::Kind::exfat, "64M");
-    if (!stick.mounted())
-        GTEST_SKIP() << stick.why();
-    const auto photo = stick.path() / "q.png";
-    picture(40, 30).write_to_file(photo.c_str());
-    test::writeFile(stick.path() / "q-2x.png", "taken");
-    const auto photoRun = cli({"--cli", photo.string(), "--target", "x2", "--no-pictures"});
-    ASSERT_EQ(photoRun.exitStatus, 0) << photoRun.out;
-    EXPECT_EQ(test::readFile(stick.path() / "q-2x.png"), "taken");
-    EXPECT_EQ(VImage::new_from_file((stick.path() / "q-2x 2.png").c_str()).width(), 80);
-
+// A memory stick as Linux mounts it (exFAT through FUSE), and the local disk answering as such
+// file systems do: a rename cannot refuse to replace and hard links fail; on the stick modes
+// stay 0777 too. Results are still placed, never over anything, with nothing hidden left
+// beside them; where the stick cannot keep a video's parts private, they go to the user's own
+// folder, saying why.
+TEST_F(CliTest, PhotoAndVideoAreSavedWhereNoNameCanBeMovedSafely) {
     if (!test::findProgram("ffmpeg") || !test::findProgram("ffprobe"))
         GTEST_SKIP() << "ffmpeg and ffprobe are needed";
-    const auto clip = stick.path() / "v.mp4";
-    test::makeClip(clip, {.frames = 12});
-    const auto videoRun = cli({"--cli", clip.string(), "--target", "x2", "--no-pictures"});
-    ASSERT_EQ(videoRun.exitStatus, 0) << videoRun.out;
-    EXPECT_NE(videoRun.out.find("нельзя закрыть файлы от других пользователей: части видео "
-                                "хранятся в " +
-                                (home() / ".cache" / "clarivex" / "parts").string()),
-              std::string::npos)
-        << videoRun.out;
-    EXPECT_EQ(test::probeFile(stick.path() / "v-2x.mp4").frames, 12);
-    // Nothing hidden is left on the stick, and the parts went with the finished job.
-    EXPECT_EQ(test::namesIn(stick.path()),
-              (std::vector<std::string>{"q-2x 2.png", "q-2x.png", "q.png", "v-2x.mp4", "v.mp4"}));
-    EXPECT_TRUE(fs::is_empty(home() / ".cache" / "clarivex" / "parts"));
+    test::ScratchMount stick(test::ScratchMount::Kind::exfat, "64M");
+    const auto simulated = folder / "simulated";
+    fs::create_directories(simulated);
+    for (const auto& place : {stick.path(), simulated}) {
+        const bool onStick = place == stick.path();
+        SCOPED_TRACE(onStick ? "exFAT" : "simulated");
+        if (onStick && !stick.mounted()) {
+            std::cout << "exFAT left out: " << stick.why() << "\n";
+            continue;
+        }
+        const test::EnvironmentChanges changes =
+            onStick ? test::EnvironmentChanges{}
+                    : test::EnvironmentChanges{{"LD_PRELOAD", CLARIVEX_NO_RENAME_LINK}};
+        const auto photo = place / "q.png";
+        picture(40, 30).write_to_file(photo.c_str());
+        test::writeFile(place / "q-2x.png", "taken");
+        const auto photoRun =
+            cli({"--cli", photo.string(), "--target", "x2", "--no-pictures"}, changes);
+        ASSERT_EQ(photoRun.exitStatus, 0) << photoRun.out;
+        EXPECT_EQ(test::readFile(place / "q-2x.png"), "taken");
+        EXPECT_EQ(VImage::new_from_file((place / "q-2x 2.png").c_str()).width(), 80);
+
+        const auto clip = place / "v.mp4";
+        test::makeClip(clip, {.frames = 12});
+        const auto videoRun =
+            cli({"--cli", clip.string(), "--target", "x2", "--no-pictures"}, changes);
+        ASSERT_EQ(videoRun.exitStatus, 0) << videoRun.out;
+        const bool partsAtHome =
+            videoRun.out.find("нельзя закрыть файлы от других пользователей: части видео "
+                              "хранятся в " +
+                              (home() / ".cache" / "clarivex" / "parts").string()) !=
+            std::string::npos;
+        EXPECT_EQ(partsAtHome, onStick) << videoRun.out;
+        EXPECT_EQ(test::probeFile(place / "v-2x.mp4").frames, 12);
+        EXPECT_EQ(test::namesIn(place), (std::vector<std::string>{"q-2x 2.png", "q-2x.png", "q.png",
+                                                                  "v-2x.mp4", "v.mp4"}));
+    }
 }
 
 TEST_F(CliTest, ReadOnlyDestinationIsRefusedBeforeAnyWork) {
@@ -346,4 +360,28 @@ TEST_F(CliTest, FullDiskMidVideoKeepsTheFinishedPart) {
     const auto again = cli(command);
     ASSERT_EQ(again.exitStatus, 0) << again.out;
     EXPECT_EQ(test::probeFile(disk.path() / "clip-2x.mp4").frames, 60);
+}
+
+// Someone who may write into the video's folder swaps the part folder mid-run for a link to a
+// folder of the user's, and the engine fails: nothing of that folder is touched, and the run
+// keeps what it finished in its own folder.
+TEST_F(CliTest, PartFolderSwappedForALinkMidRunTouchesNothingElse) {
+    if (!test::findProgram("ffmpeg") || !test::findProgram("ffprobe"))
+        GTEST_SKIP() << "ffmpeg and ffprobe are needed";
+    const auto source = photos() / "clip.mp4";
+    test::makeClip(source, {.frames = 60, .rate = "5"});
+    const auto parts = PartFolder::pathFor(source, photos() / "clip-2x.mp4");
+    const auto victim = home() / "Documents";
+    test::writeFile(victim / "thesis.odt", "years of work");
+    const auto calls = folder / "engine-calls";
+    engine.countCalls(calls, "if [ \"$(wc -l < '" + calls.string() + "')\" = 2 ]; then mv '" +
+                                 parts.string() + "' '" + (folder / "moved").string() +
+                                 "'; ln -s '" + victim.string() + "' '" + parts.string() +
+                                 "'; exit 3; fi\n");
+    const auto run = cli({"--cli", source.string(), "--target", "x2", "--no-pictures"});
+    EXPECT_EQ(run.exitStatus, 1) << run.out;
+    EXPECT_EQ(test::namesIn(victim), std::vector<std::string>{"thesis.odt"});
+    EXPECT_EQ(test::readFile(victim / "thesis.odt"), "years of work");
+    EXPECT_GE(test::finishedSegments(folder / "moved"), 1u);
+    EXPECT_FALSE(fs::exists(photos() / "clip-2x.mp4"));
 }
