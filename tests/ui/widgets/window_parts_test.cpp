@@ -237,6 +237,29 @@ TEST_F(WindowParts, AClampedLabelShowsAtMostThreeWholeLinesWithTheRestInItsToolt
     }
 }
 
+TEST_F(WindowParts, AClampedLabelsLastLineIsALineOfTheTextEndingInAnEllipsisWhenMoreWasCut) {
+    // An engine's eight short lines: lines four to eight together would fit the width, and
+    // were once run together into the third.
+    QString engine;
+    for (int line = 1; line <= 8; ++line)
+        engine += QStringLiteral("строка %1\n").arg(line);
+    const struct {
+        QString text;
+        QStringList lines;
+    } cases[] = {
+        {engine, {"строка 1", "строка 2", "строка 3…"}},
+        {QStringLiteral("первая\nвторая\nтретья\n"), {"первая", "вторая", "третья"}},
+        {QStringLiteral("одна\n\nпосле пустой"), {"одна", "", "после пустой"}},
+    };
+    for (const auto& c : cases) {
+        ClampedLabel label(c.text, 3, Theme::body(12), Theme::muted());
+        label.resize(400, label.heightForWidth(400));
+        label.show();
+        EXPECT_EQ(label.linesAt(400), c.lines) << c.text.toStdString();
+        EXPECT_EQ(label.toolTip(), c.lines.back().endsWith(QChar(0x2026)) ? c.text : QString());
+    }
+}
+
 TEST_F(WindowParts, AViewInMotionIsDrawnWholeWithinItsRectangleAndRestsWithoutAnEffect) {
     // A view with a glowing child, coming in on a black window: at each instant it is drawn
     // whole (the child's own effect included) and nothing of it falls outside its rectangle.
