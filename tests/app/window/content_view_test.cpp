@@ -88,6 +88,7 @@ TEST_F(ContentViewTest, TheLastJobClearedFadesOutAsItWasAndTheInvitationComesBac
     fixture.queue().addDemonstration(fixture.file("a.jpg"), MediaKind::image,
                                      JobStatus::cancelled());
     double now = FrameClock::now();
+    FrameClock::instance().advanceTo(now);
     FrameClock::instance().advanceTo(now += 10.0);
     QPointer<JobStage> old = view.jobStage();
     fixture.queue().clearFinished();
@@ -97,6 +98,7 @@ TEST_F(ContentViewTest, TheLastJobClearedFadesOutAsItWasAndTheInvitationComesBac
     // The job is gone, its view is not: a late stop must reach nothing of it (sanitizers).
     ASSERT_TRUE(old && !old->job());
     Q_EMIT fixture.queue().stopRequested();
+    FrameClock::instance().advanceTo(now);
     FrameClock::instance().advanceTo(now += 0.1);
     const auto* effect = qobject_cast<FadeScaleEffect*>(old->graphicsEffect());
     EXPECT_TRUE(effect && effect->hasPicture() && effect->opacity() > 0.05 &&

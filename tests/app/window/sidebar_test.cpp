@@ -50,6 +50,7 @@ TEST(Sidebar, ControlsWriteTheStoreAndFollowIt) {
     for (const bool on : {true, false}) {
         toggles[0]->click();
         EXPECT_TRUE(settings.seamlessLoop() == on && sidebar.showsLoopFade() == on);
+        FrameClock::instance().advanceTo(now);
         FrameClock::instance().advanceTo(now += 0.08);
         EXPECT_TRUE(seam->height() > 0 && seam->height() < seam->fullHeight()) << on;
         FrameClock::instance().advanceTo(now += 10.0);

@@ -71,6 +71,7 @@ TEST_F(WindowParts, InvitationOpensFromAnywhereInsideItsFrameAndGrowsWholeUnderA
     };
     const QRectF rest = emblem();
     hero.setTargeted(true);
+    FrameClock::instance().advanceTo(FrameClock::now());
     FrameClock::instance().advanceTo(FrameClock::now() + 10.0);
     ASSERT_GT(hero.scale(), 1.01);
     EXPECT_NEAR(emblem().width(), rest.width() * hero.scale(), 0.01);
@@ -277,6 +278,9 @@ TEST_F(WindowParts, AViewInMotionIsDrawnWholeWithinItsRectangleAndRestsWithoutAn
     Appearance appearance(view, {0.97, {}}, Theme::spring());
     appearance.enter();
     double now = FrameClock::now();
+    // However long the view took to come, its first frame shows it away.
+    FrameClock::instance().advanceTo(now += 0.15);
+    EXPECT_EQ(appearance.amount(), 0.0);
     for (double step : {0.03, 0.08}) {
         FrameClock::instance().advanceTo(now += step);
         ASSERT_GT(appearance.amount(), 0.05);
