@@ -25,8 +25,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <chrono>
-
 namespace clarivex {
 
 namespace {
@@ -56,12 +54,6 @@ QWidget* textStack(std::initializer_list<QLabel*> labels, int spacing, int minim
     stack->setMinimumWidth(minimumWidth);
     stack->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     return stack;
-}
-
-double secondsSince(const std::optional<Job::Clock::time_point>& start) {
-    if (!start)
-        return 0.0;
-    return std::chrono::duration<double>(Job::Clock::now() - *start).count();
 }
 
 // A symbol of the given size, painted in one colour.
@@ -147,6 +139,7 @@ JobPanel::JobPanel(Store& store, Job& job, QWidget* parent)
     row_->setSpacing(0);
     shine(this, store.queue().celebration());
     connect(&store.queue(), &JobQueue::stopRequested, this, &JobPanel::refresh);
+    connect(&store.queueTime(), &QueueTime::changed, this, &JobPanel::refresh);
     rebuild();
 }
 
@@ -269,10 +262,10 @@ void JobPanel::updateRunning() {
         return;
     }
     progress_->setStage(JobTexts::stageTitle(progress->stage));
-    if (job_->startedAt())
-        progress_->setEta(etaText(progress->fraction, secondsSince(job_->startedAt())));
-    else
-        progress_->setEta(std::nullopt);
+    // The queue's estimate, read at the same moment as the strip's counter reads it: two
+    // estimates, or one read at two moments, once showed "~1 с" beside "осталось ~8 с".
+    const std::optional<double> remaining = store_.queueTime().runningSeconds();
+    progress_->setEta(remaining ? std::optional(remainingText(*remaining)) : std::nullopt);
 }
 
 void JobPanel::buildDone() {

@@ -1,6 +1,7 @@
 #include "app/queue/job.h"
 #include "app/window/job_panel.h"
 #include "app/window/job_stage.h"
+#include "app/window/queue_strip.h"
 #include "ui/widgets/before_after_slider.h"
 #include "ui/widgets/big_progress.h"
 #include "ui/widgets/pill_button.h"
@@ -93,6 +94,29 @@ TEST_F(JobStageTest, AStopTakenShowsAtOnceWhileThePipelineStillRuns) {
     EXPECT_TRUE(running.status().is(JobStatus::Case::running));
     EXPECT_EQ(stage.panel()->progress()->stage(), QStringLiteral("Останавливается"));
     EXPECT_FALSE(cancel->isEnabled());
+}
+
+TEST_F(JobStageTest, TheStageAndTheQueueCounterTellOneRemainingTimeNeverBelowASecond) {
+    const struct {
+        double fraction;
+        const char* time;
+    } cases[] = {
+        {0.5, "~8 с"},
+        // A few tenths left: once "осталось ~0 с" while the job still ran.
+        {0.95, "~1 с"},
+    };
+    for (const auto& c : cases) {
+        test::WindowFixture fixture;
+        Job& job = *fixture.queue().addDemonstration(
+            fixture.file("photo.jpg"), MediaKind::image,
+            JobStatus::running({UpscaleProgress::Stage::upscaling, 0.1, ""}));
+        job.setStartedAt(Job::Clock::now() - std::chrono::seconds(8));
+        JobStage stage(*fixture.store, job);
+        QueueStrip strip(*fixture.store);
+        job.setStatus(JobStatus::running({UpscaleProgress::Stage::upscaling, c.fraction, ""}));
+        EXPECT_EQ(stage.panel()->progress()->eta(), QStringLiteral("осталось ") + c.time);
+        EXPECT_EQ(strip.counterText(), QStringLiteral("1 в работе · ") + c.time);
+    }
 }
 
 TEST_F(JobStageTest, DoneButtonsRevealAndOpenTheOutputOrSayWhyNot) {
