@@ -11,7 +11,6 @@ bool installQtTranslation(QCoreApplication& application) {
     // Loading by the system's locale would find nothing under C or English, which is how the
     // chooser came to be English in a Russian window.
     const QLocale russian(QLocale::Russian, QLocale::Russia);
-    QLocale::setDefault(russian);
     auto* translator = new QTranslator(&application);
     if (!translator->load(russian, QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {

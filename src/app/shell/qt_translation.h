@@ -7,8 +7,7 @@ namespace clarivex {
 // Qt's own texts (the file chooser's labels and buttons, a message box's buttons, a text
 // field's menu) in Russian, from Qt's translations, whatever the desktop's locale: the program
 // speaks Russian, and a chooser in the locale's language beside a Russian window reads as two
-// programs. Qt's own formats (the chooser's dates and sizes) follow, since Russian becomes the
-// default locale. Returns whether a translation was installed: none when Qt's translations are
+// programs. Returns whether a translation was installed: none when Qt's translations are
 // missing.
 bool installQtTranslation(QCoreApplication& application);
 

@@ -37,12 +37,10 @@ TEST(FileChooserTest, QtsOwnTextsAreRussianWhateverTheDesktopsLocale) {
     EXPECT_NE(lookIn, QStringLiteral("Look in:"));
     EXPECT_TRUE(lookIn.contains(QRegularExpression(QStringLiteral("[а-я]"))))
         << lookIn.toStdString();
-    EXPECT_EQ(QLocale().language(), QLocale::Russian);
     for (QTranslator* translator : application.findChildren<QTranslator*>()) {
         QCoreApplication::removeTranslator(translator);
         delete translator;
     }
-    QLocale::setDefault(QLocale::c());
     EXPECT_EQ(QFileDialog::tr("Look in:"), QStringLiteral("Look in:"));
 }
 
