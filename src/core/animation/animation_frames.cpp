@@ -76,8 +76,13 @@ AnimationFrames::AnimationFrames(const UpscaleJob& job, const AnimationInfo& inf
     ImageOps::startVips();
     if (info.format != AnimationFormat::png) {
         try {
-            stack_ = Bitmap::new_from_file(job.source.c_str(), Bitmap::option()->set("n", -1)->set(
-                                                                   "fail_on", VIPS_FAIL_ON_ERROR));
+            // Read in order, a frame at a time: with random access libvips would decode every
+            // frame at the first one asked for, into memory or a file of its own.
+            stack_ = Bitmap::new_from_file(job.source.c_str(),
+                                           Bitmap::option()
+                                               ->set("n", -1)
+                                               ->set("access", VIPS_ACCESS_SEQUENTIAL)
+                                               ->set("fail_on", VIPS_FAIL_ON_ERROR));
         } catch (const vips::VError&) {
             vips_error_clear();
             throw UpscaleError::unsupported("не удалось прочитать картинку");
@@ -102,7 +107,9 @@ Bitmap AnimationFrames::frame(std::int64_t index) const {
 Bitmap AnimationFrames::decoded(std::int64_t index) const {
     if (info_.format != AnimationFormat::png) {
         const int pageHeight = stack_.get_int(VIPS_META_PAGE_HEIGHT);
-        return stack_.crop(0, static_cast<int>(index * pageHeight), stack_.width(), pageHeight);
+        // In memory before it is turned upright, which reads it out of order.
+        return stack_.crop(0, static_cast<int>(index * pageHeight), stack_.width(), pageHeight)
+            .copy_memory();
     }
     return withTagsOf(header_, Bitmap::new_from_file((extracted_ / frameFile(index)).c_str()));
 }
