@@ -2,6 +2,7 @@
 
 #include "core/animation/png_chunks.h"
 #include "core/image/image_ops.h"
+#include "core/vocabulary/frame_count.h"
 #include "core/vocabulary/media_kind.h"
 #include "core/vocabulary/upscale_error.h"
 
@@ -31,30 +32,52 @@ Size uprightPage(const Bitmap& stack, int pageHeight) {
     return ImageOps::uprightSize(page);
 }
 
+// How many frames libvips' GIF decoder reads at most: it stops there with no more than a
+// warning, which would pass a longer GIF off as a shorter one.
+constexpr int mostGifFrames = 4096;
+
+// A still is told apart by its first frame's header alone; an animation that libvips then
+// cannot read whole is refused, rather than enlarged as its first frame.
 std::optional<AnimationInfo> probeStack(const std::filesystem::path& file, AnimationFormat format) {
     ImageOps::startVips();
+    int pages = 1;
     try {
-        const Bitmap stack = Bitmap::new_from_file(
-            file.c_str(), Bitmap::option()->set("n", -1)->set("fail_on", VIPS_FAIL_ON_ERROR));
-        const int pages = stack.get_typeof("n-pages") != 0 ? stack.get_int("n-pages") : 1;
-        const int pageHeight =
-            stack.get_typeof(VIPS_META_PAGE_HEIGHT) != 0 ? stack.get_int(VIPS_META_PAGE_HEIGHT) : 0;
-        if (pages < 2 || pageHeight <= 0 || std::int64_t{pageHeight} * pages != stack.height())
-            return std::nullopt;
-        AnimationInfo info{format, uprightPage(stack, pageHeight), {}, 0, stack.has_alpha()};
-        const std::vector<int> stored =
-            stack.get_typeof("delay") != 0 ? stack.get_array_int("delay") : std::vector<int>();
-        for (int page = 0; page < pages; ++page) {
-            const int delay = page < static_cast<int>(stored.size()) ? stored[page] : 0;
-            info.delays.push_back(FrameDelay::fromMilliseconds(shownMilliseconds(delay)));
-        }
-        // libvips counts plays, as an animated PNG does: a GIF's "repeat twice" is 3.
-        info.plays = stack.get_typeof("loop") != 0 ? std::max(stack.get_int("loop"), 0) : 0;
-        return info;
+        const Bitmap first = Bitmap::new_from_file(file.c_str());
+        pages = first.get_typeof(VIPS_META_N_PAGES) != 0 ? first.get_int(VIPS_META_N_PAGES) : 1;
     } catch (const vips::VError&) {
+        // Not even a picture: the photo path says so.
         vips_error_clear();
         return std::nullopt;
     }
+    if (pages < 2)
+        return std::nullopt;
+    if (format == AnimationFormat::gif && pages > mostGifFrames)
+        throw UpscaleError::failed("Анимация слишком длинная: GIF больше чем из " +
+                                   std::to_string(mostGifFrames) + " кадров не прочитать");
+    const std::string unreadable = "Не удалось прочитать анимацию из " + frameCountText(pages);
+    Bitmap stack;
+    try {
+        stack = Bitmap::new_from_file(
+            file.c_str(), Bitmap::option()->set("n", -1)->set("fail_on", VIPS_FAIL_ON_ERROR));
+    } catch (const vips::VError& error) {
+        const std::string reason = error.what();
+        vips_error_clear();
+        throw UpscaleError::failed(unreadable + ": " + reason.substr(0, reason.find('\n')));
+    }
+    const int pageHeight =
+        stack.get_typeof(VIPS_META_PAGE_HEIGHT) != 0 ? stack.get_int(VIPS_META_PAGE_HEIGHT) : 0;
+    if (pageHeight <= 0 || std::int64_t{pageHeight} * pages != stack.height())
+        throw UpscaleError::failed(unreadable);
+    AnimationInfo info{format, uprightPage(stack, pageHeight), {}, 0, stack.has_alpha()};
+    const std::vector<int> stored =
+        stack.get_typeof("delay") != 0 ? stack.get_array_int("delay") : std::vector<int>();
+    for (int page = 0; page < pages; ++page) {
+        const int delay = page < static_cast<int>(stored.size()) ? stored[page] : 0;
+        info.delays.push_back(FrameDelay::fromMilliseconds(shownMilliseconds(delay)));
+    }
+    // libvips counts plays, as an animated PNG does: a GIF's "repeat twice" is 3.
+    info.plays = stack.get_typeof("loop") != 0 ? std::max(stack.get_int("loop"), 0) : 0;
+    return info;
 }
 
 // An animated PNG names its frames in control chunks before their pixels: acTL the count and

@@ -40,7 +40,9 @@ struct AnimationInfo {
     std::int64_t frames() const { return static_cast<std::int64_t>(delays.size()); }
 
     // The animation in `file`, or nothing when it is a still (one frame), no GIF, WebP or PNG
-    // by its extension, or unreadable (the photo path then says why). Never decodes a frame.
+    // by its extension, or no picture (the photo path then says why). Never decodes a frame.
+    // Raises UpscaleError::failed for an animation that cannot be read whole, such as a GIF
+    // longer than libvips reads.
     static std::optional<AnimationInfo> probe(const std::filesystem::path& file);
 
     bool operator==(const AnimationInfo&) const = default;

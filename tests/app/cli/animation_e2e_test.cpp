@@ -225,6 +225,9 @@ TEST_F(AnimationTest, TooLargeOrDamagedAnimationsFailWithTheirSentenceBeforeTheE
     const std::pair<fs::path, std::string> cases[] = {
         {gif("huge.gif", huge), "Ошибка: Анимация слишком большая: 40 кадров по 8000×8000 — это "
                                 "2560 млн пикселей, а можно не больше 2000 млн."},
+        // libvips reads no more frames of a GIF, and would pass it off as that short.
+        {gif("long.gif", {1, 1, {0xFF0000}, std::vector(4097, fullFrame(1, 1, 0))}),
+         "Ошибка: Анимация слишком длинная: GIF больше чем из 4096 кадров не прочитать"},
         {photos() / "damaged.gif",
          "Ошибка: Анимация повреждена: не удалось декодировать кадр 3 из 5"},
     };
@@ -234,7 +237,8 @@ TEST_F(AnimationTest, TooLargeOrDamagedAnimationsFailWithTheirSentenceBeforeTheE
         EXPECT_EQ(run.outLines().back(), error);
         EXPECT_FALSE(engineRanOnFrames());
     }
-    EXPECT_EQ(test::namesIn(photos()), (std::vector<std::string>{"damaged.gif", "huge.gif"}));
+    EXPECT_EQ(test::namesIn(photos()),
+              (std::vector<std::string>{"damaged.gif", "huge.gif", "long.gif"}));
 }
 
 TEST_F(AnimationTest, AStopSignalWhileTheEngineWorksLeavesNothing) {
