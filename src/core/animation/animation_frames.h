@@ -20,8 +20,8 @@ public:
     // Raises UpscaleError::failed when ffmpeg is missing or gives another number of frames.
     AnimationFrames(const UpscaleJob& job, const AnimationInfo& info);
 
-    // Frame `index`, from 0, decoded now; frames are asked for in order. Raises UpscaleError::failed naming the frame when it
-    // cannot be decoded (a damaged file).
+    // Frame `index`, from 0, decoded now; frames are asked for in order. Raises
+    // UpscaleError::failed naming the frame when it cannot be decoded (a damaged file).
     ImageOps::Bitmap frame(std::int64_t index) const;
 
 private:
