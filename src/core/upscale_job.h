@@ -79,6 +79,8 @@ struct UpscaleJob {
 struct PathOutcome {
     Plan plan;
     std::filesystem::path output;
+    // For an animation: how many frames the result holds.
+    std::optional<std::int64_t> frames{};
 };
 
 } // namespace clarivex

@@ -1,5 +1,6 @@
 #include "core/upscaler.h"
 
+#include "core/animation/animation_path.h"
 #include "core/image/image_path.h"
 #include "core/job_progress.h"
 #include "core/output_placement.h"
@@ -48,6 +49,13 @@ OpenFolder openDestination(const std::filesystem::path& source) {
     return folder;
 }
 
+// A GIF, WebP or PNG of more than one frame stays animated; one frame is a photo.
+PathOutcome runPicture(const UpscaleJob& job) {
+    if (const auto animation = AnimationInfo::probe(job.source))
+        return AnimationPath::run(job, *animation);
+    return ImagePath::run(job);
+}
+
 } // namespace
 
 UpscaleResult run(UpscaleJob job) {
@@ -67,8 +75,7 @@ UpscaleResult run(UpscaleJob job) {
     job.report = std::ref(monotonic);
     job.report(JobProgress::at(Step::preparing, 0, fileName(job.source)));
 
-    const PathOutcome outcome =
-        *kind == MediaKind::image ? ImagePath::run(job) : VideoPath::run(job);
+    const PathOutcome outcome = *kind == MediaKind::image ? runPicture(job) : VideoPath::run(job);
 
     std::optional<std::filesystem::path> picturesCopy;
     std::optional<std::string> picturesCopyFailure;
@@ -84,9 +91,9 @@ UpscaleResult run(UpscaleJob job) {
     }
     job.report(JobProgress::at(Step::finished, 0, fileName(outcome.output)));
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    return UpscaleResult{outcome.output,        picturesCopy,    outcome.plan.output,
-                         outcome.plan.model,    elapsed.count(), picturesCopyFailure,
-                         outcome.plan.insteadOf};
+    return UpscaleResult{outcome.output,         picturesCopy,    outcome.plan.output,
+                         outcome.plan.model,     elapsed.count(), picturesCopyFailure,
+                         outcome.plan.insteadOf, outcome.frames};
 }
 
 void requireSourceFile(const std::filesystem::path& source) {

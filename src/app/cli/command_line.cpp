@@ -6,6 +6,7 @@
 #include "core/upscale_outcome.h"
 #include "core/upscaler.h"
 #include "core/vocabulary/decimal_text.h"
+#include "core/vocabulary/frame_count.h"
 
 #include <cmath>
 #include <csignal>
@@ -113,8 +114,9 @@ void ProgressPrinter::operator()(const UpscaleProgress& progress) {
 std::string summaryLine(const UpscaleResult& result) {
     const std::string model =
         result.model + (result.modelInsteadOf ? " (нет " + *result.modelInsteadOf + ")" : "");
-    return "Готово: " + result.output.string() + " · " + result.size.description() + " · " + model +
-           " · " + fixedDecimal(result.seconds, 1) + " с";
+    const std::string frames = result.frames ? " · " + frameCountText(*result.frames) : "";
+    return "Готово: " + result.output.string() + " · " + result.size.description() + frames +
+           " · " + model + " · " + fixedDecimal(result.seconds, 1) + " с";
 }
 
 std::string deviceReport(const EngineDevices& devices) {
