@@ -1,5 +1,6 @@
 #include "core/upscaler.h"
 
+#include "core/process/shell.h"
 #include "core/video/part_folder.h"
 #include "core/video/video_space.h"
 #include "core/vocabulary/upscale_error.h"
@@ -191,6 +192,84 @@ TEST_F(VideoPathTest, EveryTrackIsCarriedOver) {
 
     EXPECT_TRUE(log_.contains(Stage::encoding, "Звук: 2 дорожки · субтитры"));
     expectNeverBackwards(log_.reports);
+}
+
+// What a film from the wild holds besides its pictures: Windows-1251 subtitles (which ffmpeg's
+// decoder would drop event by event, leaving an empty track), a sound track without a single
+// packet (which MP4 drops), and a font for the subtitles (which MP4 cannot hold). The result's
+// subtitles are readable, and the detail names what is carried and what is left out.
+TEST_F(VideoPathTest, TracksMp4CannotHoldAreNamedAndLegacySubtitlesConverted) {
+    const auto subtitles = sources() / "film.srt";
+    // "Привет" and "Мир" in Windows-1251.
+    test::writeFile(subtitles, "1\n00:00:00,000 --> 00:00:00,500\n\xCF\xF0\xE8\xE2\xE5\xF2\n\n"
+                               "2\n00:00:00,500 --> 00:00:00,900\n\xCC\xE8\xF0\n");
+    const auto font = sources() / "font.ttf";
+    test::writeFile(font, std::string(64, 'f'));
+    const auto source = sources() / "film.mkv";
+    ffmpeg({"-f",
+            "lavfi",
+            "-i",
+            "testsrc=size=64x48:rate=30",
+            "-f",
+            "lavfi",
+            "-i",
+            "sine=duration=1",
+            "-f",
+            "lavfi",
+            "-i",
+            "aevalsrc=0:d=0",
+            "-i",
+            subtitles.string(),
+            "-map",
+            "0:v",
+            "-map",
+            "1:a",
+            "-map",
+            "2:a",
+            "-map",
+            "3:s",
+            "-t",
+            "1",
+            "-c:v",
+            "libx264",
+            "-pix_fmt",
+            "yuv420p",
+            "-c:a",
+            "aac",
+            "-c:s",
+            "copy",
+            "-attach",
+            font.string(),
+            "-metadata:s:t",
+            "mimetype=application/x-truetype-font",
+            source.string()});
+    const auto result = upscale(source, options());
+
+    const auto facts = probeFile(result.output);
+    EXPECT_EQ(facts.audio.size(), 1u);
+    ASSERT_EQ(facts.subtitles.size(), 1u);
+    const std::string text = Shell::run(
+        *ffmpeg_, {"-v", "error", "-i", result.output.string(), "-f", "srt", "-"}, {}, {});
+    EXPECT_NE(text.find("Привет"), std::string::npos) << text;
+    EXPECT_NE(text.find("Мир"), std::string::npos) << text;
+    EXPECT_TRUE(log_.contains(Stage::encoding,
+                              "Звук · субтитры (перекодированы из CP1251) · пустая дорожка "
+                              "пропущена · шрифты пропущены: MP4 их не хранит"));
+}
+
+// A QuickTime time code track becomes the result's own.
+TEST_F(VideoPathTest, TheTimecodeIsCarried) {
+    const auto source = sources() / "take.mov";
+    ffmpeg({"-f", "lavfi", "-i", "testsrc=size=64x48:rate=25", "-frames:v", "10", "-c:v", "libx264",
+            "-pix_fmt", "yuv420p", "-timecode", "10:00:00:00", source.string()});
+    const auto result = upscale(source, options());
+    const std::string answer =
+        Shell::run(*ffprobe_,
+                   {"-v", "error", "-show_entries", "stream=codec_tag_string:stream_tags=timecode",
+                    "-of", "csv=p=0", result.output.string()},
+                   {}, {});
+    EXPECT_NE(answer.find("tmcd,10:00:00:00"), std::string::npos) << answer;
+    EXPECT_TRUE(log_.contains(Stage::encoding, "Склейка частей · таймкод"));
 }
 
 // Each clip comes out upright at the exact even size and with all its frames. PNG in QuickTime
