@@ -1,13 +1,16 @@
 #include "app/cli/command_line.h"
 
+#include "app/cli/device_question.h"
 #include "app/cli/stop_signals.h"
-#include "core/device_probe.h"
 #include "core/process/tools.h"
 #include "core/upscale_outcome.h"
 #include "core/upscaler.h"
 #include "core/vocabulary/decimal_text.h"
 #include "core/vocabulary/frame_count.h"
+#include "core/vocabulary/printable_text.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -24,16 +27,29 @@ namespace {
 
 std::mutex outputLock;
 
-// One whole line per write, so that lines from different threads never interleave.
+// One whole line per write, so that lines from different threads never interleave. What the
+// engine, ffmpeg or a file name brings along reaches the terminal without its control codes.
 void printLine(const std::string& text) {
+    std::string line;
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        line += printableText(std::string_view(text).substr(start, end - start)) + "\n";
+        start = end + 1;
+    }
     const std::lock_guard guard(outputLock);
-    const std::string line = text + "\n";
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fflush(stdout);
 }
 
-std::string toolReport(const Tools& tools, const EngineDevices& devices) {
-    return "ESRGAN: " + tools.esrgan.string() + " · " + deviceReport(devices) +
+// A graphics driver starts in a second or two; an engine silent for longer than this may hang
+// for good, and the user is told what is known rather than nothing.
+constexpr std::chrono::seconds deviceQuestionLimit{6};
+
+std::string toolReport(const Tools& tools, const std::optional<EngineDevices>& devices) {
+    const std::string device = devices ? deviceReport(*devices)
+                                       : deviceReport({}) + ": ESRGAN не ответил за " +
+                                             std::to_string(deviceQuestionLimit.count()) + " с";
+    return "ESRGAN: " + tools.esrgan.string() + " · " + device +
            "\nffmpeg: " + (tools.ffmpeg ? tools.ffmpeg->string() : std::string("нет"));
 }
 
@@ -42,8 +58,11 @@ UpscaleOutcome runJob(const Arguments& arguments, const std::string& file,
     const Options options = Main::options(arguments);
     try {
         const Tools tools = Tools::locate(Bundle::current());
-        const EngineDevices devices = DeviceProbe::run(tools, stopToken);
-        printLine(toolReport(tools, devices));
+        // Reaped when the job is over, so that an engine slow to die holds up nothing.
+        DeviceQuestion question(tools, stopToken);
+        const std::optional<EngineDevices> answer = question.answer(deviceQuestionLimit);
+        const EngineDevices devices = answer.value_or(EngineDevices{});
+        printLine(toolReport(tools, answer));
         ProgressPrinter printer(printLine);
         // An empty argument stays empty, for the pipeline to say that no file was given.
         const std::filesystem::path source =

@@ -204,6 +204,48 @@ TEST_F(CliTest, TerminationSignalsCancelTheJobAndLeaveNothing) {
     }
 }
 
+// An engine that hangs as it starts: the tool report comes after a few seconds without a
+// device, the job goes on (and hangs in turn), and Ctrl+C still ends everything.
+TEST_F(CliTest, AnEngineThatHangsAtItsStartDoesNotSilenceTheCommandLine) {
+    const auto source = save(picture(20, 20), "photo.png");
+    test::StartedProgram program(CLARIVEX_BINARY, {"--cli", source.string(), "--target", "x2"},
+                                 environment({{"FAKE_ESRGAN_HANG", "start"}}));
+    // The job's own engine starts only after the tool report has been printed.
+    ASSERT_TRUE(test::eventually([&] { return engineRanOnAPicture(); }))
+        << "the command line still waits for the device";
+    program.signal(SIGINT);
+    const auto run = program.wait();
+    EXPECT_EQ(run.exitStatus, 128 + SIGINT);
+    const auto lines = run.outLines();
+    ASSERT_GE(lines.size(), 2u) << run.out;
+    EXPECT_EQ(lines[0], "ESRGAN: " + engine.executable().string() +
+                            " · устройство Vulkan не определено: ESRGAN не ответил за 6 с");
+    EXPECT_EQ(lines.back(), "Отменено");
+    EXPECT_TRUE(test::eventually([&] { return !test::anyProcessRuns(engine.executable()); }))
+        << "the engine was left running";
+}
+
+// A device name is what the engine says; it reaches the terminal without control codes, its
+// letters whole. An engine that writes hundreds of megabytes without a line feed, on either
+// stream, changes nothing.
+TEST_F(CliTest, WhatTheEngineSaysIsPrintedSafelyAndKeptBounded) {
+    const auto source = save(picture(20, 20), "photo.png");
+    // Without ";", which separates the stand-in's devices.
+    const std::string name = "\x1B[2J\x1B[H\x1BPowned\x1B\\\x1B[31mВидеокарта\x1B[0m\xC2\x9B"
+                             "2J RTX\x07\x08";
+    for (const char* flood : {"stderr:200", "stdout:200"}) {
+        SCOPED_TRACE(flood);
+        const auto run = cli({"--cli", source.string(), "--target", "x2"},
+                             {{"FAKE_ESRGAN_DEVICES", name}, {"FAKE_ESRGAN_FLOOD", flood}});
+        ASSERT_EQ(run.exitStatus, 0) << run.out;
+        const auto lines = run.outLines();
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines[0], "ESRGAN: " + engine.executable().string() + " · Видеокарта RTX");
+        EXPECT_EQ(run.out.find('\x1B'), std::string::npos);
+        fs::remove(photos() / "photo-2x.png");
+    }
+}
+
 // Twelve seconds at 5 frames per second: segments of 20 frames, chunks of 48. The second chunk
 // never ends, so the run is interrupted with two segments finished.
 TEST_F(CliTest, InterruptedVideoIsContinuedByTheSameCommand) {
