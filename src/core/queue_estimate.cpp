@@ -17,6 +17,17 @@ constexpr double learning = 0.3;
 constexpr double measurableFraction = 0.05;
 constexpr double measurableSeconds = 3;
 
+// Rates beyond any machine's, in either direction: a slow processor enlarges a thousand photo
+// units a second, the fastest graphics card a few million. A stored or measured rate outside is
+// a damaged setting or a clock that jumped, and would show hundreds of digits of hours, or
+// nothing left while jobs wait.
+constexpr double slowestRate = 1;
+constexpr double fastestRate = 1e9;
+
+bool plausible(double rate) {
+    return rate >= slowestRate && rate <= fastestRate;
+}
+
 double towards(double from, double to, double weight) {
     return std::exp((1 - weight) * std::log(from) + weight * std::log(to));
 }
@@ -36,12 +47,12 @@ double workOf(Size source, std::int64_t frames, const std::string& model) {
 }
 
 QueueEstimate::QueueEstimate(std::optional<double> rate) {
-    if (rate && std::isfinite(*rate) && *rate > 0)
+    if (rate && plausible(*rate))
         rate_ = rate;
 }
 
 void QueueEstimate::learn(double work, double seconds) {
-    if (!(work > 0) || !(seconds > 0) || !std::isfinite(work / seconds))
+    if (!(work > 0) || !(seconds > 0) || !plausible(work / seconds))
         return;
     const double measured = work / seconds;
     rate_ = rate_ ? towards(*rate_, measured, learning) : measured;

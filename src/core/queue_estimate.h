@@ -31,11 +31,12 @@ public:
         double elapsed = 0;
     };
 
-    // `rate`: the work units per second learned on earlier days, if any.
+    // `rate`: the work units per second learned on earlier days, if any; one no machine works
+    // at counts as none.
     explicit QueueEstimate(std::optional<double> rate = std::nullopt);
 
     // A job finished: `work` took `seconds`. Each job moves the learned rate part of the way,
-    // so one odd job does not spoil it.
+    // so one odd job does not spoil it; a rate no machine works at moves nothing.
     void learn(double work, double seconds);
     std::optional<double> rate() const { return rate_; }
 

@@ -125,3 +125,18 @@ TEST(QueueEstimate, NoTimeForWhatCannotBeEstimated) {
     learned.learn(NAN, 3);
     EXPECT_EQ(learned.rate(), rate);
 }
+
+// A stored rate is a setting anyone can edit or damage: one that no machine works at is no
+// rate, rather than hundreds of digits of hours or nothing left while jobs wait.
+TEST(QueueEstimate, OnlyPlausibleRatesCount) {
+    for (const double stored : std::initializer_list<double>{1e-300, 5e-324, 1e308, 1e12, 0.5,
+                                                             -1000.0, 0.0, INFINITY, NAN}) {
+        QueueEstimate estimate(stored);
+        EXPECT_FALSE(estimate.rate()) << stored;
+        EXPECT_FALSE(estimate.update({{1, 5000}}, 0)) << stored;
+    }
+    QueueEstimate learned(1000);
+    learned.learn(1e300, 1);
+    learned.learn(1, 1e300);
+    EXPECT_EQ(learned.rate(), 1000);
+}
