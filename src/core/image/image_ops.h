@@ -40,6 +40,11 @@ Size uprightSize(const Bitmap& opened);
 // Lazy, like every libvips operation; raises vips::VError when the pixels are computed.
 Bitmap toSrgb(const Bitmap& image);
 
+// Whether the picture carries an ICC profile that toSrgb cannot use (a device link, an abstract
+// or named-colour profile, one for other pixels, or a damaged one): its numbers are then taken
+// as sRGB, which the user is told.
+bool profileIgnored(const Bitmap& image);
+
 // An opened photo, fully decoded, upright (orientation tag applied), as 8-bit sRGB (`toSrgb`).
 // Raises UpscaleError::failed with libvips' reason when the pixels cannot be decoded.
 Bitmap decodeSource(const Bitmap& opened);

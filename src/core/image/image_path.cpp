@@ -70,9 +70,13 @@ PathOutcome run(const UpscaleJob& job) {
     const std::filesystem::path upscaledFile = job.work / "up.png";
     ImageOps::writeIntermediate(ImageOps::decodeSource(opened), input);
 
+    const std::string profileNote = ImageOps::profileIgnored(opened)
+                                        ? " · профиль ICC не подходит: цвета прочитаны как sRGB"
+                                        : "";
     job.report(JobProgress::at(Step::upscaling, 0,
                                plan.model + ", ×" + std::to_string(plan.esrganScale) +
-                                   plan.fallbackNote() + NetworkStep::tileNote(job, plan)));
+                                   plan.fallbackNote() + profileNote +
+                                   NetworkStep::tileNote(job, plan)));
     const auto onLine = [&job, &plan](const std::string& line) {
         if (auto progress = engineLineProgress(line)) {
             progress->detail += NetworkStep::tileNote(job, plan);

@@ -2,6 +2,7 @@
 // stand-in engine installed in a temporary folder and HOME and TMPDIR pointed at folders of the
 // test's own.
 #include "support/child_processes.h"
+#include "support/icc_profile.h"
 #include "support/media_fixture.h"
 #include "support/png_bytes.h"
 #include "support/program_run.h"
@@ -244,6 +245,19 @@ TEST_F(CliTest, WhatTheEngineSaysIsPrintedSafelyAndKeptBounded) {
         EXPECT_EQ(run.out.find('\x1B'), std::string::npos);
         fs::remove(photos() / "photo-2x.png");
     }
+}
+
+// A device-link profile describes no picture's colours, and libvips fails on it in English:
+// the photo is read as sRGB, and the user is told so.
+TEST_F(CliTest, APhotoWithAProfileForNoPictureIsReadAsSrgb) {
+    const auto source =
+        save(test::withProfile(picture(20, 20), test::deviceLinkProfile()), "linked.tif");
+    const auto run = cli({"--cli", source.string(), "--target", "x2"});
+    ASSERT_EQ(run.exitStatus, 0) << run.out;
+    EXPECT_NE(run.out.find("Апскейл: realesrgan-x4plus, ×4 · профиль ICC не подходит: цвета "
+                           "прочитаны как sRGB"),
+              std::string::npos)
+        << run.out;
 }
 
 // Twelve seconds at 5 frames per second: segments of 20 frames, chunks of 48. The second chunk
