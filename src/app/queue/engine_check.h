@@ -8,12 +8,14 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <stop_token>
 #include <thread>
+#include <vector>
 
 namespace clarivex {
 
@@ -21,7 +23,9 @@ namespace clarivex {
 // its models are installed, and the Vulkan devices it runs on, asked of the engine itself on a
 // thread of its own once per engine, never blocking the window. Looked at again whenever a job
 // starts and the application comes to the front, so that a reinstall shows at once; a replaced
-// engine is asked for its devices again. Its pipeline runs jobs on the preferred device with
+// engine is asked for its devices again, and the probe of the old one is only told to stop: the
+// main thread never waits for a probe (an engine that ignores termination takes seconds to be
+// killed), except when the check itself goes. Its pipeline runs jobs on the preferred device with
 // the tile sizes this session found to fit. Main thread; the pipeline runs on the jobs' threads.
 class EngineCheck : public QObject {
     Q_OBJECT
@@ -32,7 +36,7 @@ public:
     using Probe = std::function<EngineDevices(const Tools& tools, std::stop_token stopToken)>;
 
     EngineCheck(Locate locate, Probe probe, QObject* parent = nullptr);
-    // Stops a probe under way and waits for it.
+    // Stops the probes under way and waits for them.
     ~EngineCheck() override;
 
     // Discovery again, and what follows from it; raises what discovery raises.
@@ -51,7 +55,7 @@ public:
 
     // The core's upscaler with what this session knows of its engine.
     Pipeline pipeline() const;
-    // Stops a probe under way and waits for it; none starts after.
+    // Stops the probes under way and waits for them; none starts after.
     void stop();
 
 Q_SIGNALS:
@@ -69,8 +73,15 @@ private:
 
     void found(const Tools& tools);
     void missing(const QString& error);
+    // A probe's thread, and whether its work is over, so that joining it waits for nothing.
+    struct ProbeRun {
+        std::jthread thread;
+        std::shared_ptr<std::atomic<bool>> ended;
+    };
+
     void startProbe(const Tools& tools);
     void probed(int generation, const EngineDevices& devices);
+    void joinEndedProbes();
 
     Locate locate_;
     Probe probe_;
@@ -82,7 +93,8 @@ private:
     bool probing_ = false;
     bool stopped_ = false;
     int generation_ = 0;
-    std::jthread probeThread_;
+    // The current probe last; those before it have been told to stop.
+    std::vector<ProbeRun> probes_;
 };
 
 } // namespace clarivex
