@@ -41,9 +41,10 @@ void printLine(const std::string& text) {
     std::fflush(stdout);
 }
 
-// A graphics driver starts in a second or two; an engine silent for longer than this may hang
-// for good, and the user is told what is known rather than nothing.
-constexpr std::chrono::seconds deviceQuestionLimit{6};
+// A graphics driver starts in a second or two, the software one with the probe's small model in
+// a few more; an engine silent for longer than this may hang for good, and the user is told what
+// is known rather than nothing.
+constexpr std::chrono::seconds deviceQuestionLimit{8};
 
 std::string toolReport(const Tools& tools, const std::optional<EngineDevices>& devices) {
     const std::string device = devices ? deviceReport(*devices)

@@ -220,7 +220,7 @@ TEST_F(CliTest, AnEngineThatHangsAtItsStartDoesNotSilenceTheCommandLine) {
     const auto lines = run.outLines();
     ASSERT_GE(lines.size(), 2u) << run.out;
     EXPECT_EQ(lines[0], "ESRGAN: " + engine.executable().string() +
-                            " · устройство Vulkan не определено: ESRGAN не ответил за 6 с");
+                            " · устройство Vulkan не определено: ESRGAN не ответил за 8 с");
     EXPECT_EQ(lines.back(), "Отменено");
     EXPECT_TRUE(test::eventually([&] { return !test::anyProcessRuns(engine.executable()); }))
         << "the engine was left running";
