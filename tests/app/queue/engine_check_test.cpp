@@ -20,6 +20,7 @@ TEST(EngineCheck, AReplacedEngineNeverHoldsUpTheMainThread) {
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
     std::atomic<int> calls = 0;
+    std::promise<void> oldEntered;
     std::atomic<bool> oldProbeSawRelease = false;
     const auto probe = [&](const Tools&, std::stop_token) {
         if (calls++ > 0) {
@@ -27,6 +28,7 @@ TEST(EngineCheck, AReplacedEngineNeverHoldsUpTheMainThread) {
             devices.learn("[0 New GPU]  queueC=0[1]");
             return devices;
         }
+        oldEntered.set_value();
         // Deaf to the stop, as a probe is whose engine ignores SIGTERM; a minute at most, so
         // that a main thread that waits for it shows as a failure rather than a hang.
         oldProbeSawRelease =
@@ -37,6 +39,7 @@ TEST(EngineCheck, AReplacedEngineNeverHoldsUpTheMainThread) {
     };
     EngineCheck check([&] { return Tools{engine, folder / "models"}; }, probe);
     ASSERT_TRUE(check.isProbing());
+    oldEntered.get_future().wait();
 
     std::filesystem::last_write_time(engine, std::filesystem::last_write_time(engine) +
                                                  std::chrono::hours(1));
