@@ -208,8 +208,8 @@ TEST_F(CliTest, InterruptedVideoIsContinuedByTheSameCommand) {
         GTEST_SKIP() << "ffmpeg and ffprobe are needed";
     const auto calls = folder / "engine-calls";
     engine.countCalls(calls);
-    const auto environment = [&](const std::string& hangOnCall = "") {
-        return this->environment({{"CLARIVEX_TEST_HANG_ON_CALL", hangOnCall}});
+    const auto environment = [&](const std::string& hangOnChunk = "") {
+        return this->environment({{"CLARIVEX_TEST_HANG_ON_CHUNK", hangOnChunk}});
     };
     const auto source = photos() / "clip.mp4";
     test::makeClip(source, {.frames = 60, .rate = "5", .audioCodec = "aac"});
@@ -233,7 +233,7 @@ TEST_F(CliTest, InterruptedVideoIsContinuedByTheSameCommand) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.signal);
         fs::remove(calls);
-        test::StartedProgram interrupted(CLARIVEX_BINARY, command, environment("2"));
+        test::StartedProgram interrupted(CLARIVEX_BINARY, command, environment("1"));
         ASSERT_TRUE(test::eventually([&] { return test::finishedSegments(parts) >= 2; }));
         ASSERT_EQ(test::finishedSegments(parts), 2u);
         interrupted.signal(c.signal);
