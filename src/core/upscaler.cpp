@@ -27,26 +27,31 @@ std::string fileName(const std::filesystem::path& file) {
     return file.filename().string();
 }
 
+MediaKind requireKnownKind(const std::filesystem::path& source) {
+    requireSourceFile(source);
+    const auto kind = mediaKindOf(source);
+    if (!kind) {
+        const std::string extension = pathExtension(source);
+        throw UpscaleError::unsupported(extension.empty() ? "у файла нет расширения" : extension);
+    }
+    return *kind;
+}
+
 } // namespace
 
 UpscaleResult run(UpscaleJob job) {
-    requireSourceFile(job.source);
-    const auto kind = mediaKindOf(job.source);
-    if (!kind) {
-        const std::string extension = pathExtension(job.source);
-        throw UpscaleError::unsupported(extension.empty() ? "у файла нет расширения" : extension);
-    }
+    const MediaKind kind = requireKnownKind(job.source);
     const auto start = std::chrono::steady_clock::now();
     WorkingFolder::removeAbandoned();
     const WorkingFolder work;
     job.work = work.path();
-    job.output = job.freeOutputName(*kind);
+    job.output = job.freeOutputName(kind);
     JobProgress::Monotonic monotonic(std::move(job.report));
     job.report = std::ref(monotonic);
     job.report(JobProgress::at(Step::preparing, 0, fileName(job.source)));
 
     const PathOutcome outcome =
-        *kind == MediaKind::image ? ImagePath::run(job) : VideoPath::run(job);
+        kind == MediaKind::image ? ImagePath::run(job) : VideoPath::run(job);
 
     std::optional<std::filesystem::path> picturesCopy;
     std::optional<std::string> picturesCopyFailure;
@@ -65,6 +70,13 @@ UpscaleResult run(UpscaleJob job) {
     return UpscaleResult{outcome.output,        picturesCopy,    outcome.plan.output,
                          outcome.plan.model,    elapsed.count(), picturesCopyFailure,
                          outcome.plan.insteadOf};
+}
+
+void refuseBeforeEngine(const UpscaleJob& job) {
+    if (requireKnownKind(job.source) == MediaKind::image)
+        ImagePath::plan(job);
+    else
+        VideoPath::plan(job);
 }
 
 void requireSourceFile(const std::filesystem::path& source) {

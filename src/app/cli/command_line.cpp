@@ -2,6 +2,7 @@
 
 #include "app/cli/stop_signals.h"
 #include "core/device_probe.h"
+#include "core/process/device_cache.h"
 #include "core/process/tools.h"
 #include "core/upscale_outcome.h"
 #include "core/upscaler.h"
@@ -31,9 +32,27 @@ void printLine(const std::string& text) {
     std::fflush(stdout);
 }
 
-std::string toolReport(const Tools& tools, const EngineDevices& devices) {
-    return "ESRGAN: " + tools.esrgan.string() + " · " + deviceReport(devices) +
+// Without devices (none remembered, and none asked for since nothing will run), the line
+// names the engine alone.
+std::string toolReport(const Tools& tools, const std::optional<EngineDevices>& devices) {
+    return "ESRGAN: " + tools.esrgan.string() + (devices ? " · " + deviceReport(*devices) : "") +
            "\nffmpeg: " + (tools.ffmpeg ? tools.ffmpeg->string() : std::string("нет"));
+}
+
+std::optional<EngineDevices> rememberedDevices(const Tools& tools) {
+    const auto folder = DeviceCache::folder();
+    return folder ? DeviceCache::recall(*folder, DeviceCache::keyFor(tools)) : std::nullopt;
+}
+
+// Asking the engine costs a whole engine start, so the answer is remembered for the next runs
+// with the same engine and drivers.
+EngineDevices engineDevices(const Tools& tools, std::stop_token stopToken) {
+    if (auto remembered = rememberedDevices(tools))
+        return *remembered;
+    EngineDevices devices = DeviceProbe::run(tools, stopToken);
+    if (const auto folder = DeviceCache::folder())
+        DeviceCache::remember(*folder, DeviceCache::keyFor(tools), devices);
+    return devices;
 }
 
 UpscaleOutcome runJob(const Arguments& arguments, const std::string& file,
@@ -41,21 +60,29 @@ UpscaleOutcome runJob(const Arguments& arguments, const std::string& file,
     const Options options = Main::options(arguments);
     try {
         const Tools tools = Tools::locate(Bundle::current());
-        const EngineDevices devices = DeviceProbe::run(tools, stopToken);
-        printLine(toolReport(tools, devices));
         ProgressPrinter printer(printLine);
         // An empty argument stays empty, for the pipeline to say that no file was given.
         const std::filesystem::path source =
             file.empty() ? std::filesystem::path() : std::filesystem::absolute(file);
-        return runUpscale(
-            {.tools = tools,
-             .source = source,
-             .options = options,
-             .report = [&printer](const UpscaleProgress& progress) { printer(progress); },
-             .stopToken = stopToken,
-             .keepPartsToken = keepPartsToken,
-             .devices = devices,
-             .tiles = std::make_shared<TileMemory>()});
+        UpscaleJob job{.tools = tools,
+                       .source = source,
+                       .options = options,
+                       .report = [&printer](const UpscaleProgress& progress) { printer(progress); },
+                       .stopToken = stopToken,
+                       .keepPartsToken = keepPartsToken,
+                       .tiles = std::make_shared<TileMemory>()};
+        // What the job would refuse is refused before the engine is asked anything.
+        try {
+            Upscaler::refuseBeforeEngine(job);
+        } catch (const Cancelled&) {
+            throw;
+        } catch (...) {
+            printLine(toolReport(tools, rememberedDevices(tools)));
+            throw;
+        }
+        job.devices = engineDevices(tools, stopToken);
+        printLine(toolReport(tools, job.devices));
+        return runUpscale(std::move(job));
     } catch (const Cancelled&) {
         return UpscaleCancelled{};
     } catch (...) {

@@ -47,6 +47,18 @@ void requireWithinMemory(Size source, const Plan& plan) {
                                std::to_string(maxNetworkPixels / 1'000'000) + " мегапикселей.");
 }
 
+// From the header, so that nothing is decoded for a refused picture.
+Plan planFor(const UpscaleJob& job, const ImageOps::Bitmap& opened) {
+    const Size sourceSize = ImageOps::uprightSize(opened);
+    const Plan plan = Plan::make(
+        sourceSize, job.options.target,
+        job.tools.installedModels().pick(job.options.model, MediaKind::image), MediaKind::image);
+    if (plan.alreadyAtTarget())
+        throw UpscaleError::alreadyLarge(sourceSize, std::string(title(job.options.target)));
+    requireWithinMemory(sourceSize, plan);
+    return plan;
+}
+
 } // namespace
 
 std::optional<UpscaleProgress> engineLineProgress(const std::string& line) {
@@ -56,16 +68,13 @@ std::optional<UpscaleProgress> engineLineProgress(const std::string& line) {
     return JobProgress::at(Step::upscaling, *percent / 100, fixedDecimal(*percent, 0) + "%");
 }
 
+Plan plan(const UpscaleJob& job) {
+    return planFor(job, ImageOps::openSource(job.source));
+}
+
 PathOutcome run(const UpscaleJob& job) {
-    // The plan comes from the header, so that nothing is decoded for a refused picture.
     const ImageOps::Bitmap opened = ImageOps::openSource(job.source);
-    const Size sourceSize = ImageOps::uprightSize(opened);
-    const Plan plan = Plan::make(
-        sourceSize, job.options.target,
-        job.tools.installedModels().pick(job.options.model, MediaKind::image), MediaKind::image);
-    if (plan.alreadyAtTarget())
-        throw UpscaleError::alreadyLarge(sourceSize, std::string(title(job.options.target)));
-    requireWithinMemory(sourceSize, plan);
+    const Plan plan = planFor(job, opened);
 
     const std::filesystem::path input = job.work / "in.png";
     const std::filesystem::path upscaledFile = job.work / "up.png";
