@@ -5,6 +5,7 @@
 
 #include <QMetaObject>
 
+#include <algorithm>
 #include <mutex>
 
 namespace clarivex {
@@ -82,18 +83,26 @@ void EngineCheck::missing(const QString& error) {
     identity_.reset();
     ++generation_;
     probing_ = false;
-    {
-        const std::lock_guard guard(shared_->lock);
-        shared_->devices = {};
-    }
+    setDevices({});
     Q_EMIT changed();
 }
 
+void EngineCheck::setDevices(const EngineDevices& devices) {
+    const std::lock_guard guard(shared_->lock);
+    shared_->devices = devices;
+}
+
 void EngineCheck::startProbe(const Tools& tools) {
-    {
-        const std::lock_guard guard(shared_->lock);
-        shared_->devices = {};
+    const auto asked = std::find_if(asked_.begin(), asked_.end(),
+                                    [this](const auto& known) { return known.first == identity_; });
+    if (asked != asked_.end()) {
+        // Whatever a probe of another engine would still say is no longer wanted.
+        ++generation_;
+        probing_ = false;
+        setDevices(asked->second);
+        return;
     }
+    setDevices({});
     if (stopped_ || !probe_)
         return;
     // A probe of the engine that was replaced says nothing about this one.
@@ -121,10 +130,11 @@ void EngineCheck::probed(int generation, const EngineDevices& devices) {
     if (generation != generation_)
         return;
     probing_ = false;
-    {
-        const std::lock_guard guard(shared_->lock);
-        shared_->devices = devices;
-    }
+    setDevices(devices);
+    // An engine that named nothing may only have failed to start, and is asked again when it
+    // is seen anew.
+    if (devices.known() && identity_)
+        asked_.emplace_back(*identity_, devices);
     Q_EMIT changed();
 }
 

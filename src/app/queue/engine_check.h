@@ -14,6 +14,8 @@
 #include <optional>
 #include <stop_token>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace clarivex {
 
@@ -21,7 +23,9 @@ namespace clarivex {
 // its models are installed, and the Vulkan devices it runs on, asked of the engine itself on a
 // thread of its own once per engine, never blocking the window. Looked at again whenever a job
 // starts and the application comes to the front, so that a reinstall shows at once; a replaced
-// engine is asked for its devices again. Its pipeline runs jobs on the preferred device with
+// engine is asked for its devices again, but an engine asked once is never asked again in the
+// session (asking costs an engine start of seconds), also when it comes back after it went
+// missing or another stood in its place. Its pipeline runs jobs on the preferred device with
 // the tile sizes this session found to fit. Main thread; the pipeline runs on the jobs' threads.
 class EngineCheck : public QObject {
     Q_OBJECT
@@ -70,6 +74,8 @@ private:
     void found(const Tools& tools);
     void missing(const QString& error);
     void startProbe(const Tools& tools);
+    // Sets the devices jobs run on.
+    void setDevices(const EngineDevices& devices);
     void probed(int generation, const EngineDevices& devices);
 
     Locate locate_;
@@ -79,6 +85,8 @@ private:
     QString folder_;
     InstalledModels models_;
     std::optional<Identity> identity_;
+    // What each engine asked in this session named.
+    std::vector<std::pair<Identity, EngineDevices>> asked_;
     bool probing_ = false;
     bool stopped_ = false;
     int generation_ = 0;
