@@ -1,5 +1,6 @@
 #include "app/queue/engine_check.h"
 
+#include "core/image/photo_batches.h"
 #include "core/upscale_outcome.h"
 #include "core/vocabulary/upscale_error.h"
 
@@ -15,6 +16,7 @@ struct EngineCheck::Shared {
     mutable std::mutex lock;
     EngineDevices devices;
     const std::shared_ptr<TileMemory> tiles = std::make_shared<TileMemory>();
+    const std::shared_ptr<PhotoBatches> photoBatches = std::make_shared<PhotoBatches>();
 
     EngineDevices currentDevices() const {
         const std::lock_guard guard(lock);
@@ -140,8 +142,10 @@ void EngineCheck::probed(int generation, const EngineDevices& devices) {
 
 Pipeline EngineCheck::pipeline() const {
     return [shared = shared_](const Tools& tools, const std::filesystem::path& source,
-                              const Options& options, const ProgressCallback& report,
-                              std::stop_token stopToken, std::stop_token keepPartsToken) {
+                              const Options& options,
+                              const std::vector<std::filesystem::path>& followingPhotos,
+                              const ProgressCallback& report, std::stop_token stopToken,
+                              std::stop_token keepPartsToken) {
         return runUpscale({.tools = tools,
                            .source = source,
                            .options = options,
@@ -149,7 +153,9 @@ Pipeline EngineCheck::pipeline() const {
                            .stopToken = std::move(stopToken),
                            .keepPartsToken = std::move(keepPartsToken),
                            .devices = shared->currentDevices(),
-                           .tiles = shared->tiles});
+                           .tiles = shared->tiles,
+                           .followingPhotos = followingPhotos,
+                           .photoBatches = shared->photoBatches});
     };
 }
 

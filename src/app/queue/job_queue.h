@@ -132,6 +132,8 @@ private:
     void advance();
     // False when the job failed before it could start, so the worker looks further.
     bool process(Job* job);
+    // The photos waiting right behind `job`, in the order the worker will take them.
+    std::vector<std::filesystem::path> followingPhotos(const Job* job) const;
     void finishRun();
     void stopCurrent();
     void refreshBadge();

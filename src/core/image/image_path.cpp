@@ -1,6 +1,7 @@
 #include "core/image/image_path.h"
 
 #include "core/image/image_ops.h"
+#include "core/image/photo_batches.h"
 #include "core/job_progress.h"
 #include "core/network_step.h"
 #include "core/output_placement.h"
@@ -78,18 +79,19 @@ PathOutcome run(const UpscaleJob& job) {
 
     const std::filesystem::path input = job.work / "in.png";
     const std::filesystem::path upscaledFile = job.work / "up.png";
-    ImageOps::writeIntermediate(ImageOps::decodeSource(opened), input);
-
-    job.report(JobProgress::at(Step::upscaling, 0,
-                               plan.model + ", ×" + std::to_string(plan.esrganScale) +
-                                   plan.fallbackNote() + NetworkStep::tileNote(job, plan)));
-    const auto onLine = [&job, &plan](const std::string& line) {
-        if (auto progress = engineLineProgress(line)) {
-            progress->detail += NetworkStep::tileNote(job, plan);
-            job.report(*progress);
-        }
-    };
-    NetworkStep::run(job, plan, input, upscaledFile, onLine, job.stopToken);
+    if (!job.photoBatches || !job.photoBatches->enlarge(job, plan, opened, upscaledFile)) {
+        ImageOps::writeIntermediate(ImageOps::decodeSource(opened), input);
+        job.report(JobProgress::at(Step::upscaling, 0,
+                                   plan.model + ", ×" + std::to_string(plan.esrganScale) +
+                                       plan.fallbackNote() + NetworkStep::tileNote(job, plan)));
+        const auto onLine = [&job, &plan](const std::string& line) {
+            if (auto progress = engineLineProgress(line)) {
+                progress->detail += NetworkStep::tileNote(job, plan);
+                job.report(*progress);
+            }
+        };
+        NetworkStep::run(job, plan, input, upscaledFile, onLine, job.stopToken);
+    }
 
     job.report(JobProgress::at(Step::writing, 0, plan.output.description()));
     // The network step has checked its size: stretched to the target, a picture of the wrong
