@@ -159,6 +159,10 @@ Pipeline EngineCheck::pipeline() const {
     };
 }
 
+void EngineCheck::stopSharedRuns() {
+    shared_->photoBatches->stopEngine();
+}
+
 void EngineCheck::stop() {
     stopped_ = true;
     if (probeThread_.joinable()) {

@@ -55,6 +55,9 @@ public:
 
     // The core's upscaler with what this session knows of its engine.
     Pipeline pipeline() const;
+    // Stops the engine of a run that photos share, which no job waits for once the queue has
+    // nothing left to run; does not wait for it.
+    void stopSharedRuns();
     // Stops a probe under way and waits for it; none starts after.
     void stop();
 

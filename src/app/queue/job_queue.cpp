@@ -142,6 +142,8 @@ void JobQueue::advance() {
         });
         if (next == jobs_.end()) {
             working_ = false;
+            if (services_.nothingWaits)
+                services_.nothingWaits();
             refreshBadge();
             return;
         }

@@ -45,6 +45,10 @@ public:
         std::function<Options()> options;
         // The badge and the success sound. Must outlive the queue.
         DesktopServices* desktop = nullptr;
+        // Called when the worker finds nothing left to run, so that work started ahead for
+        // jobs that will not run after all (an engine shared with photos since cancelled)
+        // stops. Nothing: no such work.
+        std::function<void()> nothingWaits{};
     };
 
     explicit JobQueue(Services services, QObject* parent = nullptr);

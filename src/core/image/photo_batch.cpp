@@ -71,6 +71,8 @@ PhotoBatch::PhotoBatch(const UpscaleJob& job, const Plan& plan, const ImageOps::
     // The engine's own reports (a retry with smaller tiles) reach the jobs through take().
     engineJob_.report = [](const UpscaleProgress&) {};
     engineJob_.followingPhotos.clear();
+    // The registry holds the batch: a batch holding the registry would keep both forever.
+    engineJob_.photoBatches.reset();
     fs::create_directories(in_);
     fs::create_directories(out_);
     prepare(job, opened, memberName(0));

@@ -53,6 +53,8 @@ public:
     bool holds(const UpscaleJob& job) const;
     // Whether every photo has been asked for.
     bool exhausted() const;
+    // Asks the engine to stop, without waiting: the photos not taken yet then run alone.
+    void stopEngine() { engine_.request_stop(); }
 
     // Waits until the job's picture is whole and links it at `enlarged`, reporting the job's
     // progress meanwhile. False when the shared run could not make it: the job then runs the

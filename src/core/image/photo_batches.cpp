@@ -26,6 +26,12 @@ void PhotoBatches::release(const std::shared_ptr<PhotoBatch>& batch) {
         dropped = std::move(current_);
 }
 
+void PhotoBatches::stopEngine() {
+    const std::lock_guard guard(lock_);
+    if (current_)
+        current_->stopEngine();
+}
+
 bool PhotoBatches::enlarge(const UpscaleJob& job, const Plan& plan, const ImageOps::Bitmap& opened,
                            const std::filesystem::path& enlarged) {
     std::shared_ptr<PhotoBatch> batch = current(job);

@@ -28,6 +28,10 @@ public:
     bool enlarge(const UpscaleJob& job, const Plan& plan, const ImageOps::Bitmap& opened,
                  const std::filesystem::path& enlarged);
 
+    // Stops the engine of the run kept for photos still to come, when none will come (their jobs
+    // were cancelled): a job that asks later runs the engine alone. Does not wait for it.
+    void stopEngine();
+
 private:
     std::shared_ptr<PhotoBatch> current(const UpscaleJob& job);
     void release(const std::shared_ptr<PhotoBatch>& batch);

@@ -46,27 +46,32 @@ protected:
         return file;
     }
 
+    UpscaleOutcome runOne(const fs::path& source, std::vector<fs::path> following,
+                          const std::shared_ptr<PhotoBatches>& batches, bool stopped = false) {
+        std::stop_source stop;
+        if (stopped)
+            stop.request_stop();
+        Options options;
+        options.target = Target::fullHD;
+        options.copyToPictures = false;
+        return runUpscale({.tools = Tools{engine.executable(), engine.models()},
+                           .source = source,
+                           .options = options,
+                           .report = [](const UpscaleProgress&) {},
+                           .stopToken = stop.get_token(),
+                           .followingPhotos = std::move(following),
+                           .photoBatches = batches});
+    }
+
     // Runs the photos in turn as the queue would: each told the photos behind it.
     std::vector<UpscaleOutcome> runInTurn(const std::vector<fs::path>& sources,
                                           const std::shared_ptr<PhotoBatches>& batches,
                                           const std::vector<bool>& stopped = {}) {
         std::vector<UpscaleOutcome> outcomes;
-        for (std::size_t index = 0; index < sources.size(); ++index) {
-            std::stop_source stop;
-            if (index < stopped.size() && stopped[index])
-                stop.request_stop();
-            Options options;
-            options.target = Target::fullHD;
-            options.copyToPictures = false;
-            outcomes.push_back(runUpscale(
-                {.tools = Tools{engine.executable(), engine.models()},
-                 .source = sources[index],
-                 .options = options,
-                 .report = [](const UpscaleProgress&) {},
-                 .stopToken = stop.get_token(),
-                 .followingPhotos = {sources.begin() + static_cast<long>(index) + 1, sources.end()},
-                 .photoBatches = batches}));
-        }
+        for (std::size_t index = 0; index < sources.size(); ++index)
+            outcomes.push_back(runOne(
+                sources[index], {sources.begin() + static_cast<long>(index) + 1, sources.end()},
+                batches, index < stopped.size() && stopped[index]));
         return outcomes;
     }
 
@@ -140,4 +145,16 @@ TEST_F(PhotoBatchTest, ConsecutivePhotosShareOneStartAndEndEachOnTheirOwn) {
             EXPECT_GE(startCount(), 3u);
         EXPECT_TRUE(fs::is_empty(temporary())) << "a working folder was left behind";
     }
+
+    // The queue found nothing left to run after the first photo (the others were cancelled):
+    // the shared engine stops, and a photo asked for later still comes out as it should.
+    auto batches = std::make_shared<PhotoBatches>();
+    const auto first = runOne(sources[0], {sources[1], sources[2]}, batches);
+    batches->stopEngine();
+    const auto later = runOne(sources[2], {}, batches);
+    ASSERT_TRUE(std::holds_alternative<UpscaleResult>(first));
+    ASSERT_TRUE(std::holds_alternative<UpscaleResult>(later));
+    EXPECT_EQ(test::readFile(std::get<UpscaleResult>(later).output), alone[2]);
+    batches.reset();
+    EXPECT_TRUE(fs::is_empty(temporary())) << "a working folder was left behind";
 }
