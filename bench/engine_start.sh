@@ -4,7 +4,8 @@
 # picture on one device that all its runs share (a lock file), as on one graphics card:
 #
 # 1. A 240-frame 320×180 clip enlarged ×2 by `clarivex --cli`, with no start cost and with 3 s
-#    (devices already remembered from an earlier run where the program remembers them).
+#    (devices already remembered from an earlier run where the program remembers them), the
+#    better of two runs each.
 # 2. 8 small photos handed to a running window (offscreen), ×2, with no start cost and with
 #    2 s: the time from the hand-over until the eighth result is there. The window asks the
 #    engine for its devices as it starts; that is over before the photos come.
@@ -58,7 +59,7 @@ clip_run() {
     FAKE_ESRGAN_START_MS=$2 FAKE_ESRGAN_STARTS_FILE="$work/starts" \
         "$1" --cli "$work/media/clip.mp4" --target x2 --no-pictures >"$work/$3.out"
     echo "$3 $(echo "$(now) - $start" | bc) $(starts)" >>"$work/results"
-    ffmpeg -v error -i "$work/media/clip-2x.mp4" -f framemd5 "$work/out/$3.framemd5"
+    ffmpeg -v error -y -i "$work/media/clip-2x.mp4" -f framemd5 "$work/out/$3.framemd5"
     rm -f "$work/media/clip-2x.mp4"
 }
 
@@ -103,8 +104,11 @@ programs=("$clarivex:ours")
 for entry in "${programs[@]}"; do
     program=${entry%:*}
     name=${entry##*:}
-    clip_run "$program" 0 "clip-$name-0"
-    clip_run "$program" 3000 "clip-$name-3"
+    # The encoder competes for the processor with whatever else runs: the better of two.
+    for _ in 1 2; do
+        clip_run "$program" 0 "clip-$name-0"
+        clip_run "$program" 3000 "clip-$name-3"
+    done
     window_run "$program" 0 "window-$name-0"
     window_run "$program" 2000 "window-$name-2"
     cli_starts "$program" "$name"
@@ -116,7 +120,8 @@ work, compared = sys.argv[1], sys.argv[2]
 runs = {}
 for line in open(f"{work}/results"):
     name, seconds, starts = line.split()
-    runs[name] = (float(seconds), int(starts))
+    if name not in runs or float(seconds) < runs[name][0]:
+        runs[name] = (float(seconds), int(starts))
 names = ["ours"] + ([compared] if compared else [])
 print("program  clip 0 s / 3 s start (ratio, starts)        window 0 s / 2 s start (more, starts)")
 for name in names:

@@ -17,12 +17,18 @@ namespace clarivex {
 // whole: started while the chunk before computes, its start is hidden behind that work. Chunks
 // leave in the order they came, whatever order their engines end in.
 //
+// Started at the same moment, two engines would start together, compute together on the one
+// device, end together, and the next two would again start with nothing computing; so the next
+// engine starts only once the one before has begun to compute (waitUntilComputing).
+//
 // Made, used and destroyed on one thread (the job's); the work runs on the chunks' threads.
 class ChunkRuns {
 public:
-    // Enlarges one chunk and checks it; raises what the network raises. Stops when the token
-    // is stopped.
-    using Upscale = std::function<void(const VideoChunk& chunk, std::stop_token stopToken)>;
+    // Enlarges one chunk and checks it, calling `computing` once the engine has begun to compute
+    // (its first frame is out); raises what the network raises. Stops when the token is stopped.
+    using Upscale =
+        std::function<void(const VideoChunk& chunk, const std::function<void()>& computing,
+                           std::stop_token stopToken)>;
 
     // `stopToken` stops every chunk's work.
     ChunkRuns(Upscale upscale, std::stop_token stopToken);
@@ -34,6 +40,9 @@ public:
     // Starts the network on a chunk whose frames are all on disk.
     void start(VideoChunk chunk);
     std::size_t running() const { return runs_.size(); }
+    // Waits until the chunk started last has begun to compute or has ended; at once when none
+    // runs. Raises Cancelled when `stopToken` is stopped first.
+    void waitUntilComputing(std::stop_token stopToken);
     // Waits for the chunk started first and hands it on, or raises its failure. A later chunk
     // that failed meanwhile keeps its failure until its own turn, so that every chunk before
     // it still reaches the encoder, as it would one chunk at a time.

@@ -140,9 +140,12 @@ private:
 // Runs the network over one chunk and checks that it made every frame. Reports the frames the
 // network has finished over the whole video: "Кадр 110 из 240 · realesr-animevideov3 ×2".
 void upscaleChunk(const Video& video, const VideoChunk& chunk, const FrameExtractor& extractor,
-                  FramesThroughNetwork& through, std::stop_token stopToken) {
+                  FramesThroughNetwork& through, const std::function<void()>& computing,
+                  std::stop_token stopToken) {
     const auto size = static_cast<std::int64_t>(chunk.frames.size());
     const auto report = [&](std::int64_t written) {
+        if (written > 0)
+            computing();
         const std::int64_t total = totalFrames(video, extractor);
         const std::int64_t done = through.update(chunk, written);
         video.job.report(JobProgress::at(
@@ -199,15 +202,17 @@ std::int64_t streamFrames(const Video& video, PartFolder& parts) {
     FramesThroughNetwork through(done);
     try {
         ChunkRuns runs(
-            [&](const VideoChunk& chunk, std::stop_token stopToken) {
-                upscaleChunk(video, chunk, extractor, through, std::move(stopToken));
+            [&](const VideoChunk& chunk, const std::function<void()>& computing,
+                std::stop_token stopToken) {
+                upscaleChunk(video, chunk, extractor, through, computing, std::move(stopToken));
             },
             failures.stopToken());
         while (auto chunk = extractor.next(failures.stopToken())) {
             quiet = true;
-            runs.start(std::move(*chunk));
             if (runs.running() == chunksInNetwork)
                 feed.push(runs.finishOldest(), failures.stopToken());
+            runs.waitUntilComputing(failures.stopToken());
+            runs.start(std::move(*chunk));
         }
         while (runs.running() > 0)
             feed.push(runs.finishOldest(), failures.stopToken());

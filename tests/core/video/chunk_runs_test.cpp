@@ -11,6 +11,8 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <set>
+#include <thread>
 
 using namespace clarivex;
 
@@ -22,10 +24,16 @@ public:
     enum class End { success, failure, untilStopped };
 
     ChunkRuns::Upscale upscale() {
-        return [this](const VideoChunk& chunk, std::stop_token stopToken) {
+        return [this](const VideoChunk& chunk, const std::function<void()>& computing,
+                      std::stop_token stopToken) {
             std::unique_lock guard(lock_);
             started_.push_back(chunk.index);
             changed_.notify_all();
+            changed_.wait(guard, stopToken, [&] {
+                return ends_.contains(chunk.index) || computing_.contains(chunk.index);
+            });
+            if (computing_.contains(chunk.index))
+                computing();
             changed_.wait(guard, stopToken, [&] { return ends_.contains(chunk.index); });
             if (stopToken.stop_requested() &&
                 (!ends_.contains(chunk.index) || ends_[chunk.index] == End::untilStopped)) {
@@ -41,6 +49,12 @@ public:
         ends_[index] = end;
         changed_.notify_all();
     }
+    // The chunk's engine has started and computes.
+    void compute(std::int64_t index) {
+        const std::lock_guard guard(lock_);
+        computing_.insert(index);
+        changed_.notify_all();
+    }
     void waitForStarts(std::size_t count) {
         std::unique_lock guard(lock_);
         changed_.wait(guard, [&] { return started_.size() >= count; });
@@ -54,6 +68,7 @@ private:
     std::mutex lock_;
     std::condition_variable_any changed_;
     std::map<std::int64_t, End> ends_;
+    std::set<std::int64_t> computing_;
     std::vector<std::int64_t> started_;
     std::vector<std::int64_t> stopped_;
 };
@@ -77,6 +92,27 @@ TEST(ChunkRunsTest, ChunksLeaveInTheOrderTheyCameWhateverOrderTheyEndIn) {
     EXPECT_EQ(runs.finishOldest().index, 0);
     EXPECT_EQ(runs.finishOldest().index, 1);
     EXPECT_EQ(runs.running(), 0u);
+}
+
+// The next engine waits until the one started last computes: no wait with none running, and
+// none after the last one ended without computing.
+TEST(ChunkRunsTest, WaitsUntilTheChunkStartedLastComputesOrEnds) {
+    ScriptedWork work;
+    std::stop_source stop;
+    ChunkRuns runs(work.upscale(), stop.get_token());
+    runs.waitUntilComputing(stop.get_token());
+    runs.start(chunk(0));
+    std::jthread computes([&] {
+        work.waitForStarts(1);
+        work.compute(0);
+    });
+    runs.waitUntilComputing(stop.get_token());
+    runs.start(chunk(1));
+    work.let(1, ScriptedWork::End::failure);
+    runs.waitUntilComputing(stop.get_token());
+    work.let(0, ScriptedWork::End::success);
+    EXPECT_EQ(runs.finishOldest().index, 0);
+    EXPECT_THROW(runs.finishOldest(), UpscaleError);
 }
 
 // A later chunk that fails while the one before still works keeps its failure until its turn,

@@ -280,8 +280,9 @@ TEST_F(VideoPathTest, LongClipNeedsAFewChunksOfDiskAndKeepsItsOrder) {
 }
 
 // The next chunk's engine starts while the one before computes, so that its start costs no
-// time: the first chunk's engine does not finish before the second's has started (it waits for
-// that, up to half a minute, instead of failing outright). Frames still arrive in order.
+// time: the first chunk's engine puts out a first frame (a copy of its input, which it replaces
+// later) and then does not finish before the second's has started (it waits for that, up to half
+// a minute, instead of failing outright). Frames still arrive in order.
 TEST_F(VideoPathTest, NextChunksEngineStartsWhileTheOneBeforeComputes) {
     chunkSize_ = 4;
     const auto source = clip("clip.mp4", {.frames = 12});
@@ -295,6 +296,8 @@ TEST_F(VideoPathTest, NextChunksEngineStartsWhileTheOneBeforeComputes) {
                          "if [ " +
                          chunk +
                          " = chunk-in-0 ]; then\n"
+                         "    first=$(ls \"$2\" | head -n 1)\n"
+                         "    mkdir -p \"$4\" && cp \"$2/$first\" \"$4/$first\"\n"
                          "    tries=0\n"
                          "    until grep -q 'start chunk-in-1' '" +
                          log.string() +
