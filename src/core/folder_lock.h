@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/open_folder.h"
+
 #include <filesystem>
 #include <optional>
 
@@ -13,7 +15,11 @@ class FolderLock {
 public:
     // Takes the lock of `folder`, making its lock file when there is none; nothing while another
     // run holds it. Raises std::system_error when the lock file cannot be made or opened.
+    // A lock file that cannot be opened for writing (a read-only mount) raises too: it is
+    // no sign of another run.
     static std::optional<FolderLock> claim(const std::filesystem::path& folder);
+    // The same in a folder already open, relative to its descriptor.
+    static std::optional<FolderLock> claim(const OpenFolder& folder);
     // Takes the lock of `folder` only if its lock file is there and no one holds it: the folder
     // of a run that is gone. Nothing otherwise, a folder still being set up and one on a file
     // system that cannot lock included. Never raises.

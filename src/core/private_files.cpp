@@ -3,13 +3,13 @@
 #include "core/file_descriptor.h"
 
 #include <fcntl.h>
-#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <fstream>
 #include <string>
+#include <vector>
 
 namespace clarivex::PrivateFiles {
 
@@ -30,6 +30,11 @@ FileDescriptor openNew(const std::filesystem::path& file) {
         errno = reason;
     }
     return descriptor;
+}
+
+// What a file system without modes of its own answers to chmod.
+bool modesUnsupported() {
+    return errno == EPERM || errno == ENOTSUP;
 }
 
 // Read from /proc because umask(2) can only be asked by changing it, which would race with
@@ -78,25 +83,41 @@ std::error_code createFile(const std::filesystem::path& file) {
     return descriptor.close();
 }
 
-std::error_code copyFile(const std::filesystem::path& from, const std::filesystem::path& to) {
-    const FileDescriptor source(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!source.isOpen())
-        return lastError();
-    FileDescriptor target = openNew(to);
-    if (!target.isOpen())
-        return lastError();
-    for (;;) {
-        const ssize_t copied = ::sendfile(target.get(), source.get(), nullptr, 1 << 30);
-        if (copied == 0)
-            break;
-        if (copied < 0 && errno != EINTR)
+std::error_code copyInto(int from, int to) {
+    std::vector<char> buffer(1 << 20);
+    for (off_t offset = 0;;) {
+        const ssize_t got = ::pread(from, buffer.data(), buffer.size(), offset);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0)
             return lastError();
+        if (got == 0)
+            return ::fsync(to) == 0 ? std::error_code() : lastError();
+        for (ssize_t written = 0; written < got;) {
+            const ssize_t count =
+                ::write(to, buffer.data() + written, static_cast<std::size_t>(got - written));
+            if (count < 0 && errno != EINTR)
+                return lastError();
+            written += count > 0 ? count : 0;
+        }
+        offset += got;
     }
-    return target.close();
 }
 
-std::error_code giveUsualPermissions(const std::filesystem::path& file) {
-    if (::chmod(file.c_str(), 0666 & ~currentUmask()) != 0)
+FileDescriptor createFileIn(int folder, const std::string& name) {
+    FileDescriptor descriptor(
+        ::openat(folder, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (descriptor.isOpen() && ::fchmod(descriptor.get(), 0600) != 0 && !modesUnsupported()) {
+        const int reason = errno;
+        descriptor.close();
+        ::unlinkat(folder, name.c_str(), 0);
+        errno = reason;
+    }
+    return descriptor;
+}
+
+std::error_code giveUsualPermissions(int descriptor) {
+    if (::fchmod(descriptor, 0666 & ~currentUmask()) != 0 && !modesUnsupported())
         return lastError();
     return {};
 }

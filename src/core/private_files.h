@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/file_descriptor.h"
+
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 namespace clarivex::PrivateFiles {
@@ -23,12 +26,17 @@ std::error_code ensureFolder(const std::filesystem::path& folder);
 // A new, empty file with mode 0600. Fails (EEXIST) when anything is at `file`, a link too.
 std::error_code createFile(const std::filesystem::path& file);
 
-// Copies the contents of `from` into a new file `to` made as createFile does; a failed copy
-// leaves whatever was written at `to` for the caller to remove.
-std::error_code copyFile(const std::filesystem::path& from, const std::filesystem::path& to);
+// Copies everything in the open file `from`, from its start, into the open file `to` at its
+// position, and makes it durable. What was written stays for the caller when it fails.
+std::error_code copyInto(int from, int to);
+
+// A new, empty file `name` in the folder `folder` (a descriptor), as createFile makes it, open
+// for reading and writing; not open (errno says why) when it cannot be made. On a file system
+// that keeps no modes of its own (FAT, many network mounts) it has the mode that one gives.
+FileDescriptor createFileIn(int folder, const std::string& name);
 
 // Gives a finished file the mode a new file of the user normally gets (0666 less the umask),
-// for results that leave their private staging.
-std::error_code giveUsualPermissions(const std::filesystem::path& file);
+// for results that leave their private staging. Nothing to do where modes cannot be set.
+std::error_code giveUsualPermissions(int descriptor);
 
 } // namespace clarivex::PrivateFiles

@@ -26,9 +26,8 @@ std::filesystem::path UpscaleJob::freeOutputName(MediaKind kind) const {
     return Naming::output(source, options.target, kind, loop, Naming::existsOnDisk);
 }
 
-std::filesystem::path UpscaleJob::placeResult(const std::filesystem::path& finished,
-                                              MediaKind kind) const {
-    return placeWithoutReplacing(finished, [&] { return freeOutputName(kind); });
+std::filesystem::path UpscaleJob::placeResult(const FinishedFile& finished, MediaKind kind) const {
+    return placeWithoutReplacing(finished, *destination, [&] { return freeOutputName(kind); });
 }
 
 void UpscaleJob::throwIfStopped() const {

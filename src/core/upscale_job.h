@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/output_placement.h"
 #include "core/process/engine_device.h"
 #include "core/process/tools.h"
 #include "core/tile_memory.h"
@@ -66,14 +67,17 @@ struct UpscaleJob {
     // How long one self-contained segment of a video's encode is: what an interrupted run
     // loses at most, and what is joined at the end.
     double segmentSeconds = 4.0;
+    // The folder the result goes into, opened once by the driver: the result is placed
+    // relative to it, whatever happens to its name meanwhile.
+    std::shared_ptr<const OpenFolder> destination{};
     // Injected so that the low-disk refusal can be tested without filling a disk.
     FreeSpaceQuery freeSpace = availableSpace;
 
     // The first free name for a result of `kind` next to the source, by the naming rule.
     std::filesystem::path freeOutputName(MediaKind kind) const;
-    // Moves a finished file next to the source under the first free name, never replacing
+    // Moves a finished file into `destination` under the first free name, never replacing
     // anything (also what appeared since `output` was chosen); returns where it went.
-    std::filesystem::path placeResult(const std::filesystem::path& finished, MediaKind kind) const;
+    std::filesystem::path placeResult(const FinishedFile& finished, MediaKind kind) const;
     // Raises Cancelled once the user has asked to stop.
     void throwIfStopped() const;
     // Whether the job was stopped so that its finished parts are kept (keepPartsToken).
@@ -84,6 +88,8 @@ struct UpscaleJob {
 struct PathOutcome {
     Plan plan;
     std::filesystem::path output;
+    // For an animation: how many frames the result holds.
+    std::optional<std::int64_t> frames{};
 };
 
 } // namespace clarivex

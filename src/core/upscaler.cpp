@@ -1,19 +1,21 @@
 #include "core/upscaler.h"
 
+#include "core/animation/animation_path.h"
 #include "core/image/image_path.h"
 #include "core/job_progress.h"
 #include "core/output_placement.h"
 #include "core/private_files.h"
-#include "core/removal_guard.h"
 #include "core/video/video_path.h"
 #include "core/vocabulary/naming.h"
 #include "core/vocabulary/upscale_error.h"
 #include "core/working_folder.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <memory>
 #include <string>
 #include <system_error>
 
@@ -37,11 +39,39 @@ MediaKind requireKnownKind(const std::filesystem::path& source) {
     return *kind;
 }
 
+// The folder beside the source, checked before any work: a result that could not be placed
+// would throw all of that work away at the end.
+OpenFolder openDestination(const std::filesystem::path& source) {
+    const std::filesystem::path parent = source.parent_path();
+    OpenFolder folder = OpenFolder::open(parent.empty() ? std::filesystem::path(".") : parent);
+    if (::faccessat(folder.descriptor(), ".", W_OK | X_OK, AT_EACCESS) != 0) {
+        const int reason = errno;
+        const std::string shown = folder.path().string();
+        if (reason == EROFS)
+            throw UpscaleError::failed("Результат некуда сохранить: папка " + shown +
+                                       " только для чтения");
+        if (reason == EACCES || reason == EPERM)
+            throw UpscaleError::failed("Результат некуда сохранить: нет прав на запись в папку " +
+                                       shown);
+        throw std::system_error(reason, std::generic_category(),
+                                "Не удалось открыть папку " + shown);
+    }
+    return folder;
+}
+
+// A GIF, WebP or PNG of more than one frame stays animated; one frame is a photo.
+PathOutcome runPicture(const UpscaleJob& job) {
+    if (const auto animation = AnimationInfo::probe(job.source))
+        return AnimationPath::run(job, *animation);
+    return ImagePath::run(job);
+}
+
 } // namespace
 
 UpscaleResult run(UpscaleJob job) {
     const MediaKind kind = requireKnownKind(job.source);
     const auto start = std::chrono::steady_clock::now();
+    job.destination = std::make_shared<const OpenFolder>(openDestination(job.source));
     WorkingFolder::removeAbandoned();
     const WorkingFolder work;
     job.work = work.path();
@@ -50,8 +80,7 @@ UpscaleResult run(UpscaleJob job) {
     job.report = std::ref(monotonic);
     job.report(JobProgress::at(Step::preparing, 0, fileName(job.source)));
 
-    const PathOutcome outcome =
-        kind == MediaKind::image ? ImagePath::run(job) : VideoPath::run(job);
+    const PathOutcome outcome = kind == MediaKind::image ? runPicture(job) : VideoPath::run(job);
 
     std::optional<std::filesystem::path> picturesCopy;
     std::optional<std::string> picturesCopyFailure;
@@ -67,16 +96,28 @@ UpscaleResult run(UpscaleJob job) {
     }
     job.report(JobProgress::at(Step::finished, 0, fileName(outcome.output)));
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    return UpscaleResult{outcome.output,        picturesCopy,    outcome.plan.output,
-                         outcome.plan.model,    elapsed.count(), picturesCopyFailure,
-                         outcome.plan.insteadOf};
+    return UpscaleResult{outcome.output,         picturesCopy,    outcome.plan.output,
+                         outcome.plan.model,     elapsed.count(), picturesCopyFailure,
+                         outcome.plan.insteadOf, outcome.frames};
 }
 
 void refuseBeforeEngine(const UpscaleJob& job) {
-    if (requireKnownKind(job.source) == MediaKind::image)
-        ImagePath::plan(job);
-    else
+    const MediaKind kind = requireKnownKind(job.source);
+    openDestination(job.source);
+    if (kind == MediaKind::video) {
         VideoPath::plan(job);
+        return;
+    }
+    const auto animation = AnimationInfo::probe(job.source);
+    if (!animation) {
+        ImagePath::plan(job);
+        return;
+    }
+    const Plan plan = Plan::make(
+        animation->canvas, job.options.target,
+        job.tools.installedModels().pick(job.options.model, MediaKind::image), MediaKind::image);
+    if (plan.alreadyAtTarget())
+        throw UpscaleError::alreadyLarge(animation->canvas, std::string(title(job.options.target)));
 }
 
 void requireSourceFile(const std::filesystem::path& source) {
@@ -108,20 +149,21 @@ std::filesystem::path copyToPictures(const std::filesystem::path& file) {
     const auto home = Tools::Environment::current().home;
     if (!home || home->empty())
         throw UpscaleError::failed("Не задана домашняя папка (HOME)");
-    const std::filesystem::path folder = *home / "Pictures" / "Clarivex";
+    const std::filesystem::path place = *home / "Pictures" / "Clarivex";
     std::error_code error;
-    std::filesystem::create_directories(folder, error);
+    std::filesystem::create_directories(place, error);
     if (error)
-        throw std::system_error(error, "Не удалось создать папку " + folder.string());
-    RemovalGuard staged(temporarySibling(folder, pathExtension(file)));
-    error = PrivateFiles::copyFile(file, staged.path());
-    if (error)
-        throw std::system_error(error, "Не удалось скопировать в папку " + folder.string());
-    const std::filesystem::path placed = placeWithoutReplacing(staged.path(), [&] {
-        return Naming::firstFree(folder, file.filename(), Naming::existsOnDisk);
-    });
-    staged.commit();
-    return placed;
+        throw std::system_error(error, "Не удалось создать папку " + place.string());
+    const FileDescriptor result(::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!result.isOpen())
+        throw std::system_error(errno, std::generic_category(),
+                                "Не удалось скопировать в папку " + place.string());
+    const OpenFolder folder = OpenFolder::open(place);
+    StagedFile staged(folder, pathExtension(file), file.filename().string());
+    if (const std::error_code failed = PrivateFiles::copyInto(result.get(), staged.descriptor()))
+        throw std::system_error(failed, "Не удалось скопировать в папку " + place.string());
+    return staged.place(
+        [&] { return Naming::firstFree(place, file.filename(), Naming::existsOnDisk); });
 }
 
 } // namespace clarivex::Upscaler

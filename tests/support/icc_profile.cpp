@@ -42,16 +42,31 @@ ProfileHandle build(ColourSpace space) {
     throw std::logic_error("unknown colour space");
 }
 
-} // namespace
-
-std::string iccProfile(ColourSpace space) {
-    const ProfileHandle profile = build(space);
+std::string saved(const ProfileHandle& profile) {
     cmsUInt32Number length = 0;
     if (!profile || !cmsSaveProfileToMem(profile.get(), nullptr, &length))
         throw std::runtime_error("lcms could not build the profile");
     std::string bytes(length, '\0');
     cmsSaveProfileToMem(profile.get(), bytes.data(), &length);
     return bytes;
+}
+
+} // namespace
+
+std::string iccProfile(ColourSpace space) {
+    return saved(build(space));
+}
+
+std::string deviceLinkProfile() {
+    const ProfileHandle from(cmsCreate_sRGBProfile(), cmsCloseProfile);
+    const ProfileHandle to = build(ColourSpace::adobeRgb);
+    cmsHTRANSFORM transform = cmsCreateTransform(from.get(), TYPE_RGB_8, to.get(), TYPE_RGB_8,
+                                                 INTENT_RELATIVE_COLORIMETRIC, 0);
+    if (transform == nullptr)
+        throw std::runtime_error("lcms could not link the profiles");
+    const ProfileHandle link(cmsTransform2DeviceLink(transform, 4.3, 0), cmsCloseProfile);
+    cmsDeleteTransform(transform);
+    return saved(link);
 }
 
 vips::VImage withProfile(const vips::VImage& image, const std::string& profile) {

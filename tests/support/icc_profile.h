@@ -12,6 +12,10 @@ enum class ColourSpace { adobeRgb, displayP3, greyLinear };
 
 std::string iccProfile(ColourSpace space);
 
+// A device link from sRGB to Adobe RGB: a profile that joins two devices and describes neither,
+// which no picture can be read through.
+std::string deviceLinkProfile();
+
 // A copy of `image` that carries `profile` as its embedded ICC profile.
 vips::VImage withProfile(const vips::VImage& image, const std::string& profile);
 

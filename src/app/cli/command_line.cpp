@@ -1,13 +1,17 @@
 #include "app/cli/command_line.h"
 
+#include "app/cli/device_question.h"
 #include "app/cli/stop_signals.h"
-#include "core/device_probe.h"
 #include "core/process/device_cache.h"
 #include "core/process/tools.h"
 #include "core/upscale_outcome.h"
 #include "core/upscaler.h"
 #include "core/vocabulary/decimal_text.h"
+#include "core/vocabulary/frame_count.h"
+#include "core/vocabulary/printable_text.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -24,35 +28,41 @@ namespace {
 
 std::mutex outputLock;
 
-// One whole line per write, so that lines from different threads never interleave.
+// One whole line per write, so that lines from different threads never interleave. What the
+// engine, ffmpeg or a file name brings along reaches the terminal without its control codes.
 void printLine(const std::string& text) {
+    std::string line;
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        line += printableText(std::string_view(text).substr(start, end - start)) + "\n";
+        start = end + 1;
+    }
     const std::lock_guard guard(outputLock);
-    const std::string line = text + "\n";
     std::fwrite(line.data(), 1, line.size(), stdout);
     std::fflush(stdout);
 }
 
-// Without devices (none remembered, and none asked for since nothing will run), the line
+// A graphics driver starts in a second or two, the software one with the probe's small model in
+// a few more; an engine silent for longer than this may hang for good, and the user is told what
+// is known rather than nothing.
+constexpr std::chrono::seconds deviceQuestionLimit{8};
+
+// Without a device (none remembered, and none asked for since nothing will run), the line
 // names the engine alone.
-std::string toolReport(const Tools& tools, const std::optional<EngineDevices>& devices) {
-    return "ESRGAN: " + tools.esrgan.string() + (devices ? " · " + deviceReport(*devices) : "") +
+std::string toolReport(const Tools& tools, const std::optional<std::string>& device) {
+    return "ESRGAN: " + tools.esrgan.string() + (device ? " · " + *device : "") +
            "\nffmpeg: " + (tools.ffmpeg ? tools.ffmpeg->string() : std::string("нет"));
+}
+
+std::string answerReport(const std::optional<EngineDevices>& devices) {
+    return devices ? deviceReport(*devices)
+                   : deviceReport({}) + ": ESRGAN не ответил за " +
+                         std::to_string(deviceQuestionLimit.count()) + " с";
 }
 
 std::optional<EngineDevices> rememberedDevices(const Tools& tools) {
     const auto folder = DeviceCache::folder();
     return folder ? DeviceCache::recall(*folder, DeviceCache::keyFor(tools)) : std::nullopt;
-}
-
-// Asking the engine costs a whole engine start, so the answer is remembered for the next runs
-// with the same engine and drivers.
-EngineDevices engineDevices(const Tools& tools, std::stop_token stopToken) {
-    if (auto remembered = rememberedDevices(tools))
-        return *remembered;
-    EngineDevices devices = DeviceProbe::run(tools, stopToken);
-    if (const auto folder = DeviceCache::folder())
-        DeviceCache::remember(*folder, DeviceCache::keyFor(tools), devices);
-    return devices;
 }
 
 UpscaleOutcome runJob(const Arguments& arguments, const std::string& file,
@@ -72,16 +82,28 @@ UpscaleOutcome runJob(const Arguments& arguments, const std::string& file,
                        .keepPartsToken = keepPartsToken,
                        .tiles = std::make_shared<TileMemory>()};
         // What the job would refuse is refused before the engine is asked anything.
+        std::optional<EngineDevices> devices = rememberedDevices(tools);
         try {
             Upscaler::refuseBeforeEngine(job);
         } catch (const Cancelled&) {
             throw;
         } catch (...) {
-            printLine(toolReport(tools, rememberedDevices(tools)));
+            printLine(
+                toolReport(tools, devices ? std::optional(deviceReport(*devices)) : std::nullopt));
             throw;
         }
-        job.devices = engineDevices(tools, stopToken);
-        printLine(toolReport(tools, job.devices));
+        // Asking costs a whole engine start, so the answer is remembered for the next runs with
+        // the same engine and drivers. Reaped when the job is over, so that an engine slow to
+        // die holds up nothing.
+        std::optional<DeviceQuestion> question;
+        if (!devices) {
+            question.emplace(tools, stopToken);
+            devices = question->answer(deviceQuestionLimit);
+            if (const auto folder = DeviceCache::folder(); folder && devices)
+                DeviceCache::remember(*folder, DeviceCache::keyFor(tools), *devices);
+        }
+        printLine(toolReport(tools, answerReport(devices)));
+        job.devices = devices.value_or(EngineDevices{});
         return runUpscale(std::move(job));
     } catch (const Cancelled&) {
         return UpscaleCancelled{};
@@ -140,8 +162,9 @@ void ProgressPrinter::operator()(const UpscaleProgress& progress) {
 std::string summaryLine(const UpscaleResult& result) {
     const std::string model =
         result.model + (result.modelInsteadOf ? " (нет " + *result.modelInsteadOf + ")" : "");
-    return "Готово: " + result.output.string() + " · " + result.size.description() + " · " + model +
-           " · " + fixedDecimal(result.seconds, 1) + " с";
+    const std::string frames = result.frames ? " · " + frameCountText(*result.frames) : "";
+    return "Готово: " + result.output.string() + " · " + result.size.description() + frames +
+           " · " + model + " · " + fixedDecimal(result.seconds, 1) + " с";
 }
 
 std::string deviceReport(const EngineDevices& devices) {

@@ -36,7 +36,8 @@ private:
 };
 
 // "Готово: <output> · 2880×2160 · realesrgan-x4plus · 7.4 с"; a model that stood in for the
-// one "Авто" prefers says so: "realesrgan-x4plus (нет realesr-animevideov3)".
+// one "Авто" prefers says so: "realesrgan-x4plus (нет realesr-animevideov3)"; an animation
+// says its frames after its size: "· 256×192 · 10 кадров ·".
 std::string summaryLine(const UpscaleResult& result);
 
 // The device on the tool report's "ESRGAN:" line: its name, with the warning and the cure when

@@ -99,6 +99,8 @@ void EngineCheck::startProbe(const Tools& tools) {
                                     [this](const auto& known) { return known.first == identity_; });
     if (asked != asked_.end()) {
         // Whatever a probe of another engine would still say is no longer wanted.
+        for (ProbeRun& probe : probes_)
+            probe.thread.request_stop();
         ++generation_;
         probing_ = false;
         setDevices(asked->second);
@@ -107,28 +109,42 @@ void EngineCheck::startProbe(const Tools& tools) {
     setDevices({});
     if (stopped_ || !probe_)
         return;
-    // A probe of the engine that was replaced says nothing about this one.
-    if (probeThread_.joinable()) {
-        probeThread_.request_stop();
-        probeThread_.join();
-    }
+    // A probe of the engine that was replaced says nothing about this one; it is joined once
+    // it has ended, whenever that is.
+    for (ProbeRun& probe : probes_)
+        probe.thread.request_stop();
+    joinEndedProbes();
     probing_ = true;
     const int generation = ++generation_;
-    probeThread_ = std::jthread([this, tools, generation, probe = probe_](std::stop_token stop) {
-        EngineDevices devices;
-        try {
-            devices = probe(tools, stop);
-        } catch (...) {
-            // Stopped; the job itself says what is wrong with an engine that cannot start.
-        }
-        // Queued to this object: dropped if it is gone by then (the destructor joins first).
-        QMetaObject::invokeMethod(
-            this, [this, generation, devices] { probed(generation, devices); },
-            Qt::QueuedConnection);
+    auto ended = std::make_shared<std::atomic<bool>>(false);
+    probes_.push_back(
+        {std::jthread([this, tools, generation, probe = probe_, ended](std::stop_token stop) {
+             EngineDevices devices;
+             try {
+                 devices = probe(tools, stop);
+             } catch (...) {
+                 // Stopped; the job itself says what is wrong with an engine that cannot start.
+             }
+             ended->store(true);
+             // Queued to this object: dropped if it is gone by then (the destructor joins first).
+             QMetaObject::invokeMethod(
+                 this, [this, generation, devices] { probed(generation, devices); },
+                 Qt::QueuedConnection);
+         }),
+         ended});
+}
+
+void EngineCheck::joinEndedProbes() {
+    std::erase_if(probes_, [](ProbeRun& probe) {
+        if (!probe.ended->load())
+            return false;
+        probe.thread.join();
+        return true;
     });
 }
 
 void EngineCheck::probed(int generation, const EngineDevices& devices) {
+    joinEndedProbes();
     if (generation != generation_)
         return;
     probing_ = false;
@@ -165,10 +181,9 @@ void EngineCheck::stopSharedRuns() {
 
 void EngineCheck::stop() {
     stopped_ = true;
-    if (probeThread_.joinable()) {
-        probeThread_.request_stop();
-        probeThread_.join();
-    }
+    for (ProbeRun& probe : probes_)
+        probe.thread.request_stop();
+    probes_.clear();
     probing_ = false;
 }
 

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -23,7 +24,9 @@ namespace clarivex {
 // its models are installed, and the Vulkan devices it runs on, asked of the engine itself on a
 // thread of its own once per engine, never blocking the window. Looked at again whenever a job
 // starts and the application comes to the front, so that a reinstall shows at once; a replaced
-// engine is asked for its devices again, but an engine asked once is never asked again in the
+// engine is asked for its devices again, and the probe of the old one is only told to stop: the
+// main thread never waits for a probe (an engine that ignores termination takes seconds to be
+// killed), except when the check itself goes. An engine asked once is never asked again in the
 // session (asking costs an engine start of seconds), also when it comes back after it went
 // missing or another stood in its place. Its pipeline runs jobs on the preferred device with
 // the tile sizes this session found to fit. Main thread; the pipeline runs on the jobs' threads.
@@ -36,7 +39,7 @@ public:
     using Probe = std::function<EngineDevices(const Tools& tools, std::stop_token stopToken)>;
 
     EngineCheck(Locate locate, Probe probe, QObject* parent = nullptr);
-    // Stops a probe under way and waits for it.
+    // Stops the probes under way and waits for them.
     ~EngineCheck() override;
 
     // Discovery again, and what follows from it; raises what discovery raises.
@@ -58,7 +61,7 @@ public:
     // Stops the engine of a run that photos share, which no job waits for once the queue has
     // nothing left to run; does not wait for it.
     void stopSharedRuns();
-    // Stops a probe under way and waits for it; none starts after.
+    // Stops the probes under way and waits for them; none starts after.
     void stop();
 
 Q_SIGNALS:
@@ -76,10 +79,17 @@ private:
 
     void found(const Tools& tools);
     void missing(const QString& error);
+    // A probe's thread, and whether its work is over, so that joining it waits for nothing.
+    struct ProbeRun {
+        std::jthread thread;
+        std::shared_ptr<std::atomic<bool>> ended;
+    };
+
     void startProbe(const Tools& tools);
     // Sets the devices jobs run on.
     void setDevices(const EngineDevices& devices);
     void probed(int generation, const EngineDevices& devices);
+    void joinEndedProbes();
 
     Locate locate_;
     Probe probe_;
@@ -93,7 +103,8 @@ private:
     bool probing_ = false;
     bool stopped_ = false;
     int generation_ = 0;
-    std::jthread probeThread_;
+    // The current probe last; those before it have been told to stop.
+    std::vector<ProbeRun> probes_;
 };
 
 } // namespace clarivex

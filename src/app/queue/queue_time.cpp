@@ -2,22 +2,15 @@
 
 #include "app/queue/job.h"
 #include "app/queue/job_queue.h"
+#include "ui/text/eta_text.h"
 
 #include <QMetaObject>
 
+#include <algorithm>
 #include <chrono>
 #include <utility>
 
 namespace clarivex {
-
-namespace {
-
-double steadySeconds() {
-    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-} // namespace
 
 QueueTime::QueueTime(JobQueue& queue, Measure measure, ModelFor modelFor, RateStore rates,
                      QObject* parent)
@@ -116,35 +109,59 @@ void QueueTime::learn(double work, double seconds) {
         rates_.write(*estimate_.rate());
 }
 
-std::vector<QueueEstimate::Item> QueueTime::items() const {
-    std::vector<QueueEstimate::Item> items;
-    const auto now = Job::Clock::now();
-    for (const Job* job : queue_.jobs()) {
-        if (!job->status().isPending())
-            continue;
-        QueueEstimate::Item item{.id = numbers_.value(job->id()),
-                                 .work = workOf(job->id(), modelFor_(job->kind()))};
-        if (const UpscaleProgress* progress = job->status().progress()) {
-            item.running = true;
-            item.fraction = progress->fraction;
-            if (job->startedAt())
-                item.elapsed = std::chrono::duration<double>(now - *job->startedAt()).count();
-        }
-        items.push_back(item);
-    }
-    return items;
-}
-
 void QueueTime::refresh() {
-    const std::vector<QueueEstimate::Item> pending = items();
+    const auto now = Job::Clock::now();
+    std::vector<const Job*> pending;
+    for (const Job* job : queue_.jobs())
+        if (job->status().isPending())
+            pending.push_back(job);
     if (pending.empty())
         ticker_.stop();
     else if (!ticker_.isActive())
         ticker_.start();
-    const std::optional<double> seconds = estimate_.update(pending, steadySeconds());
-    if (seconds == seconds_)
+
+    std::optional<double> running;
+    // Work units a second, as the running job shows them, for the queue when nothing is learned.
+    std::optional<double> pace;
+    const UpscaleProgress* progress = nullptr;
+    const Job* runningJob = nullptr;
+    for (const Job* job : pending) {
+        if ((progress = job->status().progress())) {
+            runningJob = job;
+            break;
+        }
+    }
+    if (runningJob && runningJob->startedAt()) {
+        const double elapsed =
+            std::chrono::duration<double>(now - *runningJob->startedAt()).count();
+        running = linearRemaining(progress->fraction, elapsed);
+        const auto work = workOf(runningJob->id(), modelFor_(runningJob->kind()));
+        if (running && work && *work > 0)
+            pace = *work * progress->fraction / elapsed;
+    }
+    const std::optional<double> rate = estimate_.rate() ? estimate_.rate() : pace;
+
+    std::optional<double> total = 0.0;
+    for (const Job* job : pending) {
+        if (job == runningJob && running) {
+            *total += *running;
+            continue;
+        }
+        const auto work = workOf(job->id(), modelFor_(job->kind()));
+        if (!work || !rate) {
+            total.reset();
+            break;
+        }
+        const double left =
+            job == runningJob ? 1.0 - std::clamp(progress->fraction, 0.0, 1.0) : 1.0;
+        *total += *work * left / *rate;
+    }
+    if (pending.empty())
+        total.reset();
+    if (total == seconds_ && running == runningSeconds_)
         return;
-    seconds_ = seconds;
+    seconds_ = total;
+    runningSeconds_ = running;
     Q_EMIT changed();
 }
 

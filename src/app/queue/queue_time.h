@@ -23,11 +23,15 @@ namespace clarivex {
 class Job;
 class JobQueue;
 
-// The time the whole queue still needs, for the strip's counter and the window title. Each
-// file's size and frames are read off the main thread as it is added; the rate this machine
-// works at is learned from the jobs it finishes and kept in the settings under "workRate", so
-// that the first job of the next day is already estimated. Refreshed once a second while jobs
-// are pending. Main thread only.
+// The time the whole queue still needs, for the strip's counter and the window title, and the
+// running job's share of it, for the stage: one estimate, so that the counter and the stage
+// never disagree. The running job's share is its linear progress (as the stage has always told
+// it), or, until that says anything, its work at the learned rate; a waiting job is its work
+// at the learned rate, or at the running job's pace while nothing is learned. Each file's size
+// and frames are read off the main thread as it is added; the rate this machine works at is
+// learned from the jobs it finishes and kept in the settings under "workRate", so that the
+// first job of the next day is already estimated. Refreshed on every progress report and once
+// a second while jobs are pending. Main thread only.
 class QueueTime : public QObject {
     Q_OBJECT
 public:
@@ -50,6 +54,9 @@ public:
 
     // The seconds the pending jobs still need, or nothing when they cannot be estimated.
     std::optional<double> seconds() const { return seconds_; }
+    // The seconds the running job still needs by its own progress, or nothing while too
+    // little of it is known (see linearRemaining).
+    std::optional<double> runningSeconds() const { return runningSeconds_; }
 
     // Looks again now, as the timer does every second.
     void refresh();
@@ -63,7 +70,6 @@ private:
     void finished(const Job& job);
     void learn(double work, double seconds);
     std::optional<double> workOf(const QUuid& id, const std::string& model) const;
-    std::vector<QueueEstimate::Item> items() const;
 
     JobQueue& queue_;
     Measure measure_;
@@ -81,6 +87,7 @@ private:
     QHash<QUuid, Run> unlearned_;
     std::uint64_t nextNumber_ = 1;
     std::optional<double> seconds_;
+    std::optional<double> runningSeconds_;
     QTimer ticker_;
     std::map<int, std::jthread> measuring_;
     int nextBatch_ = 0;

@@ -54,8 +54,6 @@ ContentView::ContentView(Store& store, QWidget* parent)
     burst_->setAttribute(Qt::WA_TransparentForMouseEvents);
     burst_->setTrigger(store_.queue().celebration());
     strip_->hide();
-    // The main area gives way to the strip as it slides in, and takes the room back after.
-    stripAppearance_->setOnChange([this] { layoutStage(); });
 
     JobQueue& queue = store_.queue();
     connect(&queue, &JobQueue::focusedChanged, this, &ContentView::refreshFocus);
@@ -96,8 +94,11 @@ QRect ContentView::stageRect() const {
 QRect ContentView::mainArea() const {
     const QRect stage = stageRect();
     const int top = header_->sizeHint().height();
-    const qreal strip = strip_->isHidden() ? 0.0 : std::clamp(stripAppearance_->amount(), 0.0, 1.0);
-    const int bottom = stage.bottom() + 1 - int(std::lround(QueueStrip::stripHeight() * strip));
+    // The strip as it will rest, not as it is drawn: the view that comes in with the strip's
+    // coming or going is pictured once at its size, and a picture stretched to a size on the
+    // way would show it squashed, then snapping to its layout. The strip slides over the main
+    // area's edge meanwhile.
+    const int bottom = stage.bottom() + 1 - (stripShown_ ? QueueStrip::stripHeight() : 0);
     return QRect(stage.left() + mainPadding, top, std::max(0, stage.width() - 2 * mainPadding),
                  std::max(0, bottom - top));
 }
@@ -159,8 +160,10 @@ void ContentView::refreshStrip() {
     if (wanted == stripShown_)
         return;
     stripShown_ = wanted;
+    // Nothing is laid out again here: the view on the stage goes with the strip's change (the
+    // focus follows next) and leaves as it was; the one that comes is laid out for the strip as
+    // it will rest.
     stripAppearance_->setShown(wanted);
-    layoutStage();
 }
 
 void ContentView::refreshFocus() {

@@ -46,7 +46,8 @@ public:
     DropOverlay* dropOverlay() const { return overlay_; }
     CelebrationBurst* celebrationBurst() const { return burst_; }
 
-    // The stage's main area between the header and the strip, padded 28 left and right.
+    // The stage's main area between the header and the strip (as the strip will rest), padded 28
+    // left and right.
     QRect mainArea() const;
     // How large the pictures are shown in a view of at most `largestView` on a screen of
     // `ratio` device pixels per point: the card, the stage and the slider at its largest zoom.

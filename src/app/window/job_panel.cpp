@@ -4,6 +4,7 @@
 #include "app/queue/store.h"
 #include "app/window/file_info.h"
 #include "app/window/job_texts.h"
+#include "ui/animation/appearance.h"
 #include "ui/animation/spring_value.h"
 #include "ui/paint/glow_overhang.h"
 #include "ui/paint/shapes.h"
@@ -18,14 +19,13 @@
 #include "ui/widgets/shine_sweep.h"
 #include "ui/widgets/text_label.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QTimer>
 #include <QVBoxLayout>
-
-#include <chrono>
 
 namespace clarivex {
 
@@ -56,12 +56,6 @@ QWidget* textStack(std::initializer_list<QLabel*> labels, int spacing, int minim
     stack->setMinimumWidth(minimumWidth);
     stack->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     return stack;
-}
-
-double secondsSince(const std::optional<Job::Clock::time_point>& start) {
-    if (!start)
-        return 0.0;
-    return std::chrono::duration<double>(Job::Clock::now() - *start).count();
 }
 
 // A symbol of the given size, painted in one colour.
@@ -140,13 +134,12 @@ JobPanel::JobPanel(Store& store, Job& job, QWidget* parent)
     : QWidget(parent)
     , store_(store)
     , job_(&job)
-    , row_(new QHBoxLayout(this))
     , lastCelebration_(store.queue().celebration()) {
     setContentsMargins(room());
-    row_->setContentsMargins(padding, padding, padding, padding);
-    row_->setSpacing(0);
+    makeContent();
     shine(this, store.queue().celebration());
-    connect(&store.queue(), &JobQueue::stopRequested, this, &JobPanel::refresh);
+    connect(&store.queue(), &JobQueue::stopRequested, this, [this] { refresh(); });
+    connect(&store.queueTime(), &QueueTime::changed, this, [this] { refresh(); });
     rebuild();
 }
 
@@ -155,11 +148,23 @@ QMargins JobPanel::room() {
         {Card::overhang(), PillButtonStyle::overhang(), glowRoom(badgeGlow())});
 }
 
-void JobPanel::refresh() {
+void JobPanel::makeContent() {
+    content_ = new QWidget(this);
+    row_ = new QHBoxLayout(content_);
+    // The content spans the whole widget, room included, so that its buttons' glows keep it.
+    row_->setContentsMargins(room() + QMargins(padding, padding, padding, padding));
+    row_->setSpacing(0);
+}
+
+void JobPanel::refresh(bool crossFade) {
     if (!job_)
         return;
     if (job_->status().which() != shown_) {
+        if (crossFade && isVisible())
+            fadeOutContent();
         rebuild();
+        if (crossFade && isVisible())
+            (new Appearance(content_, {}, Theme::spring()))->enter();
         return;
     }
     if (shown_ == JobStatus::Case::running)
@@ -177,6 +182,44 @@ void JobPanel::celebrate(int celebration) {
 
 qreal JobPanel::badgeScale() const {
     return badge_ ? badge_->scale() : 1.0;
+}
+
+void JobPanel::fadeOutContent() {
+    // The row as it was fades out where it is, at its own size, while the new one fades in.
+    QWidget* old = content_;
+    old->setAttribute(Qt::WA_TransparentForMouseEvents);
+    if (old->hasFocus() || old->isAncestorOf(QApplication::focusWidget()))
+        setFocus(Qt::OtherFocusReason);
+    leaving_.push_back(old);
+    auto* appearance = new Appearance(old, {}, Theme::spring());
+    appearance->leave([guard = QPointer<QWidget>(old)] {
+        if (guard)
+            guard->deleteLater();
+    });
+    progress_ = nullptr;
+    cancelButton_ = nullptr;
+    badge_ = nullptr;
+    makeContent();
+    content_->show();
+}
+
+void JobPanel::placeContent() {
+    // Each row keeps the size of the card it was made for, centred on the card as it is: a row
+    // pictured for its fade would be stretched by any other size.
+    const auto place = [this](QWidget* content, int height) {
+        content->setGeometry(0, (this->height() - height) / 2, width(), height);
+    };
+    const QMargins margins = room();
+    place(content_, cardHeight(width() - margins.left() - margins.right()) + margins.top() +
+                        margins.bottom());
+    std::erase_if(leaving_, [](const QPointer<QWidget>& old) { return old.isNull(); });
+    for (const QPointer<QWidget>& old : leaving_)
+        place(old, old->height());
+}
+
+void JobPanel::resizeEvent(QResizeEvent* event) {
+    placeContent();
+    QWidget::resizeEvent(event);
 }
 
 void JobPanel::clearRow() {
@@ -213,6 +256,7 @@ void JobPanel::rebuild() {
         break;
     }
     updateGeometry();
+    placeContent();
     update();
 }
 
@@ -226,20 +270,20 @@ void JobPanel::add(QWidget* widget, int spacingBefore, int stretch) {
 
 void JobPanel::addPill(const QString& text, bool filled, int spacingBefore,
                        const std::function<void()>& action) {
-    auto* button = new PillButton(text, {filled, false}, this);
+    auto* button = new PillButton(text, {filled, false}, content_);
     button->setFocusPolicy(Qt::StrongFocus);
     connect(button, &QAbstractButton::clicked, this, action);
     add(button, spacingBefore);
 }
 
 void JobPanel::buildRunning() {
-    auto* info = new FileInfo(job_->fileName(), job_->kind(), this);
+    auto* info = new FileInfo(job_->fileName(), job_->kind(), content_);
     info->setFixedWidth(fileInfoWidth);
     add(info, 0);
-    progress_ = new BigProgress(this);
+    progress_ = new BigProgress(content_);
     add(progress_, 22, 1);
 
-    cancelButton_ = new PillButton(QString(), {false, false}, this);
+    cancelButton_ = new PillButton(QString(), {false, false}, content_);
     cancelButton_->setSymbol("xmark");
     cancelButton_->setToolTip(QStringLiteral("Отменить"));
     cancelButton_->setAccessibleName(QStringLiteral("Отменить"));
@@ -269,15 +313,15 @@ void JobPanel::updateRunning() {
         return;
     }
     progress_->setStage(JobTexts::stageTitle(progress->stage));
-    if (job_->startedAt())
-        progress_->setEta(etaText(progress->fraction, secondsSince(job_->startedAt())));
-    else
-        progress_->setEta(std::nullopt);
+    // The queue's estimate, read at the same moment as the strip's counter reads it: two
+    // estimates, or one read at two moments, once showed "~1 с" beside "осталось ~8 с".
+    const std::optional<double> remaining = store_.queueTime().runningSeconds();
+    progress_->setEta(remaining ? std::optional(remainingText(*remaining)) : std::nullopt);
 }
 
 void JobPanel::buildDone() {
     const UpscaleResult* result = job_->status().result();
-    badge_ = new CheckBadge(this);
+    badge_ = new CheckBadge(content_);
     add(badge_, 0);
 
     const QString title = result ? JobTexts::doneTitle(result->size) : QString();
@@ -332,7 +376,7 @@ void JobPanel::buildFailed() {
 }
 
 void JobPanel::buildWaiting() {
-    auto* info = new FileInfo(job_->fileName(), job_->kind(), this);
+    auto* info = new FileInfo(job_->fileName(), job_->kind(), content_);
     add(info, 0);
     row_->addSpacing(defaultSpacing);
     row_->addStretch(1);
@@ -340,7 +384,7 @@ void JobPanel::buildWaiting() {
 }
 
 void JobPanel::buildCancelled() {
-    add(new FileInfo(job_->fileName(), job_->kind(), this), 0);
+    add(new FileInfo(job_->fileName(), job_->kind(), content_), 0);
     row_->addSpacing(defaultSpacing);
     row_->addStretch(1);
     addPill(QStringLiteral("Повторить"), false, defaultSpacing,
@@ -348,9 +392,11 @@ void JobPanel::buildCancelled() {
 }
 
 int JobPanel::cardHeight(int cardWidth) const {
-    if (row_->hasHeightForWidth())
-        return row_->heightForWidth(cardWidth);
-    return row_->sizeHint().height();
+    const QMargins margins = room();
+    const int width = cardWidth + margins.left() + margins.right();
+    const int height =
+        row_->hasHeightForWidth() ? row_->heightForWidth(width) : row_->sizeHint().height();
+    return height - margins.top() - margins.bottom();
 }
 
 QSize JobPanel::sizeHint() const {

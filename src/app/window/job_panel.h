@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <vector>
+
 class QHBoxLayout;
 class QLabel;
 
@@ -34,7 +36,9 @@ public:
     JobPanel(Store& store, Job& job, QWidget* parent = nullptr);
 
     // Follows the job: rebuilds the row when the status's case changed, else updates values.
-    void refresh();
+    // With `crossFade`, a new row fades in as the old one fades out (a job done rides the
+    // spring); the card's height is the stage's to animate.
+    void refresh(bool crossFade = false);
     // Plays the success effects (the store's celebration changed).
     void celebrate(int celebration);
 
@@ -52,8 +56,12 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    void makeContent();
+    void fadeOutContent();
+    void placeContent();
     void rebuild();
     void clearRow();
     void buildRunning();
@@ -75,7 +83,10 @@ private:
     // Null once the job is gone: a panel on its way out keeps what it showed, reading nothing.
     QPointer<Job> job_;
     JobStatus::Case shown_ = JobStatus::Case::waiting;
-    QHBoxLayout* row_;
+    // The row of what the card shows, in a widget of its own so that it can fade as a whole.
+    QWidget* content_ = nullptr;
+    QHBoxLayout* row_ = nullptr;
+    std::vector<QPointer<QWidget>> leaving_;
     BigProgress* progress_ = nullptr;
     PillButton* cancelButton_ = nullptr;
     CheckBadge* badge_ = nullptr;

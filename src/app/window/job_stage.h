@@ -1,5 +1,9 @@
 #pragma once
 
+#include "app/queue/job_status.h"
+#include "ui/animation/appearance.h"
+#include "ui/animation/spring_value.h"
+
 #include <QPointer>
 #include <QWidget>
 
@@ -13,8 +17,10 @@ class Store;
 // before/after comparison once done (showing the preview on both sides until the pictures have
 // come), the dimmed preview otherwise, or a placeholder while no picture exists — and the panel
 // card below (JobPanel). It follows the job and the store's
-// celebrations, and removes itself when its job is gone. The widget keeps room() around the
-// visible area for the shadows and glows of the picture and the card. Main thread only.
+// celebrations, and removes itself when its job is gone. A job done rides the spring: the card
+// takes its new height, and the picture and the card's row cross-fade, the picture moving and
+// growing into its new place. The widget keeps room() around the visible area for the shadows
+// and glows of the picture and the card. Main thread only.
 class JobStage : public QWidget {
     Q_OBJECT
 public:
@@ -46,14 +52,30 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void refreshVisual();
+    void statusChanged();
+    void refreshVisual(bool crossFade = false);
+    void crossFadeVisual(QWidget* oldHolder, const QRect& oldVisual);
     void placeChildren();
+    int shownCardHeight(int cardWidth) const;
+    // Around the picture, for its glows.
+    static QMargins visualRoom();
 
     Store& store_;
     QPointer<Job> job_;
     JobPanel* panel_;
+    // The picture sits in a holder with room for its glows, since the picture's own graphics
+    // effect draws them and a fade needs one of its own.
+    QWidget* holder_ = nullptr;
     QWidget* visual_ = nullptr;
     Visual visualKind_ = Visual::placeholder;
+    JobStatus::Case shownCase_;
+    // The card's height while it springs to a new one.
+    SpringValue cardHeight_;
+    // Just done: the comparison shows the preview until the pictures come, even before their
+    // loading has begun.
+    bool awaitingComparison_ = false;
+    // How the picture that comes in looks while away: where the one it replaces was.
+    AppearanceStyle enteringStyle_;
 };
 
 } // namespace clarivex

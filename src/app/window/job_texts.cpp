@@ -1,5 +1,6 @@
 #include "app/window/job_texts.h"
 
+#include "core/vocabulary/frame_count.h"
 #include "ui/text/eta_text.h"
 
 #include <algorithm>
@@ -43,8 +44,12 @@ QString doneDetail(const UpscaleResult& result) {
                                         QString::fromStdString(*result.modelInsteadOf) +
                                         QLatin1Char(')')
                                   : QString();
-    return name + QStringLiteral(" · ") + roundedSeconds(result.seconds) + QStringLiteral(" с · ") +
-           QString::fromStdString(result.model) + insteadOf;
+    const QString frames =
+        result.frames
+            ? QStringLiteral(" · ") + QString::fromStdString(frameCountText(*result.frames))
+            : QString();
+    return name + frames + QStringLiteral(" · ") + roundedSeconds(result.seconds) +
+           QStringLiteral(" с · ") + QString::fromStdString(result.model) + insteadOf;
 }
 
 QString kindWord(MediaKind kind) {

@@ -19,7 +19,8 @@ QString sizeText(const Size& size);
 // "Готово — 3840×2160".
 QString doneTitle(const Size& size);
 // "photo-4k.png · 12 с · realesrgan-x4plus", and " (нет realesr-animevideov3)" when the model
-// stood in for the one "Авто" prefers.
+// stood in for the one "Авто" prefers; an animation says its frames: "clip-2x.png · 10 кадров ·
+// 12 с · realesrgan-x4plus".
 QString doneDetail(const UpscaleResult& result);
 // "ПОСЛЕ · 3840×2160".
 QString afterLabel(const Size& size);

@@ -300,6 +300,9 @@ void QueueStrip::syncCards() {
     row_->entries = ordered;
     row_->arrange();
     refreshSelection();
+    // The counts follow only after the list: the strip coming in with these cards is pictured
+    // before then, and would read "всё готово" beside waiting cards all the way in.
+    refreshCounts();
 }
 
 void QueueStrip::runBulkAction(void (JobQueue::*action)()) {

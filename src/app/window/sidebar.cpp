@@ -89,6 +89,9 @@ QWidget* Sidebar::buildColumn() {
     layout->addLayout(section(QStringLiteral("РАЗМЕР"), sizeSection()));
     layout->addWidget(section(QStringLiteral("ВИДЕО"), videoSection()));
     layout->addWidget(section(QStringLiteral("СОХРАНЕНИЕ"), savingSection()));
+    // The seam row reaches past its section on its way in and out; the column draws it whole.
+    fadeBox_->drawIn(column);
+    QWidget::setTabOrder(loopToggle_, fadeStepper_);
 
     chooseButton_ = new PillButton(QStringLiteral("Выбрать файлы"), {true, true}, column);
     chooseButton_->setSymbol("plus");

@@ -47,22 +47,41 @@ Bitmap toSrgb8(const Bitmap& image) {
     return result;
 }
 
-// The colour space an embedded ICC profile describes, from its header ("RGB ", "GRAY",
-// "CMYK"); empty without a profile.
-std::string_view profileSpace(const Bitmap& image) {
-    if (image.get_typeof(VIPS_META_ICC_NAME) == 0)
+bool hasProfile(const Bitmap& image) {
+    return image.get_typeof(VIPS_META_ICC_NAME) != 0;
+}
+
+// Four bytes of an embedded ICC profile's header; empty without a profile or with one too short.
+std::string_view profileField(const Bitmap& image, size_t at) {
+    if (!hasProfile(image))
         return {};
     size_t length = 0;
     const auto* bytes = static_cast<const char*>(image.get_blob(VIPS_META_ICC_NAME, &length));
-    constexpr size_t spaceAt = 16;
     constexpr size_t header = 128;
-    return length < header ? std::string_view() : std::string_view(bytes + spaceAt, 4);
+    return length < header ? std::string_view() : std::string_view(bytes + at, 4);
+}
+
+// A profile that turns a device's colours into the connection space: an input device, a
+// display, a printer or a colour space. A device link (device to device), an abstract
+// (connection space to itself) or a named-colour profile has nothing to read pixels with, and
+// libvips fails on it with an English sentence.
+bool describesDevice(const Bitmap& image) {
+    constexpr size_t classAt = 12;
+    constexpr size_t connectionAt = 20;
+    const std::string_view profileClass = profileField(image, classAt);
+    const std::string_view connection = profileField(image, connectionAt);
+    return (profileClass == "scnr" || profileClass == "mntr" || profileClass == "prtr" ||
+            profileClass == "spac") &&
+           (connection == "XYZ " || connection == "Lab ");
 }
 
 // libvips applies a profile that does not fit the pixels anyway (an RGB picture with a grey
 // profile comes out with five bands) or fails on it, so only a fitting one is used.
 bool profileFits(const Bitmap& image) {
-    const std::string_view space = profileSpace(image);
+    constexpr size_t spaceAt = 16;
+    const std::string_view space = profileField(image, spaceAt);
+    if (!describesDevice(image))
+        return false;
     const bool depthKnown =
         image.format() == VIPS_FORMAT_UCHAR || image.format() == VIPS_FORMAT_USHORT;
     if (!depthKnown)
@@ -156,6 +175,10 @@ Bitmap toSrgb(const Bitmap& image) {
                                                    ->set("depth", depth)));
 }
 
+bool profileIgnored(const Bitmap& image) {
+    return hasProfile(image) && !profileFits(image);
+}
+
 Bitmap decodeSource(const Bitmap& opened) {
     try {
         return toSrgb(opened.autorot()).copy_memory();
@@ -197,22 +220,31 @@ Bitmap resize(const Bitmap& image, Size size) {
 
 void write(const Bitmap& image, const std::filesystem::path& file, FileType type,
            const std::string& shownName) {
-    startVips();
     const std::string name = shownName.empty() ? file.filename().string() : shownName;
     createEmpty(file, name);
+    const FileDescriptor descriptor(::open(file.c_str(), O_WRONLY | O_CLOEXEC));
+    if (!descriptor.isOpen())
+        throw UpscaleError::failed("Не удалось создать " + name + ": " +
+                                   std::generic_category().message(errno));
+    write(image, descriptor.get(), type, name);
+}
+
+void write(const Bitmap& image, int descriptor, FileType type, const std::string& shownName) {
+    startVips();
     try {
+        const vips::VTarget target = vips::VTarget::new_to_descriptor(descriptor);
         if (type == FileType::jpeg) {
             // JPEG has no transparency: lay see-through parts on white rather than black.
             const Bitmap opaque = image.has_alpha()
                                       ? image.flatten(Bitmap::option()->set(
                                             "background", std::vector<double>{255, 255, 255}))
                                       : image;
-            opaque.jpegsave(file.c_str(), Bitmap::option()->set("Q", 95)->set("strip", true));
+            opaque.jpegsave_target(target, Bitmap::option()->set("Q", 95)->set("strip", true));
         } else {
-            image.pngsave(file.c_str(), Bitmap::option()->set("strip", true));
+            image.pngsave_target(target, Bitmap::option()->set("strip", true));
         }
     } catch (const vips::VError& error) {
-        throw UpscaleError::failed("Не удалось записать " + name + ": " + vipsReason(error));
+        throw UpscaleError::failed("Не удалось записать " + shownName + ": " + vipsReason(error));
     }
 }
 

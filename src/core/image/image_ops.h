@@ -40,6 +40,11 @@ Size uprightSize(const Bitmap& opened);
 // Lazy, like every libvips operation; raises vips::VError when the pixels are computed.
 Bitmap toSrgb(const Bitmap& image);
 
+// Whether the picture carries an ICC profile that toSrgb cannot use (a device link, an abstract
+// or named-colour profile, one for other pixels, or a damaged one): its numbers are then taken
+// as sRGB, which the user is told.
+bool profileIgnored(const Bitmap& image);
+
 // An opened photo, fully decoded, upright (orientation tag applied), as 8-bit sRGB (`toSrgb`).
 // Raises UpscaleError::failed with libvips' reason when the pixels cannot be decoded.
 Bitmap decodeSource(const Bitmap& opened);
@@ -56,6 +61,9 @@ Bitmap resize(const Bitmap& image, Size size);
 // Errors name `shownName` (the name the user will look for) when given, else the file's name.
 void write(const Bitmap& image, const std::filesystem::path& file, FileType type,
            const std::string& shownName = {});
+// The same into the open, empty file `descriptor`, which stays open: for files whose name
+// someone else could re-point between its making and its writing.
+void write(const Bitmap& image, int descriptor, FileType type, const std::string& shownName);
 
 // Writes a PNG for a program to read right away: fast compression rather than small files.
 void writeIntermediate(const Bitmap& image, const std::filesystem::path& file);

@@ -5,7 +5,6 @@
 #include "core/job_progress.h"
 #include "core/network_step.h"
 #include "core/output_placement.h"
-#include "core/removal_guard.h"
 #include "core/vocabulary/decimal_text.h"
 #include "core/vocabulary/upscale_error.h"
 
@@ -81,9 +80,13 @@ PathOutcome run(const UpscaleJob& job) {
     const std::filesystem::path upscaledFile = job.work / "up.png";
     if (!job.photoBatches || !job.photoBatches->enlarge(job, plan, opened, upscaledFile)) {
         ImageOps::writeIntermediate(ImageOps::decodeSource(opened), input);
+        const std::string profileNote = ImageOps::profileIgnored(opened)
+                                            ? " · профиль ICC не подходит: цвета прочитаны как sRGB"
+                                            : "";
         job.report(JobProgress::at(Step::upscaling, 0,
                                    plan.model + ", ×" + std::to_string(plan.esrganScale) +
-                                       plan.fallbackNote() + NetworkStep::tileNote(job, plan)));
+                                       plan.fallbackNote() + profileNote +
+                                       NetworkStep::tileNote(job, plan)));
         const auto onLine = [&job, &plan](const std::string& line) {
             if (auto progress = engineLineProgress(line)) {
                 progress->detail += NetworkStep::tileNote(job, plan);
@@ -103,12 +106,12 @@ PathOutcome run(const UpscaleJob& job) {
 
     // Written beside the destination first, so that a failed write leaves nothing under the
     // output's name and a name taken meanwhile is never replaced.
-    RemovalGuard staged(temporarySibling(job.output.parent_path(), pathExtension(job.output)));
-    ImageOps::write(result, staged.path(), ImageOps::fileTypeFor(job.output),
-                    job.output.filename().string());
+    const std::string shownName = job.output.filename().string();
+    StagedFile staged(*job.destination, pathExtension(job.output), shownName);
+    ImageOps::write(result, staged.descriptor(), ImageOps::fileTypeFor(job.output), shownName);
     job.throwIfStopped();
-    const std::filesystem::path placed = job.placeResult(staged.path(), MediaKind::image);
-    staged.commit();
+    const std::filesystem::path placed =
+        staged.place([&job] { return job.freeOutputName(MediaKind::image); });
     return PathOutcome{plan, placed};
 }
 

@@ -1,5 +1,6 @@
 #include "core/image/photo_batch.h"
 
+#include "core/animation/animation_info.h"
 #include "core/image/image_path.h"
 #include "core/job_progress.h"
 #include "core/network_step.h"
@@ -99,7 +100,10 @@ void PhotoBatch::addFollowers(const UpscaleJob& job) {
         UpscaleJob follower = job;
         follower.source = source;
         try {
-            // Its own run will say what is wrong with a photo that cannot join.
+            // An animation takes a path of its own, and its own run says what is wrong with a
+            // photo that cannot join.
+            if (AnimationInfo::probe(source))
+                return;
             const ImageOps::Bitmap opened = ImageOps::openSource(source);
             const Plan plan = ImagePath::plan(follower);
             const Size size = ImageOps::uprightSize(opened);

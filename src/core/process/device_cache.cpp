@@ -131,9 +131,13 @@ std::optional<EngineDevices> recall(const fs::path& folder, const std::string& k
 void remember(const fs::path& folder, const std::string& key, const EngineDevices& devices) {
     if (!devices.known())
         return;
+    // The program's cache folder is private too, as the video path's parts kept there need it.
     std::error_code error;
-    fs::create_directories(folder.parent_path(), error);
-    if (error || PrivateFiles::ensureFolder(folder))
+    fs::create_directories(folder.parent_path().parent_path(), error);
+    for (const fs::path& place : {folder.parent_path(), folder})
+        if (!error)
+            error = PrivateFiles::ensureFolder(place);
+    if (error)
         return;
     std::string text = key + std::string(separator);
     // In the engine's own form, so that reading them back is reading its lines.

@@ -1,5 +1,7 @@
 #include "core/process/engine_device.h"
 
+#include "core/vocabulary/printable_text.h"
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -33,7 +35,11 @@ std::optional<EngineDevice> EngineDevices::fromLine(std::string_view line) {
     const std::size_t close = line.find("]  ", position);
     if (close == std::string_view::npos || close == position + 1)
         return std::nullopt;
-    return EngineDevice{index, std::string(line.substr(position + 1, close - position - 1))};
+    // The name is shown in the window and printed on the user's terminal.
+    std::string name = printableText(line.substr(position + 1, close - position - 1));
+    if (name.empty())
+        return std::nullopt;
+    return EngineDevice{index, std::move(name)};
 }
 
 void EngineDevices::learn(std::string_view line) {

@@ -61,19 +61,45 @@ std::ptrdiff_t measure(std::string_view bytes, std::size_t at) {
     return static_cast<std::ptrdiff_t>(taken);
 }
 
+// Drops the start of a multi-byte sequence that a cut left without its end.
+void dropUnfinishedCharacter(std::string& bytes) {
+    std::size_t start = bytes.size();
+    while (start > 0 && bytes.size() - start < 3 &&
+           isContinuation(static_cast<std::uint8_t>(bytes[start - 1])))
+        --start;
+    if (start == 0)
+        return;
+    const std::size_t length = shapeOf(static_cast<std::uint8_t>(bytes[start - 1])).length;
+    if (length > bytes.size() - start + 1)
+        bytes.resize(start - 1);
+}
+
 } // namespace
 
 std::vector<std::string> LineSplitter::feed(std::string_view bytes) {
     std::vector<std::string> lines;
     // Line breaks are single bytes that never occur inside a multi-byte sequence, so cutting the
     // raw bytes at them is safe; an unfinished sequence simply stays in `pending_`.
-    for (const char byte : bytes) {
-        if (byte == '\n' || byte == '\r')
-            endLine(lines);
-        else
-            pending_.push_back(byte);
+    std::size_t at = 0;
+    while (at < bytes.size()) {
+        const std::size_t end = bytes.find_first_of("\r\n", at);
+        keep(bytes.substr(at, end == std::string_view::npos ? std::string_view::npos : end - at));
+        if (end == std::string_view::npos)
+            break;
+        endLine(lines);
+        at = end + 1;
     }
     return lines;
+}
+
+void LineSplitter::keep(std::string_view piece) {
+    const std::size_t room = maxLineBytes - pending_.size();
+    if (piece.size() > room) {
+        pending_.append(piece.substr(0, room));
+        cut_ = true;
+    } else {
+        pending_.append(piece);
+    }
 }
 
 std::vector<std::string> LineSplitter::finish() {
@@ -83,9 +109,14 @@ std::vector<std::string> LineSplitter::finish() {
 }
 
 void LineSplitter::endLine(std::vector<std::string>& lines) {
+    if (cut_) {
+        dropUnfinishedCharacter(pending_);
+        pending_ += "…";
+    }
     if (!pending_.empty())
         lines.push_back(toValidUtf8(pending_));
     pending_.clear();
+    cut_ = false;
 }
 
 std::string LineSplitter::toValidUtf8(std::string_view bytes) {

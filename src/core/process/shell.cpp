@@ -29,10 +29,22 @@ void Collected::append(std::string line, bool isStdout) {
 }
 
 void Collected::keep(std::vector<std::string> lines, bool isStdout) {
-    auto& kept = isStdout ? out_ : errLines_;
-    kept.insert(kept.end(), std::make_move_iterator(lines.begin()),
-                std::make_move_iterator(lines.end()));
-    if (!isStdout && errLines_.size() > maxErrorLines)
+    if (isStdout) {
+        for (auto& line : lines) {
+            // Once full, nothing more: a gap inside what is kept would pass for the whole.
+            const std::size_t cost = line.size() + sizeof(std::string);
+            if (outBytes_ + cost > maxOutputBytes) {
+                outBytes_ = maxOutputBytes + 1;
+                break;
+            }
+            outBytes_ += cost;
+            out_.push_back(std::move(line));
+        }
+        return;
+    }
+    errLines_.insert(errLines_.end(), std::make_move_iterator(lines.begin()),
+                     std::make_move_iterator(lines.end()));
+    if (errLines_.size() > maxErrorLines)
         errLines_.erase(errLines_.begin(), errLines_.end() - maxErrorLines);
 }
 

@@ -17,12 +17,14 @@ namespace clarivex::Shell {
 // Called for every line a program prints, on the thread that runs the program.
 using LineObserver = std::function<void(const std::string& line)>;
 
-// The lines one run has printed: all of standard output, and the last 50 error lines. The
-// bytes arrive in pieces of any size; `feed` and `finish` make lines of them (LineSplitter).
-// Every member is safe to call from any thread.
+// The lines one run has printed: standard output up to `maxOutputBytes` (what a program we
+// read answers with is far less; more is a program gone wrong, whose lines are still observed
+// but not kept), and the last 50 error lines. The bytes arrive in pieces of any size; `feed` and
+// `finish` make lines of them (LineSplitter). Every member is safe to call from any thread.
 class Collected {
 public:
     static constexpr std::size_t maxErrorLines = 50;
+    static constexpr std::size_t maxOutputBytes = 16 * 1024 * 1024;
 
     // Keeps the lines that a piece of one stream completes, and returns them.
     std::vector<std::string> feed(std::string_view bytes, bool isStdout);
@@ -40,6 +42,7 @@ private:
     LineSplitter outSplitter_;
     LineSplitter errSplitter_;
     std::vector<std::string> out_;
+    std::size_t outBytes_ = 0;
     std::vector<std::string> errLines_;
 };
 

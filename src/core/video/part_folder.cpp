@@ -1,17 +1,18 @@
 #include "core/video/part_folder.h"
 
-#include "core/private_files.h"
+#include "core/file_descriptor.h"
 #include "core/vocabulary/upscale_error.h"
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <system_error>
 
 namespace clarivex {
@@ -23,30 +24,43 @@ namespace fs = std::filesystem;
 constexpr const char* manifestName = "manifest.json";
 constexpr const char* listName = "segments.txt";
 // A manifest is a few kilobytes; anything much larger is not one of ours.
-constexpr std::uintmax_t largestManifest = 16 << 20;
+constexpr off_t largestManifest = 16 << 20;
+constexpr std::size_t maxNameBytes = 255;
 
 [[noreturn]] void fail(int error, const std::string& what, const fs::path& path) {
     throw std::system_error(error, std::generic_category(), what + " " + path.string());
 }
 
-std::string readSmallFile(const fs::path& file) {
-    std::error_code error;
-    if (fs::file_size(file, error) > largestManifest || error)
+std::string readSmallFile(const OpenFolder& folder, const char* name) {
+    const FileDescriptor file(
+        ::openat(folder.descriptor(), name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    struct stat status {};
+    if (!file.isOpen() || ::fstat(file.get(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        status.st_size > largestManifest)
         return {};
-    std::ifstream stream(file, std::ios::binary);
-    std::ostringstream text;
-    text << stream.rdbuf();
-    return text.str();
+    std::string text(static_cast<std::size_t>(status.st_size), '\0');
+    std::size_t read = 0;
+    while (read < text.size()) {
+        const ssize_t count = ::read(file.get(), text.data() + read, text.size() - read);
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0)
+            break;
+        read += static_cast<std::size_t>(count);
+    }
+    text.resize(read);
+    return text;
 }
 
-// Writes `text` to `file` so that the name shows either the old or the whole new contents,
+// Writes `text` to `name` so that the name shows either the old or the whole new contents,
 // after a power loss too.
-void replaceDurably(const fs::path& file, const std::string& text) {
-    const fs::path fresh = file.string() + ".new";
+void replaceDurably(const OpenFolder& folder, const std::string& name, const std::string& text) {
+    const std::string fresh = name + ".new";
+    const int place = folder.descriptor();
     const int descriptor =
-        ::open(fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+        ::openat(place, fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (descriptor < 0)
-        fail(errno, "Не удалось записать", fresh);
+        fail(errno, "Не удалось записать", folder.path() / fresh);
     std::size_t written = 0;
     int failure = 0;
     while (written < text.size() && failure == 0) {
@@ -60,34 +74,33 @@ void replaceDurably(const fs::path& file, const std::string& text) {
         failure = errno;
     if (::close(descriptor) != 0 && failure == 0)
         failure = errno;
-    if (failure == 0 && ::rename(fresh.c_str(), file.c_str()) != 0)
+    if (failure == 0 && ::renameat(place, fresh.c_str(), place, name.c_str()) != 0)
         failure = errno;
     if (failure != 0) {
-        ::unlink(fresh.c_str());
-        fail(failure, "Не удалось записать", file);
+        ::unlinkat(place, fresh.c_str(), 0);
+        fail(failure, "Не удалось записать", folder.path() / name);
     }
-    const int folder = ::open(file.parent_path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
+    ::fsync(place);
 }
 
-void makeDurable(const fs::path& file) {
-    const int descriptor = ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (descriptor < 0 || ::fsync(descriptor) != 0) {
-        const int error = errno;
-        if (descriptor >= 0)
-            ::close(descriptor);
-        fail(error, "Не удалось сохранить", file);
-    }
-    ::close(descriptor);
+void makeDurable(const OpenFolder& folder, const std::string& name) {
+    const FileDescriptor file(
+        ::openat(folder.descriptor(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!file.isOpen() || ::fsync(file.get()) != 0)
+        fail(errno, "Не удалось сохранить", folder.path() / name);
 }
 
-bool isWholeSegment(const fs::path& file, std::int64_t bytes) {
+// A file of ours of the recorded size: never a link, never one that someone else put there.
+bool isWholeSegment(const OpenFolder& folder, const std::string& name, std::int64_t bytes) {
     struct stat status {};
-    return ::lstat(file.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
-           status.st_size == bytes;
+    return ::fstatat(folder.descriptor(), name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+           S_ISREG(status.st_mode) && status.st_uid == ::geteuid() && status.st_size == bytes;
+}
+
+std::string segmentName(std::int64_t firstFrame) {
+    char name[40];
+    std::snprintf(name, sizeof name, "segment-%06lld.mp4", static_cast<long long>(firstFrame));
+    return name;
 }
 
 // Through JSON and back, so that a name JSON cannot hold as it is compares as it was stored.
@@ -96,26 +109,76 @@ PartManifest::Identity asStored(const PartManifest::Identity& identity) {
     return stored ? stored->identity : identity;
 }
 
-} // namespace
-
-fs::path PartFolder::pathFor(const fs::path& plainOutput) {
-    return plainOutput.parent_path() / ("." + plainOutput.stem().string() + ".parts");
+std::int64_t segmentFramesOf(const PartManifest::Identity& identity) {
+    const auto setting = identity.settings.find("segmentFrames");
+    std::int64_t frames = 0;
+    if (setting == identity.settings.end() ||
+        std::from_chars(setting->second.data(), setting->second.data() + setting->second.size(),
+                        frames)
+                .ec != std::errc())
+        return 1 << 20;
+    return frames;
 }
 
-PartFolder::PartFolder(fs::path folder, const PartManifest::Identity& identity)
-    : folder_(std::move(folder)) {
-    std::error_code error = PrivateFiles::createFolder(folder_);
-    const bool created = !error;
-    if (error == std::errc::file_exists)
-        error = PrivateFiles::ensureFolder(folder_);
-    if (error)
-        fail(error.value(), "Не удалось создать папку для частей видео", folder_);
+std::string ownerName(uid_t owner) {
+    std::array<char, 1024> buffer{};
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(owner, &entry, buffer.data(), buffer.size(), &found) == 0 && found != nullptr)
+        return found->pw_name;
+    return "uid " + std::to_string(owner);
+}
+
+// FNV-1a, 32 bits, as eight hexadecimal digits: the same on every build.
+std::string shortHash(const std::string& text) {
+    std::uint32_t state = 0x811c9dc5U;
+    for (const char byte : text) {
+        state ^= static_cast<unsigned char>(byte);
+        state *= 0x01000193U;
+    }
+    char digits[9];
+    std::snprintf(digits, sizeof digits, "%08x", state);
+    return digits;
+}
+
+// `prefix` + `stem` + `ending`, the stem cut on a whole UTF-8 character where the name would
+// not fit into a file name.
+std::string fittedName(const std::string& prefix, std::string stem, const std::string& ending) {
+    const std::size_t room = maxNameBytes - prefix.size() - ending.size();
+    if (stem.size() > room) {
+        std::size_t cut = room;
+        while (cut > 0 && (static_cast<unsigned char>(stem[cut]) & 0xC0) == 0x80)
+            --cut;
+        stem.resize(cut);
+    }
+    return prefix + stem + ending;
+}
+
+} // namespace
+
+fs::path PartFolder::pathFor(const fs::path& source, const fs::path& plainOutput) {
+    return plainOutput.parent_path() /
+           fittedName(".", plainOutput.stem().string(),
+                      "-" + shortHash(source.filename().string()) + ".parts");
+}
+
+fs::path PartFolder::pathIn(const fs::path& place, const fs::path& source,
+                            const fs::path& plainOutput) {
+    return place /
+           fittedName("", plainOutput.stem().string(), "-" + shortHash(source.string()) + ".parts");
+}
+
+PartFolder::PartFolder(fs::path folder, const PartManifest::Identity& identity,
+                       const SegmentCheck& check)
+    : wanted_(std::move(folder)) {
+    bool created = false;
+    open(created);
     try {
         lock_ = FolderLock::claim(folder_);
         if (!lock_)
             throw UpscaleError::failed("Это видео с теми же настройками уже обрабатывается: " +
-                                       folder_.string());
-        load(identity);
+                                       path().string());
+        load(identity, check);
     } catch (...) {
         // A folder made for nothing goes again; one that held parts is left as it was.
         if (created && lock_)
@@ -124,17 +187,54 @@ PartFolder::PartFolder(fs::path folder, const PartManifest::Identity& identity)
     }
 }
 
-void PartFolder::load(const PartManifest::Identity& identity) {
+void PartFolder::open(bool& created) {
+    const fs::path parent = wanted_.parent_path();
+    parent_ = OpenFolder::open(parent.empty() ? fs::path(".") : parent);
+    const std::string name = wanted_.filename().string();
+    created = ::mkdirat(parent_.descriptor(), name.c_str(), 0700) == 0;
+    if (!created && errno != EEXIST)
+        fail(errno, "Не удалось создать папку для частей видео", wanted_);
+    if (const std::error_code error = OpenFolder::openEntry(parent_, name, folder_)) {
+        if (error == std::errc::not_a_directory ||
+            error == std::errc::too_many_symbolic_link_levels)
+            throw Unusable("На месте папки для частей видео " + wanted_.string() +
+                           " лежит не папка");
+        fail(error.value(), "Не удалось открыть папку для частей видео", wanted_);
+    }
+    struct stat status = folder_.status();
+    if (status.st_uid != ::geteuid())
+        throw Unusable("Имя " + wanted_.string() + " занято: эта папка принадлежит другому " +
+                       "пользователю (" + ownerName(status.st_uid) + ")");
+    // A folder of ours that others may enter is closed; where the file system keeps no modes
+    // (exFAT, many network mounts), it cannot be, and the parts go elsewhere.
+    if ((status.st_mode & 077) != 0 && ::fchmod(folder_.descriptor(), 0700) == 0)
+        status = folder_.status();
+    if ((status.st_mode & 077) != 0) {
+        if (created)
+            ::unlinkat(parent_.descriptor(), name.c_str(), AT_REMOVEDIR);
+        throw Unusable("В папке " + parent_.path().string() +
+                       " нельзя закрыть файлы от других пользователей");
+    }
+}
+
+void PartFolder::load(const PartManifest::Identity& identity, const SegmentCheck& check) {
     manifest_.identity = asStored(identity);
-    const auto stored = PartManifest::fromJson(readSmallFile(folder_ / manifestName));
+    const auto stored = PartManifest::fromJson(readSmallFile(folder_, manifestName));
     if (stored && stored->identity == manifest_.identity) {
+        const std::int64_t segmentFrames = segmentFramesOf(manifest_.identity);
         for (const PartManifest::Segment& segment : stored->segments) {
             const bool inPlace = segment.firstFrame == manifest_.framesDone() &&
-                                 segment.frames > 0 &&
-                                 segment.file == segmentFile(segment.firstFrame).filename() &&
-                                 isWholeSegment(folder_ / segment.file, segment.bytes);
+                                 segment.frames > 0 && segment.frames <= segmentFrames &&
+                                 segment.file == segmentName(segment.firstFrame) &&
+                                 isWholeSegment(folder_, segment.file, segment.bytes);
             if (!inPlace)
                 break;
+            // A whole file that is not what the manifest says makes the manifest a lie: none of
+            // what it says is used.
+            if (check && !check(folder_.reachablePath() / segment.file, segment)) {
+                manifest_.segments.clear();
+                break;
+            }
             manifest_.segments.push_back(segment);
         }
     }
@@ -160,20 +260,18 @@ std::int64_t PartFolder::framesDone() const {
 }
 
 fs::path PartFolder::segmentFile(std::int64_t firstFrame) const {
-    char name[40];
-    std::snprintf(name, sizeof name, "segment-%06lld.mp4", static_cast<long long>(firstFrame));
-    return folder_ / name;
+    return folder_.reachablePath() / segmentName(firstFrame);
 }
 
 void PartFolder::record(const PartManifest::Segment& segment) {
-    makeDurable(folder_ / segment.file);
+    makeDurable(folder_, segment.file);
     const std::lock_guard guard(mutex_);
     manifest_.segments.push_back(segment);
     writeManifest();
 }
 
 void PartFolder::writeManifest() {
-    replaceDurably(folder_ / manifestName, manifest_.toJson());
+    replaceDurably(folder_, manifestName, manifest_.toJson());
 }
 
 fs::path PartFolder::joinList() const {
@@ -183,26 +281,21 @@ fs::path PartFolder::joinList() const {
         for (const PartManifest::Segment& segment : manifest_.segments)
             list += "file '" + segment.file + "'\n";
     }
-    const fs::path file = folder_ / listName;
-    replaceDurably(file, list);
-    return file;
+    replaceDurably(folder_, listName, list);
+    return folder_.reachablePath() / listName;
 }
 
 void PartFolder::removeAllBut(const std::vector<std::string>& kept) const {
-    std::error_code error;
-    for (fs::directory_iterator entries(folder_, error);
-         !error && entries != fs::directory_iterator(); entries.increment(error)) {
-        const std::string name = entries->path().filename().string();
-        if (std::find(kept.begin(), kept.end(), name) == kept.end()) {
-            std::error_code ignored;
-            fs::remove_all(entries->path(), ignored);
-        }
-    }
+    for (const std::string& name : folder_.entries())
+        if (std::find(kept.begin(), kept.end(), name) == kept.end())
+            folder_.removeEntry(name);
 }
 
 void PartFolder::discard() {
-    std::error_code ignored;
-    fs::remove_all(folder_, ignored);
+    folder_.removeContents();
+    // Only an empty folder can go this way, so a name swapped meanwhile loses nothing.
+    if (parent_.holds(wanted_.filename().string(), folder_.status()))
+        ::unlinkat(parent_.descriptor(), wanted_.filename().c_str(), AT_REMOVEDIR);
     lock_.reset();
 }
 
@@ -225,7 +318,7 @@ std::string PartFolder::keptDescription(std::int64_t totalFrames) const {
     if (done == 0)
         return {};
     return "Готовые кадры 1–" + std::to_string(done) + " из " +
-           std::to_string(std::max(totalFrames, done)) + " сохранены в " + folder_.string();
+           std::to_string(std::max(totalFrames, done)) + " сохранены в " + path().string();
 }
 
 } // namespace clarivex

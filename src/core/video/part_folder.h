@@ -1,12 +1,15 @@
 #pragma once
 
 #include "core/folder_lock.h"
+#include "core/open_folder.h"
 #include "core/video/part_manifest.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -14,37 +17,63 @@ namespace clarivex {
 
 // The finished segments of one video's encode, in a hidden private folder beside its result,
 // with the manifest that lets a later run continue after the last of them. Locked while a run
-// uses it (FolderLock), so that no other run writes into it or removes it meanwhile.
+// uses it (FolderLock), so that no other run writes into it or removes it meanwhile. Opened
+// once: everything inside is made, checked and removed through that descriptor, so a folder
+// renamed or swapped for a link by someone else never leads us elsewhere.
 //
 // `record` from the encoder's feeding thread, everything else from the job's thread.
 class PartFolder {
 public:
-    // The hidden folder beside results named `plainOutput` (the name before any number is
-    // added), ".clip-4k.parts" for clip-4k.mp4: the same for every run of the same job. Never a
-    // name the naming rule gives a result, and never longer than the longest such name.
-    static std::filesystem::path pathFor(const std::filesystem::path& plainOutput);
+    // The place cannot hold a private part folder of ours: it belongs to someone else, is no
+    // plain folder, or its file system cannot keep others out. what() says so in the user's
+    // words; the run can keep its parts elsewhere.
+    class Unusable : public std::runtime_error {
+    public:
+        using std::runtime_error::runtime_error;
+    };
+
+    // Whether a segment file holds what its manifest entry says (frames, size, rate).
+    using SegmentCheck =
+        std::function<bool(const std::filesystem::path& file, const PartManifest::Segment&)>;
+
+    // The hidden folder beside the result for the video `source`, named after the result's
+    // plain name (the name before any number is added) and the source's own name:
+    // ".clip-4k-1a2b3c4d.parts" for clip.mp4 at 4K. The same for every run of the same job and
+    // another for every other source. Never longer than a file name can be.
+    static std::filesystem::path pathFor(const std::filesystem::path& source,
+                                         const std::filesystem::path& plainOutput);
+    // The same job's folder in `place`, a private folder of the user's that holds the part
+    // folders of many places, when the one beside the result is Unusable.
+    static std::filesystem::path pathIn(const std::filesystem::path& place,
+                                        const std::filesystem::path& source,
+                                        const std::filesystem::path& plainOutput);
 
     // Opens the part folder `folder` for the video `identity` describes, making it when missing.
-    // The finished segments that are still whole stay for the run to continue after; a folder
-    // made for another source or other settings is emptied, and so is anything left of a
-    // segment that was never finished. Raises UpscaleError::failed while another run uses the
-    // folder, std::system_error when it cannot be made or is not this user's private folder.
-    PartFolder(std::filesystem::path folder, const PartManifest::Identity& identity);
+    // The finished segments that are still whole (and pass `check`, when given) stay for the run
+    // to continue after; a folder made for another source or other settings is emptied, and so
+    // is anything left of a segment that was never finished. Raises UpscaleError::failed while
+    // another run uses the folder, Unusable (see above), std::system_error when it cannot be
+    // made or opened.
+    PartFolder(std::filesystem::path folder, const PartManifest::Identity& identity,
+               const SegmentCheck& check = {});
     PartFolder(const PartFolder&) = delete;
     PartFolder& operator=(const PartFolder&) = delete;
 
-    const std::filesystem::path& path() const { return folder_; }
+    // Where the folder is, for the user's sentences.
+    const std::filesystem::path& path() const { return folder_.path(); }
+    const OpenFolder& folder() const { return folder_; }
     // Frames in the finished segments.
     std::int64_t framesDone() const;
 
-    // Where the segment that starts at frame `firstFrame` is written.
+    // Where the segment that starts at frame `firstFrame` is written, reached through the
+    // folder's descriptor (for the encoder).
     std::filesystem::path segmentFile(std::int64_t firstFrame) const;
     // Adds a segment whose encoder has finished: makes its file durable, then the manifest that
     // names it, so that after a power loss the manifest names no segment that is not whole.
     void record(const PartManifest::Segment& segment);
 
     // Writes the list of the finished segments in order for ffmpeg's concat demuxer, and
-    // returns its path.
+    // returns its path, reached through the folder's descriptor.
     std::filesystem::path joinList() const;
 
     // Removes the folder with everything in it: the result is placed, or the user stopped.
@@ -56,13 +85,16 @@ public:
     std::string keptDescription(std::int64_t totalFrames) const;
 
 private:
-    void load(const PartManifest::Identity& identity);
+    void open(bool& created);
+    void load(const PartManifest::Identity& identity, const SegmentCheck& check);
     // The entries that hold the finished segments: the lock, the manifest and the segments.
     std::vector<std::string> keptNames() const;
     void writeManifest();
     void removeAllBut(const std::vector<std::string>& kept) const;
 
-    std::filesystem::path folder_;
+    std::filesystem::path wanted_;
+    OpenFolder parent_;
+    OpenFolder folder_;
     std::optional<FolderLock> lock_;
     mutable std::mutex mutex_;
     PartManifest manifest_;

@@ -1,9 +1,12 @@
 #include "core/video/part_manifest.h"
 
+#include "core/file_descriptor.h"
+
 #include <nlohmann/json.hpp>
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <array>
@@ -18,8 +21,13 @@ namespace {
 using Json = nlohmann::json;
 
 // Changing what a manifest holds or means makes older ones unusable rather than misread.
-constexpr int version = 1;
+constexpr int version = 2;
 constexpr std::int64_t sampled = 1 << 20;
+// Between the first and the last mebibyte: enough places that a re-encoded file differs in
+// some, few enough that a file on a memory stick is read in a moment.
+constexpr std::int64_t samples = 64;
+constexpr std::int64_t sampleBytes = 64 << 10;
+constexpr long fuseMagic = 0x65735546;
 
 // FNV-1a, 64 bits: enough to tell a changed file from itself, and the same on every build.
 void hash(std::uint64_t& state, const char* bytes, std::size_t count) {
@@ -54,27 +62,36 @@ bool hashRange(int descriptor, std::int64_t offset, std::int64_t count, std::uin
 } // namespace
 
 PartManifest::Source PartManifest::Source::of(const std::filesystem::path& file) {
-    const int descriptor = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0)
+    const FileDescriptor descriptor(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!descriptor.isOpen())
         unreadable(errno, file);
     struct stat status {};
     std::uint64_t state = 0xcbf29ce484222325ULL;
-    bool read = ::fstat(descriptor, &status) == 0;
+    bool read = ::fstat(descriptor.get(), &status) == 0;
     const std::int64_t size = status.st_size;
-    read = read && hashRange(descriptor, 0, std::min(size, sampled), state) &&
-           (size <= sampled || hashRange(descriptor, std::max(sampled, size - sampled),
-                                         std::min(sampled, size - sampled), state));
-    const int reason = errno;
-    ::close(descriptor);
+    read = read && hashRange(descriptor.get(), 0, std::min(size, sampled), state);
+    const std::int64_t middle = size - 2 * sampled;
+    for (std::int64_t index = 0; read && middle > 0 && index < samples; ++index)
+        read = hashRange(descriptor.get(), sampled + middle * index / samples,
+                         std::min(sampleBytes, middle), state);
+    read =
+        read && (size <= sampled || hashRange(descriptor.get(), std::max(sampled, size - sampled),
+                                              std::min(sampled, size - sampled), state));
     if (!read)
-        unreadable(reason, file);
+        unreadable(errno, file);
+    struct statfs volume {};
+    const bool lastingInodes =
+        ::fstatfs(descriptor.get(), &volume) == 0 && volume.f_type != fuseMagic;
     char fingerprint[17];
     std::snprintf(fingerprint, sizeof fingerprint, "%016llx",
                   static_cast<unsigned long long>(state));
-    return Source{file.string(), size,
-                  static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 +
-                      status.st_mtim.tv_nsec,
-                  fingerprint};
+    return Source{
+        file.string(),
+        size,
+        static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec,
+        fingerprint,
+        static_cast<std::int64_t>(status.st_ctim.tv_sec) * 1'000'000'000 + status.st_ctim.tv_nsec,
+        lastingInodes ? static_cast<std::uint64_t>(status.st_ino) : 0};
 }
 
 std::int64_t PartManifest::framesDone() const {
@@ -97,7 +114,9 @@ std::string PartManifest::toJson() const {
                          {{"path", source.path},
                           {"size", source.size},
                           {"modified", source.modified},
-                          {"fingerprint", source.fingerprint}}},
+                          {"fingerprint", source.fingerprint},
+                          {"changed", source.changed},
+                          {"inode", source.inode}}},
                         {"frameRate", identity.frameRate},
                         {"settings", identity.settings},
                         {"segments", segmentList}};
@@ -113,8 +132,9 @@ std::optional<PartManifest> PartManifest::fromJson(std::string_view text) {
         PartManifest manifest;
         const Json& source = document.at("source");
         manifest.identity.source = {
-            source.at("path").get<std::string>(), source.at("size").get<std::int64_t>(),
-            source.at("modified").get<std::int64_t>(), source.at("fingerprint").get<std::string>()};
+            source.at("path").get<std::string>(),      source.at("size").get<std::int64_t>(),
+            source.at("modified").get<std::int64_t>(), source.at("fingerprint").get<std::string>(),
+            source.at("changed").get<std::int64_t>(),  source.at("inode").get<std::uint64_t>()};
         manifest.identity.frameRate = document.at("frameRate").get<std::string>();
         manifest.identity.settings =
             document.at("settings").get<std::map<std::string, std::string>>();

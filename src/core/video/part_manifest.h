@@ -14,13 +14,18 @@ namespace clarivex {
 // pictures, and the finished segments of the encode in order. A later run continues after the
 // last segment only when source and settings are still the same. A value; written as JSON.
 struct PartManifest {
-    // Tells a source from any other file and from itself changed: its place, size, time of
-    // change and a hash of its first and last mebibyte.
+    // Tells a source from any other file and from itself changed: its place, size, times of
+    // modification and of change (which no one can set back), the file itself (inode), and a
+    // hash of its first and last mebibyte and of samples spread over the rest, so that a file
+    // rewritten in place with its old size and time is told apart too.
     struct Source {
         std::string path;
         std::int64_t size = 0;
         std::int64_t modified = 0;
         std::string fingerprint;
+        std::int64_t changed = 0;
+        // 0 on file systems whose inode numbers do not last (FUSE numbers them per mount).
+        std::uint64_t inode = 0;
 
         // The source as it is now. Raises std::system_error when it cannot be read.
         static Source of(const std::filesystem::path& file);

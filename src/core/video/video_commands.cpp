@@ -153,41 +153,46 @@ bool mp4HoldsSound(const std::string& codec) {
 
 std::vector<std::string> join(const std::filesystem::path& segments,
                               const std::filesystem::path& source, const VideoInfo& info,
-                              Carry carry, const std::filesystem::path& output) {
+                              const TrackChoice& choice, Carry carry,
+                              const std::filesystem::path& output) {
     auto arguments = concatInput(segments);
     if (carry == Carry::nothing) {
         append(arguments, {"-map", "0:v:0", "-c:v", "copy", "-movflags", "+faststart", "-f", "mp4",
                            output.string()});
         return arguments;
     }
-    append(arguments, {"-i", source.string(), "-map", "0:v:0"});
-    std::vector<const VideoInfo::Track*> subtitles;
-    for (std::size_t index = 0; index < info.audio.size(); ++index)
-        append(arguments, {"-map", "1:a:" + std::to_string(index)});
-    for (std::size_t index = 0; index < info.subtitles.size(); ++index) {
-        if (!info.subtitles[index].isTextSubtitle())
-            continue;
-        append(arguments, {"-map", "1:s:" + std::to_string(index)});
-        subtitles.push_back(&info.subtitles[index]);
+    // Decoder options before the input they are for, numbered as that input's subtitles.
+    for (const TrackChoice::Subtitle& subtitle : choice.subtitles) {
+        if (!subtitle.charset.empty())
+            append(arguments,
+                   {"-sub_charenc:s:" + std::to_string(subtitle.index), subtitle.charset});
     }
+    append(arguments, {"-i", source.string(), "-map", "0:v:0"});
+    for (const std::size_t index : choice.audio)
+        append(arguments, {"-map", "1:a:" + std::to_string(index)});
+    for (const TrackChoice::Subtitle& subtitle : choice.subtitles)
+        append(arguments, {"-map", "1:s:" + std::to_string(subtitle.index)});
     append(arguments, {"-map_metadata", "1", "-map_chapters", "1", "-c:v", "copy"});
     if (!info.videoLanguage.empty())
         append(arguments, {"-metadata:s:v:0", "language=" + info.videoLanguage});
-    for (std::size_t index = 0; index < info.audio.size(); ++index) {
-        const VideoInfo::Track& track = info.audio[index];
-        const std::string stream = std::to_string(index);
+    if (!choice.timecode.empty())
+        append(arguments, {"-metadata:s:v:0", "timecode=" + choice.timecode});
+    // Output streams are numbered as written, which skips what is left out.
+    for (std::size_t written = 0; written < choice.audio.size(); ++written) {
+        const VideoInfo::Track& track = info.audio[choice.audio[written]];
+        const std::string stream = std::to_string(written);
         if (carry == Carry::everything && mp4HoldsSound(track.codec))
             append(arguments, {"-c:a:" + stream, "copy"});
         else
             append(arguments,
                    {"-c:a:" + stream, "aac", "-b:a:" + stream, aacBitRate(track.channels)});
-        append(arguments, {"-disposition:a:" + stream, index == 0 ? "default" : "0"});
+        append(arguments, {"-disposition:a:" + stream, written == 0 ? "default" : "0"});
     }
-    if (!subtitles.empty())
+    if (!choice.subtitles.empty())
         append(arguments, {"-c:s", "mov_text"});
-    for (std::size_t index = 0; index < subtitles.size(); ++index)
-        append(arguments,
-               {"-disposition:s:" + std::to_string(index), disposition(*subtitles[index])});
+    for (std::size_t written = 0; written < choice.subtitles.size(); ++written)
+        append(arguments, {"-disposition:s:" + std::to_string(written),
+                           disposition(info.subtitles[choice.subtitles[written].index])});
     append(arguments, {"-movflags", "+faststart", "-f", "mp4", output.string()});
     return arguments;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/video/track_choice.h"
 #include "core/video/video_colour.h"
 #include "core/video/video_info.h"
 #include "core/vocabulary/size.h"
@@ -67,11 +68,13 @@ enum class Carry {
 bool mp4HoldsSound(const std::string& codec);
 
 // The final pass of a plain video: the segments listed in `segments` joined without
-// re-encoding, with what `carry` says taken from `source` (whose tracks `info` describes), into
-// the MP4 `output`. No stream is cut short: "-shortest" would end the result with its sound,
-// so a clip whose sound stops early would lose every frame after it.
+// re-encoding, with what `carry` says taken from `source` (whose tracks `info` describes and
+// `choice` picks: subtitles in a legacy set are converted by the decoder, which takes UTF-8
+// only), into the MP4 `output`. No stream is cut short: "-shortest" would end the result with
+// its sound, so a clip whose sound stops early would lose every frame after it.
 std::vector<std::string> join(const std::filesystem::path& segments,
                               const std::filesystem::path& source, const VideoInfo& info,
-                              Carry carry, const std::filesystem::path& output);
+                              const TrackChoice& choice, Carry carry,
+                              const std::filesystem::path& output);
 
 } // namespace clarivex::VideoCommands

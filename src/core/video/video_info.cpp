@@ -64,11 +64,15 @@ bool flagOf(const Json& stream, const char* group, const char* key) {
            integerField(*found, key).value_or(0) != 0;
 }
 
-std::string languageOf(const Json& stream) {
-    const auto tags = stream.find("tags");
-    if (tags == stream.end() || !tags->is_object())
+std::string tagOf(const Json& object, const char* key) {
+    const auto tags = object.find("tags");
+    if (tags == object.end() || !tags->is_object())
         return {};
-    return textField(*tags, "language").value_or("");
+    return textField(*tags, key).value_or("");
+}
+
+std::string languageOf(const Json& stream) {
+    return tagOf(stream, "language");
 }
 
 VideoInfo::Track trackOf(const Json& stream) {
@@ -81,6 +85,28 @@ VideoInfo::Track trackOf(const Json& stream) {
 
 bool hasCodecType(const Json& stream, std::string_view type) {
     return stream.is_object() && textField(stream, "codec_type") == type;
+}
+
+bool isFont(const Json& stream) {
+    const std::string codec = textField(stream, "codec_name").value_or("");
+    return codec == "ttf" || codec == "otf" ||
+           tagOf(stream, "mimetype").find("font") != std::string::npos;
+}
+
+// A QuickTime time code track shows as a data stream; it and the video stream carry the tag.
+void learnExtras(const Json& top, const Json& streams, VideoInfo& info) {
+    for (const Json& stream : streams) {
+        const std::string timecode = tagOf(stream, "timecode");
+        if (info.timecode.empty())
+            info.timecode = timecode;
+        if (hasCodecType(stream, "attachment"))
+            ++(isFont(stream) ? info.fonts : info.otherAttachments);
+        else if (hasCodecType(stream, "data") && timecode.empty())
+            ++info.dataStreams;
+    }
+    const auto format = top.find("format");
+    if (info.timecode.empty() && format != top.end() && format->is_object())
+        info.timecode = tagOf(*format, "timecode");
 }
 
 std::optional<std::int64_t> firstRotation(const Json& stream) {
@@ -152,8 +178,8 @@ std::vector<std::string> VideoInfo::probeArguments(const std::filesystem::path& 
             "-show_entries",
             "stream=codec_type,codec_name,channels,width,height,r_frame_rate,avg_frame_rate,"
             "nb_frames,duration,pix_fmt,color_range,color_space,color_transfer,color_primaries:"
-            "stream_tags=language:stream_disposition=default,forced:"
-            "stream_side_data=rotation:format=duration",
+            "stream_tags=language,timecode,mimetype:stream_disposition=default,forced:"
+            "stream_side_data=rotation:format=duration:format_tags=timecode",
             "-of",
             "json",
             source.string()};
@@ -237,6 +263,7 @@ VideoInfo VideoInfo::read(std::string_view json) {
             info.subtitles.push_back(trackOf(stream));
     }
     info.videoLanguage = languageOf(*video);
+    learnExtras(top, *streams, info);
     // An infinite rate passes "greater than 0" but would make every duration zero.
     info.fps = std::isfinite(numericRate) && numericRate > 0 ? numericRate : 30;
     return info;

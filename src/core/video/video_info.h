@@ -43,6 +43,13 @@ struct VideoInfo {
     std::vector<Track> subtitles;
     // The video stream's "language" tag.
     std::string videoLanguage;
+    // The start time code ("01:00:00:00") a stream or the file is tagged with; empty without.
+    std::string timecode;
+    // What MP4 cannot hold: fonts attached for the subtitles, other attached files, and data
+    // streams other than a time code track (which the time code tag stands for).
+    int fonts = 0;
+    int otherAttachments = 0;
+    int dataStreams = 0;
 
     // Runs ffprobe once and reads its answer. Blocks; a stop request terminates ffprobe and
     // raises Cancelled. A file without a video stream raises UpscaleError::unsupported.

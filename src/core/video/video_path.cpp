@@ -1,7 +1,10 @@
 #include "core/video/video_path.h"
 
+#include "core/file_descriptor.h"
 #include "core/job_progress.h"
 #include "core/network_step.h"
+#include "core/private_files.h"
+#include "core/process/shell.h"
 #include "core/video/chunk_progress_watcher.h"
 #include "core/video/chunk_runs.h"
 #include "core/video/encoder_feed.h"
@@ -14,13 +17,19 @@
 #include "core/vocabulary/naming.h"
 #include "core/vocabulary/upscale_error.h"
 
+#include <fcntl.h>
+
 #include <algorithm>
 #include <atomic>
+#include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
+#include <system_error>
 
 namespace clarivex::VideoPath {
 
@@ -247,11 +256,114 @@ fs::path finish(const Video& video, PartFolder& parts) {
                                   std::to_string(estimate)
                             : "Продолжаю после кадра " + std::to_string(done)));
     const std::int64_t frames = streamFrames(video, parts);
-    const fs::path finished = parts.path() / "result.mp4";
-    FinalPass::run(job, video.info, parts.joinList(), frames, finished);
+    const std::string finishedName = "result.mp4";
+    FinalPass::run(job, video.info, parts.joinList(), frames,
+                   parts.folder().reachablePath() / finishedName);
     job.throwIfStopped();
+    const FileDescriptor finished(::openat(parts.folder().descriptor(), finishedName.c_str(),
+                                           O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!finished.isOpen())
+        throw std::system_error(errno, std::generic_category(),
+                                "Не удалось открыть " + (parts.path() / finishedName).string());
     // The name chosen at the start may have been taken while the video was being made.
-    return job.placeResult(finished, MediaKind::video);
+    return job.placeResult({parts.folder(), finishedName, finished.get()}, MediaKind::video);
+}
+
+// Whether a kept segment holds what its manifest says: a manifest edited by hand, or a file
+// put in its place, would join missing, doubled or foreign frames to the result. One ffprobe
+// that counts packets without decoding: "1920,1080,30/1,48".
+PartFolder::SegmentCheck segmentCheck(const Video& video) {
+    return [&video](const fs::path& file, const PartManifest::Segment& segment) {
+        std::string answer;
+        try {
+            answer =
+                Shell::run(*video.job.tools.ffprobe,
+                           {"-v", "error", "-count_packets", "-select_streams", "v:0",
+                            "-show_entries", "stream=width,height,r_frame_rate,nb_read_packets",
+                            "-of", "csv=p=0", file.string()},
+                           {}, video.job.stopToken);
+        } catch (const UpscaleError&) {
+            return false;
+        }
+        const Size size = video.plan.output;
+        const std::string expected =
+            std::to_string(size.width) + "," + std::to_string(size.height) + ",";
+        if (!answer.starts_with(expected))
+            return false;
+        const std::string rest = answer.substr(expected.size());
+        const auto comma = rest.find(',');
+        if (comma == std::string::npos)
+            return false;
+        const double rate = VideoInfo::rate(rest.substr(0, comma));
+        const double wanted = video.info.fps;
+        std::int64_t packets = -1;
+        const std::string count = rest.substr(comma + 1);
+        std::from_chars(count.data(), count.data() + count.size(), packets);
+        return std::abs(rate - wanted) <= 1e-6 * wanted && packets == segment.frames;
+    };
+}
+
+// The user's own folder for part folders whose place beside the result cannot be private.
+fs::path privatePartsPlace() {
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    const auto home = Tools::Environment::current().home;
+    fs::path place;
+    if (cache != nullptr && fs::path(cache).is_absolute())
+        place = fs::path(cache) / "clarivex";
+    else if (home && !home->empty())
+        place = *home / ".cache" / "clarivex";
+    else
+        throw UpscaleError::failed("Не задана домашняя папка (HOME)");
+    std::error_code error;
+    fs::create_directories(place.parent_path(), error);
+    for (const fs::path& folder : {place, place / "parts"})
+        if (!error)
+            error = PrivateFiles::ensureFolder(folder);
+    if (error)
+        throw std::system_error(error, "Не удалось создать папку " + place.string());
+    return place / "parts";
+}
+
+// The part folder beside the result; where that place cannot hold a private one of ours, the
+// same job's folder in the user's own place, which a later run finds just as well.
+std::unique_ptr<PartFolder> openParts(const Video& video, const fs::path& plainOutput) {
+    const UpscaleJob& job = video.job;
+    const PartManifest::Identity identity = identityOf(video);
+    try {
+        return std::make_unique<PartFolder>(PartFolder::pathFor(job.source, plainOutput), identity,
+                                            segmentCheck(video));
+    } catch (const PartFolder::Unusable& unusable) {
+        const fs::path elsewhere = PartFolder::pathIn(privatePartsPlace(), job.source, plainOutput);
+        job.report(JobProgress::at(Step::preparing, 0,
+                                   std::string(unusable.what()) + ": части видео хранятся в " +
+                                       elsewhere.string()));
+        return std::make_unique<PartFolder>(elsewhere, identity, segmentCheck(video));
+    }
+}
+
+// A write that failed because a disk is full says where, and what was kept, in the user's words
+// rather than the encoder's.
+std::exception_ptr explainedFailure(const Video& video, const PartFolder& parts,
+                                    std::exception_ptr failure) {
+    if (failureMessage(failure).find("No space left on device") == std::string::npos)
+        return failure;
+    const UpscaleJob& job = video.job;
+    const FreeSpaceQuery& query = job.freeSpace ? job.freeSpace : FreeSpaceQuery(availableSpace);
+    const auto beside = query(parts.path().parent_path());
+    const auto temporary = query(job.work);
+    const bool besideShort = !temporary || (beside && beside->available <= temporary->available);
+    const std::int64_t estimate = std::max(video.frameEstimate(), parts.framesDone());
+    const std::int64_t needed =
+        besideShort
+            ? destinationSpaceNeeded(video.plan.output, estimate, estimate - parts.framesDone())
+            : temporarySpaceNeeded(video.info.size, video.plan.esrganScale, video.chunkSize);
+    const auto& shortOne = besideShort ? beside : temporary;
+    UpscaleError error = UpscaleError::lowDisk(
+        needed, shortOne ? shortOne->available : 0,
+        besideShort ? UpscaleError::Place::destination : UpscaleError::Place::temporary,
+        besideShort ? parts.path().parent_path() : job.work.parent_path());
+    error.addNote(parts.keptDescription(video.frameEstimate()));
+    return std::make_exception_ptr(error);
 }
 
 VideoInfo probed(const UpscaleJob& job) {
@@ -287,22 +399,22 @@ PathOutcome run(const UpscaleJob& job) {
     const fs::path plainOutput =
         Naming::output(job.source, options.target, MediaKind::video, options.seamlessLoop,
                        [](const fs::path&) { return false; });
-    PartFolder parts(PartFolder::pathFor(plainOutput), identityOf(video));
+    const std::unique_ptr<PartFolder> parts = openParts(video, plainOutput);
     try {
-        const fs::path placed = finish(video, parts);
-        parts.discard();
+        const fs::path placed = finish(video, *parts);
+        parts->discard();
         return PathOutcome{plan, placed};
     } catch (...) {
         // The user's own stop discards everything; any other end keeps the finished segments
         // for the next run of the same job.
         if (job.stopToken.stop_requested() && !job.keepsParts()) {
-            parts.discard();
+            parts->discard();
             throw;
         }
-        parts.keepFinished();
+        parts->keepFinished();
         if (!job.stopToken.stop_requested())
-            throw;
-        throw Cancelled(parts.keptDescription(video.frameEstimate()));
+            std::rethrow_exception(explainedFailure(video, *parts, std::current_exception()));
+        throw Cancelled(parts->keptDescription(video.frameEstimate()));
     }
 }
 

@@ -67,6 +67,13 @@ UpscaleError UpscaleError::missingFFmpeg() {
     return error;
 }
 
+void UpscaleError::addNote(const std::string& note) {
+    if (note.empty())
+        return;
+    note_ = note;
+    describe();
+}
+
 void UpscaleError::describe() {
     switch (case_) {
     case Case::unsupported:
@@ -99,6 +106,8 @@ void UpscaleError::describe() {
         description_ = "Для видео нужен ffmpeg: sudo apt install ffmpeg";
         break;
     }
+    if (!note_.empty())
+        description_ += (description_.ends_with('.') ? " " : ". ") + note_;
 }
 
 std::string failureMessage(const std::exception_ptr& error) {

@@ -28,6 +28,9 @@ public:
     static UpscaleError missingEngine();
     static UpscaleError missingFFmpeg();
 
+    // Adds a sentence that says more (what was kept of the work, say); nothing for an empty one.
+    void addNote(const std::string& note);
+
     Case kind() const { return case_; }
     // The text payload of `unsupported` and `failed`, or the target title of `alreadyLarge`.
     const std::string& text() const { return text_; }
@@ -50,6 +53,7 @@ private:
     Place place_ = Place::destination;
     std::filesystem::path folder_;
     Size size_;
+    std::string note_;
     std::string description_;
 };
 

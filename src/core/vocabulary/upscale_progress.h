@@ -2,6 +2,7 @@
 
 #include "core/vocabulary/size.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -38,6 +39,8 @@ struct UpscaleResult {
     std::optional<std::string> picturesCopyFailure{};
     // The model "Авто" prefers, when `model` ran in its place because it is not installed.
     std::optional<std::string> modelInsteadOf{};
+    // For an animation: how many frames the result holds; nothing for a photo or a video.
+    std::optional<std::int64_t> frames{};
 
     bool operator==(const UpscaleResult&) const = default;
 };

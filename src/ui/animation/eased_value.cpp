@@ -30,7 +30,7 @@ void EasedValue::animateTo(double target) {
     }
     // A new target mid-flight eases on from where the value stands now.
     from_ = value_;
-    startTime_ = FrameClock::now();
+    start_.request(isAnimating());
     ticker_.start();
 }
 
@@ -45,7 +45,7 @@ void EasedValue::finish() {
 }
 
 void EasedValue::step(double now) {
-    const double progress = (now - startTime_) / duration_;
+    const double progress = start_.elapsedAt(now) / duration_;
     if (progress >= 1.0) {
         finish();
         return;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/animation/animation_start.h"
 #include "ui/animation/frame_clock.h"
 
 #include <QEasingCurve>
@@ -11,9 +12,9 @@ class QWidget;
 namespace clarivex {
 
 // A number that eases to its target over a fixed duration, stepped by the shared frame clock
-// like SpringValue (so a test that freezes the clock holds every animation), and calls
-// `onChange` after every step. With reduce motion on, or while its `owner` widget is hidden, it
-// jumps. Main thread only.
+// like SpringValue (so a test that freezes the clock holds every animation; time starts at the
+// first frame, see AnimationStart), and calls `onChange` after every step. With reduce motion on,
+// or while its `owner` widget is hidden, it jumps. Main thread only.
 class EasedValue {
 public:
     EasedValue(double initial, int durationMs, QEasingCurve curve, std::function<void()> onChange,
@@ -36,7 +37,7 @@ private:
     double from_;
     double value_;
     double target_;
-    double startTime_ = 0.0;
+    AnimationStart start_;
     std::function<void()> onChange_;
     const QWidget* owner_;
     FrameTicker ticker_;

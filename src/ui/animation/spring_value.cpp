@@ -26,10 +26,11 @@ void SpringValue::animateTo(double target, SpringParameters parameters) {
     }
     if (target == spring_.target() && (isAnimating() || value_ == target))
         return;
-    const double now = FrameClock::now();
-    const double velocity = isAnimating() ? spring_.velocity(now - startTime_) : 0.0;
+    // On from the value and speed last shown.
+    const std::optional<double> shown = isAnimating() ? start_.elapsedShown() : std::nullopt;
+    const double velocity = shown ? spring_.velocity(*shown) : 0.0;
     spring_ = Spring(parameters, value_, target, velocity);
-    startTime_ = now;
+    start_.request(isAnimating());
     ticker_.start();
 }
 
@@ -47,7 +48,7 @@ void SpringValue::finish() {
 }
 
 void SpringValue::step(double now) {
-    const double elapsed = now - startTime_;
+    const double elapsed = start_.elapsedAt(now);
     if (spring_.settled(elapsed)) {
         finish();
         return;

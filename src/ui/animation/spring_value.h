@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui/animation/animation_start.h"
 #include "ui/animation/frame_clock.h"
 #include "ui/animation/spring.h"
 
@@ -10,7 +11,8 @@ class QWidget;
 namespace clarivex {
 
 // A number that follows its target with a spring, one frame at a time, and calls `onChange`
-// after every step so that its view can repaint what moved. With reduce motion on, or while its
+// after every step so that its view can repaint what moved. A motion's time starts at its first
+// frame, not when it was asked for (see AnimationStart). With reduce motion on, or while its
 // `owner` widget is hidden, it jumps. Main thread only.
 class SpringValue {
 public:
@@ -32,7 +34,7 @@ private:
 
     SpringParameters parameters_;
     Spring spring_;
-    double startTime_ = 0.0;
+    AnimationStart start_;
     double value_;
     std::function<void()> onChange_;
     const QWidget* owner_;

@@ -20,14 +20,26 @@ QString approximateDuration(double seconds) {
                      : QStringLiteral("~%1 ч %2 мин").arg(hours, 0, 'f', 0).arg(rest, 0, 'f', 0);
 }
 
-std::optional<QString> etaText(double fraction, double elapsed) {
+std::optional<double> linearRemaining(double fraction, double elapsed) {
     if (!(fraction > 0.03) || !(elapsed > 2.0))
         return std::nullopt;
     // Progress past the end would promise a negative time; the job is simply about to finish.
     const double remaining = std::max(0.0, (1.0 - fraction) * (elapsed / fraction));
     if (!std::isfinite(remaining))
         return std::nullopt;
-    return QStringLiteral("осталось ") + approximateDuration(remaining);
+    return remaining;
+}
+
+QString remainingText(double seconds) {
+    // At 95 % a few tenths of a second rounded to "~0 с", as if nothing were left.
+    return QStringLiteral("осталось ") + approximateDuration(std::max(seconds, 1.0));
+}
+
+std::optional<QString> etaText(double fraction, double elapsed) {
+    const std::optional<double> remaining = linearRemaining(fraction, elapsed);
+    if (!remaining)
+        return std::nullopt;
+    return remainingText(*remaining);
 }
 
 } // namespace clarivex

@@ -32,9 +32,13 @@ QStringList ClampedLabel::linesAt(int width, bool* elided) const {
     const QFontMetricsF metrics(font());
     if (elided)
         *elided = false;
-    // Line breaks of the text are kept; each paragraph wraps at the width.
+    // Line breaks at the end would count as a last, empty line of more to come.
     QString flat = fullText_;
-    QTextLayout layout(flat.replace(QLatin1Char('\n'), QChar::LineSeparator), font());
+    while (!flat.isEmpty() && flat.back().isSpace())
+        flat.chop(1);
+    // Line breaks of the text are kept; each paragraph wraps at the width.
+    flat.replace(QLatin1Char('\n'), QChar::LineSeparator);
+    QTextLayout layout(flat, font());
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);
@@ -42,17 +46,17 @@ QStringList ClampedLabel::linesAt(int width, bool* elided) const {
     layout.beginLayout();
     for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
         line.setLineWidth(width);
+        const QString text =
+            flat.mid(line.textStart(), line.textLength()).remove(QChar::LineSeparator).trimmed();
         if (lines.size() + 1 == maxLines_ && line.textStart() + line.textLength() < flat.size()) {
-            // The last line shown takes the rest of the text, elided to the width.
-            QString rest = flat.mid(line.textStart()).simplified();
-            rest.replace(QChar::LineSeparator, QLatin1Char(' '));
-            lines << metrics.elidedText(rest, Qt::ElideRight, width);
+            // The last line shown stays one line of the text, never the rest run together
+            // (an engine's lines would read as one): "…" says that more was cut.
+            lines << metrics.elidedText(text + QChar(0x2026), Qt::ElideRight, width);
             if (elided)
                 *elided = true;
             break;
         }
-        lines
-            << flat.mid(line.textStart(), line.textLength()).remove(QChar::LineSeparator).trimmed();
+        lines << text;
     }
     layout.endLayout();
     return lines;

@@ -2,11 +2,15 @@
 // stand-in engine installed in a temporary folder and HOME and TMPDIR pointed at folders of the
 // test's own.
 #include "support/child_processes.h"
+#include "support/icc_profile.h"
 #include "support/media_fixture.h"
 #include "support/png_bytes.h"
 #include "support/program_run.h"
+#include "support/scratch_mount.h"
 #include "support/temporary_folder.h"
 #include "support/test_engine.h"
+
+#include "core/video/part_folder.h"
 
 #include <gtest/gtest.h>
 #include <vips/vips8>
@@ -255,6 +259,61 @@ TEST_F(CliTest, TerminationSignalsCancelTheJobAndLeaveNothing) {
     }
 }
 
+// An engine that hangs as it starts: the tool report comes after a few seconds without a
+// device, the job goes on (and hangs in turn), and Ctrl+C still ends everything.
+TEST_F(CliTest, AnEngineThatHangsAtItsStartDoesNotSilenceTheCommandLine) {
+    const auto source = save(picture(20, 20), "photo.png");
+    test::StartedProgram program(CLARIVEX_BINARY, {"--cli", source.string(), "--target", "x2"},
+                                 environment({{"FAKE_ESRGAN_HANG", "start"}}));
+    // The job's own engine starts only after the tool report has been printed.
+    ASSERT_TRUE(test::eventually([&] { return engineRanOnAPicture(); }))
+        << "the command line still waits for the device";
+    program.signal(SIGINT);
+    const auto run = program.wait();
+    EXPECT_EQ(run.exitStatus, 128 + SIGINT);
+    const auto lines = run.outLines();
+    ASSERT_GE(lines.size(), 2u) << run.out;
+    EXPECT_EQ(lines[0], "ESRGAN: " + engine.executable().string() +
+                            " · устройство Vulkan не определено: ESRGAN не ответил за 8 с");
+    EXPECT_EQ(lines.back(), "Отменено");
+    EXPECT_TRUE(test::eventually([&] { return !test::anyProcessRuns(engine.executable()); }))
+        << "the engine was left running";
+}
+
+// A device name is what the engine says; it reaches the terminal without control codes, its
+// letters whole. An engine that writes hundreds of megabytes without a line feed, on either
+// stream, changes nothing.
+TEST_F(CliTest, WhatTheEngineSaysIsPrintedSafelyAndKeptBounded) {
+    const auto source = save(picture(20, 20), "photo.png");
+    // Without ";", which separates the stand-in's devices.
+    const std::string name = "\x1B[2J\x1B[H\x1BPowned\x1B\\\x1B[31mВидеокарта\x1B[0m\xC2\x9B"
+                             "2J RTX\x07\x08";
+    for (const char* flood : {"stderr:200", "stdout:200"}) {
+        SCOPED_TRACE(flood);
+        const auto run = cli({"--cli", source.string(), "--target", "x2"},
+                             {{"FAKE_ESRGAN_DEVICES", name}, {"FAKE_ESRGAN_FLOOD", flood}});
+        ASSERT_EQ(run.exitStatus, 0) << run.out;
+        const auto lines = run.outLines();
+        ASSERT_FALSE(lines.empty());
+        EXPECT_EQ(lines[0], "ESRGAN: " + engine.executable().string() + " · Видеокарта RTX");
+        EXPECT_EQ(run.out.find('\x1B'), std::string::npos);
+        fs::remove(photos() / "photo-2x.png");
+    }
+}
+
+// A device-link profile describes no picture's colours, and libvips fails on it in English:
+// the photo is read as sRGB, and the user is told so.
+TEST_F(CliTest, APhotoWithAProfileForNoPictureIsReadAsSrgb) {
+    const auto source =
+        save(test::withProfile(picture(20, 20), test::deviceLinkProfile()), "linked.tif");
+    const auto run = cli({"--cli", source.string(), "--target", "x2"});
+    ASSERT_EQ(run.exitStatus, 0) << run.out;
+    EXPECT_NE(run.out.find("Апскейл: realesrgan-x4plus, ×4 · профиль ICC не подходит: цвета "
+                           "прочитаны как sRGB"),
+              std::string::npos)
+        << run.out;
+}
+
 // Twelve seconds at 5 frames per second: segments of 20 frames, chunks of 48. The second chunk
 // never ends, so the run is interrupted with two segments finished.
 TEST_F(CliTest, InterruptedVideoIsContinuedByTheSameCommand) {
@@ -270,7 +329,7 @@ TEST_F(CliTest, InterruptedVideoIsContinuedByTheSameCommand) {
     const std::vector<std::string> command{"--cli", source.string(), "--target", "x2",
                                            "--no-pictures"};
     const auto result = photos() / "clip-2x.mp4";
-    const auto parts = photos() / ".clip-2x.parts";
+    const auto parts = PartFolder::pathFor(source, result);
     struct Case {
         int signal;
         bool keeps;
@@ -316,4 +375,123 @@ TEST_F(CliTest, InterruptedVideoIsContinuedByTheSameCommand) {
         EXPECT_TRUE(fs::is_empty(temporary()));
         fs::remove(result);
     }
+}
+
+// A memory stick as Linux mounts it (exFAT through FUSE), and the local disk answering as such
+// file systems do: a rename cannot refuse to replace and hard links fail; on the stick modes
+// stay 0777 too. Results are still placed, never over anything, with nothing hidden left
+// beside them; where the stick cannot keep a video's parts private, they go to the user's own
+// folder, saying why.
+TEST_F(CliTest, PhotoAndVideoAreSavedWhereNoNameCanBeMovedSafely) {
+    if (!test::findProgram("ffmpeg") || !test::findProgram("ffprobe"))
+        GTEST_SKIP() << "ffmpeg and ffprobe are needed";
+    test::ScratchMount stick(test::ScratchMount::Kind::exfat, "64M");
+    const auto simulated = folder / "simulated";
+    fs::create_directories(simulated);
+    for (const auto& place : {stick.path(), simulated}) {
+        const bool onStick = place == stick.path();
+        SCOPED_TRACE(onStick ? "exFAT" : "simulated");
+        if (onStick && !stick.mounted()) {
+            std::cout << "exFAT left out: " << stick.why() << "\n";
+            continue;
+        }
+        const test::EnvironmentChanges changes =
+            onStick ? test::EnvironmentChanges{}
+                    : test::EnvironmentChanges{{"LD_PRELOAD", CLARIVEX_NO_RENAME_LINK}};
+        const auto photo = place / "q.png";
+        picture(40, 30).write_to_file(photo.c_str());
+        test::writeFile(place / "q-2x.png", "taken");
+        const auto photoRun =
+            cli({"--cli", photo.string(), "--target", "x2", "--no-pictures"}, changes);
+        ASSERT_EQ(photoRun.exitStatus, 0) << photoRun.out;
+        EXPECT_EQ(test::readFile(place / "q-2x.png"), "taken");
+        EXPECT_EQ(VImage::new_from_file((place / "q-2x 2.png").c_str()).width(), 80);
+
+        const auto clip = place / "v.mp4";
+        test::makeClip(clip, {.frames = 12});
+        const auto videoRun =
+            cli({"--cli", clip.string(), "--target", "x2", "--no-pictures"}, changes);
+        ASSERT_EQ(videoRun.exitStatus, 0) << videoRun.out;
+        const bool partsAtHome =
+            videoRun.out.find("нельзя закрыть файлы от других пользователей: части видео "
+                              "хранятся в " +
+                              (home() / ".cache" / "clarivex" / "parts").string()) !=
+            std::string::npos;
+        EXPECT_EQ(partsAtHome, onStick) << videoRun.out;
+        EXPECT_EQ(test::probeFile(place / "v-2x.mp4").frames, 12);
+        EXPECT_EQ(test::namesIn(place), (std::vector<std::string>{"q-2x 2.png", "q-2x.png", "q.png",
+                                                                  "v-2x.mp4", "v.mp4"}));
+    }
+}
+
+TEST_F(CliTest, ReadOnlyDestinationIsRefusedBeforeAnyWork) {
+    test::ScratchMount disk(test::ScratchMount::Kind::tmpfs, "4M");
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.why();
+    const auto photo = disk.path() / "q.png";
+    picture(40, 30).write_to_file(photo.c_str());
+    disk.makeReadOnly();
+    const auto run = cli({"--cli", photo.string(), "--target", "x2"});
+    EXPECT_EQ(run.exitStatus, 1);
+    EXPECT_EQ(run.outLines().back(), "Ошибка: Результат некуда сохранить: папка " +
+                                         disk.path().string() + " только для чтения");
+    EXPECT_TRUE(engine.lastArguments().empty() || !engineRanOnAPicture());
+}
+
+// The disk of the result fills while the video is made: the sentence says so in the user's
+// words, and the same command continues once there is room.
+TEST_F(CliTest, FullDiskMidVideoKeepsTheFinishedPart) {
+    if (!test::findProgram("ffmpeg") || !test::findProgram("ffprobe"))
+        GTEST_SKIP() << "ffmpeg and ffprobe are needed";
+    test::ScratchMount disk(test::ScratchMount::Kind::tmpfs, "32M");
+    if (!disk.mounted())
+        GTEST_SKIP() << disk.why();
+    const auto source = disk.path() / "clip.mp4";
+    test::makeClip(source, {.frames = 60, .rate = "5"});
+    const auto filler = disk.path() / "filler";
+    // The engine's second call fills the disk, once, at a stroke.
+    const auto calls = folder / "engine-calls";
+    const auto filled = folder / "filled";
+    engine.countCalls(calls, "if [ \"$(wc -l < '" + calls.string() + "')\" = 2 ] && [ ! -e '" +
+                                 filled.string() + "' ]; then touch '" + filled.string() +
+                                 "'; fallocate -l \"$(df --output=avail -B1 '" +
+                                 disk.path().string() + "' | tail -1)\" '" + filler.string() +
+                                 "'; fi\n");
+    const std::vector<std::string> command{"--cli", source.string(), "--target", "x2",
+                                           "--no-pictures"};
+    const auto full = cli(command);
+    EXPECT_EQ(full.exitStatus, 1);
+    const std::string sentence =
+        "Ошибка: Мало места для результата в папке " + disk.path().string() + ": нужно ~";
+    EXPECT_TRUE(full.outLines().back().starts_with(sentence)) << full.out;
+    EXPECT_EQ(full.out.find("No space"), std::string::npos) << full.out;
+    fs::remove(filler);
+    fs::remove(calls);
+    const auto again = cli(command);
+    ASSERT_EQ(again.exitStatus, 0) << again.out;
+    EXPECT_EQ(test::probeFile(disk.path() / "clip-2x.mp4").frames, 60);
+}
+
+// Someone who may write into the video's folder swaps the part folder mid-run for a link to a
+// folder of the user's, and the engine fails: nothing of that folder is touched, and the run
+// keeps what it finished in its own folder.
+TEST_F(CliTest, PartFolderSwappedForALinkMidRunTouchesNothingElse) {
+    if (!test::findProgram("ffmpeg") || !test::findProgram("ffprobe"))
+        GTEST_SKIP() << "ffmpeg and ffprobe are needed";
+    const auto source = photos() / "clip.mp4";
+    test::makeClip(source, {.frames = 60, .rate = "5"});
+    const auto parts = PartFolder::pathFor(source, photos() / "clip-2x.mp4");
+    const auto victim = home() / "Documents";
+    test::writeFile(victim / "thesis.odt", "years of work");
+    const auto calls = folder / "engine-calls";
+    engine.countCalls(calls, "if [ \"$(wc -l < '" + calls.string() + "')\" = 2 ]; then mv '" +
+                                 parts.string() + "' '" + (folder / "moved").string() +
+                                 "'; ln -s '" + victim.string() + "' '" + parts.string() +
+                                 "'; exit 3; fi\n");
+    const auto run = cli({"--cli", source.string(), "--target", "x2", "--no-pictures"});
+    EXPECT_EQ(run.exitStatus, 1) << run.out;
+    EXPECT_EQ(test::namesIn(victim), std::vector<std::string>{"thesis.odt"});
+    EXPECT_EQ(test::readFile(victim / "thesis.odt"), "years of work");
+    EXPECT_GE(test::finishedSegments(folder / "moved"), 1u);
+    EXPECT_FALSE(fs::exists(photos() / "clip-2x.mp4"));
 }

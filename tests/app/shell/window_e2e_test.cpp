@@ -3,6 +3,7 @@
 // others may read shows: how a later start reaches the running window, wherever its socket has
 // to go, and how a window ends.
 #include "support/child_processes.h"
+#include "support/gif_bytes.h"
 #include "support/program_run.h"
 #include "support/temporary_folder.h"
 #include "support/test_engine.h"
@@ -110,6 +111,26 @@ TEST_F(WindowTest, LaterStartsHandTheirFilesToTheRunningWindowAsTheFileSystemNam
         EXPECT_EQ(mode(folder / "photos" / result), 0666u) << result;
         EXPECT_EQ(mode(copy), 0666u) << result;
     }
+    EXPECT_EQ(terminate(*window).exitStatus, 0);
+    EXPECT_TRUE(fs::is_empty(temporary()));
+}
+
+// An animated GIF opened with the window comes out animated, and its Pictures copy is the same
+// file.
+TEST_F(WindowTest, AnAnimationOpenedInTheWindowKeepsEveryFrame) {
+    test::GifSpec spec{32, 24, {0xFF0000, 0x00FF00, 0x0000FF}, {}, 0};
+    for (std::uint8_t index = 0; index < 3; ++index)
+        spec.frames.push_back(test::fullFrame(32, 24, index));
+    test::writeFile(folder / "photos/clip.gif", test::gifBytes(spec));
+    const auto window = start({(folder / "photos/clip.gif").string()});
+    const fs::path copy = folder / "home/Pictures/Clarivex/clip-4k.png";
+    ASSERT_TRUE(eventually([&] { return fs::exists(copy); }));
+    const std::string result = test::readFile(folder / "photos/clip-4k.png");
+    EXPECT_EQ(test::readFile(copy), result);
+    // The animation chunk: three frames, played endlessly.
+    const auto control = result.find("acTL");
+    ASSERT_NE(control, std::string::npos);
+    EXPECT_EQ(result.substr(control + 4, 8), std::string("\0\0\0\x03\0\0\0\0", 8));
     EXPECT_EQ(terminate(*window).exitStatus, 0);
     EXPECT_TRUE(fs::is_empty(temporary()));
 }

@@ -88,6 +88,7 @@ TEST_F(ContentViewTest, TheLastJobClearedFadesOutAsItWasAndTheInvitationComesBac
     fixture.queue().addDemonstration(fixture.file("a.jpg"), MediaKind::image,
                                      JobStatus::cancelled());
     double now = FrameClock::now();
+    FrameClock::instance().advanceTo(now);
     FrameClock::instance().advanceTo(now += 10.0);
     QPointer<JobStage> old = view.jobStage();
     fixture.queue().clearFinished();
@@ -97,6 +98,7 @@ TEST_F(ContentViewTest, TheLastJobClearedFadesOutAsItWasAndTheInvitationComesBac
     // The job is gone, its view is not: a late stop must reach nothing of it (sanitizers).
     ASSERT_TRUE(old && !old->job());
     Q_EMIT fixture.queue().stopRequested();
+    FrameClock::instance().advanceTo(now);
     FrameClock::instance().advanceTo(now += 0.1);
     const auto* effect = qobject_cast<FadeScaleEffect*>(old->graphicsEffect());
     EXPECT_TRUE(effect && effect->hasPicture() && effect->opacity() > 0.05 &&
@@ -105,6 +107,76 @@ TEST_F(ContentViewTest, TheLastJobClearedFadesOutAsItWasAndTheInvitationComesBac
     flushDeletions();
     EXPECT_TRUE(old.isNull());
     EXPECT_TRUE(view.queueStrip()->isHidden());
+}
+
+TEST_F(ContentViewTest, TheInvitationComesBackAtItsFinalLayoutWhileTheStripSlidesAway) {
+    test::MotionOn motion;
+    ContentView view(*fixture.store);
+    view.resize(1180, 760);
+    view.show();
+    fixture.queue().addDemonstration(fixture.file("a.jpg"), MediaKind::image,
+                                     JobStatus::cancelled());
+    double now = FrameClock::now();
+    FrameClock::instance().advanceTo(now);
+    FrameClock::instance().advanceTo(now += 10.0);
+    fixture.queue().clearFinished();
+    flushDeletions();
+    QPointer<DropHero> hero = view.dropHero();
+    ASSERT_TRUE(hero);
+    const QRect rest = hero->geometry();
+    // Where it rests in a window that never had a job.
+    test::WindowFixture empty;
+    ContentView fresh(*empty.store);
+    fresh.resize(view.size());
+    fresh.show();
+    EXPECT_EQ(rest, fresh.dropHero()->geometry());
+    const auto* strip = qobject_cast<FadeScaleEffect*>(view.queueStrip()->graphicsEffect());
+    ASSERT_TRUE(strip);
+    const double cleared = now;
+    for (const double after : {0.0, 0.05, 0.15, 0.3}) {
+        FrameClock::instance().advanceTo(now = cleared + after);
+        EXPECT_EQ(hero->geometry(), rest) << after;
+        const auto* fade = qobject_cast<FadeScaleEffect*>(hero->graphicsEffect());
+        ASSERT_TRUE(fade);
+        EXPECT_EQ(fade->scale(), 1.0);
+    }
+    EXPECT_GT(strip->shift().y(), 0.0);
+    FrameClock::instance().advanceTo(now += 10.0);
+    EXPECT_EQ(hero->geometry(), rest);
+    EXPECT_TRUE(view.queueStrip()->isHidden());
+}
+
+TEST_F(ContentViewTest, FilesAddedToAnEmptyQueueCountAtOnceAndMoveFromTheFirstFrame) {
+    test::MotionOn motion;
+    ContentView view(*fixture.store);
+    view.resize(1180, 760);
+    view.show();
+    double now = FrameClock::now();
+    FrameClock::instance().advanceTo(now += 10.0);
+    QPointer<DropHero> hero = view.dropHero();
+    // What the counter reads as the strip that comes in is pictured with its cards.
+    QString counterWithTheCards;
+    QObject::connect(&fixture.queue(), &JobQueue::jobsChanged, &view,
+                     [&] { counterWithTheCards = view.queueStrip()->counterText(); });
+    for (const char* name : {"a.jpg", "b.jpg"})
+        test::writeFile(fixture.file(name));
+    fixture.queue().add({fixture.file("a.jpg"), fixture.file("b.jpg")}, false);
+    EXPECT_EQ(counterWithTheCards, QStringLiteral("2 в работе"));
+    flushDeletions();
+    ASSERT_TRUE(hero && view.jobStage());
+    // The window was busy for 150 ms before its first frame: that frame shows the start.
+    FrameClock::instance().advanceTo(now += 0.15);
+    const auto opacity = [](QWidget* widget) {
+        const auto* effect = qobject_cast<FadeScaleEffect*>(widget->graphicsEffect());
+        return effect ? effect->opacity() : 1.0;
+    };
+    EXPECT_EQ(opacity(view.queueStrip()), 0.0);
+    EXPECT_EQ(opacity(view.jobStage()), 0.0);
+    EXPECT_EQ(opacity(hero), 1.0);
+    FrameClock::instance().advanceTo(now += 1.0 / 60);
+    EXPECT_GT(opacity(view.queueStrip()), 0.0);
+    EXPECT_LT(opacity(view.queueStrip()), 0.2);
+    EXPECT_GT(opacity(hero), 0.8);
 }
 
 TEST(ContentViewEngine, HeaderAndModelTilesShowWhatTheEngineCanDo) {

@@ -1,12 +1,17 @@
 #include "app/queue/job.h"
 #include "app/window/job_panel.h"
 #include "app/window/job_stage.h"
+#include "app/window/queue_strip.h"
+#include "ui/animation/frame_clock.h"
+#include "ui/paint/fade_scale_effect.h"
 #include "ui/widgets/before_after_slider.h"
 #include "ui/widgets/big_progress.h"
 #include "ui/widgets/pill_button.h"
 #include "window_fixture.h"
 
 #include <QLabel>
+
+#include <algorithm>
 
 #include <gtest/gtest.h>
 
@@ -93,6 +98,69 @@ TEST_F(JobStageTest, AStopTakenShowsAtOnceWhileThePipelineStillRuns) {
     EXPECT_TRUE(running.status().is(JobStatus::Case::running));
     EXPECT_EQ(stage.panel()->progress()->stage(), QStringLiteral("Останавливается"));
     EXPECT_FALSE(cancel->isEnabled());
+}
+
+TEST_F(JobStageTest, TheStageAndTheQueueCounterTellOneRemainingTimeNeverBelowASecond) {
+    const struct {
+        double fraction;
+        const char* time;
+    } cases[] = {
+        {0.5, "~8 с"},
+        // A few tenths left: once "осталось ~0 с" while the job still ran.
+        {0.95, "~1 с"},
+    };
+    for (const auto& c : cases) {
+        test::WindowFixture fixture;
+        Job& job = *fixture.queue().addDemonstration(
+            fixture.file("photo.jpg"), MediaKind::image,
+            JobStatus::running({UpscaleProgress::Stage::upscaling, 0.1, ""}));
+        job.setStartedAt(Job::Clock::now() - std::chrono::seconds(8));
+        JobStage stage(*fixture.store, job);
+        QueueStrip strip(*fixture.store);
+        job.setStatus(JobStatus::running({UpscaleProgress::Stage::upscaling, c.fraction, ""}));
+        EXPECT_EQ(stage.panel()->progress()->eta(), QStringLiteral("осталось ") + c.time);
+        EXPECT_EQ(strip.counterText(), QStringLiteral("1 в работе · ") + c.time);
+    }
+}
+
+TEST_F(JobStageTest, AJobDoneRidesTheSpringFromTheRunningLayout) {
+    test::MotionOn motion;
+    Job& job = addJob(JobStatus::running({UpscaleProgress::Stage::saving, 0.95, ""}));
+    QImage preview(1600, 1000, QImage::Format_RGB32);
+    preview.fill(Qt::darkCyan);
+    job.setPreview(preview);
+    JobStage stage(*fixture.store, job);
+    stage.resize(900, 700);
+    stage.show();
+    double now = FrameClock::now();
+    FrameClock::instance().advanceTo(now += 10.0);
+    const int running = stage.panel()->cardRect().toRect().height();
+    const QRect runningVisual = stage.visualRect();
+
+    job.setStatus(JobStatus::done(sampleResult()));
+    const int done = stage.panel()->cardHeight(stage.visibleArea().width());
+    ASSERT_LT(done, running);
+    // Until the pictures come, the comparison shows the preview: never a placeholder between.
+    EXPECT_EQ(stage.visualKind(), JobStage::Visual::comparison);
+    EXPECT_TRUE(stage.visualRect().height() > runningVisual.height());
+    std::vector<int> heights;
+    for (const double after : {0.0, 0.05, 0.1, 0.2}) {
+        FrameClock::instance().advanceTo(now + after);
+        heights.push_back(stage.panel()->cardRect().toRect().height());
+        const auto* fade =
+            qobject_cast<FadeScaleEffect*>(stage.visual()->parentWidget()->graphicsEffect());
+        ASSERT_TRUE(fade) << after;
+        EXPECT_LT(fade->opacity(), 1.0);
+    }
+    // From the running card's height, on the spring, to the done card's.
+    EXPECT_EQ(heights.front(), running);
+    EXPECT_TRUE(std::is_sorted(heights.rbegin(), heights.rend()));
+    EXPECT_TRUE(heights.back() > done && heights.back() < running);
+    FrameClock::instance().advanceTo(now += 10.0);
+    flushDeletions();
+    EXPECT_EQ(stage.panel()->cardRect().toRect().height(), done);
+    EXPECT_EQ(stage.visual()->parentWidget()->graphicsEffect(), nullptr);
+    EXPECT_EQ(stage.panel()->shownCase(), JobStatus::Case::done);
 }
 
 TEST_F(JobStageTest, DoneButtonsRevealAndOpenTheOutputOrSayWhyNot) {

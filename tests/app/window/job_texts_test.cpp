@@ -26,5 +26,19 @@ TEST(JobTexts, RoundsSecondsHalfAwayFromZeroAndSurvivesUnrepresentableValues) {
             << entry.seconds;
 }
 
+TEST(JobTexts, AnAnimationsDoneLineSaysHowManyFramesItKept) {
+    UpscaleResult result{"/a/clip-2x.png", std::nullopt, {256, 192}, "realesrgan-x4plus", 2.6};
+    for (const auto& [frames, words] : {std::pair{1, "1 кадр"},
+                                        {3, "3 кадра"},
+                                        {11, "11 кадров"},
+                                        {22, "22 кадра"},
+                                        {112, "112 кадров"}}) {
+        result.frames = frames;
+        EXPECT_EQ(JobTexts::doneDetail(result), QStringLiteral("clip-2x.png · ") +
+                                                    QString::fromUtf8(words) +
+                                                    QStringLiteral(" · 3 с · realesrgan-x4plus"));
+    }
+}
+
 } // namespace
 } // namespace clarivex

@@ -51,6 +51,7 @@ TEST_F(ImageOpsTest, DecodesEveryFormatAndColourSetUpAsSrgb) {
     };
     const std::string grey = test::iccProfile(test::ColourSpace::greyLinear);
     const std::string p3 = test::iccProfile(test::ColourSpace::displayP3);
+    const std::string link = test::deviceLinkProfile();
     std::string garbage(300, 'x');
     garbage.replace(16, 4, "RGB ");
     const Bitmap rgb = flat(3, {134, 9, 135}, VIPS_FORMAT_UCHAR, VIPS_INTERPRETATION_sRGB);
@@ -58,6 +59,7 @@ TEST_F(ImageOpsTest, DecodesEveryFormatAndColourSetUpAsSrgb) {
         const char* name;
         Bitmap image;
         std::vector<double> expected;
+        bool profileIgnored = false;
     };
     std::vector<Case> cases{
         // Linear-light grey 100 is sRGB 168.
@@ -67,9 +69,10 @@ TEST_F(ImageOpsTest, DecodesEveryFormatAndColourSetUpAsSrgb) {
         {"grey16.png",
          flat(1, {25700}, VIPS_FORMAT_USHORT, VIPS_INTERPRETATION_GREY16),
          {100, 100, 100}},
-        {"grey-with-rgb-profile.png",
+        {"grey-with-rgb-profile.tif",
          test::withProfile(flat(1, {100}, VIPS_FORMAT_UCHAR, VIPS_INTERPRETATION_B_W), p3),
-         {100, 100, 100}},
+         {100, 100, 100},
+         true},
         {"cmyk.jpg",
          flat(4, {0, 200, 0, 50}, VIPS_FORMAT_UCHAR, VIPS_INTERPRETATION_CMYK),
          {194, 77, 129}},
@@ -79,14 +82,17 @@ TEST_F(ImageOpsTest, DecodesEveryFormatAndColourSetUpAsSrgb) {
                                 VIPS_INTERPRETATION_RGB16),
                            p3),
          {147, 0, 140, 128}},
-        {"rgb-with-grey-profile.png", test::withProfile(rgb, grey), {134, 9, 135}},
-        {"rgb-with-broken-profile.png", test::withProfile(rgb, garbage), {134, 9, 135}},
+        {"rgb-with-grey-profile.tif", test::withProfile(rgb, grey), {134, 9, 135}, true},
+        {"rgb-with-broken-profile.tif", test::withProfile(rgb, garbage), {134, 9, 135}, true},
+        {"rgb-with-device-link.tif", test::withProfile(rgb, link), {134, 9, 135}, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const auto file = folder / c.name;
         c.image.write_to_file(file.c_str());
-        const Bitmap decoded = ImageOps::decodeSource(ImageOps::openSource(file));
+        const Bitmap opened = ImageOps::openSource(file);
+        const Bitmap decoded = ImageOps::decodeSource(opened);
+        EXPECT_EQ(ImageOps::profileIgnored(opened), c.profileIgnored);
         EXPECT_EQ(decoded.format(), VIPS_FORMAT_UCHAR);
         EXPECT_EQ(decoded.interpretation(), VIPS_INTERPRETATION_sRGB);
         const auto pixel = decoded.getpoint(4, 4);

@@ -46,6 +46,7 @@ TEST(DeviceCache, RemembersDevicesPerEngineAndDriversOnly) {
     DeviceCache::remember(cache, key, named);
     EXPECT_EQ(DeviceCache::recall(cache, key), named);
     EXPECT_EQ(fs::status(cache).permissions(), fs::perms::owner_all);
+    EXPECT_EQ(fs::status(cache.parent_path()).permissions(), fs::perms::owner_all);
 
     {
         test::ScopedEnvironmentVariable driver("VK_ICD_FILENAMES", "/elsewhere/icd.json");

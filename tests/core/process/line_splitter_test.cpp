@@ -49,3 +49,21 @@ TEST(LineSplitter, SplitsPiecesIntoLines) {
     for (const auto& testCase : cases)
         EXPECT_EQ(splitAll(testCase.pieces), testCase.lines) << testCase.name;
 }
+
+// A program that writes without line feeds would otherwise fill our memory with one line; the
+// cut keeps whole characters and the next line is whole again.
+TEST(LineSplitter, OverlongLineKeepsItsBeginning) {
+    LineSplitter splitter;
+    const std::string cyrillic = "Ж";
+    std::string flood = "a";
+    while (flood.size() < 3 * LineSplitter::maxLineBytes)
+        flood += cyrillic;
+    for (std::size_t at = 0; at < flood.size(); at += 1000)
+        EXPECT_TRUE(splitter.feed(std::string_view(flood).substr(at, 1000)).empty());
+    const auto lines = splitter.feed("\nnext\n");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_LE(lines[0].size(), LineSplitter::maxLineBytes + std::string("…").size());
+    EXPECT_EQ(lines[0], flood.substr(0, LineSplitter::maxLineBytes - 1) + "…");
+    EXPECT_EQ(LineSplitter::toValidUtf8(lines[0]), lines[0]);
+    EXPECT_EQ(lines[1], "next");
+}

@@ -124,6 +124,30 @@ TEST(Shell, ObserverSeesTheRunAsItHappensAndMayThrow) {
 // Terminated, the program ends with a non-zero status, but a cancelled run is never reported
 // as failed: from the observer's thread, from another one, or before the start (then nothing
 // is launched).
+// The peak of this process's resident memory, in KiB.
+long peakMemory() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.starts_with("VmHWM:"))
+            return std::stol(line.substr(6));
+    }
+    return 0;
+}
+
+// A program gone wrong that writes hundreds of megabytes, without line feeds on one stream and
+// as lines on the other, costs us a bounded amount of memory however much it writes.
+TEST(Shell, WhatIsKeptOfAFloodIsBounded) {
+    const long before = peakMemory();
+    ASSERT_GT(before, 0) << "no VmHWM in /proc/self/status";
+    std::size_t observed = 0;
+    const std::string out = runScript("head -c 150000000 /dev/zero | tr '\\0' x >&2; "
+                                      "head -c 150000000 /dev/zero | tr '\\0' x | fold -w 100",
+                                      [&](const std::string& line) { observed += line.size(); });
+    EXPECT_LE(out.size(), Shell::Collected::maxOutputBytes);
+    EXPECT_GT(observed, 150'000'000u) << "every line still reaches the observer";
+    EXPECT_LT(peakMemory() - before, 64 * 1024) << "KiB more at the peak";
+}
+
 TEST(ShellCancel, StopIsACancellationNeverAFailure) {
     const test::TemporaryFolder folder;
     for (const char* who : {"observer", "other thread", "before"}) {

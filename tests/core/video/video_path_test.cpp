@@ -1,5 +1,7 @@
 #include "core/upscaler.h"
 
+#include "core/process/shell.h"
+#include "core/video/part_folder.h"
 #include "core/video/video_space.h"
 #include "core/vocabulary/upscale_error.h"
 #include "support/child_processes.h"
@@ -17,6 +19,8 @@
 #include <fstream>
 #include <mutex>
 #include <tuple>
+
+#include <unistd.h>
 
 using namespace clarivex;
 using namespace clarivex::test;
@@ -188,6 +192,84 @@ TEST_F(VideoPathTest, EveryTrackIsCarriedOver) {
 
     EXPECT_TRUE(log_.contains(Stage::encoding, "Звук: 2 дорожки · субтитры"));
     expectNeverBackwards(log_.reports);
+}
+
+// What a film from the wild holds besides its pictures: Windows-1251 subtitles (which ffmpeg's
+// decoder would drop event by event, leaving an empty track), a sound track without a single
+// packet (which MP4 drops), and a font for the subtitles (which MP4 cannot hold). The result's
+// subtitles are readable, and the detail names what is carried and what is left out.
+TEST_F(VideoPathTest, TracksMp4CannotHoldAreNamedAndLegacySubtitlesConverted) {
+    const auto subtitles = sources() / "film.srt";
+    // "Привет" and "Мир" in Windows-1251.
+    test::writeFile(subtitles, "1\n00:00:00,000 --> 00:00:00,500\n\xCF\xF0\xE8\xE2\xE5\xF2\n\n"
+                               "2\n00:00:00,500 --> 00:00:00,900\n\xCC\xE8\xF0\n");
+    const auto font = sources() / "font.ttf";
+    test::writeFile(font, std::string(64, 'f'));
+    const auto source = sources() / "film.mkv";
+    ffmpeg({"-f",
+            "lavfi",
+            "-i",
+            "testsrc=size=64x48:rate=30",
+            "-f",
+            "lavfi",
+            "-i",
+            "sine=duration=1",
+            "-f",
+            "lavfi",
+            "-i",
+            "aevalsrc=0:d=0",
+            "-i",
+            subtitles.string(),
+            "-map",
+            "0:v",
+            "-map",
+            "1:a",
+            "-map",
+            "2:a",
+            "-map",
+            "3:s",
+            "-t",
+            "1",
+            "-c:v",
+            "libx264",
+            "-pix_fmt",
+            "yuv420p",
+            "-c:a",
+            "aac",
+            "-c:s",
+            "copy",
+            "-attach",
+            font.string(),
+            "-metadata:s:t",
+            "mimetype=application/x-truetype-font",
+            source.string()});
+    const auto result = upscale(source, options());
+
+    const auto facts = probeFile(result.output);
+    EXPECT_EQ(facts.audio.size(), 1u);
+    ASSERT_EQ(facts.subtitles.size(), 1u);
+    const std::string text = Shell::run(
+        *ffmpeg_, {"-v", "error", "-i", result.output.string(), "-f", "srt", "-"}, {}, {});
+    EXPECT_NE(text.find("Привет"), std::string::npos) << text;
+    EXPECT_NE(text.find("Мир"), std::string::npos) << text;
+    EXPECT_TRUE(log_.contains(Stage::encoding,
+                              "Звук · субтитры (перекодированы из CP1251) · пустая дорожка "
+                              "пропущена · шрифты пропущены: MP4 их не хранит"));
+}
+
+// A QuickTime time code track becomes the result's own.
+TEST_F(VideoPathTest, TheTimecodeIsCarried) {
+    const auto source = sources() / "take.mov";
+    ffmpeg({"-f", "lavfi", "-i", "testsrc=size=64x48:rate=25", "-frames:v", "10", "-c:v", "libx264",
+            "-pix_fmt", "yuv420p", "-timecode", "10:00:00:00", source.string()});
+    const auto result = upscale(source, options());
+    const std::string answer =
+        Shell::run(*ffprobe_,
+                   {"-v", "error", "-show_entries", "stream=codec_tag_string:stream_tags=timecode",
+                    "-of", "csv=p=0", result.output.string()},
+                   {}, {});
+    EXPECT_NE(answer.find("tmcd,10:00:00:00"), std::string::npos) << answer;
+    EXPECT_TRUE(log_.contains(Stage::encoding, "Склейка частей · таймкод"));
 }
 
 // Each clip comes out upright at the exact even size and with all its frames. PNG in QuickTime
@@ -380,7 +462,7 @@ TEST_F(VideoPathTest, UnfinishedRunIsContinuedByTheNextRunOfTheSameJob) {
     const auto source = clip("clip.mp4", {.frames = 18});
     const auto reference = sources() / "reference.mp4";
     std::filesystem::rename(upscale(source, options()).output, reference);
-    const auto parts = sources() / ".clip-2x.parts";
+    const auto parts = PartFolder::pathFor(source, sources() / "clip-2x.mp4");
     struct Case {
         std::string name;
         bool joinFails;
@@ -395,6 +477,8 @@ TEST_F(VideoPathTest, UnfinishedRunIsContinuedByTheNextRunOfTheSameJob) {
         {"joining fails", true, 0.1, 18, ""},
         {"other settings", false, 0.1, 6, "model"},
         {"a changed source", false, 0.1, 6, "source"},
+        // A hand-edited manifest says the first segment holds 2 frames: used, it would drop one.
+        {"a manifest that lies", false, 0.1, 6, "lie"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -414,10 +498,17 @@ TEST_F(VideoPathTest, UnfinishedRunIsContinuedByTheNextRunOfTheSameJob) {
             EXPECT_TRUE(outputs().empty());
             continue;
         }
-        EXPECT_EQ(outputs(), std::vector<std::string>{".clip-2x.parts"});
+        EXPECT_EQ(outputs(), std::vector<std::string>{parts.filename().string()});
 
         if (c.change == "source")
             makeClip(source, {.frames = 18, .rate = "25"});
+        if (c.change == "lie") {
+            std::string manifest = readFile(parts / "manifest.json");
+            const auto frames = manifest.find("\"frames\": 3");
+            ASSERT_NE(frames, std::string::npos) << manifest;
+            manifest.replace(frames, 12, "\"frames\": 2");
+            writeFile(parts / "manifest.json", manifest, std::filesystem::perms(0600));
+        }
         Options second = options();
         if (c.change == "model")
             second.model = ModelChoice::art;
@@ -522,4 +613,28 @@ TEST_F(VideoPathTest, ColourBarsKeepTheirColoursAsTaggedBt709) {
             log_.contains(Stage::encoding, "H.264, " + result.size.description() + " · HDR → SDR"),
             c.name.starts_with("hdr"));
     }
+}
+
+// A part folder that another user made under the job's name beside the result, or one that
+// holds their files: the parts go to the user's own folder instead, and the result is ours.
+TEST_F(VideoPathTest, AnotherUsersPartFolderSendsThePartsToTheUsersOwnFolder) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a folder to another user";
+    const auto source = clip("clip.mp4", {.frames = 6});
+    const auto parts = PartFolder::pathFor(source, sources() / "clip-2x.mp4");
+    std::filesystem::create_directory(parts);
+    writeFile(parts / "segment-000000.mp4", "theirs");
+    ASSERT_EQ(::chown(parts.c_str(), 65534, 65534), 0);
+    const ScopedEnvironmentVariable cache("XDG_CACHE_HOME", (folder_ / "cache").string());
+    const auto result = upscale(source, options());
+    EXPECT_TRUE(log_.contains(Stage::preparing,
+                              "Имя " + parts.string() +
+                                  " занято: эта папка принадлежит другому пользователю (nobody): "
+                                  "части видео хранятся в " +
+                                  PartFolder::pathIn(folder_ / "cache" / "clarivex" / "parts",
+                                                     source, sources() / "clip-2x.mp4")
+                                      .string()));
+    EXPECT_EQ(probeFile(result.output).frames, 6);
+    EXPECT_EQ(readFile(parts / "segment-000000.mp4"), "theirs");
+    EXPECT_TRUE(std::filesystem::is_empty(folder_ / "cache" / "clarivex" / "parts"));
 }

@@ -1,3 +1,4 @@
+#include "ui/animation/eased_value.h"
 #include "ui/animation/frame_clock.h"
 #include "ui/animation/spring.h"
 #include "ui/animation/spring_value.h"
@@ -18,22 +19,49 @@ TEST(SpringTest, NearlyCriticalDampingMatchesCriticalDamping) {
     }
 }
 
-TEST(SpringValueTest, RetargetingMidFlightKeepsValueAndVelocity) {
+TEST(SpringValueTest, AMotionStartsAtItsFirstFrameHoweverLateThatComes) {
+    FrameClock& clock = FrameClock::instance();
+    clock.advanceTo(2000.0);
+    const Spring reference(Theme::spring(), 0.0, 1.0);
+    SpringValue value(0.0, Theme::spring(), [] {});
+    value.animateTo(1.0);
+    // The window was busy for 150 ms after asking (a view built and pictured, files added).
+    clock.advanceTo(2000.15);
+    EXPECT_EQ(value.value(), 0.0);
+    clock.advanceTo(2000.15 + 1.0 / 60);
+    EXPECT_NEAR(value.value(), reference.value(1.0 / 60), 1e-9);
+    clock.advanceTo(2000.25);
+    EXPECT_NEAR(value.value(), reference.value(0.1), 1e-9);
+}
+
+TEST(SpringValueTest, RetargetingMidFlightGoesOnFromTheLastFrameShown) {
     FrameClock& clock = FrameClock::instance();
     clock.advanceTo(3000.0);
     SpringValue value(0.0, Theme::spring(), [] {});
     value.animateTo(1.0);
+    clock.advanceTo(3000.0);
     clock.advanceTo(3000.05);
     const double before = value.value();
+    ASSERT_GT(before, 0.0);
     value.animateTo(-1.0);
-    clock.advanceTo(3000.05);
     EXPECT_DOUBLE_EQ(value.value(), before);
-    // Still moving up for a moment: the velocity carried over.
+    // Still moving up for a moment: the velocity carried over, and no frame stood still.
     clock.advanceTo(3000.06);
     EXPECT_GT(value.value(), before);
     clock.advanceTo(3010.0);
     EXPECT_FALSE(value.isAnimating());
     EXPECT_EQ(value.value(), -1.0);
+}
+
+TEST(EasedValueTest, AnEaseStartsAtItsFirstFrameToo) {
+    FrameClock& clock = FrameClock::instance();
+    clock.advanceTo(4000.0);
+    EasedValue value(0.0, 200, QEasingCurve::Linear, [] {});
+    value.animateTo(1.0);
+    clock.advanceTo(4000.3);
+    EXPECT_EQ(value.value(), 0.0);
+    clock.advanceTo(4000.4);
+    EXPECT_NEAR(value.value(), 0.5, 1e-9);
 }
 
 TEST(FrameTickerTest, ATickerMayStopAnotherDuringAFrame) {

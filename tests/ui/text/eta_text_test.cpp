@@ -11,7 +11,8 @@ TEST(EtaTextTest, GivesTheExpectedTextAtTheBoundaries) {
     constexpr double nan = std::numeric_limits<double>::quiet_NaN();
     constexpr double infinity = std::numeric_limits<double>::infinity();
     // Too little known, just past both thresholds, the unit chosen before rounding, halves
-    // rounded away from zero, never a negative time, and hours past an hour.
+    // rounded away from zero, never below a second while the job runs (at 95 % after 8 s a
+    // few tenths are left, once shown as "~0 с"), and hours past an hour.
     const struct {
         double fraction;
         double elapsed;
@@ -22,7 +23,8 @@ TEST(EtaTextTest, GivesTheExpectedTextAtTheBoundaries) {
         {0.5, infinity, nullptr},       {0.0301, 2.01, "осталось ~1 мин"},
         {0.5, 2.01, "осталось ~2 с"},   {0.5, 59.6, "осталось ~60 с"},
         {0.5, 60.0, "осталось ~1 мин"}, {0.5, 150.0, "осталось ~3 мин"},
-        {1.0, 30.0, "осталось ~0 с"},   {1.25, 30.0, "осталось ~0 с"},
+        {0.95, 8.0, "осталось ~1 с"},   {0.95, 30.0, "осталось ~2 с"},
+        {1.0, 30.0, "осталось ~1 с"},   {1.25, 30.0, "осталось ~1 с"},
         {0.5, 3600.0, "осталось ~1 ч"}, {0.25, 1600.0, "осталось ~1 ч 20 мин"},
     };
     for (const auto& c : cases) {

@@ -47,6 +47,8 @@ TEST_F(SegmentedTest, TapSelectsWithASignalAndTheCapsuleSlidesThere) {
     EXPECT_EQ(changed.count(), 1);
     EXPECT_EQ(control.selection().toInt(), 3);
 
+    // The slide starts at its first frame.
+    clock.advanceTo(11000.0);
     clock.advanceTo(11005.0);
     EXPECT_EQ(control.capsuleRect(), segment(2));
 

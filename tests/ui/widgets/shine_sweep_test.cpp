@@ -20,9 +20,11 @@ TEST(ShineSweepTest, FirstTriggerIsQuietAndEachChangeSweepsFromTheStart) {
 
     // A change mid-sweep starts over from the left.
     shine(&view, 8);
+    clock.advanceTo(12000.0);
     clock.advanceTo(12000.0 + duration / 2);
     shine(&view, 9);
     EXPECT_DOUBLE_EQ(sweep->phase(), ShinePath::startPhase);
+    clock.advanceTo(12000.0 + duration / 2);
     clock.advanceTo(12000.0 + duration * 2);
     EXPECT_DOUBLE_EQ(sweep->phase(), ShinePath::endPhase);
     EXPECT_EQ(clock.activeTickerCount(), 0);

@@ -71,6 +71,7 @@ TEST_F(WindowParts, InvitationOpensFromAnywhereInsideItsFrameAndGrowsWholeUnderA
     };
     const QRectF rest = emblem();
     hero.setTargeted(true);
+    FrameClock::instance().advanceTo(FrameClock::now());
     FrameClock::instance().advanceTo(FrameClock::now() + 10.0);
     ASSERT_GT(hero.scale(), 1.01);
     EXPECT_NEAR(emblem().width(), rest.width() * hero.scale(), 0.01);
@@ -237,6 +238,29 @@ TEST_F(WindowParts, AClampedLabelShowsAtMostThreeWholeLinesWithTheRestInItsToolt
     }
 }
 
+TEST_F(WindowParts, AClampedLabelsLastLineIsALineOfTheTextEndingInAnEllipsisWhenMoreWasCut) {
+    // An engine's eight short lines: lines four to eight together would fit the width, and
+    // were once run together into the third.
+    QString engine;
+    for (int line = 1; line <= 8; ++line)
+        engine += QStringLiteral("строка %1\n").arg(line);
+    const struct {
+        QString text;
+        QStringList lines;
+    } cases[] = {
+        {engine, {"строка 1", "строка 2", "строка 3…"}},
+        {QStringLiteral("первая\nвторая\nтретья\n"), {"первая", "вторая", "третья"}},
+        {QStringLiteral("одна\n\nпосле пустой"), {"одна", "", "после пустой"}},
+    };
+    for (const auto& c : cases) {
+        ClampedLabel label(c.text, 3, Theme::body(12), Theme::muted());
+        label.resize(400, label.heightForWidth(400));
+        label.show();
+        EXPECT_EQ(label.linesAt(400), c.lines) << c.text.toStdString();
+        EXPECT_EQ(label.toolTip(), c.lines.back().endsWith(QChar(0x2026)) ? c.text : QString());
+    }
+}
+
 TEST_F(WindowParts, AViewInMotionIsDrawnWholeWithinItsRectangleAndRestsWithoutAnEffect) {
     // A view with a glowing child, coming in on a black window: at each instant it is drawn
     // whole (the child's own effect included) and nothing of it falls outside its rectangle.
@@ -254,6 +278,9 @@ TEST_F(WindowParts, AViewInMotionIsDrawnWholeWithinItsRectangleAndRestsWithoutAn
     Appearance appearance(view, {0.97, {}}, Theme::spring());
     appearance.enter();
     double now = FrameClock::now();
+    // However long the view took to come, its first frame shows it away.
+    FrameClock::instance().advanceTo(now += 0.15);
+    EXPECT_EQ(appearance.amount(), 0.0);
     for (double step : {0.03, 0.08}) {
         FrameClock::instance().advanceTo(now += step);
         ASSERT_GT(appearance.amount(), 0.05);
