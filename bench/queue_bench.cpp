@@ -224,8 +224,9 @@ int benchSlider(int count) {
     std::vector<Clock::time_point> returns;
     Store::Environment setup = environment(engine, folder.path());
     setup.pipeline = [&](const Tools& tools, const std::filesystem::path& source,
-                         const Options& options, const ProgressCallback& report,
-                         std::stop_token stopToken, std::stop_token keepPartsToken) {
+                         const Options& options, const std::vector<std::filesystem::path>&,
+                         const ProgressCallback& report, std::stop_token stopToken,
+                         std::stop_token keepPartsToken) {
         {
             const std::lock_guard guard(lock);
             starts.push_back(Clock::now());

@@ -16,8 +16,11 @@
 #include <memory>
 #include <optional>
 #include <stop_token>
+#include <vector>
 
 namespace clarivex {
+
+class PhotoBatches;
 
 // The file system a folder is on, and the bytes available there to this user.
 struct FreeSpace {
@@ -55,6 +58,12 @@ struct UpscaleJob {
     // Tile sizes that fit each device and model, shared by the jobs of one session, so that
     // only the first job that runs out of memory pays for finding one. None: not kept.
     std::shared_ptr<TileMemory> tiles{};
+    // The photos waiting right behind this one, in the order they will run, which an engine
+    // started for this photo may enlarge too (see PhotoBatches). Empty: none.
+    std::vector<std::filesystem::path> followingPhotos{};
+    // The engine runs that consecutive photos of a session share. None: each photo starts the
+    // engine for itself.
+    std::shared_ptr<PhotoBatches> photoBatches{};
     // How long one self-contained segment of a video's encode is: what an interrupted run
     // loses at most, and what is joined at the end.
     double segmentSeconds = 4.0;

@@ -29,6 +29,16 @@ std::string fileName(const std::filesystem::path& file) {
     return file.filename().string();
 }
 
+MediaKind requireKnownKind(const std::filesystem::path& source) {
+    requireSourceFile(source);
+    const auto kind = mediaKindOf(source);
+    if (!kind) {
+        const std::string extension = pathExtension(source);
+        throw UpscaleError::unsupported(extension.empty() ? "у файла нет расширения" : extension);
+    }
+    return *kind;
+}
+
 // The folder beside the source, checked before any work: a result that could not be placed
 // would throw all of that work away at the end.
 OpenFolder openDestination(const std::filesystem::path& source) {
@@ -59,23 +69,18 @@ PathOutcome runPicture(const UpscaleJob& job) {
 } // namespace
 
 UpscaleResult run(UpscaleJob job) {
-    requireSourceFile(job.source);
-    const auto kind = mediaKindOf(job.source);
-    if (!kind) {
-        const std::string extension = pathExtension(job.source);
-        throw UpscaleError::unsupported(extension.empty() ? "у файла нет расширения" : extension);
-    }
+    const MediaKind kind = requireKnownKind(job.source);
     const auto start = std::chrono::steady_clock::now();
     job.destination = std::make_shared<const OpenFolder>(openDestination(job.source));
     WorkingFolder::removeAbandoned();
     const WorkingFolder work;
     job.work = work.path();
-    job.output = job.freeOutputName(*kind);
+    job.output = job.freeOutputName(kind);
     JobProgress::Monotonic monotonic(std::move(job.report));
     job.report = std::ref(monotonic);
     job.report(JobProgress::at(Step::preparing, 0, fileName(job.source)));
 
-    const PathOutcome outcome = *kind == MediaKind::image ? runPicture(job) : VideoPath::run(job);
+    const PathOutcome outcome = kind == MediaKind::image ? runPicture(job) : VideoPath::run(job);
 
     std::optional<std::filesystem::path> picturesCopy;
     std::optional<std::string> picturesCopyFailure;
@@ -94,6 +99,25 @@ UpscaleResult run(UpscaleJob job) {
     return UpscaleResult{outcome.output,         picturesCopy,    outcome.plan.output,
                          outcome.plan.model,     elapsed.count(), picturesCopyFailure,
                          outcome.plan.insteadOf, outcome.frames};
+}
+
+void refuseBeforeEngine(const UpscaleJob& job) {
+    const MediaKind kind = requireKnownKind(job.source);
+    openDestination(job.source);
+    if (kind == MediaKind::video) {
+        VideoPath::plan(job);
+        return;
+    }
+    const auto animation = AnimationInfo::probe(job.source);
+    if (!animation) {
+        ImagePath::plan(job);
+        return;
+    }
+    const Plan plan = Plan::make(
+        animation->canvas, job.options.target,
+        job.tools.installedModels().pick(job.options.model, MediaKind::image), MediaKind::image);
+    if (plan.alreadyAtTarget())
+        throw UpscaleError::alreadyLarge(animation->canvas, std::string(title(job.options.target)));
 }
 
 void requireSourceFile(const std::filesystem::path& source) {

@@ -4,11 +4,13 @@ namespace clarivex::test {
 
 Pipeline ScriptedPipeline::pipeline() {
     return [this](const Tools&, const std::filesystem::path& source, const Options& options,
+                  const std::vector<std::filesystem::path>& followingPhotos,
                   const ProgressCallback& report, std::stop_token stopToken,
                   std::stop_token keepPartsToken) -> UpscaleOutcome {
         std::unique_lock guard(lock_);
         lastKeepParts_ = keepPartsToken;
         sources_.push_back(source);
+        following_.push_back(followingPhotos);
         options_.push_back(options);
         lastReport_ = report;
         while (true) {
@@ -79,6 +81,11 @@ std::vector<std::filesystem::path> ScriptedPipeline::sources() const {
 std::vector<Options> ScriptedPipeline::options() const {
     const std::lock_guard guard(lock_);
     return options_;
+}
+
+std::vector<std::vector<std::filesystem::path>> ScriptedPipeline::following() const {
+    const std::lock_guard guard(lock_);
+    return following_;
 }
 
 ProgressCallback ScriptedPipeline::lastReport() const {

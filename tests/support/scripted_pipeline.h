@@ -32,6 +32,8 @@ public:
     // The sources run so far, and the options each was given.
     std::vector<std::filesystem::path> sources() const;
     std::vector<Options> options() const;
+    // The photos that waited behind each run's, as the queue told it.
+    std::vector<std::vector<std::filesystem::path>> following() const;
     // The report callback of the latest run, kept to be called after that run ended.
     ProgressCallback lastReport() const;
     // Whether the latest run was told to keep its finished parts (a stop for the program's end).
@@ -46,6 +48,7 @@ private:
     std::deque<Step> steps_;
     std::vector<std::filesystem::path> sources_;
     std::vector<Options> options_;
+    std::vector<std::vector<std::filesystem::path>> following_;
     ProgressCallback lastReport_;
     std::stop_token lastKeepParts_;
     bool ignoresStops_ = false;

@@ -56,13 +56,20 @@ void TestEngine::removeModel(const std::string& model) const {
 void TestEngine::countCalls(const std::filesystem::path& log, const std::string& before) const {
     std::filesystem::remove(executable());
     // The run that only asks for the devices has nothing to enlarge and is not counted.
-    writeExecutable(executable(),
-                    "#!/bin/sh\nframes=$(ls \"$2\" | wc -l)\n[ \"$frames\" = 0 ] || echo "
-                    "\"$frames\" >> '" +
-                        log.string() + "'\n" + before + "if [ \"$(wc -l < '" + log.string() +
-                        "')\" = \"$CLARIVEX_TEST_HANG_ON_CALL\" ]; then\n"
-                        "    export FAKE_ESRGAN_HANG=1\nfi\nexec '" +
-                        standIn.string() + "' \"$@\"\n");
+    writeExecutable(
+        executable(),
+        "#!/bin/sh\nframes=$(ls \"$2\" | wc -l)\n[ \"$frames\" = 0 ] || echo "
+        "\"$frames\" >> '" +
+            log.string() + "'\n" + before +
+            "if [ \"$(basename \"$2\")\" = \"chunk-in-$CLARIVEX_TEST_HANG_ON_CHUNK\" ]; then\n"
+            "    export FAKE_ESRGAN_HANG=1\nfi\nexec '" +
+            standIn.string() + "' \"$@\"\n");
+}
+
+void TestEngine::surround(const std::string& before, const std::string& after) const {
+    std::filesystem::remove(executable());
+    writeExecutable(executable(), "#!/bin/sh\n" + before + "\n'" + standIn.string() +
+                                      "' \"$@\"\nstatus=$?\n" + after + "\nexit $status\n");
 }
 
 } // namespace clarivex::test

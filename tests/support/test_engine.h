@@ -28,9 +28,13 @@ public:
     void removeModel(const std::string& model) const;
 
     // Puts a script in the stand-in's place that runs it after appending the number of frames
-    // it was given to `log`, one count a line, and after the shell lines `before`. The call
-    // whose number CLARIVEX_TEST_HANG_ON_CALL holds never ends.
+    // it was given to `log`, one count a line, and after the shell lines `before`. The call for
+    // the video chunk whose number CLARIVEX_TEST_HANG_ON_CHUNK holds (0 for the first) never
+    // ends: by chunk rather than by call, since two chunks' engines start at about the same time.
     void countCalls(const std::filesystem::path& log, const std::string& before = "") const;
+    // Puts a script in the stand-in's place that runs the shell lines `before`, the stand-in,
+    // then `after`, and exits as the stand-in did.
+    void surround(const std::string& before, const std::string& after) const;
 
 private:
     TemporaryFolder folder_{"clarivex-engine"};

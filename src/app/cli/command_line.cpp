@@ -2,6 +2,7 @@
 
 #include "app/cli/device_question.h"
 #include "app/cli/stop_signals.h"
+#include "core/process/device_cache.h"
 #include "core/process/tools.h"
 #include "core/upscale_outcome.h"
 #include "core/upscaler.h"
@@ -46,12 +47,22 @@ void printLine(const std::string& text) {
 // is known rather than nothing.
 constexpr std::chrono::seconds deviceQuestionLimit{8};
 
-std::string toolReport(const Tools& tools, const std::optional<EngineDevices>& devices) {
-    const std::string device = devices ? deviceReport(*devices)
-                                       : deviceReport({}) + ": ESRGAN не ответил за " +
-                                             std::to_string(deviceQuestionLimit.count()) + " с";
-    return "ESRGAN: " + tools.esrgan.string() + " · " + device +
+// Without a device (none remembered, and none asked for since nothing will run), the line
+// names the engine alone.
+std::string toolReport(const Tools& tools, const std::optional<std::string>& device) {
+    return "ESRGAN: " + tools.esrgan.string() + (device ? " · " + *device : "") +
            "\nffmpeg: " + (tools.ffmpeg ? tools.ffmpeg->string() : std::string("нет"));
+}
+
+std::string answerReport(const std::optional<EngineDevices>& devices) {
+    return devices ? deviceReport(*devices)
+                   : deviceReport({}) + ": ESRGAN не ответил за " +
+                         std::to_string(deviceQuestionLimit.count()) + " с";
+}
+
+std::optional<EngineDevices> rememberedDevices(const Tools& tools) {
+    const auto folder = DeviceCache::folder();
+    return folder ? DeviceCache::recall(*folder, DeviceCache::keyFor(tools)) : std::nullopt;
 }
 
 UpscaleOutcome runJob(const Arguments& arguments, const std::string& file,
@@ -59,24 +70,41 @@ UpscaleOutcome runJob(const Arguments& arguments, const std::string& file,
     const Options options = Main::options(arguments);
     try {
         const Tools tools = Tools::locate(Bundle::current());
-        // Reaped when the job is over, so that an engine slow to die holds up nothing.
-        DeviceQuestion question(tools, stopToken);
-        const std::optional<EngineDevices> answer = question.answer(deviceQuestionLimit);
-        const EngineDevices devices = answer.value_or(EngineDevices{});
-        printLine(toolReport(tools, answer));
         ProgressPrinter printer(printLine);
         // An empty argument stays empty, for the pipeline to say that no file was given.
         const std::filesystem::path source =
             file.empty() ? std::filesystem::path() : std::filesystem::absolute(file);
-        return runUpscale(
-            {.tools = tools,
-             .source = source,
-             .options = options,
-             .report = [&printer](const UpscaleProgress& progress) { printer(progress); },
-             .stopToken = stopToken,
-             .keepPartsToken = keepPartsToken,
-             .devices = devices,
-             .tiles = std::make_shared<TileMemory>()});
+        UpscaleJob job{.tools = tools,
+                       .source = source,
+                       .options = options,
+                       .report = [&printer](const UpscaleProgress& progress) { printer(progress); },
+                       .stopToken = stopToken,
+                       .keepPartsToken = keepPartsToken,
+                       .tiles = std::make_shared<TileMemory>()};
+        // What the job would refuse is refused before the engine is asked anything.
+        std::optional<EngineDevices> devices = rememberedDevices(tools);
+        try {
+            Upscaler::refuseBeforeEngine(job);
+        } catch (const Cancelled&) {
+            throw;
+        } catch (...) {
+            printLine(
+                toolReport(tools, devices ? std::optional(deviceReport(*devices)) : std::nullopt));
+            throw;
+        }
+        // Asking costs a whole engine start, so the answer is remembered for the next runs with
+        // the same engine and drivers. Reaped when the job is over, so that an engine slow to
+        // die holds up nothing.
+        std::optional<DeviceQuestion> question;
+        if (!devices) {
+            question.emplace(tools, stopToken);
+            devices = question->answer(deviceQuestionLimit);
+            if (const auto folder = DeviceCache::folder(); folder && devices)
+                DeviceCache::remember(*folder, DeviceCache::keyFor(tools), *devices);
+        }
+        printLine(toolReport(tools, answerReport(devices)));
+        job.devices = devices.value_or(EngineDevices{});
+        return runUpscale(std::move(job));
     } catch (const Cancelled&) {
         return UpscaleCancelled{};
     } catch (...) {

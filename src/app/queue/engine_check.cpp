@@ -1,10 +1,12 @@
 #include "app/queue/engine_check.h"
 
+#include "core/image/photo_batches.h"
 #include "core/upscale_outcome.h"
 #include "core/vocabulary/upscale_error.h"
 
 #include <QMetaObject>
 
+#include <algorithm>
 #include <mutex>
 
 namespace clarivex {
@@ -14,6 +16,7 @@ struct EngineCheck::Shared {
     mutable std::mutex lock;
     EngineDevices devices;
     const std::shared_ptr<TileMemory> tiles = std::make_shared<TileMemory>();
+    const std::shared_ptr<PhotoBatches> photoBatches = std::make_shared<PhotoBatches>();
 
     EngineDevices currentDevices() const {
         const std::lock_guard guard(lock);
@@ -82,18 +85,28 @@ void EngineCheck::missing(const QString& error) {
     identity_.reset();
     ++generation_;
     probing_ = false;
-    {
-        const std::lock_guard guard(shared_->lock);
-        shared_->devices = {};
-    }
+    setDevices({});
     Q_EMIT changed();
 }
 
+void EngineCheck::setDevices(const EngineDevices& devices) {
+    const std::lock_guard guard(shared_->lock);
+    shared_->devices = devices;
+}
+
 void EngineCheck::startProbe(const Tools& tools) {
-    {
-        const std::lock_guard guard(shared_->lock);
-        shared_->devices = {};
+    const auto asked = std::find_if(asked_.begin(), asked_.end(),
+                                    [this](const auto& known) { return known.first == identity_; });
+    if (asked != asked_.end()) {
+        // Whatever a probe of another engine would still say is no longer wanted.
+        for (ProbeRun& probe : probes_)
+            probe.thread.request_stop();
+        ++generation_;
+        probing_ = false;
+        setDevices(asked->second);
+        return;
     }
+    setDevices({});
     if (stopped_ || !probe_)
         return;
     // A probe of the engine that was replaced says nothing about this one; it is joined once
@@ -135,17 +148,20 @@ void EngineCheck::probed(int generation, const EngineDevices& devices) {
     if (generation != generation_)
         return;
     probing_ = false;
-    {
-        const std::lock_guard guard(shared_->lock);
-        shared_->devices = devices;
-    }
+    setDevices(devices);
+    // An engine that named nothing may only have failed to start, and is asked again when it
+    // is seen anew.
+    if (devices.known() && identity_)
+        asked_.emplace_back(*identity_, devices);
     Q_EMIT changed();
 }
 
 Pipeline EngineCheck::pipeline() const {
     return [shared = shared_](const Tools& tools, const std::filesystem::path& source,
-                              const Options& options, const ProgressCallback& report,
-                              std::stop_token stopToken, std::stop_token keepPartsToken) {
+                              const Options& options,
+                              const std::vector<std::filesystem::path>& followingPhotos,
+                              const ProgressCallback& report, std::stop_token stopToken,
+                              std::stop_token keepPartsToken) {
         return runUpscale({.tools = tools,
                            .source = source,
                            .options = options,
@@ -153,8 +169,14 @@ Pipeline EngineCheck::pipeline() const {
                            .stopToken = std::move(stopToken),
                            .keepPartsToken = std::move(keepPartsToken),
                            .devices = shared->currentDevices(),
-                           .tiles = shared->tiles});
+                           .tiles = shared->tiles,
+                           .followingPhotos = followingPhotos,
+                           .photoBatches = shared->photoBatches});
     };
+}
+
+void EngineCheck::stopSharedRuns() {
+    shared_->photoBatches->stopEngine();
 }
 
 void EngineCheck::stop() {

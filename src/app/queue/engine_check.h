@@ -15,6 +15,7 @@
 #include <optional>
 #include <stop_token>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace clarivex {
@@ -25,7 +26,9 @@ namespace clarivex {
 // starts and the application comes to the front, so that a reinstall shows at once; a replaced
 // engine is asked for its devices again, and the probe of the old one is only told to stop: the
 // main thread never waits for a probe (an engine that ignores termination takes seconds to be
-// killed), except when the check itself goes. Its pipeline runs jobs on the preferred device with
+// killed), except when the check itself goes. An engine asked once is never asked again in the
+// session (asking costs an engine start of seconds), also when it comes back after it went
+// missing or another stood in its place. Its pipeline runs jobs on the preferred device with
 // the tile sizes this session found to fit. Main thread; the pipeline runs on the jobs' threads.
 class EngineCheck : public QObject {
     Q_OBJECT
@@ -55,6 +58,9 @@ public:
 
     // The core's upscaler with what this session knows of its engine.
     Pipeline pipeline() const;
+    // Stops the engine of a run that photos share, which no job waits for once the queue has
+    // nothing left to run; does not wait for it.
+    void stopSharedRuns();
     // Stops the probes under way and waits for them; none starts after.
     void stop();
 
@@ -80,6 +86,8 @@ private:
     };
 
     void startProbe(const Tools& tools);
+    // Sets the devices jobs run on.
+    void setDevices(const EngineDevices& devices);
     void probed(int generation, const EngineDevices& devices);
     void joinEndedProbes();
 
@@ -90,6 +98,8 @@ private:
     QString folder_;
     InstalledModels models_;
     std::optional<Identity> identity_;
+    // What each engine asked in this session named.
+    std::vector<std::pair<Identity, EngineDevices>> asked_;
     bool probing_ = false;
     bool stopped_ = false;
     int generation_ = 0;

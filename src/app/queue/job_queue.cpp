@@ -3,6 +3,7 @@
 #include "app/queue/desktop_services.h"
 #include "app/queue/file_expansion.h"
 #include "app/queue/pipeline_run.h"
+#include "core/image/photo_batch.h"
 
 #include <QMetaObject>
 
@@ -141,12 +142,32 @@ void JobQueue::advance() {
         });
         if (next == jobs_.end()) {
             working_ = false;
+            if (services_.nothingWaits)
+                services_.nothingWaits();
             refreshBadge();
             return;
         }
         if (process(*next))
             return;
     }
+}
+
+std::vector<std::filesystem::path> JobQueue::followingPhotos(const Job* job) const {
+    std::vector<std::filesystem::path> following;
+    if (job->kind() != MediaKind::image)
+        return following;
+    // The worker takes the waiting jobs in list order, so these are the photos that run next,
+    // up to the first video.
+    for (auto it = std::find(jobs_.begin(), jobs_.end(), job) + 1; it != jobs_.end(); ++it) {
+        if (!(*it)->status().is(JobStatus::Case::waiting))
+            continue;
+        if ((*it)->kind() != MediaKind::image)
+            break;
+        following.push_back((*it)->url());
+        if (following.size() + 1 >= static_cast<std::size_t>(PhotoBatch::maxPhotos))
+            break;
+    }
+    return following;
 }
 
 bool JobQueue::process(Job* job) {
@@ -164,13 +185,14 @@ bool JobQueue::process(Job* job) {
 
     const QUuid id = job->id();
     runningID_ = id;
-    PipelineRun::Work work =
-        [pipeline = services_.pipeline, tools = std::move(*tools), source = job->url(),
-         options = services_.options()](const ProgressCallback& report, std::stop_token stopToken,
-                                        std::stop_token keepPartsToken) {
-            return pipeline(tools, source, options, report, std::move(stopToken),
-                            std::move(keepPartsToken));
-        };
+    PipelineRun::Work work = [pipeline = services_.pipeline, tools = std::move(*tools),
+                              source = job->url(), options = services_.options(),
+                              following = followingPhotos(job)](const ProgressCallback& report,
+                                                                std::stop_token stopToken,
+                                                                std::stop_token keepPartsToken) {
+        return pipeline(tools, source, options, following, report, std::move(stopToken),
+                        std::move(keepPartsToken));
+    };
     current_ = std::make_unique<PipelineRun>(
         this, std::move(work),
         [this, id](const UpscaleProgress& progress) {

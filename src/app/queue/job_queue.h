@@ -45,6 +45,10 @@ public:
         std::function<Options()> options;
         // The badge and the success sound. Must outlive the queue.
         DesktopServices* desktop = nullptr;
+        // Called when the worker finds nothing left to run, so that work started ahead for
+        // jobs that will not run after all (an engine shared with photos since cancelled)
+        // stops. Nothing: no such work.
+        std::function<void()> nothingWaits{};
     };
 
     explicit JobQueue(Services services, QObject* parent = nullptr);
@@ -132,6 +136,8 @@ private:
     void advance();
     // False when the job failed before it could start, so the worker looks further.
     bool process(Job* job);
+    // The photos waiting right behind `job`, in the order the worker will take them.
+    std::vector<std::filesystem::path> followingPhotos(const Job* job) const;
     void finishRun();
     void stopCurrent();
     void refreshBadge();

@@ -57,7 +57,8 @@ Store::Store(Environment environment, QObject* parent)
     , settings_(environment_.settings, this)
     , queue_({[this] { return engine_.locate(); },
               environment_.pipeline ? environment_.pipeline : engine_.pipeline(),
-              [this] { return settings_.options(); }, environment_.desktop.get()},
+              [this] { return settings_.options(); }, environment_.desktop.get(),
+              [this] { engine_.stopSharedRuns(); }},
              this)
     , pictures_(queue_, environment_.decode, environment_.picturesKept, environment_.pictureThreads,
                 this)

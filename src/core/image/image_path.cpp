@@ -1,6 +1,7 @@
 #include "core/image/image_path.h"
 
 #include "core/image/image_ops.h"
+#include "core/image/photo_batches.h"
 #include "core/job_progress.h"
 #include "core/network_step.h"
 #include "core/output_placement.h"
@@ -46,6 +47,18 @@ void requireWithinMemory(Size source, const Plan& plan) {
                                std::to_string(maxNetworkPixels / 1'000'000) + " мегапикселей.");
 }
 
+// From the header, so that nothing is decoded for a refused picture.
+Plan planFor(const UpscaleJob& job, const ImageOps::Bitmap& opened) {
+    const Size sourceSize = ImageOps::uprightSize(opened);
+    const Plan plan = Plan::make(
+        sourceSize, job.options.target,
+        job.tools.installedModels().pick(job.options.model, MediaKind::image), MediaKind::image);
+    if (plan.alreadyAtTarget())
+        throw UpscaleError::alreadyLarge(sourceSize, std::string(title(job.options.target)));
+    requireWithinMemory(sourceSize, plan);
+    return plan;
+}
+
 } // namespace
 
 std::optional<UpscaleProgress> engineLineProgress(const std::string& line) {
@@ -55,35 +68,33 @@ std::optional<UpscaleProgress> engineLineProgress(const std::string& line) {
     return JobProgress::at(Step::upscaling, *percent / 100, fixedDecimal(*percent, 0) + "%");
 }
 
+Plan plan(const UpscaleJob& job) {
+    return planFor(job, ImageOps::openSource(job.source));
+}
+
 PathOutcome run(const UpscaleJob& job) {
-    // The plan comes from the header, so that nothing is decoded for a refused picture.
     const ImageOps::Bitmap opened = ImageOps::openSource(job.source);
-    const Size sourceSize = ImageOps::uprightSize(opened);
-    const Plan plan = Plan::make(
-        sourceSize, job.options.target,
-        job.tools.installedModels().pick(job.options.model, MediaKind::image), MediaKind::image);
-    if (plan.alreadyAtTarget())
-        throw UpscaleError::alreadyLarge(sourceSize, std::string(title(job.options.target)));
-    requireWithinMemory(sourceSize, plan);
+    const Plan plan = planFor(job, opened);
 
     const std::filesystem::path input = job.work / "in.png";
     const std::filesystem::path upscaledFile = job.work / "up.png";
-    ImageOps::writeIntermediate(ImageOps::decodeSource(opened), input);
-
-    const std::string profileNote = ImageOps::profileIgnored(opened)
-                                        ? " · профиль ICC не подходит: цвета прочитаны как sRGB"
-                                        : "";
-    job.report(JobProgress::at(Step::upscaling, 0,
-                               plan.model + ", ×" + std::to_string(plan.esrganScale) +
-                                   plan.fallbackNote() + profileNote +
-                                   NetworkStep::tileNote(job, plan)));
-    const auto onLine = [&job, &plan](const std::string& line) {
-        if (auto progress = engineLineProgress(line)) {
-            progress->detail += NetworkStep::tileNote(job, plan);
-            job.report(*progress);
-        }
-    };
-    NetworkStep::run(job, plan, input, upscaledFile, onLine, job.stopToken);
+    if (!job.photoBatches || !job.photoBatches->enlarge(job, plan, opened, upscaledFile)) {
+        ImageOps::writeIntermediate(ImageOps::decodeSource(opened), input);
+        const std::string profileNote = ImageOps::profileIgnored(opened)
+                                            ? " · профиль ICC не подходит: цвета прочитаны как sRGB"
+                                            : "";
+        job.report(JobProgress::at(Step::upscaling, 0,
+                                   plan.model + ", ×" + std::to_string(plan.esrganScale) +
+                                       plan.fallbackNote() + profileNote +
+                                       NetworkStep::tileNote(job, plan)));
+        const auto onLine = [&job, &plan](const std::string& line) {
+            if (auto progress = engineLineProgress(line)) {
+                progress->detail += NetworkStep::tileNote(job, plan);
+                job.report(*progress);
+            }
+        };
+        NetworkStep::run(job, plan, input, upscaledFile, onLine, job.stopToken);
+    }
 
     job.report(JobProgress::at(Step::writing, 0, plan.output.description()));
     // The network step has checked its size: stretched to the target, a picture of the wrong

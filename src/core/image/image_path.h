@@ -20,6 +20,10 @@ inline constexpr std::int64_t maxNetworkPixels = 400'000'000;
 // job's token cancels, with the engine ended and reaped.
 PathOutcome run(const UpscaleJob& job);
 
+// The plan for the job's picture, read from its header without decoding it; refuses a picture
+// already at its target or too large for the network, as run does.
+Plan plan(const UpscaleJob& job);
+
 // The progress of one line the engine printed ("45.00%"), if it is one.
 std::optional<UpscaleProgress> engineLineProgress(const std::string& line);
 

@@ -46,7 +46,8 @@ public:
 
     // Queues a chunk whose frames are all in its output folder, and returns once the feeding
     // thread has started on it: a network that is a whole chunk ahead of the encoder waits
-    // here, so that at most two chunks of enlarged frames are on disk. Once feeding has failed,
+    // here, so that the enlarged frames on disk are the chunk being encoded and those the
+    // network is writing. Once feeding has failed,
     // raises the first failure (for the feed's own: a missing frame, an encoder's own words);
     // raises Cancelled when `stopToken` is stopped first.
     void push(VideoChunk chunk, std::stop_token stopToken);

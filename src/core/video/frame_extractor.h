@@ -23,9 +23,9 @@ namespace clarivex {
 // The ffmpeg that takes a video apart, one chunk at a time: it decodes into a pipe as a stream
 // of PNG files, and its own thread writes each frame ("%06d.png", numbered from 1 across the
 // whole video, also when the extraction starts later in it) into the folder "chunk-in-" i of
-// the chunk it belongs to. It works at most one
-// chunk ahead of the chunk taken last: then it stops reading, and the full pipe holds ffmpeg,
-// so the disk holds two chunks of extracted frames whatever the video's length.
+// the chunk it belongs to. It works at most one chunk ahead of the chunk taken last: then it
+// stops reading, and the full pipe holds ffmpeg, so the disk holds the chunks taken and not yet
+// removed and one more, whatever the video's length.
 //
 // `next` from one thread (the job's); the observers are called on the extractor's thread.
 class FrameExtractor {

@@ -6,6 +6,7 @@
 #include "core/private_files.h"
 #include "core/process/shell.h"
 #include "core/video/chunk_progress_watcher.h"
+#include "core/video/chunk_runs.h"
 #include "core/video/encoder_feed.h"
 #include "core/video/final_pass.h"
 #include "core/video/frame_extractor.h"
@@ -24,7 +25,9 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <system_error>
 
@@ -118,15 +121,42 @@ std::int64_t totalFrames(const Video& video, const FrameExtractor& extractor) {
     return count.complete ? count.frames : std::max(video.frameEstimate(), count.frames);
 }
 
+// The frames the network has finished over the whole video, those of earlier runs included,
+// summed over the chunks in the network at once: each chunk's engine writes its own folder,
+// and a count per chunk would jump ahead to the later chunk's first frame as soon as its engine
+// starts. Safe to use from any thread.
+class FramesThroughNetwork {
+public:
+    explicit FramesThroughNetwork(std::int64_t before)
+        : before_(before) {}
+
+    // Returns the frames finished now, with `written` of this chunk's.
+    std::int64_t update(const VideoChunk& chunk, std::int64_t written) {
+        const std::lock_guard guard(lock_);
+        written_[chunk.index] = std::min(written, static_cast<std::int64_t>(chunk.frames.size()));
+        std::int64_t done = before_;
+        for (const auto& [index, frames] : written_)
+            done += frames;
+        return done;
+    }
+
+private:
+    std::mutex lock_;
+    const std::int64_t before_;
+    std::map<std::int64_t, std::int64_t> written_;
+};
+
 // Runs the network over one chunk and checks that it made every frame. Reports the frames the
-// network has finished over the whole video, those of earlier runs included: "Кадр 110 из 240 ·
-// realesr-animevideov3 ×2".
+// network has finished over the whole video: "Кадр 110 из 240 · realesr-animevideov3 ×2".
 void upscaleChunk(const Video& video, const VideoChunk& chunk, const FrameExtractor& extractor,
+                  FramesThroughNetwork& through, const std::function<void()>& computing,
                   std::stop_token stopToken) {
     const auto size = static_cast<std::int64_t>(chunk.frames.size());
     const auto report = [&](std::int64_t written) {
+        if (written > 0)
+            computing();
         const std::int64_t total = totalFrames(video, extractor);
-        const std::int64_t done = chunk.firstFrame + std::min(written, size);
+        const std::int64_t done = through.update(chunk, written);
         video.job.report(JobProgress::at(
             Step::upscaling, static_cast<double>(done) / static_cast<double>(total),
             "Кадр " + std::to_string(done) + " из " + std::to_string(total) + " · " +
@@ -178,12 +208,23 @@ std::int64_t streamFrames(const Video& video, PartFolder& parts) {
                                               std::to_string(video.frameEstimate()))));
         },
         failures);
+    FramesThroughNetwork through(done);
     try {
+        ChunkRuns runs(
+            [&](const VideoChunk& chunk, const std::function<void()>& computing,
+                std::stop_token stopToken) {
+                upscaleChunk(video, chunk, extractor, through, computing, std::move(stopToken));
+            },
+            failures.stopToken());
         while (auto chunk = extractor.next(failures.stopToken())) {
             quiet = true;
-            upscaleChunk(video, *chunk, extractor, failures.stopToken());
-            feed.push(std::move(*chunk), failures.stopToken());
+            if (runs.running() == chunksInNetwork)
+                feed.push(runs.finishOldest(), failures.stopToken());
+            runs.waitUntilComputing(failures.stopToken());
+            runs.start(std::move(*chunk));
         }
+        while (runs.running() > 0)
+            feed.push(runs.finishOldest(), failures.stopToken());
         job.report(JobProgress::at(
             Step::encoding, 0, withColourNote(video, "H.264, " + video.plan.output.description())));
         feed.finish(failures.stopToken());
@@ -325,20 +366,32 @@ std::exception_ptr explainedFailure(const Video& video, const PartFolder& parts,
     return std::make_exception_ptr(error);
 }
 
-} // namespace
-
-PathOutcome run(const UpscaleJob& job) {
-    const Tools& tools = job.tools;
-    if (!tools.ffmpeg || !tools.ffprobe)
+VideoInfo probed(const UpscaleJob& job) {
+    if (!job.tools.ffmpeg || !job.tools.ffprobe)
         throw UpscaleError::missingFFmpeg();
+    return VideoInfo::probe(job.source, *job.tools.ffprobe, job.stopToken);
+}
 
+Plan planFor(const UpscaleJob& job, const VideoInfo& info) {
     const Options& options = job.options;
-    const VideoInfo info = VideoInfo::probe(job.source, *tools.ffprobe, job.stopToken);
-    const Plan plan =
-        Plan::make(info.size, options.target,
-                   tools.installedModels().pick(options.model, MediaKind::video), MediaKind::video);
+    const Plan plan = Plan::make(info.size, options.target,
+                                 job.tools.installedModels().pick(options.model, MediaKind::video),
+                                 MediaKind::video);
     if (plan.alreadyAtTarget())
         throw UpscaleError::alreadyLarge(info.size, std::string(title(options.target)));
+    return plan;
+}
+
+} // namespace
+
+Plan plan(const UpscaleJob& job) {
+    return planFor(job, probed(job));
+}
+
+PathOutcome run(const UpscaleJob& job) {
+    const Options& options = job.options;
+    const VideoInfo info = probed(job);
+    const Plan plan = planFor(job, info);
     const Video video{job, info, plan, std::max(job.chunkSize, 1)};
 
     // Named after the result's plain name, so that every run of the same job finds it, whatever

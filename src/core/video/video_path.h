@@ -11,4 +11,8 @@ namespace clarivex::VideoPath {
 // ended and reaped.
 PathOutcome run(const UpscaleJob& job);
 
+// The plan for the job's video, from what ffprobe says of it; refuses a video already at its
+// target, and any without ffmpeg or ffprobe, as run does.
+Plan plan(const UpscaleJob& job);
+
 } // namespace clarivex::VideoPath

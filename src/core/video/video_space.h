@@ -6,10 +6,14 @@
 
 namespace clarivex {
 
+// How many chunks are in the network at once: the next chunk's engine starts while the one
+// before computes, so that its start costs no time.
+inline constexpr int chunksInNetwork = 2;
+
 // How many chunks of frames the streaming video path keeps on disk at most, on each side of the
-// network: the chunk the network works on and the next one being extracted; the chunk being
-// fed to the encoder and the one the network is writing.
-inline constexpr int chunksOnDisk = 2;
+// network: the chunks the network works on and the next one being extracted; the chunks the
+// network is writing and the one being fed to the encoder.
+inline constexpr int chunksOnDisk = chunksInNetwork + 1;
 
 // Bytes a video job needs in the temporary folder at its peak, whatever the video's length: a
 // few chunks of extracted and of enlarged frames, estimated as raw RGB halved for PNG

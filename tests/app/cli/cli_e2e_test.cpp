@@ -17,7 +17,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <csignal>
+#include <fstream>
 
 using namespace clarivex;
 using test::runProgram;
@@ -150,8 +152,60 @@ TEST_F(CliTest, WhatCannotBeEnlargedIsRefusedBeforeTheEngineRuns) {
         EXPECT_EQ(run.exitStatus, 1);
         EXPECT_TRUE(run.outLines().back().starts_with("Ошибка: " + error)) << run.out;
     }
-    EXPECT_FALSE(engineRanOnAPicture());
+    // Not even to name its devices.
+    EXPECT_FALSE(fs::exists(engine.argumentsLog()));
     EXPECT_FALSE(fs::exists(photos() / "small-4k.png"));
+}
+
+// The engine spends seconds starting, so it starts only to compute: its devices are asked for
+// once per engine and set of drivers and remembered in the user's cache folder, privately, and
+// a file already at its target is refused before it starts at all. The "ESRGAN:" line names the
+// device all the same, where it is known.
+TEST_F(CliTest, EngineStartsOnlyToComputeOnceItsDevicesAreKnown) {
+    const auto starts = folder.path() / "starts";
+    const auto startCount = [&] {
+        std::ifstream log(starts);
+        return static_cast<std::size_t>(std::count(std::istreambuf_iterator<char>(log),
+                                                   std::istreambuf_iterator<char>(), '\n'));
+    };
+    const test::EnvironmentChanges counted{{"FAKE_ESRGAN_STARTS_FILE", starts.string()}};
+    const std::string named = "ESRGAN: " + engine.executable().string();
+    save(picture(1920, 1080), "large.png");
+    struct Case {
+        std::string file;
+        std::string target;
+        int exitStatus;
+        std::string firstLine;
+        std::size_t startsAfter;
+    };
+    const std::vector<Case> cases{
+        {"large.png", "1080p", 1, named, 0},
+        {"a.png", "x2", 0, named + " · Stand-in GPU", 2},
+        {"b.png", "x2", 0, named + " · Stand-in GPU", 3},
+        {"c.png", "x2", 0, named + " · Stand-in GPU", 4},
+        {"large.png", "1080p", 1, named + " · Stand-in GPU", 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        if (c.file != "large.png")
+            save(picture(20, 20), c.file);
+        const auto run =
+            cli({"--cli", (photos() / c.file).string(), "--target", c.target, "--no-pictures"},
+                counted);
+        EXPECT_EQ(run.exitStatus, c.exitStatus) << run.out;
+        ASSERT_FALSE(run.outLines().empty());
+        EXPECT_EQ(run.outLines().front(), c.firstLine);
+        EXPECT_EQ(startCount(), c.startsAfter);
+    }
+    const auto cache = home() / ".cache" / "clarivex" / "devices";
+    EXPECT_EQ(fs::status(cache).permissions(), fs::perms::owner_all);
+
+    // A reinstalled engine is asked again.
+    engine.surround("", "");
+    const auto again =
+        cli({"--cli", (photos() / "a.png").string(), "--target", "x4", "--no-pictures"}, counted);
+    EXPECT_EQ(again.exitStatus, 0) << again.out;
+    EXPECT_EQ(startCount(), 6u);
 }
 
 TEST_F(CliTest, DecompressionBombIsRefusedFromItsHeader) {
@@ -267,8 +321,8 @@ TEST_F(CliTest, InterruptedVideoIsContinuedByTheSameCommand) {
         GTEST_SKIP() << "ffmpeg and ffprobe are needed";
     const auto calls = folder / "engine-calls";
     engine.countCalls(calls);
-    const auto environment = [&](const std::string& hangOnCall = "") {
-        return this->environment({{"CLARIVEX_TEST_HANG_ON_CALL", hangOnCall}});
+    const auto environment = [&](const std::string& hangOnChunk = "") {
+        return this->environment({{"CLARIVEX_TEST_HANG_ON_CHUNK", hangOnChunk}});
     };
     const auto source = photos() / "clip.mp4";
     test::makeClip(source, {.frames = 60, .rate = "5", .audioCodec = "aac"});
@@ -292,7 +346,7 @@ TEST_F(CliTest, InterruptedVideoIsContinuedByTheSameCommand) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.signal);
         fs::remove(calls);
-        test::StartedProgram interrupted(CLARIVEX_BINARY, command, environment("2"));
+        test::StartedProgram interrupted(CLARIVEX_BINARY, command, environment("1"));
         ASSERT_TRUE(test::eventually([&] { return test::finishedSegments(parts) >= 2; }));
         ASSERT_EQ(test::finishedSegments(parts), 2u);
         interrupted.signal(c.signal);

@@ -196,3 +196,22 @@ TEST_F(JobQueueTest, ClearingFinishedKeepsPendingJobsAndDropsAStaleSelection) {
     EXPECT_EQ(focusChanges, 1);
     EXPECT_FALSE(queue().hasFinished());
 }
+
+// Each photo's run is told the photos waiting right behind it, which may share its engine
+// start: in the order the worker takes them, without the jobs no longer waiting, up to the
+// first video. A video is told none.
+TEST_F(JobQueueTest, EachPhotoIsToldThePhotosWaitingBehindIt) {
+    const auto jobs = queue().add(
+        {file("a.png"), file("b.png"), file("c.png"), file("d.png"), file("e.mp4"), file("f.png")},
+        false);
+    queue().cancel(jobs[2]);
+    queue().startIfNeeded();
+    for (const int index : {0, 1, 3, 4, 5}) {
+        ASSERT_TRUE(settle([&] { return is(jobs[index], JobStatus::Case::running); }));
+        script.end(test::ScriptedPipeline::resultFor(jobs[index]->url()));
+    }
+    ASSERT_TRUE(settle([&] { return idle(); }));
+    const auto url = [&](int index) { return jobs[index]->url(); };
+    EXPECT_EQ(script.following(), (std::vector<std::vector<std::filesystem::path>>{
+                                       {url(1), url(3)}, {url(3)}, {}, {}, {}}));
+}
