@@ -78,6 +78,11 @@ struct UpscaleJob {
     // Moves a finished file into `destination` under the first free name, never replacing
     // anything (also what appeared since `output` was chosen); returns where it went.
     std::filesystem::path placeResult(const FinishedFile& finished, MediaKind kind) const;
+    // Raises UpscaleError::lowDisk, before any work, where the temporary folder or `destination`
+    // has less room than the job needs there. Each file system is asked once, for all that goes
+    // onto it: a temporary folder on the same disk as the result adds its need to the result's.
+    void requireSpace(std::int64_t temporaryNeed, const std::filesystem::path& destination,
+                      std::int64_t destinationNeed) const;
     // Raises Cancelled once the user has asked to stop.
     void throwIfStopped() const;
     // Whether the job was stopped so that its finished parts are kept (keepPartsToken).

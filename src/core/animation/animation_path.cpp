@@ -60,30 +60,18 @@ std::int64_t pngBytes(Size size, bool alpha) {
 // PNG's frames, which libvips cannot read one by one); the destination the whole result.
 void requireSpace(const UpscaleJob& job, const AnimationInfo& info, const Plan& plan,
                   std::int64_t chunk) {
-    const FreeSpaceQuery& query = job.freeSpace ? job.freeSpace : FreeSpaceQuery(availableSpace);
     const std::int64_t sourceFrame = pngBytes(info.canvas, info.alpha);
     std::int64_t temporaryNeed =
         saturatedProduct(chunk, sourceFrame + pngBytes(networkSize(info, plan), info.alpha));
-    if (info.format == AnimationFormat::png)
-        temporaryNeed += saturatedProduct(info.frames(), sourceFrame);
+    if (info.format == AnimationFormat::png) {
+        const std::int64_t sourceFrames = saturatedProduct(info.frames(), sourceFrame);
+        temporaryNeed =
+            std::min(temporaryNeed, std::numeric_limits<std::int64_t>::max() - sourceFrames) +
+            sourceFrames;
+    }
     const std::int64_t destinationNeed =
         saturatedProduct(info.frames(), pngBytes(plan.output, info.alpha));
-    const fs::path destination = job.destination->path();
-    const auto temporary = query(job.work);
-    const auto beside = query(destination);
-    if (temporary && beside && temporary->fileSystem == beside->fileSystem) {
-        const std::int64_t needed = temporaryNeed + destinationNeed;
-        if (beside->available < needed)
-            throw UpscaleError::lowDisk(needed, beside->available, UpscaleError::Place::destination,
-                                        destination);
-        return;
-    }
-    if (temporary && temporary->available < temporaryNeed)
-        throw UpscaleError::lowDisk(temporaryNeed, temporary->available,
-                                    UpscaleError::Place::temporary, job.work.parent_path());
-    if (beside && beside->available < destinationNeed)
-        throw UpscaleError::lowDisk(destinationNeed, beside->available,
-                                    UpscaleError::Place::destination, destination);
+    job.requireSpace(temporaryNeed, job.destination->path(), destinationNeed);
 }
 
 std::string frameFile(std::int64_t index) {

@@ -75,31 +75,6 @@ PartManifest::Identity identityOf(const Video& video) {
              {"segmentFrames", std::to_string(video.segmentFrames())}}};
 }
 
-// Each file system is asked once, for all that goes onto it: a temporary folder on the same
-// disk as the result adds its chunks to the result's need.
-void requireSpace(const UpscaleJob& job, std::int64_t temporaryNeed, const fs::path& destination,
-                  std::int64_t destinationNeed) {
-    const FreeSpaceQuery& query = job.freeSpace ? job.freeSpace : FreeSpaceQuery(availableSpace);
-    const auto temporary = query(job.work);
-    const auto beside = query(destination);
-    if (temporary && beside && temporary->fileSystem == beside->fileSystem) {
-        const std::int64_t needed =
-            temporaryNeed > std::numeric_limits<std::int64_t>::max() - destinationNeed
-                ? std::numeric_limits<std::int64_t>::max()
-                : temporaryNeed + destinationNeed;
-        if (beside->available < needed)
-            throw UpscaleError::lowDisk(needed, beside->available, UpscaleError::Place::destination,
-                                        destination);
-        return;
-    }
-    if (temporary && temporary->available < temporaryNeed)
-        throw UpscaleError::lowDisk(temporaryNeed, temporary->available,
-                                    UpscaleError::Place::temporary, job.work.parent_path());
-    if (beside && beside->available < destinationNeed)
-        throw UpscaleError::lowDisk(destinationNeed, beside->available,
-                                    UpscaleError::Place::destination, destination);
-}
-
 // Tone mapping changes how the picture looks, so the user is told while it happens.
 std::string withColourNote(const Video& video, std::string detail) {
     return video.info.colour.hdr() ? detail + " · HDR → SDR" : detail;
@@ -245,10 +220,9 @@ fs::path finish(const Video& video, PartFolder& parts) {
     const UpscaleJob& job = video.job;
     const std::int64_t done = parts.framesDone();
     const std::int64_t estimate = std::max(video.frameEstimate(), done);
-    requireSpace(job,
-                 temporarySpaceNeeded(video.info.size, video.plan.esrganScale, video.chunkSize),
-                 parts.path().parent_path(),
-                 destinationSpaceNeeded(video.plan.output, estimate, estimate - done));
+    job.requireSpace(temporarySpaceNeeded(video.info.size, video.plan.esrganScale, video.chunkSize),
+                     parts.path().parent_path(),
+                     destinationSpaceNeeded(video.plan.output, estimate, estimate - done));
     if (done > 0)
         job.report(JobProgress::at(
             Step::upscaling, static_cast<double>(done) / static_cast<double>(estimate),
