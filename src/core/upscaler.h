@@ -16,9 +16,9 @@ namespace clarivex::Upscaler {
 UpscaleResult run(UpscaleJob job);
 
 // What run refuses before any engine starts: no readable file, no known kind, a folder the
-// result cannot be written into, a video without ffmpeg, a source already at its target. Reads a picture's header or asks ffprobe, and starts
-// no engine, so that a front end can say so before it asks the engine anything. Raises what
-// run raises for these.
+// result cannot be written into, a video without ffmpeg, a source already at its target. Reads a
+// picture's header or asks ffprobe, and starts no engine, so that a front end can say so before it
+// asks the engine anything. Raises what run raises for these.
 void refuseBeforeEngine(const UpscaleJob& job);
 
 // Copies a finished file into ~/Pictures/Clarivex under the first free name.

@@ -213,5 +213,5 @@ TEST_F(JobQueueTest, EachPhotoIsToldThePhotosWaitingBehindIt) {
     ASSERT_TRUE(settle([&] { return idle(); }));
     const auto url = [&](int index) { return jobs[index]->url(); };
     EXPECT_EQ(script.following(), (std::vector<std::vector<std::filesystem::path>>{
-                                       {url(1), url(3)}, {url(3)}, {}, {}, {}}));
+                                      {url(1), url(3)}, {url(3)}, {}, {}, {}}));
 }
