@@ -1,6 +1,7 @@
 #include "core/video/part_folder.h"
 
 #include "core/file_descriptor.h"
+#include "core/vocabulary/naming.h"
 #include "core/vocabulary/upscale_error.h"
 
 #include <fcntl.h>
@@ -25,7 +26,6 @@ constexpr const char* manifestName = "manifest.json";
 constexpr const char* listName = "segments.txt";
 // A manifest is a few kilobytes; anything much larger is not one of ours.
 constexpr off_t largestManifest = 16 << 20;
-constexpr std::size_t maxNameBytes = 255;
 
 [[noreturn]] void fail(int error, const std::string& what, const fs::path& path) {
     throw std::system_error(error, std::generic_category(), what + " " + path.string());
@@ -141,17 +141,10 @@ std::string shortHash(const std::string& text) {
     return digits;
 }
 
-// `prefix` + `stem` + `ending`, the stem cut on a whole UTF-8 character where the name would
-// not fit into a file name.
-std::string fittedName(const std::string& prefix, std::string stem, const std::string& ending) {
-    const std::size_t room = maxNameBytes - prefix.size() - ending.size();
-    if (stem.size() > room) {
-        std::size_t cut = room;
-        while (cut > 0 && (static_cast<unsigned char>(stem[cut]) & 0xC0) == 0x80)
-            --cut;
-        stem.resize(cut);
-    }
-    return prefix + stem + ending;
+// `prefix` + `stem` + `ending`, the stem cut where the name would not fit into a file name.
+std::string fittedName(const std::string& prefix, const std::string& stem,
+                       const std::string& ending) {
+    return prefix + Naming::fittingStem(stem, prefix.size() + ending.size()) + ending;
 }
 
 } // namespace

@@ -32,11 +32,11 @@ std::string cutToBytes(const std::string& text, std::size_t limit) {
     return text.substr(0, end);
 }
 
+} // namespace
+
 std::string fittingStem(const std::string& stem, std::size_t restBytes) {
     return cutToBytes(stem, maxNameBytes > restBytes ? maxNameBytes - restBytes : 0);
 }
-
-} // namespace
 
 std::filesystem::path firstFree(const std::filesystem::path& folder, const std::string& stem,
                                 const std::string& extension, const ExistsTest& exists) {

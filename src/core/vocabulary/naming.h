@@ -33,6 +33,9 @@ std::filesystem::path firstFree(const std::filesystem::path& folder, const std::
 std::filesystem::path firstFree(const std::filesystem::path& folder,
                                 const std::filesystem::path& fileName, const ExistsTest& exists);
 
+// `stem` cut, on a whole UTF-8 character, so that `restBytes` more still make a file name.
+std::string fittingStem(const std::string& stem, std::size_t restBytes);
+
 // Whether a file or folder (or a dangling link) is at the path; errors count as "something",
 // except those that say no such path can exist.
 bool existsOnDisk(const std::filesystem::path& path);
