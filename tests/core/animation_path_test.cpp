@@ -1,7 +1,7 @@
 #include "core/animation/animation_path.h"
 
-#include "core/image/preview_decoder.h"
-#include "core/upscaler.h"
+#include "core/pipeline/upscaler.h"
+#include "core/preview/preview_decoder.h"
 #include "core/vocabulary/upscale_error.h"
 #include "support/gif_bytes.h"
 #include "support/scoped_environment_variable.h"

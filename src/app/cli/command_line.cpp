@@ -2,10 +2,10 @@
 
 #include "app/cli/device_question.h"
 #include "app/cli/stop_signals.h"
-#include "core/process/device_cache.h"
+#include "core/engine/device_cache.h"
+#include "core/pipeline/upscale_outcome.h"
+#include "core/pipeline/upscaler.h"
 #include "core/process/tools.h"
-#include "core/upscale_outcome.h"
-#include "core/upscaler.h"
 #include "core/vocabulary/decimal_text.h"
 #include "core/vocabulary/frame_count.h"
 #include "core/vocabulary/printable_text.h"

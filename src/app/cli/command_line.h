@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/cli/arguments.h"
-#include "core/process/engine_device.h"
+#include "core/engine/engine_device.h"
 #include "core/vocabulary/upscale_progress.h"
 
 #include <functional>

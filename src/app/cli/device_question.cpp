@@ -1,6 +1,6 @@
 #include "app/cli/device_question.h"
 
-#include "core/device_probe.h"
+#include "core/engine/device_probe.h"
 #include "core/vocabulary/upscale_error.h"
 
 namespace clarivex::Main {

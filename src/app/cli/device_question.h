@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/process/engine_device.h"
+#include "core/engine/engine_device.h"
 #include "core/process/tools.h"
 
 #include <chrono>

@@ -1,7 +1,7 @@
 #include "app/queue/engine_check.h"
 
 #include "core/image/photo_batches.h"
-#include "core/upscale_outcome.h"
+#include "core/pipeline/upscale_outcome.h"
 #include "core/vocabulary/upscale_error.h"
 
 #include <QMetaObject>

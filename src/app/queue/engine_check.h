@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/queue/pipeline.h"
-#include "core/process/engine_device.h"
-#include "core/process/installed_models.h"
+#include "core/engine/engine_device.h"
+#include "core/engine/installed_models.h"
 #include "core/process/tools.h"
 
 #include <QObject>

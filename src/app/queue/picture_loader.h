@@ -1,7 +1,7 @@
 #pragma once
 
 #include "app/queue/picture_residency.h"
-#include "core/image/preview_decoder.h"
+#include "core/preview/preview_decoder.h"
 
 #include <QHash>
 #include <QImage>

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/pipeline/upscale_outcome.h"
 #include "core/process/tools.h"
-#include "core/upscale_outcome.h"
 #include "core/vocabulary/options.h"
 
 #include <filesystem>

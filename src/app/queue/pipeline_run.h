@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/upscale_outcome.h"
+#include "core/pipeline/upscale_outcome.h"
 
 #include <chrono>
 #include <functional>

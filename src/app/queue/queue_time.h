@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/queue_estimate.h"
-#include "core/source_extent.h"
+#include "core/pipeline/queue_estimate.h"
+#include "core/pipeline/source_extent.h"
 
 #include <QHash>
 #include <QObject>

@@ -1,7 +1,7 @@
 #include "app/queue/store.h"
 
 #include "app/queue/system_desktop_services.h"
-#include "core/device_probe.h"
+#include "core/engine/device_probe.h"
 
 #include <QGuiApplication>
 #include <QSettings>

@@ -1,6 +1,6 @@
 #include "app/shell/instance_channel.h"
 
-#include "core/file_descriptor.h"
+#include "core/files/file_descriptor.h"
 
 #include <QLocalSocket>
 #include <QTimer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/file_descriptor.h"
+#include "core/files/file_descriptor.h"
 
 #include <filesystem>
 #include <memory>

@@ -1,7 +1,7 @@
 #include "app/shell/single_instance.h"
 
 #include "app/shell/instance_channel.h"
-#include "core/private_files.h"
+#include "core/files/private_files.h"
 
 #include <chrono>
 #include <cstdio>

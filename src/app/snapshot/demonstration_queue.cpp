@@ -1,7 +1,7 @@
 #include "app/snapshot/demonstration_queue.h"
 
 #include "app/queue/job_queue.h"
-#include "core/image/preview_decoder.h"
+#include "core/preview/preview_decoder.h"
 
 #include <chrono>
 #include <filesystem>

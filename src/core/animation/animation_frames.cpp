@@ -1,6 +1,6 @@
 #include "core/animation/animation_frames.h"
 
-#include "core/job_progress.h"
+#include "core/pipeline/job_progress.h"
 #include "core/process/shell.h"
 #include "core/vocabulary/upscale_error.h"
 

@@ -2,7 +2,7 @@
 
 #include "core/animation/animation_info.h"
 #include "core/image/image_ops.h"
-#include "core/upscale_job.h"
+#include "core/pipeline/upscale_job.h"
 
 #include <cstdint>
 #include <filesystem>

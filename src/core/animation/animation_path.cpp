@@ -2,11 +2,11 @@
 
 #include "core/animation/animation_frames.h"
 #include "core/animation/apng_writer.h"
+#include "core/engine/chunk_progress_watcher.h"
+#include "core/engine/network_step.h"
+#include "core/files/output_placement.h"
 #include "core/image/image_path.h"
-#include "core/job_progress.h"
-#include "core/network_step.h"
-#include "core/output_placement.h"
-#include "core/video/chunk_progress_watcher.h"
+#include "core/pipeline/job_progress.h"
 #include "core/vocabulary/frame_count.h"
 #include "core/vocabulary/upscale_error.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/animation/animation_info.h"
-#include "core/upscale_job.h"
+#include "core/pipeline/upscale_job.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #include "core/image/image_ops.h"
 
-#include "core/private_files.h"
+#include "core/files/private_files.h"
 #include "core/vocabulary/upscale_error.h"
 
 #include <fcntl.h>

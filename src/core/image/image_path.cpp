@@ -1,10 +1,10 @@
 #include "core/image/image_path.h"
 
+#include "core/engine/network_step.h"
+#include "core/files/output_placement.h"
 #include "core/image/image_ops.h"
 #include "core/image/photo_batches.h"
-#include "core/job_progress.h"
-#include "core/network_step.h"
-#include "core/output_placement.h"
+#include "core/pipeline/job_progress.h"
 #include "core/vocabulary/decimal_text.h"
 #include "core/vocabulary/upscale_error.h"
 

@@ -1,11 +1,11 @@
 #include "core/image/photo_batch.h"
 
 #include "core/animation/animation_info.h"
+#include "core/engine/network_step.h"
+#include "core/files/working_folder.h"
 #include "core/image/image_path.h"
-#include "core/job_progress.h"
-#include "core/network_step.h"
+#include "core/pipeline/job_progress.h"
 #include "core/vocabulary/upscale_error.h"
-#include "core/working_folder.h"
 
 #include <algorithm>
 #include <array>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/engine_output.h"
+#include "core/engine/engine_output.h"
 #include "core/image/image_ops.h"
-#include "core/upscale_job.h"
+#include "core/pipeline/upscale_job.h"
 
 #include <condition_variable>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/image/image_ops.h"
-#include "core/upscale_job.h"
+#include "core/pipeline/upscale_job.h"
 
 #include <filesystem>
 #include <memory>

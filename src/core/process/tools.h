@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/process/installed_models.h"
+#include "core/engine/installed_models.h"
 
 #include <filesystem>
 #include <optional>

@@ -1,6 +1,6 @@
 #include "core/video/final_pass.h"
 
-#include "core/job_progress.h"
+#include "core/pipeline/job_progress.h"
 #include "core/process/shell.h"
 #include "core/video/loop_filter.h"
 #include "core/video/track_choice.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/upscale_job.h"
+#include "core/pipeline/upscale_job.h"
 #include "core/video/video_info.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "core/video/part_folder.h"
 
-#include "core/file_descriptor.h"
+#include "core/files/file_descriptor.h"
 #include "core/vocabulary/naming.h"
 #include "core/vocabulary/upscale_error.h"
 

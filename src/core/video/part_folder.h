@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/folder_lock.h"
-#include "core/open_folder.h"
+#include "core/files/folder_lock.h"
+#include "core/files/open_folder.h"
 #include "core/video/part_manifest.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "core/video/part_manifest.h"
 
-#include "core/file_descriptor.h"
+#include "core/files/file_descriptor.h"
 
 #include <nlohmann/json.hpp>
 

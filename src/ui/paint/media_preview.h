@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/image/preview_decoder.h"
+#include "core/preview/preview_decoder.h"
 
 #include <QImage>
 

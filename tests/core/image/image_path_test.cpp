@@ -1,6 +1,6 @@
 #include "core/image/image_path.h"
 
-#include "core/upscaler.h"
+#include "core/pipeline/upscaler.h"
 #include "support/icc_profile.h"
 #include "support/scoped_environment_variable.h"
 #include "support/temporary_folder.h"

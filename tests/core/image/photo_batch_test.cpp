@@ -2,7 +2,7 @@
 // its own would have made.
 #include "core/image/photo_batches.h"
 
-#include "core/upscale_outcome.h"
+#include "core/pipeline/upscale_outcome.h"
 #include "support/scoped_environment_variable.h"
 #include "support/temporary_folder.h"
 #include "support/test_engine.h"

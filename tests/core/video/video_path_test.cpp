@@ -1,4 +1,4 @@
-#include "core/upscaler.h"
+#include "core/pipeline/upscaler.h"
 
 #include "core/process/shell.h"
 #include "core/video/part_folder.h"
