@@ -5,18 +5,18 @@
 #include "app/window/file_info.h"
 #include "app/window/job_texts.h"
 #include "ui/animation/appearance.h"
-#include "ui/animation/spring_value.h"
 #include "ui/paint/glow_overhang.h"
 #include "ui/paint/shapes.h"
-#include "ui/paint/symbol_font.h"
 #include "ui/paint/theme.h"
 #include "ui/text/eta_text.h"
 #include "ui/widgets/big_progress.h"
 #include "ui/widgets/card.h"
+#include "ui/widgets/check_badge.h"
 #include "ui/widgets/clamped_label.h"
 #include "ui/widgets/glow_bar.h"
 #include "ui/widgets/pill_button.h"
 #include "ui/widgets/shine_sweep.h"
+#include "ui/widgets/symbol_mark.h"
 #include "ui/widgets/text_label.h"
 
 #include <QApplication>
@@ -35,15 +35,7 @@ constexpr int fileInfoWidth = 220;
 constexpr int defaultSpacing = 8;
 // How long a failed "Открыть" or "Показать в папке" shows its reason.
 constexpr int refusalMilliseconds = 5000;
-constexpr qreal badgeSide = 46.0;
 constexpr qreal warningSide = 22.0;
-// The check mark's bounce: it starts small and springs past its size once.
-constexpr qreal bounceStart = 0.55;
-constexpr SpringParameters bounceSpring{0.42, 0.45};
-
-GlowSpec badgeGlow() {
-    return {Theme::withOpacity(Theme::accent(), 0.6), 14.0, {}};
-}
 
 // A left-aligned column of labels, `spacing` apart, that gives way down to `minimumWidth`.
 QWidget* textStack(std::initializer_list<QLabel*> labels, int spacing, int minimumWidth) {
@@ -58,77 +50,7 @@ QWidget* textStack(std::initializer_list<QLabel*> labels, int spacing, int minim
     return stack;
 }
 
-// A symbol of the given size, painted in one colour.
-class SymbolMark : public QWidget {
-public:
-    SymbolMark(const char* symbol, qreal side, QColor color)
-        : symbol_(symbol)
-        , color_(std::move(color)) {
-        setFixedSize(int(side), int(side));
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        SymbolFont::paint(painter, QRectF(rect()), symbol_, width(), color_);
-    }
-
-private:
-    const char* symbol_;
-    QColor color_;
-};
-
 } // namespace
-
-// The round accent badge of a done job, whose check mark bounces on every success.
-class CheckBadge : public QWidget {
-public:
-    explicit CheckBadge(QWidget* parent = nullptr)
-        : QWidget(parent)
-        , bounce_(
-              1.0, bounceSpring, [this] { update(); }, this) {
-        setFixedSize(int(badgeSide), int(badgeSide));
-        GlowOverhang::install(this, QMarginsF(glowRoom(badgeGlow())),
-                              [this](QPainter& painter) { paintGlow(painter); });
-    }
-
-    void bounce() {
-        bounce_.jumpTo(bounceStart);
-        bounce_.animateTo(1.0);
-    }
-    qreal scale() const { return bounce_.value(); }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setRenderHint(QPainter::Antialiasing);
-        paintGlow(painter);
-        const QRectF area(rect());
-        QPainterPath circle;
-        circle.addEllipse(area);
-        painter.fillPath(circle, Theme::accentGradient(area));
-        painter.translate(area.center());
-        painter.scale(scale(), scale());
-        painter.translate(-area.center());
-        painter.setFont(Theme::system(20, QFont::Bold));
-        SymbolFont::paint(painter, area, "checkmark", 20, Qt::white);
-    }
-    void hideEvent(QHideEvent* event) override {
-        bounce_.finish();
-        QWidget::hideEvent(event);
-    }
-
-private:
-    void paintGlow(QPainter& painter) {
-        QPainterPath circle;
-        circle.addEllipse(QRectF(rect()));
-        glow_.paint(painter, circle, badgeGlow());
-    }
-
-    SpringValue bounce_;
-    GlowCache glow_;
-};
 
 JobPanel::JobPanel(Store& store, Job& job, QWidget* parent)
     : QWidget(parent)
@@ -145,7 +67,7 @@ JobPanel::JobPanel(Store& store, Job& job, QWidget* parent)
 
 QMargins JobPanel::room() {
     return GlowOverhang::room(
-        {Card::overhang(), PillButtonStyle::overhang(), glowRoom(badgeGlow())});
+        {Card::overhang(), PillButtonStyle::overhang(), CheckBadge::overhang()});
 }
 
 void JobPanel::makeContent() {
