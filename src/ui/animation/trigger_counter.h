@@ -8,11 +8,17 @@ namespace clarivex {
 // starting point, so a view that appears with a count already raised plays nothing.
 class TriggerCounter {
 public:
-    // True when `value` differs from the last value seen (and one was seen before).
-    bool changedTo(int value) {
-        const bool changed = last_ && *last_ != value;
+    // Takes `value` as a trigger property's setter does: `changed` hears it whenever it differs
+    // from the value held (0 before any), `fire` is called when it asks for the effect.
+    template <typename Changed, typename Fire>
+    void take(int value, Changed&& changed, Fire&& fire) {
+        const int previous = this->value();
+        const bool fires = last_ && *last_ != value;
         last_ = value;
-        return changed;
+        if (value != previous)
+            changed(value);
+        if (fires)
+            fire();
     }
     int value() const { return last_.value_or(0); }
 

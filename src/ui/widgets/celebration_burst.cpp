@@ -84,12 +84,11 @@ std::optional<double> CelebrationBurst::elapsed() const {
 }
 
 void CelebrationBurst::setTrigger(int trigger) {
-    const int previous = trigger_.value();
-    const bool fires = trigger_.changedTo(trigger);
-    if (trigger != previous)
-        Q_EMIT triggerChanged(trigger);
-    if (!fires)
-        return;
+    trigger_.take(
+        trigger, [this](int value) { Q_EMIT triggerChanged(value); }, [this] { burst(); });
+}
+
+void CelebrationBurst::burst() {
     if (ReduceMotion::enabled())
         return;
     particles_ = BurstScene::makeParticles();

@@ -78,6 +78,7 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
+    void burst();
     void tick(double now);
 
     TriggerCounter trigger_;

@@ -41,12 +41,11 @@ ShineSweep* ShineSweep::on(QWidget* view) {
 }
 
 void ShineSweep::setTrigger(int trigger) {
-    const int previous = trigger_.value();
-    const bool fires = trigger_.changedTo(trigger);
-    if (trigger != previous)
-        Q_EMIT triggerChanged(trigger);
-    if (!fires)
-        return;
+    trigger_.take(
+        trigger, [this](int value) { Q_EMIT triggerChanged(value); }, [this] { sweep(); });
+}
+
+void ShineSweep::sweep() {
     // A new trigger during a sweep starts it again from the left.
     raise();
     phase_.jumpTo(ShinePath::startPhase);

@@ -49,6 +49,7 @@ protected:
 
 private:
     explicit ShineSweep(QWidget* view);
+    void sweep();
 
     TriggerCounter trigger_;
     EasedValue phase_;
