@@ -61,9 +61,19 @@ TEST_F(QueueStripTest, CardsFollowTheQueueAndAClickPutsTheirJobOnTheStage) {
     QTest::keyClick(cards[2], Qt::Key_Space);
     EXPECT_EQ(fixture.queue().focused(), fixture.queue().jobs()[2]);
 
+    // Between the rows that stay, the cleared one's card leaves; each card keeps its job, and
+    // a row's change reaches its own card.
+    add("d.jpg", JobStatus::done({}));
+    add("e.jpg", JobStatus::waiting());
     fixture.queue().clearFinished();
     test::flushDeletions();
-    EXPECT_EQ(strip.cards().size(), 2u);
+    cards = strip.cards();
+    ASSERT_EQ(cards.size(), 3u);
+    for (std::size_t index = 0; index < cards.size(); ++index)
+        EXPECT_EQ(cards[index]->job(), fixture.queue().jobs()[qsizetype(index)]);
+    fixture.queue().jobs()[2]->setStatus(JobStatus::cancelled());
+    EXPECT_EQ(cards[2]->badgeSymbol(), QStringLiteral("xmark.circle"));
+    EXPECT_EQ(cards[1]->badgeSymbol(), QStringLiteral("clock"));
 }
 
 TEST_F(QueueStripTest, NoCardShowsInTheSidePaddingWhileAWholeCardKeepsItsGlow) {
