@@ -81,6 +81,7 @@ public:
         setFixedSize(std::max(width, 0), QueueCard::room().top() + int(QueueCard::cardHeight) +
                                              QueueCard::room().bottom());
         clipToPadding();
+        showPictures();
     }
 
     // The row spans the whole strip so that the cards' glows keep their room, but nothing of a
@@ -113,6 +114,21 @@ public:
         const QWidget* strip = scroll_->parentWidget();
         return {QueueStrip::sidePadding - mapTo(strip, QPoint()).x(), 0,
                 strip->width() - 2 * QueueStrip::sidePadding, height()};
+    }
+
+    // Asks for the pictures of the cards the strip shows once they rest where arrange() put
+    // them; the others get theirs when they come into view.
+    void showPictures() {
+        const QRect window = paddedWindow();
+        int index = 0;
+        for (const Entry& entry : entries) {
+            if (!entry.live())
+                continue;
+            const QRect card(visibleOrigin(index++),
+                             QSize(int(QueueCard::cardWidth), int(QueueCard::cardHeight)));
+            if (card.intersects(window) && entry.card->job())
+                store_.pictures().cardShown(*entry.card->job());
+        }
     }
 
     QueueCard* cardAt(const QPoint& point) const {
@@ -186,8 +202,10 @@ QueueStrip::QueueStrip(Store& store, QWidget* parent)
     // setWidget() turns the background on; the row lies over the stage's backdrop.
     row_->setAutoFillBackground(false);
     header_->raise();
-    connect(scroll_->horizontalScrollBar(), &QScrollBar::valueChanged, row_,
-            [this] { row_->clipToPadding(); });
+    connect(scroll_->horizontalScrollBar(), &QScrollBar::valueChanged, row_, [this] {
+        row_->clipToPadding();
+        row_->showPictures();
+    });
 
     const JobListModel& model = queue.model();
     connect(&model, &JobListModel::rowsInserted, this,
@@ -224,6 +242,7 @@ void QueueStrip::resizeEvent(QResizeEvent* event) {
     scroll_->setGeometry(0, cardsTop - room.top(), width(),
                          room.top() + int(QueueCard::cardHeight) + room.bottom());
     row_->clipToPadding();
+    row_->showPictures();
     QWidget::resizeEvent(event);
 }
 
