@@ -1,6 +1,6 @@
 // Frames of the window's transitions on the frozen clock, saved as PNG files to be looked at one by
-// one: window_frames select|clear|failed|long|drop|loop|roll [FOLDER]. Under a display it also
-// saves what the screen shows.
+// one: window_frames select|clear|failed|long|drop|loop|roll|add|finish|retry|cancel [FOLDER].
+// Under a display it also saves what the screen shows.
 #include "app/queue/job.h"
 #include "app/window/content_view.h"
 #include "app/window/job_stage.h"
@@ -47,6 +47,24 @@ static void step(double dt) {
 static void settleAll() {
     for (int i = 0; i < 200; ++i)
         step(0.02);
+    pump();
+}
+
+// Until no picture is on its way, and every job has its preview and, once done, its comparison:
+// the frames are then the same from run to run.
+static void settlePictures(test::WindowFixture& fixture) {
+    test::settle([&] {
+        if (!fixture.store->pictures().isIdle())
+            return false;
+        for (const Job* job : fixture.queue().jobs()) {
+            if (job->preview().isNull())
+                return false;
+            if (job == fixture.queue().focused() && job->status().result() &&
+                (job->before().isNull() || job->after().isNull()))
+                return false;
+        }
+        return true;
+    });
     pump();
 }
 
@@ -178,6 +196,80 @@ int main(int argc, char** argv) {
         step(0.08);
         fixture.store->settings().setSeamlessLoop(true);
         record("loop-back");
+    } else if (scenario == "add") {
+        settleAll();
+        for (auto name : {"a.png", "b.png", "c.png", "d.png", "e.png", "f.png"})
+            test::writeFile(fixture.file(name));
+        queue.add({fixture.file("a.png"), fixture.file("b.png"), fixture.file("c.png"),
+                   fixture.file("d.png")},
+                  false);
+        settlePictures(fixture);
+        record("add");
+        settleAll();
+        queue.add({fixture.file("e.png"), fixture.file("f.png")}, false);
+        settlePictures(fixture);
+        record("add-more");
+    } else if (scenario == "finish") {
+        for (auto name : {"a.png", "b.png"})
+            test::writeFile(fixture.file(name));
+        queue.addDemonstration(fixture.file("b.png"), MediaKind::image, JobStatus::cancelled());
+        queue.add({fixture.file("a.png")}, true);
+        test::settle([&] { return queue.jobs()[1]->status().is(JobStatus::Case::running); });
+        fixture.script.report({UpscaleProgress::Stage::upscaling, 0.5, "realesrgan-x4plus, ×4"});
+        test::settle([&] {
+            return queue.jobs()[1]->status().progress() &&
+                   queue.jobs()[1]->status().progress()->fraction > 0.4;
+        });
+        settlePictures(fixture);
+        settleAll();
+        shot(dir, "finish-rest");
+        fixture.script.end(test::ScriptedPipeline::resultFor(fixture.file("a.png")));
+        test::settle([&] {
+            return queue.jobs()[1]->status().is(JobStatus::Case::done) && !queue.isWorking();
+        });
+        settlePictures(fixture);
+        record("finish");
+        settleAll();
+        shot(dir, "finish-end");
+    } else if (scenario == "retry") {
+        for (auto name : {"a.png", "b.png"})
+            test::writeFile(fixture.file(name));
+        queue.addDemonstration(fixture.file("a.png"), MediaKind::image,
+                               JobStatus::failed("Не удалось прочитать файл."));
+        queue.addDemonstration(fixture.file("b.png"), MediaKind::image, JobStatus::cancelled());
+        settlePictures(fixture);
+        settleAll();
+        shot(dir, "retry-rest");
+        queue.retry(queue.jobs()[0]);
+        test::settle([&] { return queue.jobs()[0]->status().is(JobStatus::Case::running); });
+        settlePictures(fixture);
+        record("retry");
+        queue.retry(queue.jobs()[1]);
+        settlePictures(fixture);
+        record("retry-waiting");
+    } else if (scenario == "cancel") {
+        for (auto name : {"a.png", "b.png", "c.png", "d.png"})
+            test::writeFile(fixture.file(name));
+        queue.add({fixture.file("a.png"), fixture.file("b.png"), fixture.file("c.png"),
+                   fixture.file("d.png")},
+                  true);
+        test::settle([&] { return queue.jobs()[0]->status().is(JobStatus::Case::running); });
+        settlePictures(fixture);
+        settleAll();
+        shot(dir, "cancel-rest");
+        queue.cancel(queue.jobs()[1]);
+        record("cancel-waiting");
+        queue.cancel(queue.jobs()[0]);
+        test::settle([&] {
+            return queue.jobs()[0]->status().is(JobStatus::Case::cancelled) &&
+                   queue.jobs()[2]->status().is(JobStatus::Case::running);
+        });
+        settlePictures(fixture);
+        record("cancel-running");
+        queue.cancelAll();
+        test::settle([&] { return !queue.isWorking(); });
+        settlePictures(fixture);
+        record("cancel-all");
     }
     fixture.script.shutDown();
     return 0;

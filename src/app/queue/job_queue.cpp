@@ -14,7 +14,8 @@ namespace clarivex {
 
 JobQueue::JobQueue(Services services, QObject* parent)
     : QObject(parent)
-    , services_(std::move(services)) {}
+    , services_(std::move(services))
+    , list_(this) {}
 
 JobQueue::~JobQueue() {
     // The pipeline must not outlive the queue it reports to; resetting stops it and waits.
@@ -22,9 +23,10 @@ JobQueue::~JobQueue() {
 }
 
 Job* JobQueue::job(const QUuid& id) const {
+    const QList<Job*>& jobs = this->jobs();
     const auto found =
-        std::find_if(jobs_.begin(), jobs_.end(), [&](const Job* job) { return job->id() == id; });
-    return found == jobs_.end() ? nullptr : *found;
+        std::find_if(jobs.begin(), jobs.end(), [&](const Job* job) { return job->id() == id; });
+    return found == jobs.end() ? nullptr : *found;
 }
 
 // Adding
@@ -39,12 +41,10 @@ QList<Job*> JobQueue::addFiles(const std::vector<std::filesystem::path>& files, 
         const auto kind = mediaKindOf(file);
         if (!kind)
             continue;
-        auto* job = new Job(file, *kind, this);
-        appendJob(job);
-        added.push_back(job);
+        added.push_back(new Job(file, *kind, this));
     }
     if (!added.isEmpty()) {
-        Q_EMIT jobsChanged();
+        appendJobs(added);
         statusChanged();
         Q_EMIT jobsAdded(added);
     }
@@ -57,16 +57,18 @@ Job* JobQueue::addDemonstration(const std::filesystem::path& file, MediaKind kin
                                 JobStatus status) {
     auto* job = new Job(std::filesystem::absolute(file), kind, this);
     job->setStatus(std::move(status));
-    appendJob(job);
-    Q_EMIT jobsChanged();
+    appendJobs({job});
     statusChanged();
     Q_EMIT jobsAdded({job});
     return job;
 }
 
-void JobQueue::appendJob(Job* job) {
-    jobs_.push_back(job);
-    connect(job, &Job::statusChanged, this, &JobQueue::statusChanged);
+void JobQueue::appendJobs(const QList<Job*>& jobs) {
+    // The queue hears of a status change before the views do, so that a view that follows the
+    // focus has moved on when the job it showed changes.
+    for (Job* job : jobs)
+        connect(job, &Job::statusChanged, this, &JobQueue::statusChanged);
+    list_.append(jobs);
 }
 
 // Selection and derived values
@@ -80,28 +82,31 @@ void JobQueue::setSelectedID(const QUuid& id) {
 }
 
 Job* JobQueue::focused() const {
+    const QList<Job*>& jobs = this->jobs();
     if (Job* selected = selectedID_.isNull() ? nullptr : job(selectedID_))
         return selected;
-    const auto running = std::find_if(jobs_.begin(), jobs_.end(), [](const Job* job) {
+    const auto running = std::find_if(jobs.begin(), jobs.end(), [](const Job* job) {
         return job->status().is(JobStatus::Case::running);
     });
-    if (running != jobs_.end())
+    if (running != jobs.end())
         return *running;
-    const auto done = std::find_if(jobs_.rbegin(), jobs_.rend(), [](const Job* job) {
+    const auto done = std::find_if(jobs.rbegin(), jobs.rend(), [](const Job* job) {
         return job->status().is(JobStatus::Case::done);
     });
-    if (done != jobs_.rend())
+    if (done != jobs.rend())
         return *done;
-    return jobs_.isEmpty() ? nullptr : jobs_.front();
+    return jobs.isEmpty() ? nullptr : jobs.front();
 }
 
 int JobQueue::pendingCount() const {
+    const QList<Job*>& jobs = this->jobs();
     return static_cast<int>(std::count_if(
-        jobs_.begin(), jobs_.end(), [](const Job* job) { return job->status().isPending(); }));
+        jobs.begin(), jobs.end(), [](const Job* job) { return job->status().isPending(); }));
 }
 
 bool JobQueue::hasFinished() const {
-    return std::any_of(jobs_.begin(), jobs_.end(),
+    const QList<Job*>& jobs = this->jobs();
+    return std::any_of(jobs.begin(), jobs.end(),
                        [](const Job* job) { return job->status().isFinished(); });
 }
 
@@ -136,11 +141,12 @@ void JobQueue::scheduleAdvance() {
 void JobQueue::advance() {
     if (current_)
         return;
+    const QList<Job*>& jobs = this->jobs();
     while (true) {
-        const auto next = std::find_if(jobs_.begin(), jobs_.end(), [](const Job* job) {
+        const auto next = std::find_if(jobs.begin(), jobs.end(), [](const Job* job) {
             return job->status().is(JobStatus::Case::waiting);
         });
-        if (next == jobs_.end()) {
+        if (next == jobs.end()) {
             working_ = false;
             if (services_.nothingWaits)
                 services_.nothingWaits();
@@ -156,9 +162,10 @@ std::vector<std::filesystem::path> JobQueue::followingPhotos(const Job* job) con
     std::vector<std::filesystem::path> following;
     if (job->kind() != MediaKind::image)
         return following;
+    const QList<Job*>& jobs = this->jobs();
     // The worker takes the waiting jobs in list order, so these are the photos that run next,
     // up to the first video.
-    for (auto it = std::find(jobs_.begin(), jobs_.end(), job) + 1; it != jobs_.end(); ++it) {
+    for (auto it = std::find(jobs.begin(), jobs.end(), job) + 1; it != jobs.end(); ++it) {
         if (!(*it)->status().is(JobStatus::Case::waiting))
             continue;
         if ((*it)->kind() != MediaKind::image)
@@ -229,9 +236,7 @@ void JobQueue::finishRun() {
 }
 
 void JobQueue::refreshBadge() {
-    const int count = pendingCount();
-    services_.desktop->setBadge(count);
-    Q_EMIT badgeChanged(count);
+    services_.desktop->setBadge(pendingCount());
 }
 
 // Cancelling and clearing
@@ -258,7 +263,7 @@ bool JobQueue::isStopping(const Job& job) const {
 }
 
 void JobQueue::cancelAll() {
-    for (Job* job : jobs_)
+    for (Job* job : jobs())
         if (job->status().is(JobStatus::Case::waiting))
             job->setStatus(JobStatus::cancelled());
     stopCurrent();
@@ -280,26 +285,22 @@ bool JobQueue::cancelAllAndWait(std::chrono::steady_clock::time_point deadline) 
 }
 
 void JobQueue::clearFinished() {
-    QList<Job*> kept;
-    QList<Job*> removed;
-    for (Job* job : jobs_)
-        (job->status().isFinished() ? removed : kept).push_back(job);
+    const QList<Job*> removed =
+        list_.removeIf([](const Job& job) { return job.status().isFinished(); });
     if (removed.isEmpty())
         return;
-    jobs_ = kept;
     for (Job* job : removed) {
         disconnect(job, nullptr, this, nullptr);
         if (job == lastFocused_)
             lastFocused_ = nullptr;
         Q_EMIT jobRemoved(job);
-        // Views may still hold the job until they have seen jobsChanged.
+        // Views may still hold the job while its row leaves.
         job->deleteLater();
     }
     if (!selectedID_.isNull() && !job(selectedID_)) {
         selectedID_ = QUuid();
         Q_EMIT selectedIDChanged();
     }
-    Q_EMIT jobsChanged();
     statusChanged();
 }
 

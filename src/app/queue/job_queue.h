@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/queue/job.h"
+#include "app/queue/job_list_model.h"
 #include "app/queue/pipeline.h"
 
 #include <QList>
@@ -25,7 +26,6 @@ class PipelineRun;
 // The pipeline runs on a thread of its own and only posts its reports and its end back.
 class JobQueue : public QObject {
     Q_OBJECT
-    Q_PROPERTY(QList<clarivex::Job*> jobs READ jobs NOTIFY jobsChanged)
     Q_PROPERTY(QUuid selectedID READ selectedID WRITE setSelectedID NOTIFY selectedIDChanged)
     Q_PROPERTY(int celebration READ celebration NOTIFY celebrationChanged)
     Q_PROPERTY(clarivex::Job* focused READ focused NOTIFY focusedChanged)
@@ -56,7 +56,10 @@ public:
     ~JobQueue() override;
 
     // In the order the files were added.
-    const QList<Job*>& jobs() const { return jobs_; }
+    const QList<Job*>& jobs() const { return list_.jobs(); }
+    // The same jobs as rows, for the views.
+    JobListModel& model() { return list_; }
+    const JobListModel& model() const { return list_; }
     // The job with this id, or nullptr.
     Job* job(const QUuid& id) const;
 
@@ -112,10 +115,9 @@ public:
     void retry(Job* job);
 
 Q_SIGNALS:
-    void jobsChanged();
-    // New jobs, after the focus has settled on them.
+    // New jobs, after their rows and after the focus has settled on them.
     void jobsAdded(const QList<clarivex::Job*>& jobs);
-    // A job about to leave the queue; it is deleted later.
+    // A job that has left the queue, after its row; it is deleted later.
     void jobRemoved(clarivex::Job* job);
     void selectedIDChanged();
     void celebrationChanged();
@@ -125,11 +127,9 @@ Q_SIGNALS:
     void currentChanged();
     // The running job's stop has been asked for (see isStopping()).
     void stopRequested();
-    // The badge was refreshed (a job started or ended, or the worker stopped), with its count.
-    void badgeChanged(int count);
 
 private:
-    void appendJob(Job* job);
+    void appendJobs(const QList<Job*>& jobs);
     void refreshFocus();
     void statusChanged();
     void scheduleAdvance();
@@ -143,7 +143,7 @@ private:
     void refreshBadge();
 
     Services services_;
-    QList<Job*> jobs_;
+    JobListModel list_;
     QUuid selectedID_;
     int celebration_ = 0;
     bool working_ = false;

@@ -133,6 +133,7 @@ void PictureLoader::jobsAdded(const QList<Job*>& jobs) {
 
 void PictureLoader::jobRemoved(Job* job) {
     disconnect(job, nullptr, this, nullptr);
+    shownCards_.remove(job->id());
     if (const auto track = tracks_.take(job->id()))
         abandon(*track);
     residency_.forget(job->id());
@@ -177,6 +178,15 @@ void PictureLoader::statusChanged(Job* job) {
     ensure(job);
 }
 
+void PictureLoader::cardShown(Job& job) {
+    if (shownCards_.contains(job.id()))
+        return;
+    shownCards_.insert(job.id());
+    // A job the queue has not announced yet is started on when it is.
+    if (tracks_.contains(job.id()))
+        ensure(&job);
+}
+
 // Loading
 
 void PictureLoader::ensure(Job* job) {
@@ -190,7 +200,7 @@ void PictureLoader::ensure(Job* job) {
     if (!track.previewLoading && !track.previewFailed) {
         if (focused && track.previewSize != sizes_.stage)
             loadPreview(job, track, true);
-        else if (job->preview().isNull())
+        else if (job->preview().isNull() && shownCards_.contains(job->id()))
             loadPreview(job, track, false);
     }
     if (focused && job->status().result() && !track.comparisonLoading && !track.comparisonFailed &&

@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QImage>
 #include <QObject>
+#include <QSet>
 #include <QThreadPool>
 #include <QUuid>
 
@@ -20,8 +21,8 @@ class Job;
 class JobQueue;
 
 // The pictures of the queue's jobs, decoded off the main thread at the size they are shown:
-// every job's preview as soon as it is added (card-sized, or stage-sized for the jobs in
-// focus), and a done job's before and after for the comparison slider once it is focused. It
+// a job's preview once a view shows its card (card-sized), or once it is focused (stage-sized),
+// and a done job's before and after for the comparison slider once it is focused. It
 // watches the queue and never holds it. Only the focused job and the few focused before it keep
 // their large pictures; the others give them up and get them again when focused. Loads for the
 // focused job go ahead of the backlog of previews, and a load for a job that left the focus is
@@ -57,6 +58,9 @@ public:
     Sizes sizes() const { return sizes_; }
     // The window tells what it shows; the focused job's pictures are loaded again to fit.
     void setSizes(const Sizes& sizes);
+
+    // A view shows this job's card: it gets its preview from now on, as soon as it lacks one.
+    void cardShown(Job& job);
 
     // Whether the before and after of this done job are still on their way.
     bool isLoadingComparison(const Job& job) const;
@@ -99,6 +103,8 @@ private:
     Sizes sizes_;
     PictureResidency residency_;
     QHash<QUuid, std::shared_ptr<Track>> tracks_;
+    // The jobs whose cards a view has shown; may name jobs not yet announced by the queue.
+    QSet<QUuid> shownCards_;
     QThreadPool focusedPool_;
     QThreadPool backlogPool_;
     bool stopped_ = false;

@@ -68,7 +68,6 @@ Store::Store(Environment environment, QObject* parent)
     , queueTime_(
           queue_, environment_.measureSource, [this](MediaKind kind) { return modelFor(kind); },
           rateStore(environment_.settings), this) {
-    connect(&queue_, &JobQueue::badgeChanged, this, &Store::badgeChanged);
     // Back from a terminal where the engine was installed or changed, the window says so.
     if (auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
         connect(application, &QGuiApplication::applicationStateChanged, this,

@@ -93,11 +93,6 @@ public:
     // runs any more. Blocks the main thread.
     bool cancelAllAndWait(std::chrono::milliseconds limit);
 
-Q_SIGNALS:
-    // The badge was refreshed (a job started or ended, or the worker stopped), with its count;
-    // the window puts it in its title.
-    void badgeChanged(int count);
-
 private:
     // The model a job of this kind would run with the settings and the models of now.
     std::string modelFor(MediaKind kind) const;

@@ -31,7 +31,14 @@ MainWindow::MainWindow(Store& store, QWidget* content, QuitCheck::Ask ask, QWidg
 
     resize(1180, 760 + menuBar()->sizeHint().height());
 
-    connect(&store_, &Store::badgeChanged, this, &MainWindow::refreshTitle);
+    const JobListModel& jobs = store_.queue().model();
+    connect(&jobs, &JobListModel::rowsInserted, this, &MainWindow::refreshTitle);
+    connect(&jobs, &JobListModel::rowsRemoved, this, &MainWindow::refreshTitle);
+    connect(&jobs, &JobListModel::dataChanged, this,
+            [this](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
+                if (roles.contains(JobListModel::StatusRole))
+                    refreshTitle();
+            });
     connect(&store_.queueTime(), &QueueTime::changed, this, &MainWindow::refreshTitle);
 }
 

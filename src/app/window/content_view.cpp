@@ -57,9 +57,16 @@ ContentView::ContentView(Store& store, QWidget* parent)
 
     JobQueue& queue = store_.queue();
     connect(&queue, &JobQueue::focusedChanged, this, &ContentView::refreshFocus);
-    connect(&queue, &JobQueue::jobsChanged, this, [this] {
+    connect(&queue.model(), &JobListModel::rowsInserted, this, [this] {
         refreshStrip();
         refreshFocus();
+    });
+    // A clear takes its rows out in runs: the focus is followed once they have all gone
+    // (focusedChanged), unless none is left, which is final.
+    connect(&queue.model(), &JobListModel::rowsRemoved, this, [this] {
+        refreshStrip();
+        if (store_.queue().jobs().isEmpty())
+            refreshFocus();
     });
     connect(&store_.engine(), &EngineCheck::changed, this, &ContentView::refreshEngine);
     connect(&queue, &JobQueue::celebrationChanged, this,

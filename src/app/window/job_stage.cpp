@@ -25,11 +25,7 @@ JobStage::JobStage(Store& store, Job& job, QWidget* parent)
     , shownCase_(job.status().which())
     , cardHeight_(
           0.0, Theme::spring(), [this] { placeChildren(); }, this) {
-    connect(&job, &Job::statusChanged, this, &JobStage::statusChanged);
-    connect(&job, &Job::previewChanged, this, [this] { refreshVisual(); });
-    connect(&job, &Job::pixelatedChanged, this, [this] { refreshVisual(); });
-    connect(&job, &Job::beforeChanged, this, [this] { refreshVisual(); });
-    connect(&job, &Job::afterChanged, this, [this] { refreshVisual(); });
+    connect(&store.queue().model(), &JobListModel::dataChanged, this, &JobStage::rowsChanged);
     connect(&store.pictures(), &PictureLoader::comparisonSettled, this, [this](Job* settled) {
         if (settled != job_)
             return;
@@ -49,6 +45,19 @@ JobStage::JobStage(Store& store, Job& job, QWidget* parent)
         deleteLater();
     });
     refreshVisual();
+}
+
+void JobStage::rowsChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                           const QList<int>& roles) {
+    const JobListModel& model = store_.queue().model();
+    for (int row = topLeft.row(); row <= bottomRight.row(); ++row) {
+        if (!job_ || model.jobAt(row) != job_)
+            continue;
+        if (roles.contains(JobListModel::StatusRole))
+            statusChanged();
+        else
+            refreshVisual();
+    }
 }
 
 JobStage::Visual JobStage::visualFor(const Job& job, bool loadingComparison) {
@@ -91,10 +100,12 @@ void JobStage::statusChanged() {
     const JobStatus::Case now = job_->status().which();
     // The one change the queue makes inside the spring; the others jump.
     const bool done = shownCase_ == JobStatus::Case::running && now == JobStatus::Case::done;
+    // The stage may hear of the change before the picture loader has begun the comparison.
+    const bool becameDone = shownCase_ != now && now == JobStatus::Case::done;
     shownCase_ = now;
     const bool animated = done && isVisible();
     const int before = shownCardHeight(visibleArea().width());
-    if (done)
+    if (becameDone)
         awaitingComparison_ = true;
     panel_->refresh(animated);
     refreshVisual(animated);

@@ -4,6 +4,8 @@
 #include "ui/animation/appearance.h"
 #include "ui/animation/spring_value.h"
 
+#include <QList>
+#include <QModelIndex>
 #include <QPointer>
 #include <QWidget>
 
@@ -52,6 +54,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The stage follows its job's row: its status, and its pictures.
+    void rowsChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                     const QList<int>& roles);
     void statusChanged();
     void refreshVisual(bool crossFade = false);
     void crossFadeVisual(QWidget* oldHolder, const QRect& oldVisual);

@@ -74,8 +74,6 @@ QueueCard::QueueCard(Job& job, QWidget* parent)
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::TabFocus);
     ring_->setAttribute(Qt::WA_TransparentForMouseEvents);
-    connect(&job, &Job::statusChanged, this, &QueueCard::refresh);
-    connect(&job, &Job::previewChanged, this, qOverload<>(&QWidget::update));
     setAccessibleName(title());
     refresh();
     if (const UpscaleProgress* progress = job.status().progress())

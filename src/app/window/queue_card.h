@@ -34,6 +34,8 @@ public:
     QString title() const;
     // The status badge's symbol name, or empty while the progress ring stands there.
     QString badgeSymbol() const;
+    // Shows the job's status as it is now (the strip calls it when the job's row changes).
+    void refresh();
 
     QRectF cardRect() const;
     static QMargins room();
@@ -52,7 +54,6 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    void refresh();
     QRectF badgeRect() const;
 
     QPointer<Job> job_;

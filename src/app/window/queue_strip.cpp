@@ -10,13 +10,11 @@
 #include "ui/widgets/text_label.h"
 
 #include <QHBoxLayout>
-#include <QHash>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QSet>
 
 #include <algorithm>
 #include <cmath>
@@ -83,6 +81,7 @@ public:
         setFixedSize(std::max(width, 0), QueueCard::room().top() + int(QueueCard::cardHeight) +
                                              QueueCard::room().bottom());
         clipToPadding();
+        showPictures();
     }
 
     // The row spans the whole strip so that the cards' glows keep their room, but nothing of a
@@ -115,6 +114,21 @@ public:
         const QWidget* strip = scroll_->parentWidget();
         return {QueueStrip::sidePadding - mapTo(strip, QPoint()).x(), 0,
                 strip->width() - 2 * QueueStrip::sidePadding, height()};
+    }
+
+    // Asks for the pictures of the cards the strip shows once they rest where arrange() put
+    // them; the others get theirs when they come into view.
+    void showPictures() {
+        const QRect window = paddedWindow();
+        int index = 0;
+        for (const Entry& entry : entries) {
+            if (!entry.live())
+                continue;
+            const QRect card(visibleOrigin(index++),
+                             QSize(int(QueueCard::cardWidth), int(QueueCard::cardHeight)));
+            if (card.intersects(window) && entry.card->job())
+                store_.pictures().cardShown(*entry.card->job());
+        }
     }
 
     QueueCard* cardAt(const QPoint& point) const {
@@ -188,15 +202,22 @@ QueueStrip::QueueStrip(Store& store, QWidget* parent)
     // setWidget() turns the background on; the row lies over the stage's backdrop.
     row_->setAutoFillBackground(false);
     header_->raise();
-    connect(scroll_->horizontalScrollBar(), &QScrollBar::valueChanged, row_,
-            [this] { row_->clipToPadding(); });
+    connect(scroll_->horizontalScrollBar(), &QScrollBar::valueChanged, row_, [this] {
+        row_->clipToPadding();
+        row_->showPictures();
+    });
 
-    connect(&queue, &JobQueue::jobsChanged, this, &QueueStrip::syncCards);
-    connect(&queue, &JobQueue::countsChanged, this, &QueueStrip::refreshCounts);
+    const JobListModel& model = queue.model();
+    connect(&model, &JobListModel::rowsInserted, this,
+            [this](const QModelIndex&, int first, int last) { insertCards(first, last); });
+    connect(&model, &JobListModel::rowsRemoved, this,
+            [this](const QModelIndex&, int first, int last) { removeCards(first, last); });
+    connect(&model, &JobListModel::dataChanged, this, &QueueStrip::rowsChanged);
     connect(&store_.queueTime(), &QueueTime::changed, this, &QueueStrip::refreshCounts);
     connect(&queue, &JobQueue::focusedChanged, this, &QueueStrip::refreshSelection);
     connect(&queue, &JobQueue::selectedIDChanged, this, &QueueStrip::refreshSelection);
-    syncCards();
+    if (model.rowCount() > 0)
+        insertCards(0, model.rowCount() - 1);
     refreshCounts();
 }
 
@@ -221,6 +242,7 @@ void QueueStrip::resizeEvent(QResizeEvent* event) {
     scroll_->setGeometry(0, cardsTop - room.top(), width(),
                          room.top() + int(QueueCard::cardHeight) + room.bottom());
     row_->clipToPadding();
+    row_->showPictures();
     QWidget::resizeEvent(event);
 }
 
@@ -242,24 +264,12 @@ QRect QueueStrip::cardRectInStrip(const QueueCard* card) const {
     return QRect(card->mapTo(this, local.topLeft()), local.size());
 }
 
-void QueueStrip::syncCards() {
-    const QList<Job*>& jobs = store_.queue().jobs();
-    std::vector<CardRow::Entry> current = row_->entries;
-    std::erase_if(current, [](const CardRow::Entry& entry) { return entry.gone(); });
-    // A large folder arrives in batches, each one syncing the whole row: look the cards up by
-    // their job rather than searching the row for each.
-    QHash<const Job*, const CardRow::Entry*> byJob;
-    for (const CardRow::Entry& entry : current)
-        if (entry.live() && entry.card->job())
-            byJob.insert(entry.card->job(), &entry);
-    QSet<const QueueCard*> kept;
-    std::vector<CardRow::Entry> ordered;
-    for (Job* job : jobs) {
-        if (const CardRow::Entry* found = byJob.value(job)) {
-            ordered.push_back(*found);
-            kept.insert(found->card);
-            continue;
-        }
+void QueueStrip::insertCards(int first, int last) {
+    std::erase_if(row_->entries, [](const CardRow::Entry& entry) { return entry.gone(); });
+    // The live cards come first, in row order; leaving ones follow until they are gone.
+    std::vector<CardRow::Entry> added;
+    for (int row = first; row <= last; ++row) {
+        Job* job = store_.queue().model().jobAt(row);
         auto* card = new QueueCard(*job, row_);
         connect(card, &QueueCard::activated, this, [this, card] {
             if (card->job())
@@ -278,31 +288,58 @@ void QueueStrip::syncCards() {
             card);
         card->show();
         appearance->enter();
-        ordered.push_back({card, appearance, left});
+        added.push_back({card, appearance, left});
     }
-    for (const CardRow::Entry& entry : current) {
-        if (kept.contains(entry.card))
-            continue;
-        // A card whose job is gone stays where it was while it fades, then goes.
-        ordered.push_back(entry);
-        if (!entry.appearance->isLeaving()) {
-            QPointer<QueueCard> card = entry.card;
-            entry.appearance->leave([card, row = QPointer<CardRow>(row_)] {
-                if (!card)
-                    return;
-                card->hide();
-                card->deleteLater();
-                if (row)
-                    row->arrange();
-            });
-        }
-    }
-    row_->entries = ordered;
+    row_->entries.insert(row_->entries.begin() + first, added.begin(), added.end());
     row_->arrange();
     refreshSelection();
     // The counts follow only after the list: the strip coming in with these cards is pictured
     // before then, and would read "всё готово" beside waiting cards all the way in.
     refreshCounts();
+}
+
+void QueueStrip::removeCards(int first, int last) {
+    std::erase_if(row_->entries, [](const CardRow::Entry& entry) { return entry.gone(); });
+    const auto begin = row_->entries.begin() + first;
+    const auto end = row_->entries.begin() + last + 1;
+    std::vector<CardRow::Entry> leaving(begin, end);
+    row_->entries.erase(begin, end);
+    const QUuid selected = store_.queue().selectedID();
+    for (const CardRow::Entry& entry : leaving) {
+        // A card whose job was the one selected lets its selection go as it leaves; the
+        // selection itself is let go only after the rows have left.
+        if (entry.card->job() && entry.card->job()->id() == selected)
+            entry.card->setSelected(false);
+        // A card whose job is gone stays where it was while it fades, then goes.
+        row_->entries.push_back(entry);
+        QPointer<QueueCard> card = entry.card;
+        entry.appearance->leave([card, row = QPointer<CardRow>(row_)] {
+            if (!card)
+                return;
+            card->hide();
+            card->deleteLater();
+            if (row)
+                row->arrange();
+        });
+    }
+    row_->arrange();
+    // The selection waits for the focus: a clear takes its rows out in runs, and the focus
+    // between them is no one's to show.
+    refreshCounts();
+}
+
+void QueueStrip::rowsChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                             const QList<int>& roles) {
+    const bool status = roles.contains(JobListModel::StatusRole);
+    for (int row = topLeft.row(); row <= bottomRight.row(); ++row) {
+        QueueCard* card = row_->entries[std::size_t(row)].card;
+        if (status)
+            card->refresh();
+        if (roles.contains(JobListModel::PreviewRole))
+            card->update();
+    }
+    if (status)
+        refreshCounts();
 }
 
 void QueueStrip::runBulkAction(void (JobQueue::*action)()) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QModelIndex>
 #include <QUuid>
 #include <QWidget>
 
@@ -48,7 +50,10 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    void syncCards();
+    void insertCards(int first, int last);
+    void removeCards(int first, int last);
+    void rowsChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                     const QList<int>& roles);
     void runBulkAction(void (JobQueue::*action)());
     void refreshCounts();
     void refreshSelection();

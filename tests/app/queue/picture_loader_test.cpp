@@ -39,11 +39,13 @@ protected:
 TEST_F(PictureLoaderTest, DecodesEachPictureAtTheSizeItIsShown) {
     pictures().setSizes({{224, 140}, {800, 600}, {2400, 1800}});
     const auto jobs = queue().add({file("a.png"), file("b.png")}, false);
-    ASSERT_TRUE(
-        settle([&] { return !jobs[0]->pixelated().isNull() && !jobs[1]->preview().isNull(); }));
-    // The focused job's preview fits the stage; the other one covers its card.
-    EXPECT_EQ(newRequests(),
-              (std::vector<Request>{inside("a.png", 800, 600), {"b.png", {{224, 140}, true}}}));
+    // The focused job's preview fits the stage; a card's preview waits until its card is shown,
+    // then covers it.
+    ASSERT_TRUE(settle([&] { return !jobs[0]->pixelated().isNull() && pictures().isIdle(); }));
+    EXPECT_EQ(newRequests(), (std::vector<Request>{inside("a.png", 800, 600)}));
+    pictures().cardShown(*jobs[1]);
+    ASSERT_TRUE(settle([&] { return !jobs[1]->preview().isNull(); }));
+    EXPECT_EQ(newRequests(), (std::vector<Request>{{"b.png", {{224, 140}, true}}}));
     EXPECT_EQ(jobs[0]->preview().size(), QSize(800, 533));
     EXPECT_EQ(jobs[1]->preview().size(), QSize(224, 149));
 

@@ -44,7 +44,7 @@ TEST_F(StoreTest, AFolderOfManyEntriesArrivesInBatchesAndQuittingDropsTheRest) {
     for (int index = 0; index < 1000; ++index)
         test::writeFile(album / ("p" + std::to_string(index) + ".png"));
     std::vector<qsizetype> sizes;
-    QObject::connect(&queue(), &JobQueue::jobsChanged,
+    QObject::connect(&queue().model(), &JobListModel::rowsInserted,
                      [&] { sizes.push_back(queue().jobs().size()); });
     store().add({album}, false);
     ASSERT_TRUE(settle([&] { return store().isListed(); }));

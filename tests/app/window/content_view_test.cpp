@@ -156,7 +156,7 @@ TEST_F(ContentViewTest, FilesAddedToAnEmptyQueueCountAtOnceAndMoveFromTheFirstFr
     QPointer<DropHero> hero = view.dropHero();
     // What the counter reads as the strip that comes in is pictured with its cards.
     QString counterWithTheCards;
-    QObject::connect(&fixture.queue(), &JobQueue::jobsChanged, &view,
+    QObject::connect(&fixture.queue().model(), &JobListModel::rowsInserted, &view,
                      [&] { counterWithTheCards = view.queueStrip()->counterText(); });
     for (const char* name : {"a.jpg", "b.jpg"})
         test::writeFile(fixture.file(name));

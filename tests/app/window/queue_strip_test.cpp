@@ -6,6 +6,8 @@
 #include "window_fixture.h"
 
 #include <QApplication>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -61,9 +63,19 @@ TEST_F(QueueStripTest, CardsFollowTheQueueAndAClickPutsTheirJobOnTheStage) {
     QTest::keyClick(cards[2], Qt::Key_Space);
     EXPECT_EQ(fixture.queue().focused(), fixture.queue().jobs()[2]);
 
+    // Between the rows that stay, the cleared one's card leaves; each card keeps its job, and
+    // a row's change reaches its own card.
+    add("d.jpg", JobStatus::done({}));
+    add("e.jpg", JobStatus::waiting());
     fixture.queue().clearFinished();
     test::flushDeletions();
-    EXPECT_EQ(strip.cards().size(), 2u);
+    cards = strip.cards();
+    ASSERT_EQ(cards.size(), 3u);
+    for (std::size_t index = 0; index < cards.size(); ++index)
+        EXPECT_EQ(cards[index]->job(), fixture.queue().jobs()[qsizetype(index)]);
+    fixture.queue().jobs()[2]->setStatus(JobStatus::cancelled());
+    EXPECT_EQ(cards[2]->badgeSymbol(), QStringLiteral("xmark.circle"));
+    EXPECT_EQ(cards[1]->badgeSymbol(), QStringLiteral("clock"));
 }
 
 TEST_F(QueueStripTest, NoCardShowsInTheSidePaddingWhileAWholeCardKeepsItsGlow) {
@@ -78,6 +90,21 @@ TEST_F(QueueStripTest, NoCardShowsInTheSidePaddingWhileAWholeCardKeepsItsGlow) {
     for (int y = 0; y < image.height(); ++y)
         for (int x = strip.width() - QueueStrip::sidePadding; x < image.width(); ++x)
             ASSERT_EQ(qAlpha(image.pixel(x, y)), 0) << x << "," << y;
+}
+
+TEST_F(QueueStripTest, CardsGetTheirPicturesAsTheyComeIntoView) {
+    QueueStrip strip(*fixture.store);
+    strip.resize(880, QueueStrip::stripHeight());
+    strip.show();
+    for (int index = 0; index < 12; ++index)
+        add(std::to_string(index) + ".jpg", JobStatus::waiting());
+    const QList<Job*>& jobs = fixture.queue().jobs();
+    const auto idle = [&] { return fixture.store->pictures().isIdle(); };
+    ASSERT_TRUE(test::settle([&] { return idle() && !jobs[1]->preview().isNull(); }));
+    EXPECT_TRUE(jobs[11]->preview().isNull());
+    auto* scroll = strip.findChild<QScrollArea*>();
+    scroll->horizontalScrollBar()->setValue(scroll->horizontalScrollBar()->maximum());
+    ASSERT_TRUE(test::settle([&] { return idle() && !jobs[11]->preview().isNull(); }));
 }
 
 TEST_F(QueueStripTest, FocusAfterABulkActionGoesToTheShownJobsCardNeverToAButton) {
