@@ -217,12 +217,19 @@ TEST_F(CliTest, DecompressionBombIsRefusedFromItsHeader) {
                "пикселей, а в память помещается не больше 400 мегапикселей."},
         {"4k", "Ошибка: Файл уже 60000×60000 — это не меньше 4K."},
     };
+#if defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer reserves far more address space than any limit would leave, and its
+    // allocator stops the program on an allocation of a decode's size anyway.
+    const std::string limit;
+#else
+    // Far below what decoding would take, so that a decode attempt fails differently instead of
+    // taking the machine's memory.
+    const std::string limit = "ulimit -v 4000000 && ";
+#endif
     for (const auto& [target, error] : cases) {
-        // Under a limit far below what decoding would take, so that a decode attempt fails
-        // differently instead of taking the machine's memory.
         const auto run = runProgram("/bin/sh",
-                                    {"-c", "ulimit -v 4000000 && exec \"$0\" \"$@\"",
-                                     CLARIVEX_BINARY, "--cli", bomb.string(), "--target", target},
+                                    {"-c", limit + "exec \"$0\" \"$@\"", CLARIVEX_BINARY, "--cli",
+                                     bomb.string(), "--target", target},
                                     environment());
         EXPECT_EQ(run.exitStatus, 1);
         EXPECT_TRUE(run.outLines().back().starts_with(error)) << run.out;
@@ -449,14 +456,14 @@ TEST_F(CliTest, FullDiskMidVideoKeepsTheFinishedPart) {
     const auto source = disk.path() / "clip.mp4";
     test::makeClip(source, {.frames = 60, .rate = "5"});
     const auto filler = disk.path() / "filler";
-    // The engine's second call fills the disk, once, at a stroke.
+    // The engine's second call fills the disk, once: written until the disk refuses, since the
+    // encoder may take some of the room between a look at what is free and a claim of all of it.
     const auto calls = folder / "engine-calls";
     const auto filled = folder / "filled";
     engine.countCalls(calls, "if [ \"$(wc -l < '" + calls.string() + "')\" = 2 ] && [ ! -e '" +
                                  filled.string() + "' ]; then touch '" + filled.string() +
-                                 "'; fallocate -l \"$(df --output=avail -B1 '" +
-                                 disk.path().string() + "' | tail -1)\" '" + filler.string() +
-                                 "'; fi\n");
+                                 "'; head -c 64M /dev/zero > '" + filler.string() +
+                                 "' 2>/dev/null; fi\n");
     const std::vector<std::string> command{"--cli", source.string(), "--target", "x2",
                                            "--no-pictures"};
     const auto full = cli(command);
