@@ -9,6 +9,16 @@
 
 namespace clarivex {
 
+namespace {
+
+// How long quitting waits for a probe told to stop: an engine that obeys ends at once, and its
+// probe removes its working folder. One that ignores termination would hold the quit for the
+// whole grace before it is killed; it is left to end with the process instead (its engine dies
+// with us, and the next run's first job sweeps its folder away).
+constexpr std::chrono::milliseconds probeWait{1000};
+
+} // namespace
+
 // What the jobs' threads read while the main thread learns.
 struct EngineCheck::Shared {
     mutable std::mutex lock;
@@ -156,9 +166,15 @@ void EngineCheck::stopSharedRuns() {
 }
 
 void EngineCheck::stop() {
+    if (!stopped_)
+        stoppedAt_ = std::chrono::steady_clock::now();
     stopped_ = true;
     probes_.close();
     probing_ = false;
+}
+
+bool EngineCheck::waitForProbes(std::chrono::steady_clock::time_point deadline) const {
+    return probes_.waitUntilIdle(std::min(deadline, stoppedAt_ + probeWait));
 }
 
 } // namespace clarivex

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -63,6 +64,9 @@ public:
     // Stops the probes under way, waiting for none of them (a stopped probe still reaps its
     // engine, on its own thread); none starts after, and none reports.
     void stop();
+    // For quitting, after stop(): waits until `deadline`, but never past a moment after stop(),
+    // for the probes told to stop; true when none runs any more.
+    bool waitForProbes(std::chrono::steady_clock::time_point deadline) const;
 
 Q_SIGNALS:
     // Anything above changed.
@@ -95,6 +99,7 @@ private:
     std::vector<std::pair<Identity, EngineDevices>> asked_;
     bool probing_ = false;
     bool stopped_ = false;
+    std::chrono::steady_clock::time_point stoppedAt_;
     // A new generation for each engine asked: what a probe of another would still say is
     // dropped.
     TaskRunner probes_;

@@ -63,6 +63,8 @@ TEST(EngineCheck, AProbeDeafToItsStopNeverHoldsUpTheMainThread) {
     check.stop();
     EXPECT_EQ(ended.wait_for(std::chrono::seconds(0)), std::future_status::timeout)
         << "the main thread waited for the old probe";
+    // Quitting gives it a moment, not the grace its engine would need to be killed.
+    EXPECT_FALSE(check.waitForProbes(std::chrono::steady_clock::time_point::max()));
 
     old->release.set_value();
     ASSERT_EQ(ended.wait_for(std::chrono::minutes(1)), std::future_status::ready);
