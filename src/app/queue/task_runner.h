@@ -22,7 +22,8 @@ public:
     // returned; calls from one thread run in the order they were made.
     using Deliver = std::function<void(std::function<void()> call)>;
     // A task's work, on a thread of the runner's. It may outlive the runner and its owner, so it
-    // owns or shares whatever it reads, and reaches the owner only through `deliver`.
+    // owns or shares whatever it reads, and reaches the owner only through `deliver`. It never
+    // throws: its thread belongs to no one who could catch it.
     using Work = std::function<void(std::stop_token stopToken, const Deliver& deliver)>;
 
     static constexpr int unlimited = 0;
