@@ -4,12 +4,20 @@
 #include "core/pipeline/upscale_outcome.h"
 #include "core/vocabulary/upscale_error.h"
 
-#include <QMetaObject>
-
 #include <algorithm>
 #include <mutex>
 
 namespace clarivex {
+
+namespace {
+
+// How long quitting waits for a probe told to stop: an engine that obeys ends at once, and its
+// probe removes its working folder. One that ignores termination would hold the quit for the
+// whole grace before it is killed; it is left to end with the process instead (its engine dies
+// with us, and the next run's first job sweeps its folder away).
+constexpr std::chrono::milliseconds probeWait{1000};
+
+} // namespace
 
 // What the jobs' threads read while the main thread learns.
 struct EngineCheck::Shared {
@@ -28,7 +36,8 @@ EngineCheck::EngineCheck(Locate locate, Probe probe, QObject* parent)
     : QObject(parent)
     , locate_(std::move(locate))
     , probe_(std::move(probe))
-    , shared_(std::make_shared<Shared>()) {
+    , shared_(std::make_shared<Shared>())
+    , probes_(this) {
     refresh();
 }
 
@@ -83,7 +92,7 @@ void EngineCheck::missing(const QString& error) {
     folder_.clear();
     models_ = {};
     identity_.reset();
-    ++generation_;
+    probes_.abandonAll();
     probing_ = false;
     setDevices({});
     Q_EMIT changed();
@@ -99,9 +108,7 @@ void EngineCheck::startProbe(const Tools& tools) {
                                     [this](const auto& known) { return known.first == identity_; });
     if (asked != asked_.end()) {
         // Whatever a probe of another engine would still say is no longer wanted.
-        for (ProbeRun& probe : probes_)
-            probe.thread.request_stop();
-        ++generation_;
+        probes_.abandonAll();
         probing_ = false;
         setDevices(asked->second);
         return;
@@ -109,44 +116,23 @@ void EngineCheck::startProbe(const Tools& tools) {
     setDevices({});
     if (stopped_ || !probe_)
         return;
-    // A probe of the engine that was replaced says nothing about this one; it is joined once
-    // it has ended, whenever that is.
-    for (ProbeRun& probe : probes_)
-        probe.thread.request_stop();
-    joinEndedProbes();
+    // A probe of the engine that was replaced says nothing about this one; it ends whenever its
+    // engine does, and nothing waits for it.
+    probes_.abandonAll();
     probing_ = true;
-    const int generation = ++generation_;
-    auto ended = std::make_shared<std::atomic<bool>>(false);
-    probes_.push_back(
-        {std::jthread([this, tools, generation, probe = probe_, ended](std::stop_token stop) {
-             EngineDevices devices;
-             try {
-                 devices = probe(tools, stop);
-             } catch (...) {
-                 // Stopped; the job itself says what is wrong with an engine that cannot start.
-             }
-             ended->store(true);
-             // Queued to this object: dropped if it is gone by then (the destructor joins first).
-             QMetaObject::invokeMethod(
-                 this, [this, generation, devices] { probed(generation, devices); },
-                 Qt::QueuedConnection);
-         }),
-         ended});
+    probes_.start(
+        [this, tools, probe = probe_](std::stop_token stop, const TaskRunner::Deliver& deliver) {
+            EngineDevices devices;
+            try {
+                devices = probe(tools, stop);
+            } catch (...) {
+                // Stopped; the job itself says what is wrong with an engine that cannot start.
+            }
+            deliver([this, devices] { probed(devices); });
+        });
 }
 
-void EngineCheck::joinEndedProbes() {
-    std::erase_if(probes_, [](ProbeRun& probe) {
-        if (!probe.ended->load())
-            return false;
-        probe.thread.join();
-        return true;
-    });
-}
-
-void EngineCheck::probed(int generation, const EngineDevices& devices) {
-    joinEndedProbes();
-    if (generation != generation_)
-        return;
+void EngineCheck::probed(const EngineDevices& devices) {
     probing_ = false;
     setDevices(devices);
     // An engine that named nothing may only have failed to start, and is asked again when it
@@ -180,11 +166,15 @@ void EngineCheck::stopSharedRuns() {
 }
 
 void EngineCheck::stop() {
+    if (!stopped_)
+        stoppedAt_ = std::chrono::steady_clock::now();
     stopped_ = true;
-    for (ProbeRun& probe : probes_)
-        probe.thread.request_stop();
-    probes_.clear();
+    probes_.close();
     probing_ = false;
+}
+
+bool EngineCheck::waitForProbes(std::chrono::steady_clock::time_point deadline) const {
+    return probes_.waitUntilIdle(std::min(deadline, stoppedAt_ + probeWait));
 }
 
 } // namespace clarivex

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/queue/pipeline.h"
+#include "app/queue/task_runner.h"
 #include "core/engine/engine_device.h"
 #include "core/engine/installed_models.h"
 #include "core/process/tools.h"
@@ -8,13 +9,12 @@
 #include <QObject>
 #include <QString>
 
-#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <stop_token>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -26,7 +26,7 @@ namespace clarivex {
 // starts and the application comes to the front, so that a reinstall shows at once; a replaced
 // engine is asked for its devices again, and the probe of the old one is only told to stop: the
 // main thread never waits for a probe (an engine that ignores termination takes seconds to be
-// killed), except when the check itself goes. An engine asked once is never asked again in the
+// killed), not even when the check itself goes. An engine asked once is never asked again in the
 // session (asking costs an engine start of seconds), also when it comes back after it went
 // missing or another stood in its place. Its pipeline runs jobs on the preferred device with
 // the tile sizes this session found to fit. Main thread; the pipeline runs on the jobs' threads.
@@ -39,7 +39,7 @@ public:
     using Probe = std::function<EngineDevices(const Tools& tools, std::stop_token stopToken)>;
 
     EngineCheck(Locate locate, Probe probe, QObject* parent = nullptr);
-    // Stops the probes under way and waits for them.
+    // Stops the probes under way; waits for none of them.
     ~EngineCheck() override;
 
     // Discovery again, and what follows from it; raises what discovery raises.
@@ -61,8 +61,12 @@ public:
     // Stops the engine of a run that photos share, which no job waits for once the queue has
     // nothing left to run; does not wait for it.
     void stopSharedRuns();
-    // Stops the probes under way and waits for them; none starts after.
+    // Stops the probes under way, waiting for none of them (a stopped probe still reaps its
+    // engine, on its own thread); none starts after, and none reports.
     void stop();
+    // For quitting, after stop(): waits until `deadline`, but never past a moment after stop(),
+    // for the probes told to stop; true when none runs any more.
+    bool waitForProbes(std::chrono::steady_clock::time_point deadline) const;
 
 Q_SIGNALS:
     // Anything above changed.
@@ -79,17 +83,10 @@ private:
 
     void found(const Tools& tools);
     void missing(const QString& error);
-    // A probe's thread, and whether its work is over, so that joining it waits for nothing.
-    struct ProbeRun {
-        std::jthread thread;
-        std::shared_ptr<std::atomic<bool>> ended;
-    };
-
     void startProbe(const Tools& tools);
     // Sets the devices jobs run on.
     void setDevices(const EngineDevices& devices);
-    void probed(int generation, const EngineDevices& devices);
-    void joinEndedProbes();
+    void probed(const EngineDevices& devices);
 
     Locate locate_;
     Probe probe_;
@@ -102,9 +99,10 @@ private:
     std::vector<std::pair<Identity, EngineDevices>> asked_;
     bool probing_ = false;
     bool stopped_ = false;
-    int generation_ = 0;
-    // The current probe last; those before it have been told to stop.
-    std::vector<ProbeRun> probes_;
+    std::chrono::steady_clock::time_point stoppedAt_;
+    // A new generation for each engine asked: what a probe of another would still say is
+    // dropped.
+    TaskRunner probes_;
 };
 
 } // namespace clarivex

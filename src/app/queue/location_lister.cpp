@@ -2,8 +2,6 @@
 
 #include "app/queue/file_expansion.h"
 
-#include <QMetaObject>
-
 #include <algorithm>
 
 namespace clarivex {
@@ -18,50 +16,36 @@ constexpr std::size_t batchSize = 200;
 
 LocationLister::LocationLister(Deliver deliver, QObject* parent)
     : QObject(parent)
-    , deliver_(std::move(deliver)) {
-    // One thread serves the requests in the order they came.
-    pool_.setMaxThreadCount(1);
-}
+    , deliver_(std::move(deliver))
+    , runner_(this, 1) {}
 
 LocationLister::~LocationLister() {
     stop();
 }
 
 void LocationLister::stop() {
-    stopped_ = true;
-    stop_.request_stop();
-    pool_.clear();
-    pool_.waitForDone();
-    // A request cleared before it ran never reports back.
-    pending_ = 0;
+    runner_.close();
+    runner_.waitUntilIdle(std::chrono::steady_clock::time_point::max());
 }
 
 void LocationLister::list(std::vector<std::filesystem::path> locations, bool start) {
-    if (stopped_)
-        return;
-    ++pending_;
-    pool_.start([this, locations = std::move(locations), start, stopToken = stop_.get_token()] {
+    auto work = [this, locations = std::move(locations),
+                 start](std::stop_token stopToken, const TaskRunner::Deliver& deliver) {
         const auto files = queueableFiles(locations, stopToken);
-        // Posted from one thread to one receiver, the batches arrive in the order they left.
+        // Delivered from one thread, the batches arrive in the order they left.
         for (std::size_t first = 0; first < files.size() && !stopToken.stop_requested();
              first += batchSize) {
             const auto end =
                 files.begin() + std::ptrdiff_t(std::min(first + batchSize, files.size()));
-            QMetaObject::invokeMethod(
-                this,
-                [this, batch = std::vector(files.begin() + std::ptrdiff_t(first), end), start] {
-                    if (!stopped_)
-                        deliver_(batch, start);
-                },
-                Qt::QueuedConnection);
+            deliver([this, batch = std::vector(files.begin() + std::ptrdiff_t(first), end), start] {
+                deliver_(batch, start);
+            });
         }
-        QMetaObject::invokeMethod(this, &LocationLister::delivered, Qt::QueuedConnection);
+    };
+    runner_.start(std::move(work), [this] {
+        if (runner_.isIdle())
+            Q_EMIT idle();
     });
-}
-
-void LocationLister::delivered() {
-    if (pending_ > 0 && --pending_ == 0)
-        Q_EMIT idle();
 }
 
 } // namespace clarivex

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "app/queue/task_runner.h"
+
 #include <QObject>
-#include <QThreadPool>
 
 #include <filesystem>
 #include <functional>
-#include <stop_token>
 #include <vector>
 
 namespace clarivex {
@@ -31,20 +31,16 @@ public:
     // listed or delivered afterwards.
     void stop();
     // Whether every request so far has been delivered.
-    bool isIdle() const { return pending_ == 0; }
+    bool isIdle() const { return runner_.isIdle(); }
 
 Q_SIGNALS:
     // The last request under way was delivered.
     void idle();
 
 private:
-    void delivered();
-
     Deliver deliver_;
-    QThreadPool pool_;
-    std::stop_source stop_;
-    bool stopped_ = false;
-    int pending_ = 0;
+    // One thread serves the requests in the order they came.
+    TaskRunner runner_;
 };
 
 } // namespace clarivex

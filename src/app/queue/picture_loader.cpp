@@ -4,8 +4,6 @@
 #include "app/queue/job_queue.h"
 #include "ui/paint/media_preview.h"
 
-#include <QMetaObject>
-
 #include <malloc.h>
 
 #include <algorithm>
@@ -56,21 +54,20 @@ struct PictureLoader::Track {
     QSize comparisonSize;
     bool comparisonLoading = false;
     bool comparisonFailed = false;
-    // Stops this job's loads under way; a new one replaces it once they are abandoned.
-    std::stop_source stop;
-    // Counts abandonments, so that a late result of an abandoned load is dropped.
-    int generation = 0;
+    // The loads under way, abandoned together: a late result of theirs is dropped.
+    TaskRunner::Task preview;
+    TaskRunner::Task comparison[2];
 };
 
 PictureLoader::PictureLoader(JobQueue& queue, Decode decode, int kept, int threads, QObject* parent)
     : QObject(parent)
     , queue_(queue)
     , decode_(std::move(decode))
-    , residency_(kept) {
-    returnLargeBuffersToTheSystem();
+    , residency_(kept)
     // Before and after side by side; nothing else waits behind them but the next focus.
-    focusedPool_.setMaxThreadCount(2);
-    backlogPool_.setMaxThreadCount(std::max(threads, 1));
+    , focused_(this, 2)
+    , backlog_(this, std::max(threads, 1)) {
+    returnLargeBuffersToTheSystem();
     connect(&queue_, &JobQueue::jobsAdded, this, &PictureLoader::jobsAdded);
     connect(&queue_, &JobQueue::jobRemoved, this, &PictureLoader::jobRemoved);
     connect(&queue_, &JobQueue::focusedChanged, this, &PictureLoader::focusChanged);
@@ -103,17 +100,10 @@ bool PictureLoader::stopAll(std::chrono::steady_clock::time_point deadline) {
     stopped_ = true;
     for (const auto& track : std::as_const(tracks_))
         abandon(*track);
-    focusedPool_.clear();
-    backlogPool_.clear();
-    const auto left = [&] {
-        if (deadline == std::chrono::steady_clock::time_point::max())
-            return -1;
-        const auto rest = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        return int(std::max<qint64>(rest.count(), 0));
-    };
-    const bool focusedDone = focusedPool_.waitForDone(left());
-    const bool done = backlogPool_.waitForDone(left()) && focusedDone;
+    focused_.close();
+    backlog_.close();
+    const bool focusedDone = focused_.waitUntilIdle(deadline);
+    const bool done = backlog_.waitUntilIdle(deadline) && focusedDone;
     if (done)
         running_ = 0;
     return done;
@@ -215,38 +205,34 @@ void PictureLoader::loadPreview(Job* job, Track& track, bool large) {
     track.previewLoading = true;
     track.previewLoadingLarge = large;
     const bool wantsPlaceholder = job->pixelated().isNull();
-    start(large ? Lane::focused : Lane::backlog,
-          [this, decode = decode_, file = job->url(), kind = job->kind(), fit,
-           stopToken = track.stop.get_token(), id = job->id(), generation = track.generation, large,
-           size, wantsPlaceholder] {
-              QImage picture = decode(file, kind, fit, stopToken);
-              QImage placeholder = wantsPlaceholder && !picture.isNull()
-                                       ? MediaPreview::pixelated(picture, placeholderCells)
-                                       : QImage();
-              QMetaObject::invokeMethod(
-                  this,
-                  [this, id, generation, large, size, picture = std::move(picture),
-                   placeholder = std::move(placeholder)] {
-                      Job* job = queue_.job(id);
-                      const auto track = tracks_.value(id);
-                      if (job && track && track->generation == generation) {
-                          track->previewLoading = false;
-                          track->previewLoadingLarge = false;
-                          if (!picture.isNull()) {
-                              job->setPreview(picture);
-                              track->previewSize = large ? size : QSize();
-                              if (!placeholder.isNull() && job->pixelated().isNull())
-                                  job->setPixelated(placeholder);
-                          } else if (job->preview().isNull()) {
-                              track->previewFailed = true;
-                          }
-                          // The focus may have moved while the picture was decoded.
-                          ensure(job);
-                      }
-                      finished();
-                  },
-                  Qt::QueuedConnection);
-          });
+    track.preview = start(
+        large ? Lane::focused : Lane::backlog,
+        [this, decode = decode_, file = job->url(), kind = job->kind(), fit, id = job->id(), large,
+         size, wantsPlaceholder](std::stop_token stopToken, const TaskRunner::Deliver& deliver) {
+            QImage picture = decode(file, kind, fit, stopToken);
+            QImage placeholder = wantsPlaceholder && !picture.isNull()
+                                     ? MediaPreview::pixelated(picture, placeholderCells)
+                                     : QImage();
+            deliver([this, id, large, size, picture = std::move(picture),
+                     placeholder = std::move(placeholder)] {
+                Job* job = queue_.job(id);
+                const auto track = tracks_.value(id);
+                if (!job || !track)
+                    return;
+                track->previewLoading = false;
+                track->previewLoadingLarge = false;
+                if (!picture.isNull()) {
+                    job->setPreview(picture);
+                    track->previewSize = large ? size : QSize();
+                    if (!placeholder.isNull() && job->pixelated().isNull())
+                        job->setPixelated(placeholder);
+                } else if (job->preview().isNull()) {
+                    track->previewFailed = true;
+                }
+                // The focus may have moved while the picture was decoded.
+                ensure(job);
+            });
+        });
 }
 
 void PictureLoader::loadComparison(Job* job, Track& track) {
@@ -260,37 +246,32 @@ void PictureLoader::loadComparison(Job* job, Track& track) {
     const PictureFit fit = fitInside(sizes_.comparison);
     track.comparisonLoading = true;
     const QUuid id = job->id();
-    const int generation = track.generation;
     const QSize size = sizes_.comparison;
-    // Counted as one load: the later of the two hands both over.
-    ++running_;
     for (int index = 0; index < 2; ++index) {
-        startTask(Lane::focused,
+        track.comparison[index] =
+            start(Lane::focused,
                   [this, pair, decode = decode_, file = files[index], kind = job->kind(), fit,
-                   stopToken = track.stop.get_token(), index, id, generation, size] {
+                   index, id, size](std::stop_token stopToken, const TaskRunner::Deliver& deliver) {
                       QImage picture = decode(file, kind, fit, stopToken);
                       const std::lock_guard guard(pair->lock);
                       pair->pictures[index] = std::move(picture);
+                      // The later of the two hands both over.
                       if (++pair->arrived < 2)
                           return;
-                      QMetaObject::invokeMethod(
-                          this,
-                          [this, id, generation, size, before = std::move(pair->pictures[0]),
-                           after = std::move(pair->pictures[1])] {
-                              Job* job = queue_.job(id);
-                              const auto track = tracks_.value(id);
-                              if (job && track && track->generation == generation) {
-                                  track->comparisonLoading = false;
-                                  track->comparisonFailed = before.isNull() || after.isNull();
-                                  track->comparisonSize = track->comparisonFailed ? QSize() : size;
-                                  job->setBefore(before);
-                                  job->setAfter(after);
-                                  Q_EMIT comparisonSettled(job);
-                                  ensure(job);
-                              }
-                              finished();
-                          },
-                          Qt::QueuedConnection);
+                      deliver([this, id, size, before = std::move(pair->pictures[0]),
+                               after = std::move(pair->pictures[1])] {
+                          Job* job = queue_.job(id);
+                          const auto track = tracks_.value(id);
+                          if (!job || !track)
+                              return;
+                          track->comparisonLoading = false;
+                          track->comparisonFailed = before.isNull() || after.isNull();
+                          track->comparisonSize = track->comparisonFailed ? QSize() : size;
+                          job->setBefore(before);
+                          job->setAfter(after);
+                          Q_EMIT comparisonSettled(job);
+                          ensure(job);
+                      });
                   });
     }
 }
@@ -309,25 +290,24 @@ void PictureLoader::release(Job* job, Track& track) {
 void PictureLoader::abandon(Track& track) {
     if (!track.previewLoading && !track.comparisonLoading)
         return;
-    track.stop.request_stop();
-    track.stop = {};
-    ++track.generation;
+    track.preview.abandon();
+    for (const TaskRunner::Task& load : track.comparison)
+        load.abandon();
     track.previewLoading = false;
     track.previewLoadingLarge = false;
     track.comparisonLoading = false;
 }
 
-void PictureLoader::start(Lane lane, std::function<void()> task) {
+TaskRunner::Task PictureLoader::start(Lane lane, TaskRunner::Work work) {
     ++running_;
-    startTask(lane, std::move(task));
-}
-
-void PictureLoader::startTask(Lane lane, std::function<void()> task) {
-    (lane == Lane::focused ? focusedPool_ : backlogPool_).start(std::move(task));
+    return (lane == Lane::focused ? focused_ : backlog_).start(std::move(work), [this] {
+        finished();
+    });
 }
 
 void PictureLoader::finished() {
-    // Loads cleared from the pools by stopAll() never come back; nothing waits for them.
+    // Loads under way when stopAll() closed the runners never tell their end; nothing waits
+    // for them.
     if (running_ > 0 && --running_ == 0)
         Q_EMIT idle();
 }

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "app/queue/picture_residency.h"
+#include "app/queue/task_runner.h"
 #include "core/preview/preview_decoder.h"
 
 #include <QHash>
 #include <QImage>
 #include <QObject>
 #include <QSet>
-#include <QThreadPool>
 #include <QUuid>
 
 #include <chrono>
@@ -93,9 +93,8 @@ private:
     void release(Job* job, Track& track);
     // Stops the loads under way for a job; their results are dropped when they come.
     void abandon(Track& track);
-    // A load whose result comes back through finished().
-    void start(Lane lane, std::function<void()> task);
-    void startTask(Lane lane, std::function<void()> task);
+    // A load that tells finished() when it has ended, whatever became of its result.
+    TaskRunner::Task start(Lane lane, TaskRunner::Work work);
     void finished();
 
     JobQueue& queue_;
@@ -105,8 +104,8 @@ private:
     QHash<QUuid, std::shared_ptr<Track>> tracks_;
     // The jobs whose cards a view has shown; may name jobs not yet announced by the queue.
     QSet<QUuid> shownCards_;
-    QThreadPool focusedPool_;
-    QThreadPool backlogPool_;
+    TaskRunner focused_;
+    TaskRunner backlog_;
     bool stopped_ = false;
     int running_ = 0;
     Job* lastFocused_ = nullptr;

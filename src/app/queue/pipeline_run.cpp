@@ -1,14 +1,14 @@
 #include "app/queue/pipeline_run.h"
 
+#include "app/queue/task_runner.h"
+
 #include <QElapsedTimer>
-#include <QMetaObject>
 #include <QObject>
 #include <QTimer>
 
-#include <condition_variable>
 #include <mutex>
 #include <optional>
-#include <thread>
+#include <utility>
 
 namespace clarivex {
 
@@ -19,41 +19,44 @@ constexpr qint64 progressIntervalMs = 16;
 
 } // namespace
 
-// Shared with the pipeline thread and with the calls posted to the context, so that a late
-// call finds the state even when the run object is gone, and sees that it is closed.
+// The run's side that its posted calls and timers find, through a weak reference from the
+// timers: they may fire after the run is gone.
 struct PipelineRun::State {
-    QObject* context = nullptr;
+    explicit State(QObject* context)
+        : context(context)
+        , runner(context, 1) {}
+
+    // Shared with the pipeline's threads, whichever of them reports.
+    struct Reports {
+        std::mutex lock;
+        std::optional<UpscaleProgress> latest;
+        bool posted = false;
+    };
+
+    QObject* context;
     ProgressHandler progress;
     EndHandler ended;
-
-    std::mutex lock;
-    std::condition_variable endedCondition;
-    std::optional<UpscaleOutcome> outcome;
-    std::optional<UpscaleProgress> latest;
-    bool progressPosted = false;
-
+    const std::shared_ptr<Reports> reports = std::make_shared<Reports>();
+    // Written by the pipeline's thread before it returns, read once the runner is idle.
+    const std::shared_ptr<std::optional<UpscaleOutcome>> outcome =
+        std::make_shared<std::optional<UpscaleOutcome>>();
     std::stop_source keepParts;
 
     // Context thread only.
     bool open = true;
     QElapsedTimer sinceProgress;
-    std::jthread thread;
+    TaskRunner runner;
+    TaskRunner::Task task;
 
-    void report(const UpscaleProgress& report, const std::shared_ptr<State>& self) {
-        const std::lock_guard guard(lock);
-        latest = report;
-        if (std::exchange(progressPosted, true))
-            return;
-        QMetaObject::invokeMethod(
-            context, [self] { self->scheduleDelivery(self); }, Qt::QueuedConnection);
-    }
-
-    void scheduleDelivery(const std::shared_ptr<State>& self) {
+    void scheduleDelivery(const std::weak_ptr<State>& weak) {
         if (!open)
             return;
         const qint64 wait = progressIntervalMs - sinceProgress.elapsed();
         if (wait > 0)
-            QTimer::singleShot(wait, context, [self] { self->deliver(); });
+            QTimer::singleShot(wait, context, [weak] {
+                if (const auto self = weak.lock())
+                    self->deliver();
+            });
         else
             deliver();
     }
@@ -61,9 +64,9 @@ struct PipelineRun::State {
     void deliver() {
         std::optional<UpscaleProgress> newest;
         {
-            const std::lock_guard guard(lock);
-            newest = std::exchange(latest, std::nullopt);
-            progressPosted = false;
+            const std::lock_guard guard(reports->lock);
+            newest = std::exchange(reports->latest, std::nullopt);
+            reports->posted = false;
         }
         sinceProgress.start();
         if (open && newest)
@@ -72,70 +75,66 @@ struct PipelineRun::State {
 };
 
 PipelineRun::PipelineRun(QObject* context, Work work, ProgressHandler progress, EndHandler ended)
-    : state_(std::make_shared<State>()) {
-    state_->context = context;
+    : state_(std::make_shared<State>(context)) {
     state_->progress = std::move(progress);
     state_->ended = std::move(ended);
     state_->sinceProgress.start();
-    // The thread holds the state through a weak reference in its callback, so that the
-    // state never outlives the run object by way of its own thread.
     State* state = state_.get();
-    std::weak_ptr<State> weak = state_;
-    ProgressCallback report = [state, weak](const UpscaleProgress& progress) {
-        if (const auto self = weak.lock())
-            state->report(progress, self);
-    };
-    state_->thread =
-        std::jthread([state, weak, work = std::move(work), report,
-                      keepParts = state_->keepParts.get_token()](std::stop_token stopToken) {
-            UpscaleOutcome outcome = work(report, stopToken, keepParts);
-            {
-                const std::lock_guard guard(state->lock);
-                state->outcome = std::move(outcome);
-            }
-            state->endedCondition.notify_all();
-            if (const auto self = weak.lock())
-                QMetaObject::invokeMethod(
-                    self->context,
-                    [self] {
-                        if (self->open)
-                            self->ended();
-                    },
-                    Qt::QueuedConnection);
+    const std::weak_ptr<State> weak = state_;
+    state_->task = state_->runner.start(
+        [work = std::move(work), reports = state_->reports, outcome = state_->outcome, weak,
+         keepParts = state_->keepParts.get_token()](std::stop_token stopToken,
+                                                    const TaskRunner::Deliver& deliver) {
+            const ProgressCallback report = [reports, deliver,
+                                             weak](const UpscaleProgress& progress) {
+                {
+                    const std::lock_guard guard(reports->lock);
+                    reports->latest = progress;
+                    if (std::exchange(reports->posted, true))
+                        return;
+                }
+                deliver([weak] {
+                    if (const auto self = weak.lock())
+                        self->scheduleDelivery(weak);
+                });
+            };
+            *outcome = work(report, std::move(stopToken), keepParts);
+        },
+        [state] {
+            // The handler may end the run, and with it this state.
+            if (state->open)
+                EndHandler(state->ended)();
         });
 }
 
 PipelineRun::~PipelineRun() {
     state_->open = false;
-    state_->thread.request_stop();
-    if (state_->thread.joinable())
-        state_->thread.join();
+    state_->runner.close();
+    state_->runner.waitUntilIdle(std::chrono::steady_clock::time_point::max());
 }
 
 void PipelineRun::requestStop() {
-    state_->thread.request_stop();
+    state_->task.requestStop();
 }
 
 void PipelineRun::interrupt() {
     state_->keepParts.request_stop();
-    state_->thread.request_stop();
+    state_->task.requestStop();
 }
 
 bool PipelineRun::stopRequested() const {
-    return state_->thread.get_stop_source().stop_requested();
+    return state_->task.stopRequested();
 }
 
 bool PipelineRun::waitUntilEnded(std::chrono::steady_clock::time_point deadline) {
-    std::unique_lock lock(state_->lock);
-    return state_->endedCondition.wait_until(lock, deadline,
-                                             [this] { return state_->outcome.has_value(); });
+    return state_->runner.waitUntilIdle(deadline);
 }
 
 UpscaleOutcome PipelineRun::finish() {
     state_->open = false;
-    state_->thread.join();
-    const std::lock_guard guard(state_->lock);
-    return std::move(*state_->outcome);
+    state_->runner.close();
+    state_->runner.waitUntilIdle(std::chrono::steady_clock::time_point::max());
+    return std::move(**state_->outcome);
 }
 
 } // namespace clarivex

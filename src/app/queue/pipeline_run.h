@@ -11,8 +11,8 @@ class QObject;
 
 namespace clarivex {
 
-// One job's pipeline on a thread of its own. Its progress reports, from whichever threads
-// they come, are coalesced: the context's thread gets at most one per display frame, always
+// One job's pipeline on a thread of its own (a TaskRunner's). Its progress reports, from whichever
+// threads they come, are coalesced: the context's thread gets at most one per display frame, always
 // the newest, and none once the run is finished or gone. Made, used and destroyed on the
 // context's thread (the main thread); the callbacks run there too.
 class PipelineRun {
@@ -40,8 +40,8 @@ public:
     bool stopRequested() const;
     // Blocks until the pipeline has returned or `deadline` has passed; true when it returned.
     bool waitUntilEnded(std::chrono::steady_clock::time_point deadline);
-    // After the pipeline returned: joins its thread and gives its outcome. No callback comes
-    // after this.
+    // After the pipeline returned: waits for its thread to let go and gives its outcome. No
+    // callback comes after this.
     UpscaleOutcome finish();
 
 private:

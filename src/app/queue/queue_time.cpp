@@ -4,8 +4,6 @@
 #include "app/queue/job_queue.h"
 #include "ui/text/eta_text.h"
 
-#include <QMetaObject>
-
 #include <algorithm>
 #include <chrono>
 #include <utility>
@@ -19,7 +17,8 @@ QueueTime::QueueTime(JobQueue& queue, Measure measure, ModelFor modelFor, RateSt
     , measure_(std::move(measure))
     , modelFor_(std::move(modelFor))
     , rates_(std::move(rates))
-    , estimate_(rates_.read ? rates_.read() : std::nullopt) {
+    , estimate_(rates_.read ? rates_.read() : std::nullopt)
+    , measuring_(this) {
     ticker_.setInterval(1000);
     connect(&ticker_, &QTimer::timeout, this, &QueueTime::refresh);
     connect(&queue_, &JobQueue::jobsAdded, this, &QueueTime::jobsAdded);
@@ -32,9 +31,8 @@ QueueTime::QueueTime(JobQueue& queue, Measure measure, ModelFor modelFor, RateSt
 }
 
 QueueTime::~QueueTime() {
-    for (auto& [batch, thread] : measuring_)
-        thread.request_stop();
-    measuring_.clear();
+    measuring_.close();
+    measuring_.waitUntilIdle(std::chrono::steady_clock::time_point::max());
 }
 
 void QueueTime::jobsAdded(const QList<Job*>& jobs) {
@@ -47,25 +45,20 @@ void QueueTime::jobsAdded(const QList<Job*>& jobs) {
         });
         files.emplace_back(job->id(), job->url(), job->kind());
     }
-    const int batch = nextBatch_++;
-    measuring_.emplace(
-        batch, [this, batch, files = std::move(files), measure = measure_](std::stop_token stop) {
-            for (const auto& [id, path, kind] : files) {
-                if (stop.stop_requested())
-                    return;
-                std::optional<SourceExtent> extent;
-                try {
-                    extent = measure(path, kind, stop);
-                } catch (...) {
-                    // Unreadable or stopped: such a file fails at once when its turn comes.
-                }
-                QMetaObject::invokeMethod(
-                    this, [this, id = id, extent] { measured(id, extent); }, Qt::QueuedConnection);
+    measuring_.start([this, files = std::move(files), measure = measure_](
+                         std::stop_token stop, const TaskRunner::Deliver& deliver) {
+        for (const auto& [id, path, kind] : files) {
+            if (stop.stop_requested())
+                return;
+            std::optional<SourceExtent> extent;
+            try {
+                extent = measure(path, kind, stop);
+            } catch (...) {
+                // Unreadable or stopped: such a file fails at once when its turn comes.
             }
-            // The thread has nothing left to do: it is joined at once.
-            QMetaObject::invokeMethod(
-                this, [this, batch] { measuring_.erase(batch); }, Qt::QueuedConnection);
-        });
+            deliver([this, id = id, extent] { measured(id, extent); });
+        }
+    });
 }
 
 void QueueTime::measured(const QUuid& id, const std::optional<SourceExtent>& extent) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/queue/task_runner.h"
 #include "core/pipeline/queue_estimate.h"
 #include "core/pipeline/source_extent.h"
 
@@ -10,12 +11,10 @@
 
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <stop_token>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace clarivex {
@@ -89,8 +88,8 @@ private:
     std::optional<double> seconds_;
     std::optional<double> runningSeconds_;
     QTimer ticker_;
-    std::map<int, std::jthread> measuring_;
-    int nextBatch_ = 0;
+    // A thread for each batch of jobs added.
+    TaskRunner measuring_;
 };
 
 } // namespace clarivex

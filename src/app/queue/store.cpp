@@ -107,7 +107,9 @@ bool Store::cancelAllAndWait(std::chrono::milliseconds limit) {
     lister_.stop();
     engine_.stop();
     const bool pipelineEnded = queue_.cancelAllAndWait(deadline);
-    return pictures_.stopAll(deadline) && pipelineEnded;
+    const bool picturesEnded = pictures_.stopAll(deadline);
+    const bool probesEnded = engine_.waitForProbes(deadline);
+    return pipelineEnded && picturesEnded && probesEnded;
 }
 
 } // namespace clarivex

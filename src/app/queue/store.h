@@ -89,8 +89,9 @@ public:
     int pendingCount() const { return queue_.pendingCount(); }
     // For quitting: cancels everything and waits up to `limit` until the running pipeline has
     // ended, its child processes are reaped and its working folder is gone (a running video
-    // keeps its finished segments), and the picture loads have stopped for good. True when nothing
-    // runs any more. Blocks the main thread.
+    // keeps its finished segments), and the picture loads have stopped for good; a device probe
+    // is waited for a moment at most, never for its engine's grace. True when nothing runs any
+    // more. Blocks the main thread.
     bool cancelAllAndWait(std::chrono::milliseconds limit);
 
 private:

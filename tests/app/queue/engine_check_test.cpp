@@ -6,54 +6,69 @@
 #include "support/settle.h"
 #include "support/temporary_folder.h"
 
+#include <QCoreApplication>
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <future>
+#include <memory>
 #include <optional>
 
 using namespace clarivex;
 
 // An engine replaced while the window runs is asked for its devices again. The probe of the old
 // one may take seconds to end (its engine ignores termination and is killed only later); the main
-// thread goes on meanwhile, and the old probe's late answer changes nothing.
-TEST(EngineCheck, AReplacedEngineNeverHoldsUpTheMainThread) {
+// thread goes on meanwhile, also when the check stops for quitting, and the old probe's late
+// answer changes nothing.
+TEST(EngineCheck, AProbeDeafToItsStopNeverHoldsUpTheMainThread) {
     const test::TemporaryFolder folder{"clarivex-engine-check"};
     const auto engine = folder / "realesrgan-ncnn-vulkan";
     test::writeFile(engine, "engine");
-    std::promise<void> release;
-    std::shared_future<void> released = release.get_future().share();
-    std::atomic<int> calls = 0;
-    std::promise<void> oldEntered;
-    std::atomic<bool> oldProbeSawRelease = false;
-    const auto probe = [&](const Tools&, std::stop_token) {
-        if (calls++ > 0) {
-            EngineDevices devices;
+    // Shared with the old probe, which outlives the check and may outlive this test's frame.
+    struct OldProbe {
+        std::promise<void> entered;
+        std::promise<void> release;
+        std::promise<void> ended;
+    };
+    const auto old = std::make_shared<OldProbe>();
+    std::shared_future<void> released = old->release.get_future().share();
+    auto calls = std::make_shared<std::atomic<int>>(0);
+    const auto probe = [old, released, calls](const Tools&, std::stop_token stopToken) {
+        EngineDevices devices;
+        if ((*calls)++ > 0) {
             devices.learn("[0 New GPU]  queueC=0[1]");
             return devices;
         }
-        oldEntered.set_value();
+        old->entered.set_value();
         // Deaf to the stop, as a probe is whose engine ignores SIGTERM; a minute at most, so
         // that a main thread that waits for it shows as a failure rather than a hang.
-        oldProbeSawRelease =
-            released.wait_for(std::chrono::minutes(1)) == std::future_status::ready;
-        EngineDevices devices;
+        released.wait_for(std::chrono::minutes(1));
+        EXPECT_TRUE(stopToken.stop_requested());
         devices.learn("[0 Old GPU]  queueC=0[1]");
+        old->ended.set_value();
         return devices;
     };
+    auto ended = old->ended.get_future();
     EngineCheck check([&] { return Tools{engine, folder / "models"}; }, probe);
     ASSERT_TRUE(check.isProbing());
-    oldEntered.get_future().wait();
+    old->entered.get_future().wait();
 
     std::filesystem::last_write_time(engine, std::filesystem::last_write_time(engine) +
                                                  std::chrono::hours(1));
     check.refresh();
-    release.set_value();
     ASSERT_TRUE(test::settle([&] { return check.device().has_value(); }));
     EXPECT_EQ(check.device()->name, "New GPU");
     check.stop();
-    EXPECT_TRUE(oldProbeSawRelease) << "the main thread waited for the old probe";
+    EXPECT_EQ(ended.wait_for(std::chrono::seconds(0)), std::future_status::timeout)
+        << "the main thread waited for the old probe";
+    // Quitting gives it a moment, not the grace its engine would need to be killed.
+    EXPECT_FALSE(check.waitForProbes(std::chrono::steady_clock::time_point::max()));
+
+    old->release.set_value();
+    ASSERT_EQ(ended.wait_for(std::chrono::minutes(1)), std::future_status::ready);
+    QCoreApplication::sendPostedEvents();
     EXPECT_EQ(check.device()->name, "New GPU");
 }
 
