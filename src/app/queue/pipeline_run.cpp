@@ -71,7 +71,8 @@ struct PipelineRun::State {
     }
 };
 
-PipelineRun::PipelineRun(QObject* context, Work work, ProgressHandler progress, EndHandler ended)
+PipelineRun::PipelineRun(QObject* context, UpscaleJob job, Pipeline pipeline,
+                         ProgressHandler progress, EndHandler ended)
     : state_(std::make_shared<State>()) {
     state_->context = context;
     state_->progress = std::move(progress);
@@ -85,10 +86,13 @@ PipelineRun::PipelineRun(QObject* context, Work work, ProgressHandler progress, 
         if (const auto self = weak.lock())
             state->report(progress, self);
     };
-    state_->thread =
-        std::jthread([state, weak, work = std::move(work), report,
-                      keepParts = state_->keepParts.get_token()](std::stop_token stopToken) {
-            UpscaleOutcome outcome = work(report, stopToken, keepParts);
+    state_->thread = std::jthread(
+        [state, weak, job = std::move(job), pipeline = std::move(pipeline), report,
+         keepParts = state_->keepParts.get_token()](std::stop_token stopToken) mutable {
+            job.report = report;
+            job.stopToken = std::move(stopToken);
+            job.keepPartsToken = keepParts;
+            UpscaleOutcome outcome = pipeline(std::move(job));
             {
                 const std::lock_guard guard(state->lock);
                 state->outcome = std::move(outcome);

@@ -4,10 +4,9 @@
 
 namespace clarivex {
 
-UpscaleOutcome runUpscale(UpscaleJob job) {
-    const std::stop_token stopToken = job.stopToken;
+UpscaleOutcome outcomeOf(const std::exception_ptr& error, const std::stop_token& stopToken) {
     try {
-        return Upscaler::run(std::move(job));
+        std::rethrow_exception(error);
     } catch (const Cancelled& cancelled) {
         return UpscaleCancelled{cancelled.kept()};
     } catch (...) {
@@ -15,6 +14,20 @@ UpscaleOutcome runUpscale(UpscaleJob job) {
             return UpscaleCancelled{};
         return UpscaleFailure{failureMessage(std::current_exception())};
     }
+}
+
+UpscaleOutcome runToOutcome(const std::function<UpscaleResult()>& work,
+                            const std::stop_token& stopToken) {
+    try {
+        return work();
+    } catch (...) {
+        return outcomeOf(std::current_exception(), stopToken);
+    }
+}
+
+UpscaleOutcome runUpscale(UpscaleJob job) {
+    const std::stop_token stopToken = job.stopToken;
+    return runToOutcome([&job] { return Upscaler::run(std::move(job)); }, stopToken);
 }
 
 } // namespace clarivex

@@ -80,7 +80,7 @@ TEST_F(EncoderFeedTest, FailuresTellWhyAndTheFirstOneWins) {
     } cases[] = {
         {"frame missing", "cat >/dev/null", true, false, "ESRGAN пропустил кадр 0-0.png"},
         {"encoder fails", "cat >/dev/null; echo broke >&2; exit 2", false, false,
-         "Кодировщик: код 2\nbroke"},
+         "sh завершился с кодом 2\nbroke"},
         {"another side failed first", "cat >/dev/null", true, true, "first"},
     };
     for (const auto& c : cases) {
