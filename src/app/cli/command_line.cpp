@@ -2,6 +2,7 @@
 
 #include "app/cli/device_question.h"
 #include "app/cli/stop_signals.h"
+#include "app/texts/pipeline_text.h"
 #include "core/engine/device_cache.h"
 #include "core/pipeline/engine_session.h"
 #include "core/pipeline/upscale_outcome.h"
@@ -119,20 +120,22 @@ int finish(const UpscaleOutcome& outcome, int signal) {
         if (result->picturesCopy)
             printLine("Копия: " + result->picturesCopy->string());
         if (result->picturesCopyFailure)
-            printLine("Копия не сделана: " + *result->picturesCopyFailure);
+            printLine("Копия не сделана: " + PipelineText::error(*result->picturesCopyFailure));
         return 0;
     }
     if (signal != 0 || std::holds_alternative<UpscaleCancelled>(outcome)) {
         const auto* cancelled = std::get_if<UpscaleCancelled>(&outcome);
-        if (cancelled && !cancelled->kept.empty()) {
-            printLine("Прервано. " + cancelled->kept + ".");
+        const std::string kept =
+            cancelled && cancelled->kept ? PipelineText::kept(*cancelled->kept) : std::string();
+        if (!kept.empty()) {
+            printLine("Прервано. " + kept + ".");
             printLine("Чтобы продолжить с этого места, запустите ту же команду снова.");
         } else {
             printLine("Отменено");
         }
         return signal != 0 ? 128 + signal : 1;
     }
-    printLine("Ошибка: " + std::get<UpscaleFailure>(outcome).message);
+    printLine("Ошибка: " + PipelineText::error(std::get<UpscaleFailure>(outcome).error));
     return 1;
 }
 
@@ -180,7 +183,7 @@ int cli(const Arguments& arguments, const std::string& file) {
     try {
         signals.emplace();
     } catch (...) {
-        printLine("Ошибка: " + failureMessage(std::current_exception()));
+        printLine("Ошибка: " + PipelineText::error(UpscaleError::from(std::current_exception())));
         return 1;
     }
     std::stop_source stop;

@@ -1,5 +1,6 @@
 #include "app/queue/engine_check.h"
 
+#include "app/texts/pipeline_text.h"
 #include "core/vocabulary/upscale_error.h"
 
 #include <QMetaObject>
@@ -25,7 +26,8 @@ Tools EngineCheck::locate() {
         found(tools);
         return tools;
     } catch (...) {
-        missing(QString::fromStdString(failureMessage(std::current_exception())));
+        missing(QString::fromStdString(
+            PipelineText::error(UpscaleError::from(std::current_exception()))));
         throw;
     }
 }

@@ -3,6 +3,7 @@
 #include "app/queue/desktop_services.h"
 #include "app/queue/file_expansion.h"
 #include "app/queue/pipeline_run.h"
+#include "app/texts/pipeline_text.h"
 #include "core/image/photo_batch.h"
 
 #include <QMetaObject>
@@ -218,7 +219,7 @@ void JobQueue::settle(Job* job, const UpscaleOutcome& outcome, bool stopped) {
         Q_EMIT celebrationChanged();
         services_.desktop->playSuccessSound();
     } else if (const auto* failure = std::get_if<UpscaleFailure>(&outcome); failure && !stopped) {
-        job->setStatus(JobStatus::failed(failure->message));
+        job->setStatus(JobStatus::failed(PipelineText::error(failure->error)));
     } else {
         job->setStatus(JobStatus::cancelled());
     }

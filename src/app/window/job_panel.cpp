@@ -2,6 +2,7 @@
 
 #include "app/queue/job.h"
 #include "app/queue/store.h"
+#include "app/texts/pipeline_text.h"
 #include "app/window/file_info.h"
 #include "app/window/job_texts.h"
 #include "ui/animation/appearance.h"
@@ -346,7 +347,8 @@ QString JobPanel::doneDetail(const UpscaleResult& result) {
     const QString detail = JobTexts::doneDetail(result);
     if (!result.picturesCopyFailure)
         return detail;
-    return detail + "\nКопия не сделана: " + QString::fromStdString(*result.picturesCopyFailure);
+    return detail + "\nКопия не сделана: " +
+           QString::fromStdString(PipelineText::error(*result.picturesCopyFailure));
 }
 
 void JobPanel::showBriefly(QLabel* detail, const QString& usual,

@@ -195,7 +195,7 @@ Bitmap readResult(const std::filesystem::path& file) {
         return toSrgb8(result);
     } catch (const vips::VError&) {
         vips_error_clear();
-        throw UpscaleError::failed("ESRGAN не создал результат");
+        throw UpscaleError::badResult({});
     }
 }
 

@@ -12,7 +12,7 @@ UpscaleOutcome outcomeOf(const std::exception_ptr& error, const std::stop_token&
     } catch (...) {
         if (stopToken.stop_requested())
             return UpscaleCancelled{};
-        return UpscaleFailure{failureMessage(std::current_exception())};
+        return UpscaleFailure{UpscaleError::from(std::current_exception())};
     }
 }
 

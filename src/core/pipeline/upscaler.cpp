@@ -48,11 +48,11 @@ OpenFolder openDestination(const std::filesystem::path& source) {
         const int reason = errno;
         const std::string shown = folder.path().string();
         if (reason == EROFS)
-            throw UpscaleError::failed("Результат некуда сохранить: папка " + shown +
-                                       " только для чтения");
+            throw UpscaleError::closedDestination(UpscaleError::Case::readOnlyDestination,
+                                                  folder.path());
         if (reason == EACCES || reason == EPERM)
-            throw UpscaleError::failed("Результат некуда сохранить: нет прав на запись в папку " +
-                                       shown);
+            throw UpscaleError::closedDestination(UpscaleError::Case::destinationNotWritable,
+                                                  folder.path());
         throw std::system_error(reason, std::generic_category(),
                                 "Не удалось открыть папку " + shown);
     }
@@ -83,7 +83,7 @@ UpscaleResult run(UpscaleJob job) {
     const PathOutcome outcome = kind == MediaKind::image ? runPicture(job) : VideoPath::run(job);
 
     std::optional<std::filesystem::path> picturesCopy;
-    std::optional<std::string> picturesCopyFailure;
+    std::optional<UpscaleError> picturesCopyFailure;
     if (job.options.copyToPictures) {
         job.report(JobProgress::at(Step::copying, 0, "Копия в ~/Pictures/Clarivex"));
         try {
@@ -91,7 +91,7 @@ UpscaleResult run(UpscaleJob job) {
         } catch (...) {
             // The result itself is safe next to the source; a failed extra copy is no failure,
             // but the user is told why it is missing.
-            picturesCopyFailure = failureMessage(std::current_exception());
+            picturesCopyFailure = UpscaleError::from(std::current_exception());
         }
     }
     job.report(JobProgress::at(Step::finished, 0, fileName(outcome.output)));
@@ -122,20 +122,20 @@ void refuseBeforeEngine(const UpscaleJob& job) {
 
 void requireSourceFile(const std::filesystem::path& source) {
     if (source.empty())
-        throw UpscaleError::failed("Не указан файл");
+        throw UpscaleError::noSource();
     std::error_code error;
     const auto status = std::filesystem::status(source, error);
     switch (status.type()) {
     case std::filesystem::file_type::regular:
         break;
     case std::filesystem::file_type::not_found:
-        throw UpscaleError::failed("Файл не найден: " + source.string());
+        throw UpscaleError::badSource(UpscaleError::Case::sourceMissing, source);
     case std::filesystem::file_type::directory:
-        throw UpscaleError::failed("Это папка, а не файл: " + source.string());
+        throw UpscaleError::badSource(UpscaleError::Case::sourceIsFolder, source);
     case std::filesystem::file_type::none:
         throw std::system_error(error, "Не удалось открыть " + source.string());
     default:
-        throw UpscaleError::failed("Это не обычный файл: " + source.string());
+        throw UpscaleError::badSource(UpscaleError::Case::sourceNotRegular, source);
     }
     // Otherwise an unreadable photo would pass for one in an unsupported format.
     if (::access(source.c_str(), R_OK) != 0) {
@@ -148,7 +148,7 @@ void requireSourceFile(const std::filesystem::path& source) {
 std::filesystem::path copyToPictures(const std::filesystem::path& file) {
     const auto home = Tools::Environment::current().home;
     if (!home || home->empty())
-        throw UpscaleError::failed("Не задана домашняя папка (HOME)");
+        throw UpscaleError::noHome();
     const std::filesystem::path place = *home / "Pictures" / "Clarivex";
     std::error_code error;
     std::filesystem::create_directories(place, error);

@@ -306,12 +306,11 @@ void PartFolder::keepFinished() {
     lock_.reset();
 }
 
-std::string PartFolder::keptDescription(std::int64_t totalFrames) const {
+std::optional<KeptFrames> PartFolder::kept(std::int64_t totalFrames) const {
     const std::int64_t done = framesDone();
     if (done == 0)
-        return {};
-    return "Готовые кадры 1–" + std::to_string(done) + " из " +
-           std::to_string(std::max(totalFrames, done)) + " сохранены в " + path().string();
+        return std::nullopt;
+    return KeptFrames{done, std::max(totalFrames, done), path()};
 }
 
 } // namespace clarivex

@@ -46,8 +46,7 @@ void PipeEncoder::waitForErrors() {
 
 void PipeEncoder::throwStopped() {
     waitForErrors();
-    throw UpscaleError::failed("Кодировщик остановился: " +
-                               errors_.lastErrorLines(Shell::Collected::maxErrorLines));
+    throw UpscaleError::encoderStopped(errors_.lastErrorLines(Shell::Collected::maxErrorLines));
 }
 
 void PipeEncoder::write(std::string_view frame) {

@@ -147,7 +147,7 @@ void upscaleChunk(const Video& video, const VideoChunk& chunk, const FrameExtrac
     fs::remove_all(chunk.in, ignored);
     for (const std::string& name : chunk.frames) {
         if (!fs::is_regular_file(chunk.out / name, ignored))
-            throw UpscaleError::failed("ESRGAN пропустил кадр " + name);
+            throw UpscaleError::frameSkipped(name);
     }
     report(size);
 }
@@ -287,7 +287,7 @@ fs::path privatePartsPlace() {
     else if (home && !home->empty())
         place = *home / ".cache" / "clarivex";
     else
-        throw UpscaleError::failed("Не задана домашняя папка (HOME)");
+        throw UpscaleError::noHome();
     std::error_code error;
     fs::create_directories(place.parent_path(), error);
     for (const fs::path& folder : {place, place / "parts"})
@@ -315,11 +315,18 @@ std::unique_ptr<PartFolder> openParts(const Video& video, const fs::path& plainO
     }
 }
 
+// Whether a failure's facts (a program's error lines, the system's reason) say a disk is full.
+bool saysDiskFull(const UpscaleError& error) {
+    constexpr std::string_view full = "No space left on device";
+    return error.text().find(full) != std::string::npos ||
+           error.errorLines().find(full) != std::string::npos;
+}
+
 // A write that failed because a disk is full says where, and what was kept, in the user's words
 // rather than the encoder's.
 std::exception_ptr explainedFailure(const Video& video, const PartFolder& parts,
                                     std::exception_ptr failure) {
-    if (failureMessage(failure).find("No space left on device") == std::string::npos)
+    if (!saysDiskFull(UpscaleError::from(failure)))
         return failure;
     const UpscaleJob& job = video.job;
     const FreeSpaceQuery& query = job.freeSpace ? job.freeSpace : FreeSpaceQuery(availableSpace);
@@ -336,7 +343,7 @@ std::exception_ptr explainedFailure(const Video& video, const PartFolder& parts,
         needed, shortOne ? shortOne->available : 0,
         besideShort ? UpscaleError::Place::destination : UpscaleError::Place::temporary,
         besideShort ? parts.path().parent_path() : job.work.parent_path());
-    error.addNote(parts.keptDescription(video.frameEstimate()));
+    error.addKept(parts.kept(video.frameEstimate()));
     return std::make_exception_ptr(error);
 }
 
@@ -388,7 +395,7 @@ PathOutcome run(const UpscaleJob& job) {
         parts->keepFinished();
         if (!job.stopToken.stop_requested())
             std::rethrow_exception(explainedFailure(video, *parts, std::current_exception()));
-        throw Cancelled(parts->keptDescription(video.frameEstimate()));
+        throw Cancelled(parts->kept(video.frameEstimate()));
     }
 }
 

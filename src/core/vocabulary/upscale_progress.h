@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/vocabulary/size.h"
+#include "core/vocabulary/upscale_error.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -35,8 +36,8 @@ struct UpscaleResult {
     Size size;
     std::string model;
     double seconds = 0;
-    // Why the asked-for copy was not made: the user's sentence; the result itself is safe.
-    std::optional<std::string> picturesCopyFailure{};
+    // Why the asked-for copy was not made; the result itself is safe.
+    std::optional<UpscaleError> picturesCopyFailure{};
     // The model "Авто" prefers, when `model` ran in its place because it is not installed.
     std::optional<std::string> modelInsteadOf{};
     // For an animation: how many frames the result holds; nothing for a photo or a video.

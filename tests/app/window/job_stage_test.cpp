@@ -165,7 +165,7 @@ TEST_F(JobStageTest, AJobDoneRidesTheSpringFromTheRunningLayout) {
 
 TEST_F(JobStageTest, DoneButtonsRevealAndOpenTheOutputOrSayWhyNot) {
     UpscaleResult result = sampleResult();
-    result.picturesCopyFailure = "нет места";
+    result.picturesCopyFailure = UpscaleError::failed("нет места");
     Job& job = addJob(JobStatus::done(result));
     JobStage stage(*fixture.store, job);
     const QString detail = "photo-4k.png · 12 с · realesrgan-x4plus\nКопия не сделана: нет места";

@@ -11,7 +11,7 @@
 #include <system_error>
 
 using namespace clarivex;
-using clarivex::test::failureOf;
+using clarivex::test::errorOf;
 using ImageOps::Bitmap;
 
 namespace {
@@ -127,7 +127,9 @@ TEST_F(ImageOpsTest, BrokenPixelDataFailsTheDecode) {
         << bytes.substr(0, bytes.size() / 2) << std::string(200, '\x55');
     // libvips' own reason follows the sentence.
     const std::string failure =
-        failureOf([&] { ImageOps::decodeSource(ImageOps::openSource(folder / "broken.png")); });
+        errorOf([&] {
+            ImageOps::decodeSource(ImageOps::openSource(folder / "broken.png"));
+        }).text();
     const std::string sentence = "Не удалось декодировать картинку: ";
     EXPECT_EQ(failure.substr(0, sentence.size()), sentence);
     EXPECT_GT(failure.size(), sentence.size());
@@ -143,15 +145,16 @@ TEST_F(ImageOpsTest, WritesWithoutMetadataAndNamesTheFileOnFailure) {
     EXPECT_EQ(back.get_typeof("exif-data"), 0u);
     EXPECT_EQ(back.get_typeof("orientation") == 0 ? 1 : back.get_int("orientation"), 1);
 
-    EXPECT_EQ(failureOf([&] {
+    EXPECT_EQ(errorOf([&] {
                   ImageOps::write(pattern(4, 4), folder / "nowhere" / ".hidden.part",
                                   ImageOps::FileType::png, "photo-4k.png");
-              }),
+              }).text(),
               "Не удалось создать photo-4k.png: " + std::generic_category().message(ENOENT));
     // A full disk: the sentence keeps the reason that libvips gives.
-    const std::string full = failureOf([&] {
-        ImageOps::write(pattern(64, 64), "/dev/full", ImageOps::FileType::png, "photo-4k.png");
-    });
+    const std::string full =
+        errorOf([&] {
+            ImageOps::write(pattern(64, 64), "/dev/full", ImageOps::FileType::png, "photo-4k.png");
+        }).text();
     const std::string sentence = "Не удалось записать photo-4k.png: ";
     EXPECT_EQ(full.substr(0, sentence.size()), sentence);
     EXPECT_GT(full.size(), sentence.size());

@@ -489,9 +489,9 @@ TEST_F(VideoPathTest, UnfinishedRunIsContinuedByTheNextRunOfTheSameJob) {
         {
             test::ScopedEnvironmentVariable skip("FAKE_ESRGAN_SKIP",
                                                  c.joinFails ? "" : "000007.png");
-            EXPECT_EQ(failureOf([&] { upscale(source, options()); }),
-                      c.joinFails ? "ffmpeg завершился с кодом 1\nsimulated failure"
-                                  : "ESRGAN пропустил кадр 000007.png");
+            EXPECT_EQ(errorOf([&] { upscale(source, options()); }),
+                      c.joinFails ? UpscaleError::programExit("ffmpeg", 1, "simulated failure")
+                                  : UpscaleError::badResult({.frame = "000007.png"}));
         }
         EXPECT_EQ(3 * static_cast<int>(finishedSegments(parts)), c.framesKept);
         if (c.framesKept == 0) {

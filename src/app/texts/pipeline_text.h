@@ -1,0 +1,18 @@
+#pragma once
+
+#include "core/vocabulary/upscale_error.h"
+
+#include <string>
+
+// The Russian sentences of what the pipeline reports, made from the facts the core hands over.
+// The window and the command line show them alike; each adds its own frame around them ("Ошибка:
+// " on the command line, a job card in the window). Pure functions, any thread.
+namespace clarivex::PipelineText {
+
+// The sentence of a failed job, with what was kept of it, if anything.
+std::string error(const UpscaleError& error);
+
+// "Готовые кадры 1–120 из 240 сохранены в <folder>"; nothing when no frame was kept.
+std::string kept(const KeptFrames& kept);
+
+} // namespace clarivex::PipelineText

@@ -1,0 +1,115 @@
+// Every sentence the pipeline's facts become, word for word: the one place that pins them, so
+// that the tests of the core check cases and facts and no wording drifts unnoticed.
+#include "app/texts/pipeline_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <exception>
+#include <system_error>
+
+using namespace clarivex;
+
+namespace {
+
+using Case = UpscaleError::Case;
+using Place = UpscaleError::Place;
+using Kind = EngineProblem::Kind;
+
+UpscaleError platform(std::exception_ptr error) {
+    return UpscaleError::from(error);
+}
+
+} // namespace
+
+TEST(PipelineText, EveryErrorCaseHasItsSentence) {
+    const std::string denied = std::generic_category().message(EACCES);
+    const std::pair<UpscaleError, std::string> cases[] = {
+        {UpscaleError::unsupported(".xyz"), "Формат не поддерживается: .xyz"},
+        {UpscaleError::failed("ffmpeg оборвал кадр на середине"),
+         "ffmpeg оборвал кадр на середине"},
+        {UpscaleError::lowDisk(4'320'000'000, 512'000'000),
+         "Мало места: нужно ~4,32 ГБ, свободно 512 МБ"},
+        {UpscaleError::lowDisk(2'000'000, 1'000, Place::temporary, "/tmp"),
+         "Мало места во временной папке /tmp: нужно ~2 МБ, свободно 1 КБ. Освободите место или "
+         "укажите другую временную папку в TMPDIR."},
+        {UpscaleError::lowDisk(2'000'000, 1'000, Place::destination, "/v"),
+         "Мало места для результата в папке /v: нужно ~2 МБ, свободно 1 КБ"},
+        {UpscaleError::alreadyLarge({3840, 2160}, "4K"),
+         "Файл уже 3840×2160 — это не меньше 4K. Нейросеть тут ничего не добавит, только "
+         "испортит детали. Выберите больший размер или файл меньшего разрешения."},
+        {UpscaleError::missingEngine(),
+         "Не найден Real-ESRGAN (ни в приложении, ни в ~/.local/opt/realesrgan)"},
+        {UpscaleError::missingFFmpeg(), "Для видео нужен ffmpeg: sudo apt install ffmpeg"},
+        {UpscaleError::programExit("ffmpeg", 1, "A\nB"), "ffmpeg завершился с кодом 1\nA\nB"},
+        {UpscaleError::programExit("sh", 137, ""), "sh завершился с кодом 137\n"},
+        {UpscaleError::encoderStopped("Unknown encoder"),
+         "Кодировщик остановился: Unknown encoder"},
+        {UpscaleError::frameSkipped("000007.png"), "ESRGAN пропустил кадр 000007.png"},
+        {UpscaleError::badResult({}), "ESRGAN не создал результат"},
+        {UpscaleError::badResult({Kind::noResult, "7.png"}, "encode failed"),
+         "ESRGAN пропустил кадр 7.png\nencode failed"},
+        {UpscaleError::badResult({Kind::wrongSize, "", {7, 5}, {96, 64}}),
+         "ESRGAN вернул картинку 7×5 вместо 96×64"},
+        {UpscaleError::badResult({Kind::wrongSize, "7.png", {7, 5}, {96, 64}}),
+         "ESRGAN вернул кадр 7.png размером 7×5 вместо 96×64"},
+        {UpscaleError::badResult({Kind::black}, "vkAllocateMemory failed -2", 32),
+         "Не хватило видеопамяти даже с плиткой 32 px. ESRGAN вернул чёрную картинку\n"
+         "vkAllocateMemory failed -2"},
+        {UpscaleError::badResult({Kind::black, "7.png"}), "ESRGAN вернул чёрный кадр 7.png"},
+        {UpscaleError::badResult({Kind::corrupt}), "ESRGAN не создал результат"},
+        {UpscaleError::badResult({Kind::corrupt, "7.png"}), "ESRGAN испортил кадр 7.png"},
+        {UpscaleError::missingModel("realesrgan-x4plus", "/e/models",
+                                    {"realesrgan-x4plus.param", "realesrgan-x4plus.bin"}),
+         "Модель realesrgan-x4plus не установлена: в папке /e/models нет realesrgan-x4plus.param, "
+         "realesrgan-x4plus.bin. Добавить: скачайте realesrgan-ncnn-vulkan-*-ubuntu.zip со "
+         "страницы github.com/xinntao/Real-ESRGAN/releases и выполните scripts/install-engine "
+         "--from <этот архив>"},
+        {UpscaleError::noSource(), "Не указан файл"},
+        {UpscaleError::badSource(Case::sourceMissing, "/p/a.png"), "Файл не найден: /p/a.png"},
+        {UpscaleError::badSource(Case::sourceIsFolder, "/p"), "Это папка, а не файл: /p"},
+        {UpscaleError::badSource(Case::sourceNotRegular, "/p/fifo"),
+         "Это не обычный файл: /p/fifo"},
+        {UpscaleError::closedDestination(Case::readOnlyDestination, "/media/cd"),
+         "Результат некуда сохранить: папка /media/cd только для чтения"},
+        {UpscaleError::closedDestination(Case::destinationNotWritable, "/root"),
+         "Результат некуда сохранить: нет прав на запись в папку /root"},
+        {UpscaleError::noHome(), "Не задана домашняя папка (HOME)"},
+        {platform(std::make_exception_ptr(std::filesystem::filesystem_error(
+             "cannot copy", "/a/b.png", std::error_code(EACCES, std::generic_category())))),
+         "Ошибка при работе с файлом /a/b.png: " + denied},
+        {platform(std::make_exception_ptr(std::filesystem::filesystem_error(
+             "cannot copy", std::error_code(EACCES, std::generic_category())))),
+         "Ошибка при работе с файлом: " + denied},
+        {platform(std::make_exception_ptr(std::system_error(
+             std::error_code(EACCES, std::generic_category()), "Не удалось создать папку /p"))),
+         "Не удалось создать папку /p: " + denied},
+        {platform(std::make_exception_ptr(std::bad_alloc())), "Не хватило памяти"},
+        {platform(std::make_exception_ptr(std::logic_error("oops"))), "Внутренняя ошибка: oops"},
+        {platform(std::make_exception_ptr(42)), "Неизвестная ошибка"},
+    };
+    for (const auto& [error, sentence] : cases)
+        EXPECT_EQ(PipelineText::error(error), sentence);
+}
+
+// What a run kept closes the sentence of its failure, and is what a stop reports.
+TEST(PipelineText, KeptFramesCloseTheSentence) {
+    const KeptFrames kept{120, 240, "/v/clip.parts"};
+    EXPECT_EQ(PipelineText::kept(kept), "Готовые кадры 1–120 из 240 сохранены в /v/clip.parts");
+    // An estimate short of what was done never reads "130 из 120".
+    EXPECT_EQ(PipelineText::kept({130, 120, "/v"}), "Готовые кадры 1–130 из 130 сохранены в /v");
+    EXPECT_EQ(PipelineText::kept({0, 240, "/v"}), "");
+
+    UpscaleError lowDisk = UpscaleError::lowDisk(2'000'000, 1'000, Place::temporary, "/tmp");
+    lowDisk.addKept(kept);
+    EXPECT_EQ(PipelineText::error(lowDisk),
+              "Мало места во временной папке /tmp: нужно ~2 МБ, свободно 1 КБ. Освободите место "
+              "или укажите другую временную папку в TMPDIR. Готовые кадры 1–120 из 240 сохранены "
+              "в /v/clip.parts");
+    UpscaleError skipped = UpscaleError::frameSkipped("7.png");
+    skipped.addKept(kept);
+    EXPECT_EQ(PipelineText::error(skipped),
+              "ESRGAN пропустил кадр 7.png. Готовые кадры 1–120 из 240 сохранены в /v/clip.parts");
+    skipped.addKept(KeptFrames{0, 240, "/v"});
+    EXPECT_EQ(PipelineText::error(skipped), "ESRGAN пропустил кадр 7.png");
+}
