@@ -70,7 +70,12 @@ TEST(AnimationPath, FramesGoThroughTheNetworkInChunksAndAFailureLeavesOnlyTheSou
     EXPECT_EQ(calls(), (std::vector<std::string>{"2", "2", "1"}));
     for (std::size_t index = 1; index < reports.size(); ++index)
         EXPECT_GE(reports[index].fraction, reports[index - 1].fraction);
-    EXPECT_EQ(reports[reports.size() - 3].detail, "Кадр 5 из 5 · realesrgan-x4plus ×4");
+    EXPECT_EQ(reports[reports.size() - 3].detail,
+              (ProgressDetail{.kind = ProgressDetail::Kind::frames,
+                              .model = "realesrgan-x4plus",
+                              .scale = 4,
+                              .done = 5,
+                              .total = 5}));
     EXPECT_TRUE(fs::is_empty(folder / "tmp"));
     // The window shows source and result by their first frame, at the canvas size.
     for (const auto& [file, size] :

@@ -147,7 +147,7 @@ ProgressPrinter::ProgressPrinter(Printer print)
 std::string ProgressPrinter::line(const UpscaleProgress& progress) {
     const auto percent = static_cast<long long>(std::trunc(progress.fraction * 100));
     return "[" + std::to_string(percent) + "%] " + std::string(title(progress.stage)) + ": " +
-           progress.detail;
+           PipelineText::detail(progress.detail);
 }
 
 void ProgressPrinter::operator()(const UpscaleProgress& progress) {

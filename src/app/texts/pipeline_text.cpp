@@ -1,6 +1,8 @@
 #include "app/texts/pipeline_text.h"
 
 #include "core/vocabulary/byte_count.h"
+#include "core/vocabulary/decimal_text.h"
+#include "core/vocabulary/frame_count.h"
 
 #include <algorithm>
 
@@ -122,6 +124,36 @@ std::string withoutKept(const UpscaleError& error) {
     return "Неизвестная ошибка";
 }
 
+std::string tileNote(const ProgressDetail& detail) {
+    return detail.tile > 0 ? " · плитка " + std::to_string(detail.tile) + " px" : std::string();
+}
+
+// The model, then what stands out about how it runs: ", ×4" after the model where it starts,
+// " ×4" after the frames where it goes on.
+std::string modelNotes(const ProgressDetail& detail, const std::string& scaleMark) {
+    std::string text = detail.model + scaleMark + std::to_string(detail.scale);
+    if (detail.modelInsteadOf)
+        text += " (нет " + *detail.modelInsteadOf + ")";
+    if (detail.profileIgnored)
+        text += " · профиль ICC не подходит: цвета прочитаны как sRGB";
+    return text + tileNote(detail);
+}
+
+std::string withColour(const ProgressDetail& detail, std::string text) {
+    return detail.hdr ? text + " · HDR → SDR" : text;
+}
+
+std::string countOfTracks(std::size_t count) {
+    const std::size_t lastTwo = count % 100;
+    const std::size_t last = count % 10;
+    const bool few = last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14);
+    return std::to_string(count) + (few ? " дорожки" : " дорожек");
+}
+
+std::string ofTotal(std::int64_t done, std::int64_t total) {
+    return "Кадр " + std::to_string(done) + " из " + std::to_string(total);
+}
+
 } // namespace
 
 std::string error(const UpscaleError& error) {
@@ -137,6 +169,82 @@ std::string kept(const KeptFrames& kept) {
         return {};
     return "Готовые кадры 1–" + std::to_string(kept.done) + " из " +
            std::to_string(std::max(kept.total, kept.done)) + " сохранены в " + kept.folder.string();
+}
+
+std::string detail(const ProgressDetail& detail) {
+    using Kind = ProgressDetail::Kind;
+    switch (detail.kind) {
+    case Kind::none:
+        return {};
+    case Kind::file:
+        return detail.name;
+    case Kind::picturesCopy:
+        return "Копия в ~/Pictures/Clarivex";
+    case Kind::network:
+        return modelNotes(detail, ", ×");
+    case Kind::enginePercent:
+        return fixedDecimal(detail.value, 0) + "%" + tileNote(detail);
+    case Kind::sharedRun:
+        return modelNotes(detail, ", ×") + " · общий запуск, фото " + std::to_string(detail.done) +
+               " из " + std::to_string(detail.total);
+    case Kind::frames:
+        return ofTotal(detail.done, detail.total) + " · " + modelNotes(detail, " ×");
+    case Kind::extracted:
+        return withColour(detail, detail.estimated ? "Кадр " + std::to_string(detail.done) +
+                                                         " из ~" + std::to_string(detail.total)
+                                                   : ofTotal(detail.done, detail.total));
+    case Kind::resumed:
+        return detail.done < detail.total ? "Продолжаю с кадра " + std::to_string(detail.done + 1) +
+                                                " из " + std::to_string(detail.total)
+                                          : "Продолжаю после кадра " + std::to_string(detail.done);
+    case Kind::tileRetry:
+        return "Не хватило видеопамяти — повтор с плиткой " + std::to_string(detail.tile) + " px";
+    case Kind::writing:
+        return detail.total > 0 ? frameCountText(detail.total) + " · " + detail.size.description()
+                                : detail.size.description();
+    case Kind::encoding:
+        return withColour(detail, "H.264, " + detail.size.description());
+    case Kind::seam:
+        return "Стык " + fixedDecimal(detail.value, 1) + " с";
+    case Kind::checkingTracks:
+        return "Проверка звука и субтитров";
+    case Kind::joining:
+        return tracks(detail.tracks);
+    case Kind::partsElsewhere:
+        break;
+    }
+    return detail.name + ": части видео хранятся в " + detail.path.string();
+}
+
+std::string tracks(const TrackNote& note) {
+    std::string text = note.audio == 0   ? "Склейка частей"
+                       : note.audio == 1 ? "Звук"
+                                         : "Звук: " + countOfTracks(note.audio);
+    if (note.subtitles > 0) {
+        text += " · субтитры";
+        std::string sets;
+        for (const std::string& set : note.convertedFrom)
+            sets += (sets.empty() ? "" : ", ") + set;
+        if (!sets.empty())
+            text += " (перекодированы из " + sets + ")";
+    }
+    if (note.timecode)
+        text += " · таймкод";
+    if (note.pictureSubtitles > 0)
+        text += " · субтитры-картинки пропущены: MP4 их не хранит";
+    if (note.unknownTextSubtitles > 0)
+        text += " · субтитры в неизвестной кодировке пропущены";
+    if (note.emptyTracks == 1)
+        text += " · пустая дорожка пропущена";
+    else if (note.emptyTracks > 1)
+        text += " · пустые дорожки пропущены: " + std::to_string(note.emptyTracks);
+    if (note.fonts > 0)
+        text += " · шрифты пропущены: MP4 их не хранит";
+    if (note.otherAttachments > 0)
+        text += " · вложенные файлы пропущены: MP4 их не хранит";
+    if (note.dataStreams > 0)
+        text += " · потоки данных пропущены";
+    return text;
 }
 
 } // namespace clarivex::PipelineText

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/vocabulary/upscale_error.h"
+#include "core/vocabulary/upscale_progress.h"
 
 #include <string>
 
@@ -14,5 +15,12 @@ std::string error(const UpscaleError& error);
 
 // "Готовые кадры 1–120 из 240 сохранены в <folder>"; nothing when no frame was kept.
 std::string kept(const KeptFrames& kept);
+
+// A report's detail line: "Кадр 110 из 240 · realesr-animevideov3 ×2".
+std::string detail(const ProgressDetail& detail);
+
+// What the parts are joined with: "Звук: 2 дорожки · субтитры · пустая дорожка пропущена", or
+// "Склейка частей" when nothing but the pictures is carried or left out.
+std::string tracks(const TrackNote& note);
 
 } // namespace clarivex::PipelineText

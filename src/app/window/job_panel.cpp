@@ -301,7 +301,7 @@ void JobPanel::updateRunning() {
     if (!progress || !progress_)
         return;
     progress_->setFraction(progress->fraction);
-    progress_->setDetail(QString::fromStdString(progress->detail));
+    progress_->setDetail(QString::fromStdString(PipelineText::detail(progress->detail)));
     // A stopping pipeline may report a few more steps before it ends; the panel shows at once
     // that the stop was taken, and the cancel button can no longer be pressed.
     if (store_.queue().isStopping(*job_)) {

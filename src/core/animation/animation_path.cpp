@@ -130,11 +130,11 @@ void runChunk(const Animation& animation, std::int64_t chunkIndex, std::int64_t 
     }
     const auto report = [&](std::int64_t written) {
         const std::int64_t done = first + std::min(written, end - first);
-        job.report(
-            JobProgress::at(Step::upscaling, static_cast<double>(done) / static_cast<double>(total),
-                            "Кадр " + std::to_string(done) + " из " + std::to_string(total) +
-                                " · " + plan.model + " ×" + std::to_string(plan.esrganScale) +
-                                plan.fallbackNote() + NetworkStep::tileNote(job, plan)));
+        ProgressDetail detail = NetworkStep::modelDetail(ProgressDetail::Kind::frames, job, plan);
+        detail.done = done;
+        detail.total = total;
+        job.report(JobProgress::at(Step::upscaling,
+                                   static_cast<double>(done) / static_cast<double>(total), detail));
     };
     {
         const ChunkProgressWatcher watcher(out, report);
@@ -172,13 +172,13 @@ PathOutcome run(const UpscaleJob& job, const AnimationInfo& info) {
     ApngWriter writer(staged.descriptor(), info.frames(), info.plays, shownName);
     const Animation animation{job, info, plan, frames, writer};
     job.report(JobProgress::at(Step::upscaling, 0,
-                               plan.model + ", ×" + std::to_string(plan.esrganScale) +
-                                   plan.fallbackNote() + NetworkStep::tileNote(job, plan)));
+                               NetworkStep::modelDetail(ProgressDetail::Kind::network, job, plan)));
     for (std::int64_t first = 0; first < info.frames(); first += chunk)
         runChunk(animation, first / chunk, first, std::min(first + chunk, info.frames()));
 
-    job.report(JobProgress::at(Step::writing, 0,
-                               frameCountText(info.frames()) + " · " + plan.output.description()));
+    job.report(JobProgress::at(
+        Step::writing, 0,
+        {.kind = ProgressDetail::Kind::writing, .total = info.frames(), .size = plan.output}));
     writer.finish();
     job.throwIfStopped();
     const fs::path placed = staged.place([&job] { return job.freeOutputName(MediaKind::image); });

@@ -148,18 +148,19 @@ void run(const UpscaleJob& job, const Plan& plan, const std::filesystem::path& i
         }
         settings.tile = *smaller;
         removeResult(output);
-        job.report(JobProgress::at(JobProgress::Step::upscaling, 0,
-                                   "Не хватило видеопамяти — повтор с плиткой " +
-                                       std::to_string(settings.tile) + " px"));
+        job.report(
+            JobProgress::at(JobProgress::Step::upscaling, 0,
+                            {.kind = ProgressDetail::Kind::tileRetry, .tile = settings.tile}));
     }
 }
 
-std::string tileNote(const UpscaleJob& job, const Plan& plan) {
-    if (!job.tiles)
-        return {};
-    const int tile = job.tiles->tileFor(deviceOf(job), plan.model);
-    return tile == TileMemory::engineChoice ? std::string()
-                                            : " · плитка " + std::to_string(tile) + " px";
+ProgressDetail modelDetail(ProgressDetail::Kind kind, const UpscaleJob& job, const Plan& plan) {
+    return {.kind = kind,
+            .model = plan.model,
+            .scale = plan.esrganScale,
+            .modelInsteadOf = plan.insteadOf,
+            .tile = job.tiles ? job.tiles->tileFor(deviceOf(job), plan.model)
+                              : TileMemory::engineChoice};
 }
 
 } // namespace clarivex::NetworkStep

@@ -78,14 +78,15 @@ UpscaleResult run(UpscaleJob job) {
     job.output = job.freeOutputName(kind);
     JobProgress::Monotonic monotonic(std::move(job.report));
     job.report = std::ref(monotonic);
-    job.report(JobProgress::at(Step::preparing, 0, fileName(job.source)));
+    job.report(JobProgress::at(Step::preparing, 0,
+                               {.kind = ProgressDetail::Kind::file, .name = fileName(job.source)}));
 
     const PathOutcome outcome = kind == MediaKind::image ? runPicture(job) : VideoPath::run(job);
 
     std::optional<std::filesystem::path> picturesCopy;
     std::optional<UpscaleError> picturesCopyFailure;
     if (job.options.copyToPictures) {
-        job.report(JobProgress::at(Step::copying, 0, "Копия в ~/Pictures/Clarivex"));
+        job.report(JobProgress::at(Step::copying, 0, {.kind = ProgressDetail::Kind::picturesCopy}));
         try {
             picturesCopy = copyToPictures(outcome.output);
         } catch (...) {
@@ -94,7 +95,8 @@ UpscaleResult run(UpscaleJob job) {
             picturesCopyFailure = UpscaleError::from(std::current_exception());
         }
     }
-    job.report(JobProgress::at(Step::finished, 0, fileName(outcome.output)));
+    job.report(JobProgress::at(
+        Step::finished, 0, {.kind = ProgressDetail::Kind::file, .name = fileName(outcome.output)}));
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     return UpscaleResult{outcome.output,         picturesCopy,    outcome.plan.output,
                          outcome.plan.model,     elapsed.count(), picturesCopyFailure,

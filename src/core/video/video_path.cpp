@@ -76,8 +76,9 @@ PartManifest::Identity identityOf(const Video& video) {
 }
 
 // Tone mapping changes how the picture looks, so the user is told while it happens.
-std::string withColourNote(const Video& video, std::string detail) {
-    return video.info.colour.hdr() ? detail + " · HDR → SDR" : detail;
+ProgressDetail withColourNote(const Video& video, ProgressDetail detail) {
+    detail.hdr = video.info.colour.hdr();
+    return detail;
 }
 
 // A PNG of RGB pixels is at most a little larger than the pixels themselves.
@@ -132,11 +133,12 @@ void upscaleChunk(const Video& video, const VideoChunk& chunk, const FrameExtrac
             computing();
         const std::int64_t total = totalFrames(video, extractor);
         const std::int64_t done = through.update(chunk, written);
+        ProgressDetail detail =
+            NetworkStep::modelDetail(ProgressDetail::Kind::frames, video.job, video.plan);
+        detail.done = done;
+        detail.total = total;
         video.job.report(JobProgress::at(
-            Step::upscaling, static_cast<double>(done) / static_cast<double>(total),
-            "Кадр " + std::to_string(done) + " из " + std::to_string(total) + " · " +
-                video.plan.model + " ×" + std::to_string(video.plan.esrganScale) +
-                video.plan.fallbackNote() + NetworkStep::tileNote(video.job, video.plan)));
+            Step::upscaling, static_cast<double>(done) / static_cast<double>(total), detail));
     };
     fs::create_directories(chunk.out);
     {
@@ -179,8 +181,10 @@ std::int64_t streamFrames(const Video& video, PartFolder& parts) {
             if (!quiet)
                 job.report(JobProgress::at(
                     Step::extracting, static_cast<double>(frames) / static_cast<double>(firstChunk),
-                    withColourNote(video, "Кадр " + std::to_string(frames) + " из ~" +
-                                              std::to_string(video.frameEstimate()))));
+                    withColourNote(video, {.kind = ProgressDetail::Kind::extracted,
+                                           .done = frames,
+                                           .total = video.frameEstimate(),
+                                           .estimated = true})));
         },
         failures);
     FramesThroughNetwork through(done);
@@ -200,8 +204,9 @@ std::int64_t streamFrames(const Video& video, PartFolder& parts) {
         }
         while (runs.running() > 0)
             feed.push(runs.finishOldest(), failures.stopToken());
-        job.report(JobProgress::at(
-            Step::encoding, 0, withColourNote(video, "H.264, " + video.plan.output.description())));
+        job.report(JobProgress::at(Step::encoding, 0,
+                                   withColourNote(video, {.kind = ProgressDetail::Kind::encoding,
+                                                          .size = video.plan.output})));
         feed.finish(failures.stopToken());
         return extractor.count().frames;
     } catch (...) {
@@ -226,9 +231,7 @@ fs::path finish(const Video& video, PartFolder& parts) {
     if (done > 0)
         job.report(JobProgress::at(
             Step::upscaling, static_cast<double>(done) / static_cast<double>(estimate),
-            done < estimate ? "Продолжаю с кадра " + std::to_string(done + 1) + " из " +
-                                  std::to_string(estimate)
-                            : "Продолжаю после кадра " + std::to_string(done)));
+            {.kind = ProgressDetail::Kind::resumed, .done = done, .total = estimate}));
     const std::int64_t frames = streamFrames(video, parts);
     const std::string finishedName = "result.mp4";
     FinalPass::run(job, video.info, parts.joinList(), frames,
@@ -309,8 +312,9 @@ std::unique_ptr<PartFolder> openParts(const Video& video, const fs::path& plainO
     } catch (const PartFolder::Unusable& unusable) {
         const fs::path elsewhere = PartFolder::pathIn(privatePartsPlace(), job.source, plainOutput);
         job.report(JobProgress::at(Step::preparing, 0,
-                                   std::string(unusable.what()) + ": части видео хранятся в " +
-                                       elsewhere.string()));
+                                   {.kind = ProgressDetail::Kind::partsElsewhere,
+                                    .name = unusable.what(),
+                                    .path = elsewhere}));
         return std::make_unique<PartFolder>(elsewhere, identity, segmentCheck(video));
     }
 }

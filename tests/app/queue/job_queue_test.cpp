@@ -87,7 +87,7 @@ TEST_F(JobQueueTest, CancellingStopsWaitingJobsAtOnceAndTheRunningOneWhenItEnds)
     const auto jobs = queue().add({file("a.png"), file("b.png"), file("c.png")}, true);
     watch(jobs);
     ASSERT_TRUE(settle([&] { return queue().hasCurrent(); }));
-    script.report({UpscaleProgress::Stage::upscaling, 0.3, "Кадр 1"});
+    script.report({UpscaleProgress::Stage::upscaling, 0.3, {}});
     ASSERT_TRUE(settle([&] { return jobs[0]->status().progress()->fraction == 0.3; }));
     // The stage's button acts on the job by its status at the click.
     queue().cancel(jobs[1]);
@@ -95,7 +95,7 @@ TEST_F(JobQueueTest, CancellingStopsWaitingJobsAtOnceAndTheRunningOneWhenItEnds)
     queue().cancelAll();
     EXPECT_TRUE(is(jobs[2], JobStatus::Case::cancelled));
     EXPECT_TRUE(is(jobs[0], JobStatus::Case::running));
-    script.lastReport()({UpscaleProgress::Stage::upscaling, 0.9, "Кадр 3"});
+    script.lastReport()({UpscaleProgress::Stage::upscaling, 0.9, {}});
     script.end(UpscaleFailure{UpscaleError::programExit("realesrgan-ncnn-vulkan", 143, "")});
     ASSERT_TRUE(settle([&] { return idle(); }));
     EXPECT_TRUE(is(jobs[0], JobStatus::Case::cancelled));

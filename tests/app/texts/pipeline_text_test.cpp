@@ -113,3 +113,92 @@ TEST(PipelineText, KeptFramesCloseTheSentence) {
     skipped.addKept(KeptFrames{0, 240, "/v"});
     EXPECT_EQ(PipelineText::error(skipped), "ESRGAN пропустил кадр 7.png");
 }
+
+TEST(PipelineText, EveryProgressDetailHasItsLine) {
+    using Detail = ProgressDetail;
+    using DetailKind = ProgressDetail::Kind;
+    const Detail animeModel{.model = "realesr-animevideov3", .scale = 2};
+    const auto with = [](Detail detail, DetailKind kind) {
+        detail.kind = kind;
+        return detail;
+    };
+    Detail frames = with(animeModel, DetailKind::frames);
+    frames.done = 110;
+    frames.total = 240;
+    Detail fallback = with(animeModel, DetailKind::frames);
+    fallback.model = "realesrgan-x4plus";
+    fallback.modelInsteadOf = "realesr-animevideov3";
+    fallback.tile = 100;
+    fallback.done = 5;
+    fallback.total = 5;
+    Detail profile{.kind = DetailKind::network,
+                   .model = "realesrgan-x4plus",
+                   .scale = 4,
+                   .profileIgnored = true,
+                   .tile = 64};
+    Detail shared{.kind = DetailKind::sharedRun,
+                  .model = "realesrgan-x4plus",
+                  .scale = 4,
+                  .done = 2,
+                  .total = 3};
+    const std::pair<Detail, std::string> cases[] = {
+        {{}, ""},
+        {{.kind = DetailKind::file, .name = "a-4k.jpg"}, "a-4k.jpg"},
+        {{.kind = DetailKind::picturesCopy}, "Копия в ~/Pictures/Clarivex"},
+        {with(animeModel, DetailKind::network), "realesr-animevideov3, ×2"},
+        {profile,
+         "realesrgan-x4plus, ×4 · профиль ICC не подходит: цвета прочитаны как sRGB · плитка 64 "
+         "px"},
+        {{.kind = DetailKind::enginePercent, .value = 45}, "45%"},
+        {{.kind = DetailKind::enginePercent, .value = 45.6}, "46%"},
+        {{.kind = DetailKind::enginePercent, .tile = 32, .value = 250}, "250% · плитка 32 px"},
+        {shared, "realesrgan-x4plus, ×4 · общий запуск, фото 2 из 3"},
+        {frames, "Кадр 110 из 240 · realesr-animevideov3 ×2"},
+        {fallback, "Кадр 5 из 5 · realesrgan-x4plus ×2 (нет realesr-animevideov3) · плитка 100 px"},
+        {{.kind = DetailKind::extracted, .done = 3, .total = 10}, "Кадр 3 из 10"},
+        {{.kind = DetailKind::extracted, .hdr = true, .done = 3, .total = 240, .estimated = true},
+         "Кадр 3 из ~240 · HDR → SDR"},
+        {{.kind = DetailKind::resumed, .done = 40, .total = 60}, "Продолжаю с кадра 41 из 60"},
+        {{.kind = DetailKind::resumed, .done = 60, .total = 60}, "Продолжаю после кадра 60"},
+        {{.kind = DetailKind::tileRetry, .tile = 100},
+         "Не хватило видеопамяти — повтор с плиткой 100 px"},
+        {{.kind = DetailKind::writing, .size = {2880, 2160}}, "2880×2160"},
+        {{.kind = DetailKind::writing, .total = 10, .size = {256, 192}}, "10 кадров · 256×192"},
+        {{.kind = DetailKind::encoding, .size = {1280, 720}}, "H.264, 1280×720"},
+        {{.kind = DetailKind::encoding, .hdr = true, .size = {1280, 720}},
+         "H.264, 1280×720 · HDR → SDR"},
+        {{.kind = DetailKind::seam, .value = 1.5}, "Стык 1.5 с"},
+        {{.kind = DetailKind::checkingTracks}, "Проверка звука и субтитров"},
+        {{.kind = DetailKind::joining}, "Склейка частей"},
+        {{.kind = DetailKind::partsElsewhere, .name = "Имя /v/p занято", .path = "/c/p"},
+         "Имя /v/p занято: части видео хранятся в /c/p"},
+    };
+    for (const auto& [detail, line] : cases)
+        EXPECT_EQ(PipelineText::detail(detail), line);
+}
+
+// What the joined video carries and leaves out.
+TEST(PipelineText, TracksSayWhatIsCarriedAndWhatIsLeftOut) {
+    const std::pair<TrackNote, std::string> cases[] = {
+        {{}, "Склейка частей"},
+        {{.audio = 1}, "Звук"},
+        {{.audio = 2, .subtitles = 1}, "Звук: 2 дорожки · субтитры"},
+        {{.audio = 5}, "Звук: 5 дорожек"},
+        {{.audio = 12}, "Звук: 12 дорожек"},
+        {{.audio = 22}, "Звук: 22 дорожки"},
+        {{.audio = 1, .emptyTracks = 1}, "Звук · пустая дорожка пропущена"},
+        {{.emptyTracks = 2}, "Склейка частей · пустые дорожки пропущены: 2"},
+        {{.timecode = true}, "Склейка частей · таймкод"},
+        {{.subtitles = 2,
+          .convertedFrom = {"CP1251", "KOI8-R"},
+          .pictureSubtitles = 1,
+          .unknownTextSubtitles = 1},
+         "Склейка частей · субтитры (перекодированы из CP1251, KOI8-R) · субтитры-картинки "
+         "пропущены: MP4 их не хранит · субтитры в неизвестной кодировке пропущены"},
+        {{.audio = 1, .timecode = true, .fonts = 2, .otherAttachments = 1, .dataStreams = 1},
+         "Звук · таймкод · шрифты пропущены: MP4 их не хранит · вложенные файлы пропущены: MP4 "
+         "их не хранит · потоки данных пропущены"},
+    };
+    for (const auto& [note, line] : cases)
+        EXPECT_EQ(PipelineText::tracks(note), line);
+}

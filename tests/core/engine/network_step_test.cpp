@@ -49,8 +49,8 @@ protected:
                               .tiles = tiles});
     }
     std::size_t retries() const {
-        return std::count_if(details.begin(), details.end(), [](const std::string& detail) {
-            return detail.starts_with("Не хватило видеопамяти — повтор");
+        return std::count_if(details.begin(), details.end(), [](const ProgressDetail& detail) {
+            return detail.kind == ProgressDetail::Kind::tileRetry;
         });
     }
 
@@ -61,7 +61,7 @@ protected:
     EngineDevices devices;
     std::shared_ptr<TileMemory> tiles = std::make_shared<TileMemory>();
     std::mutex lock;
-    std::vector<std::string> details;
+    std::vector<ProgressDetail> details;
 };
 
 } // namespace
@@ -105,7 +105,10 @@ TEST_F(NetworkStepTest, OutOfMemoryIsRetriedWithSmallerTilesAndTheTileIsRemember
         EXPECT_EQ(std::vector(arguments.end() - 2, arguments.end()),
                   (std::vector<std::string>{"-t", std::to_string(c.tile)}));
         EXPECT_NE(std::find(details.begin(), details.end(),
-                            "realesrgan-x4plus, ×4 · плитка " + std::to_string(c.tile) + " px"),
+                            ProgressDetail{.kind = ProgressDetail::Kind::network,
+                                           .model = "realesrgan-x4plus",
+                                           .scale = 4,
+                                           .tile = c.tile}),
                   details.end());
         std::filesystem::remove(folder.path() / "photo-2x.png");
     }
