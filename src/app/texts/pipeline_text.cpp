@@ -110,6 +110,24 @@ std::string withoutKept(const UpscaleError& error) {
         return "Результат некуда сохранить: нет прав на запись в папку " + path;
     case Case::noHome:
         return "Не задана домашняя папка (HOME)";
+    case Case::noFrames:
+        return "ffmpeg не извлёк ни одного кадра";
+    case Case::cutFrame:
+        return "ffmpeg оборвал кадр на середине";
+    case Case::notPngFrames:
+        return "ffmpeg выдал кадры не в формате PNG";
+    case Case::frameTooLarge:
+        return "ffmpeg выдал слишком большой кадр";
+    case Case::unclearProbe:
+        return "ffprobe ответил непонятно: не удалось узнать размер и частоту кадров видео";
+    case Case::videoBusy:
+        return "Это видео с теми же настройками уже обрабатывается: " + path;
+    case Case::createFailed:
+        return "Не удалось создать " + error.text() + ": " + error.reason();
+    case Case::writeFailed:
+        return "Не удалось записать " + error.text() + ": " + error.reason();
+    case Case::decodeFailed:
+        return "Не удалось декодировать картинку: " + error.reason();
     case Case::fileError:
         return fileError(error);
     case Case::outOfMemory:

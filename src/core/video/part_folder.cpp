@@ -169,8 +169,7 @@ PartFolder::PartFolder(fs::path folder, const PartManifest::Identity& identity,
     try {
         lock_ = FolderLock::claim(folder_);
         if (!lock_)
-            throw UpscaleError::failed("Это видео с теми же настройками уже обрабатывается: " +
-                                       path().string());
+            throw UpscaleError::videoBusy(path());
         load(identity, check);
     } catch (...) {
         // A folder made for nothing goes again; one that held parts is left as it was.

@@ -323,7 +323,8 @@ std::unique_ptr<PartFolder> openParts(const Video& video, const fs::path& plainO
 bool saysDiskFull(const UpscaleError& error) {
     constexpr std::string_view full = "No space left on device";
     return error.text().find(full) != std::string::npos ||
-           error.errorLines().find(full) != std::string::npos;
+           error.errorLines().find(full) != std::string::npos ||
+           error.reason().find(full) != std::string::npos;
 }
 
 // A write that failed because a disk is full says where, and what was kept, in the user's words

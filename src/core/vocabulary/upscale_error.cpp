@@ -112,6 +112,23 @@ UpscaleError UpscaleError::noHome() {
     return UpscaleError(Case::noHome);
 }
 
+UpscaleError UpscaleError::of(Case factless) {
+    return UpscaleError(factless);
+}
+
+UpscaleError UpscaleError::videoBusy(std::filesystem::path folder) {
+    UpscaleError error(Case::videoBusy);
+    error.folder_ = std::move(folder);
+    return error;
+}
+
+UpscaleError UpscaleError::fileFailed(Case failure, std::string file, std::string reason) {
+    UpscaleError error(failure);
+    error.text_ = std::move(file);
+    error.reason_ = std::move(reason);
+    return error;
+}
+
 UpscaleError UpscaleError::from(const std::exception_ptr& thrown) {
     try {
         std::rethrow_exception(thrown);
@@ -145,9 +162,9 @@ UpscaleError UpscaleError::from(const std::exception_ptr& thrown) {
 
 bool UpscaleError::operator==(const UpscaleError& other) const {
     const auto fields = [](const UpscaleError& error) {
-        return std::tie(error.case_, error.text_, error.errorLines_, error.status_, error.needed_,
-                        error.free_, error.place_, error.folder_, error.size_, error.problem_,
-                        error.tile_, error.files_, error.kept_);
+        return std::tie(error.case_, error.text_, error.errorLines_, error.reason_, error.status_,
+                        error.needed_, error.free_, error.place_, error.folder_, error.size_,
+                        error.problem_, error.tile_, error.files_, error.kept_);
     };
     return fields(*this) == fields(other);
 }

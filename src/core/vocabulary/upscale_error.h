@@ -62,6 +62,20 @@ public:
         readOnlyDestination,
         destinationNotWritable,
         noHome,
+        // ffmpeg gave no frame at all, cut its last one, gave no PNG, or one larger than any
+        // frame can be.
+        noFrames,
+        cutFrame,
+        notPngFrames,
+        frameTooLarge,
+        // ffprobe's answer names no size and frame rate.
+        unclearProbe,
+        // Another run of the same video with the same settings holds `folder`.
+        videoBusy,
+        // The file `text` could not be made, written or decoded, for `reason`.
+        createFailed,
+        writeFailed,
+        decodeFailed,
         // What a platform error became: a file's path and the system's reason; a failure
         // raised with what failed and where (`text`, the system's reason appended); memory;
         // libvips' reason; anything else's own text; nothing at all.
@@ -101,6 +115,12 @@ public:
     // No result can go into `folder`: `Case::readOnlyDestination` or `destinationNotWritable`.
     static UpscaleError closedDestination(Case problem, std::filesystem::path folder);
     static UpscaleError noHome();
+    // One of the cases that carry no facts: `noFrames`, `cutFrame`, `notPngFrames`,
+    // `frameTooLarge`, `unclearProbe`.
+    static UpscaleError of(Case factless);
+    static UpscaleError videoBusy(std::filesystem::path folder);
+    // `Case::createFailed`, `writeFailed` or `decodeFailed` (where `file` is empty).
+    static UpscaleError fileFailed(Case failure, std::string file, std::string reason);
     // Whatever ended a job, as an UpscaleError: its own, or a platform error's case with its
     // path and reason. Never throws; not for Cancelled, which is no error.
     static UpscaleError from(const std::exception_ptr& error);
@@ -115,6 +135,8 @@ public:
     const std::string& text() const { return text_; }
     // The last error lines of `programExit` and `encoderStopped`, the engine's of `badResult`.
     const std::string& errorLines() const { return errorLines_; }
+    // Why a file could not be made, written or decoded.
+    const std::string& reason() const { return reason_; }
     int status() const { return status_; }
     std::int64_t needed() const { return needed_; }
     std::int64_t free() const { return free_; }
@@ -139,6 +161,7 @@ private:
     Case case_;
     std::string text_;
     std::string errorLines_;
+    std::string reason_;
     int status_ = 0;
     std::int64_t needed_ = 0;
     std::int64_t free_ = 0;

@@ -54,9 +54,9 @@ TEST_F(FrameExtractorTest, FailuresTellWhyAndTheFirstOneWins) {
     } cases[] = {
         {"ffmpeg fails", 2, "echo boom >&2; exit 3", false,
          UpscaleError::programExit("sh", 3, "boom")},
-        {"no frame at all", 0, "", false, UpscaleError::failed("ffmpeg не извлёк ни одного кадра")},
+        {"no frame at all", 0, "", false, UpscaleError::of(UpscaleError::Case::noFrames)},
         {"cut last frame", 1, "printf '\\211PNG'", false,
-         UpscaleError::failed("ffmpeg оборвал кадр на середине")},
+         UpscaleError::of(UpscaleError::Case::cutFrame)},
         {"another side failed first", 2, "exit 3", true, UpscaleError::failed("first")},
     };
     for (const auto& c : cases) {

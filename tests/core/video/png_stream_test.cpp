@@ -39,8 +39,8 @@ TEST(PngStream, CutsFilesWhereverTheReadsSplitThem) {
 }
 
 TEST(PngStream, RefusesWhatIsNoPngOrTooLarge) {
-    const UpscaleError notPng = UpscaleError::failed("ffmpeg выдал кадры не в формате PNG");
-    const UpscaleError tooLarge = UpscaleError::failed("ffmpeg выдал слишком большой кадр");
+    const UpscaleError notPng = UpscaleError::of(UpscaleError::Case::notPngFrames);
+    const UpscaleError tooLarge = UpscaleError::of(UpscaleError::Case::frameTooLarge);
     const struct {
         const char* name;
         std::string bytes;

@@ -114,8 +114,7 @@ TEST(VideoInfo, AudioAnywhereAndVideoAfterAudio) {
 // What ffprobe says of a file that has no usable video, or garbage instead of its answer.
 TEST(VideoInfo, AnswersWithoutAVideoAreRefused) {
     const UpscaleError noVideo = UpscaleError::unsupported("в файле нет видеодорожки");
-    const UpscaleError garbage = UpscaleError::failed(
-        "ffprobe ответил непонятно: не удалось узнать размер и частоту кадров видео");
+    const UpscaleError garbage = UpscaleError::of(UpscaleError::Case::unclearProbe);
     const std::pair<std::string, UpscaleError> cases[] = {
         {"[]", noVideo},
         {R"({"streams": {}})", noVideo},
