@@ -146,7 +146,8 @@ ProgressPrinter::ProgressPrinter(Printer print)
 
 std::string ProgressPrinter::line(const UpscaleProgress& progress) {
     const auto percent = static_cast<long long>(std::trunc(progress.fraction * 100));
-    return "[" + std::to_string(percent) + "%] " + std::string(title(progress.stage)) + ": " +
+    return "[" + std::to_string(percent) + "%] " +
+           std::string(PipelineText::stage(progress.stage)) + ": " +
            PipelineText::detail(progress.detail);
 }
 

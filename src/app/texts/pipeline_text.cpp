@@ -3,6 +3,7 @@
 #include "core/vocabulary/byte_count.h"
 #include "core/vocabulary/decimal_text.h"
 #include "core/vocabulary/frame_count.h"
+#include "core/vocabulary/vocabulary_table.h"
 
 #include <algorithm>
 
@@ -11,6 +12,22 @@ namespace clarivex::PipelineText {
 namespace {
 
 using Case = UpscaleError::Case;
+using Stage = UpscaleProgress::Stage;
+
+struct StageRow {
+    Stage value;
+    std::string_view title;
+};
+
+constexpr std::array<StageRow, 6> stages{{
+    {Stage::preparing, "Подготовка"},
+    {Stage::extracting, "Разбор на кадры"},
+    {Stage::upscaling, "Апскейл"},
+    {Stage::encoding, "Сборка видео"},
+    {Stage::looping, "Бесшовная петля"},
+    {Stage::saving, "Сохранение"},
+}};
+static_assert(listsEveryCaseInOrder(stages));
 
 std::string lowDisk(const UpscaleError& error) {
     const std::string amounts =
@@ -187,6 +204,10 @@ std::string kept(const KeptFrames& kept) {
         return {};
     return "Готовые кадры 1–" + std::to_string(kept.done) + " из " +
            std::to_string(std::max(kept.total, kept.done)) + " сохранены в " + kept.folder.string();
+}
+
+std::string_view stage(UpscaleProgress::Stage stage) {
+    return rowOf(stages, stage).title;
 }
 
 std::string detail(const ProgressDetail& detail) {

@@ -4,6 +4,7 @@
 #include "core/vocabulary/upscale_progress.h"
 
 #include <string>
+#include <string_view>
 
 // The Russian sentences of what the pipeline reports, made from the facts the core hands over.
 // The window and the command line show them alike; each adds its own frame around them ("Ошибка:
@@ -15,6 +16,9 @@ std::string error(const UpscaleError& error);
 
 // "Готовые кадры 1–120 из 240 сохранены в <folder>"; nothing when no frame was kept.
 std::string kept(const KeptFrames& kept);
+
+// The stage's title: "Апскейл".
+std::string_view stage(UpscaleProgress::Stage stage);
 
 // A report's detail line: "Кадр 110 из 240 · realesr-animevideov3 ×2".
 std::string detail(const ProgressDetail& detail);

@@ -8,7 +8,6 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace clarivex {
@@ -100,9 +99,6 @@ struct UpscaleProgress {
 
     bool operator==(const UpscaleProgress&) const = default;
 };
-
-// The Russian stage title, shown unchanged by the window and the command line.
-std::string_view title(UpscaleProgress::Stage stage);
 
 // May be called from any thread, also from two at once.
 using ProgressCallback = std::function<void(const UpscaleProgress&)>;

@@ -128,6 +128,17 @@ TEST(PipelineText, KeptFramesCloseTheSentence) {
     EXPECT_EQ(PipelineText::error(skipped), "ESRGAN пропустил кадр 7.png");
 }
 
+TEST(PipelineText, EveryStageHasItsTitle) {
+    using Stage = UpscaleProgress::Stage;
+    const std::pair<Stage, std::string_view> cases[] = {
+        {Stage::preparing, "Подготовка"},    {Stage::extracting, "Разбор на кадры"},
+        {Stage::upscaling, "Апскейл"},       {Stage::encoding, "Сборка видео"},
+        {Stage::looping, "Бесшовная петля"}, {Stage::saving, "Сохранение"},
+    };
+    for (const auto& [stage, title] : cases)
+        EXPECT_EQ(PipelineText::stage(stage), title);
+}
+
 TEST(PipelineText, EveryProgressDetailHasItsLine) {
     using Detail = ProgressDetail;
     using DetailKind = ProgressDetail::Kind;
