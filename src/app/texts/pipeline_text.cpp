@@ -12,6 +12,7 @@ namespace clarivex::PipelineText {
 namespace {
 
 using Case = UpscaleError::Case;
+constexpr std::int64_t million = 1'000'000;
 using Stage = UpscaleProgress::Stage;
 
 struct StageRow {
@@ -145,6 +146,30 @@ std::string withoutKept(const UpscaleError& error) {
         return "Не удалось записать " + error.text() + ": " + error.reason();
     case Case::decodeFailed:
         return "Не удалось декодировать картинку: " + error.reason();
+    case Case::pictureTooLarge:
+        return "Картинка " + error.size().description() + " слишком большая: нейросеть выдала бы " +
+               error.made().description() + " пикселей, а в память помещается не больше " +
+               std::to_string(error.limit() / million) + " мегапикселей.";
+    case Case::animationTooLarge:
+        return "Анимация слишком большая: " + frameCountText(error.count()) + " по " +
+               error.made().description() + " — это " +
+               std::to_string((error.needed() + million - 1) / million) +
+               " млн пикселей, а можно не больше " + std::to_string(error.limit() / million) +
+               " млн.";
+    case Case::animationTooLong:
+        return "Анимация слишком длинная: GIF больше чем из " + std::to_string(error.limit()) +
+               " кадров не прочитать";
+    case Case::animationShort:
+        return "Анимация повреждена: ffmpeg прочитал " + std::to_string(error.count()) +
+               " кадров из " + std::to_string(error.limit());
+    case Case::animationFrameBroken:
+        return "Анимация повреждена: не удалось декодировать кадр " +
+               std::to_string(error.count()) + " из " + std::to_string(error.limit());
+    case Case::animationUnreadable:
+        return "Не удалось прочитать анимацию из " + frameCountText(error.count()) +
+               (error.reason().empty() ? "" : ": " + error.reason());
+    case Case::noFreeName:
+        return "Нет свободного имени для " + error.text() + " в папке " + path;
     case Case::fileError:
         return fileError(error);
     case Case::outOfMemory:

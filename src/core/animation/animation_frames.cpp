@@ -47,8 +47,7 @@ fs::path extractPngFrames(const UpscaleJob& job, const AnimationInfo& info) {
     for (const auto& entry : fs::directory_iterator(folder))
         count += entry.is_regular_file() ? 1 : 0;
     if (count != info.frames())
-        throw UpscaleError::failed("Анимация повреждена: ffmpeg прочитал " + std::to_string(count) +
-                                   " кадров из " + std::to_string(info.frames()));
+        throw UpscaleError::badAnimation(UpscaleError::Case::animationShort, count, info.frames());
     return folder;
 }
 
@@ -94,9 +93,8 @@ Bitmap AnimationFrames::frame(std::int64_t index) const {
         return ImageOps::toSrgb(decoded(index).autorot()).copy_memory();
     } catch (const vips::VError&) {
         vips_error_clear();
-        throw UpscaleError::failed("Анимация повреждена: не удалось декодировать кадр " +
-                                   std::to_string(index + 1) + " из " +
-                                   std::to_string(info_.frames()));
+        throw UpscaleError::badAnimation(UpscaleError::Case::animationFrameBroken, index + 1,
+                                         info_.frames());
     }
 }
 

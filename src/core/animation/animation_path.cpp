@@ -43,12 +43,7 @@ void requireWithinBound(const AnimationInfo& info, const Plan& plan) {
     const std::int64_t total = saturatedProduct(info.frames(), pixelsOf(largest));
     if (total <= maxAnimationPixels && pixelsOf(network) <= ImagePath::maxNetworkPixels)
         return;
-    constexpr std::int64_t million = 1'000'000;
-    throw UpscaleError::failed("Анимация слишком большая: " + frameCountText(info.frames()) +
-                               " по " + largest.description() + " — это " +
-                               std::to_string((total + million - 1) / million) +
-                               " млн пикселей, а можно не больше " +
-                               std::to_string(maxAnimationPixels / million) + " млн.");
+    throw UpscaleError::animationTooLarge(info.frames(), largest, total, maxAnimationPixels);
 }
 
 // A PNG of 8-bit pixels is at most a little larger than the pixels themselves.

@@ -41,10 +41,7 @@ void requireWithinMemory(Size source, const Plan& plan) {
     if (static_cast<double>(network.width) * static_cast<double>(network.height) <=
         static_cast<double>(maxNetworkPixels))
         return;
-    throw UpscaleError::failed("Картинка " + source.description() +
-                               " слишком большая: нейросеть выдала бы " + network.description() +
-                               " пикселей, а в память помещается не больше " +
-                               std::to_string(maxNetworkPixels / 1'000'000) + " мегапикселей.");
+    throw UpscaleError::pictureTooLarge(source, network, maxNetworkPixels);
 }
 
 // From the header, so that nothing is decoded for a refused picture.

@@ -129,6 +129,40 @@ UpscaleError UpscaleError::fileFailed(Case failure, std::string file, std::strin
     return error;
 }
 
+UpscaleError UpscaleError::pictureTooLarge(Size size, Size made, std::int64_t limit) {
+    UpscaleError error(Case::pictureTooLarge);
+    error.size_ = size;
+    error.made_ = made;
+    error.limit_ = limit;
+    return error;
+}
+
+UpscaleError UpscaleError::animationTooLarge(std::int64_t frames, Size made, std::int64_t pixels,
+                                             std::int64_t limit) {
+    UpscaleError error(Case::animationTooLarge);
+    error.count_ = frames;
+    error.made_ = made;
+    error.needed_ = pixels;
+    error.limit_ = limit;
+    return error;
+}
+
+UpscaleError UpscaleError::badAnimation(Case problem, std::int64_t count, std::int64_t limit,
+                                        std::string reason) {
+    UpscaleError error(problem);
+    error.count_ = count;
+    error.limit_ = limit;
+    error.reason_ = std::move(reason);
+    return error;
+}
+
+UpscaleError UpscaleError::noFreeName(std::string name, std::filesystem::path folder) {
+    UpscaleError error(Case::noFreeName);
+    error.text_ = std::move(name);
+    error.folder_ = std::move(folder);
+    return error;
+}
+
 UpscaleError UpscaleError::from(const std::exception_ptr& thrown) {
     try {
         std::rethrow_exception(thrown);
@@ -164,7 +198,8 @@ bool UpscaleError::operator==(const UpscaleError& other) const {
     const auto fields = [](const UpscaleError& error) {
         return std::tie(error.case_, error.text_, error.errorLines_, error.reason_, error.status_,
                         error.needed_, error.free_, error.place_, error.folder_, error.size_,
-                        error.problem_, error.tile_, error.files_, error.kept_);
+                        error.made_, error.count_, error.limit_, error.problem_, error.tile_,
+                        error.files_, error.kept_);
     };
     return fields(*this) == fields(other);
 }

@@ -76,6 +76,21 @@ public:
         createFailed,
         writeFailed,
         decodeFailed,
+        // A picture of `size` the network would make `made` of, more than `limit` pixels.
+        pictureTooLarge,
+        // An animation of `count` frames of `made` each, `needed` pixels in all, more than
+        // `limit`.
+        animationTooLarge,
+        // A GIF of more than `limit` frames.
+        animationTooLong,
+        // ffmpeg read `count` frames of an animation of `limit`.
+        animationShort,
+        // Frame `count` of an animation of `limit` cannot be decoded.
+        animationFrameBroken,
+        // An animation of `count` frames cannot be read, for `reason` (may be empty).
+        animationUnreadable,
+        // No free name is left for the file `text` in `folder`.
+        noFreeName,
         // What a platform error became: a file's path and the system's reason; a failure
         // raised with what failed and where (`text`, the system's reason appended); memory;
         // libvips' reason; anything else's own text; nothing at all.
@@ -121,6 +136,14 @@ public:
     static UpscaleError videoBusy(std::filesystem::path folder);
     // `Case::createFailed`, `writeFailed` or `decodeFailed` (where `file` is empty).
     static UpscaleError fileFailed(Case failure, std::string file, std::string reason);
+    static UpscaleError pictureTooLarge(Size size, Size made, std::int64_t limit);
+    static UpscaleError animationTooLarge(std::int64_t frames, Size made, std::int64_t pixels,
+                                          std::int64_t limit);
+    // `Case::animationTooLong`, `animationShort`, `animationFrameBroken` or
+    // `animationUnreadable`: a count of frames, the limit or whole, and a reason.
+    static UpscaleError badAnimation(Case problem, std::int64_t count, std::int64_t limit,
+                                     std::string reason = {});
+    static UpscaleError noFreeName(std::string name, std::filesystem::path folder);
     // Whatever ended a job, as an UpscaleError: its own, or a platform error's case with its
     // path and reason. Never throws; not for Cancelled, which is no error.
     static UpscaleError from(const std::exception_ptr& error);
@@ -145,6 +168,9 @@ public:
     // `fileError`.
     const std::filesystem::path& folder() const { return folder_; }
     Size size() const { return size_; }
+    Size made() const { return made_; }
+    std::int64_t count() const { return count_; }
+    std::int64_t limit() const { return limit_; }
     const EngineProblem& problem() const { return problem_; }
     int tile() const { return tile_; }
     const std::vector<std::string>& files() const { return files_; }
@@ -168,6 +194,9 @@ private:
     Place place_ = Place::destination;
     std::filesystem::path folder_;
     Size size_;
+    Size made_;
+    std::int64_t count_ = 0;
+    std::int64_t limit_ = 0;
     EngineProblem problem_;
     int tile_ = 0;
     std::vector<std::string> files_;
