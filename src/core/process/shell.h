@@ -47,8 +47,8 @@ private:
 };
 
 // How every program we run fails when it ends with a status other than 0 (run(), the frame
-// extractor, the pipe encoder): its name, " завершился с кодом ", the status, a line feed and its
-// last error lines.
+// extractor, the pipe encoder): UpscaleError::programExit with its name, the status and its last
+// six error lines.
 UpscaleError exitError(const std::string& program, int status, const Collected& collected);
 
 // Runs `executable` with `arguments` (no shell, no search path), standard input on /dev/null,
