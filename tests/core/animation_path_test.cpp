@@ -7,6 +7,7 @@
 #include "support/scoped_environment_variable.h"
 #include "support/temporary_folder.h"
 #include "support/test_engine.h"
+#include "support/upscale_failure.h"
 
 #include <gtest/gtest.h>
 
@@ -55,7 +56,7 @@ TEST(AnimationPath, FramesGoThroughTheNetworkInChunksAndAFailureLeavesOnlyTheSou
             Upscaler::run(job);
             ADD_FAILURE() << "a skipped frame passed";
         } catch (const UpscaleError& error) {
-            EXPECT_EQ(std::string(error.what()), "ESRGAN пропустил кадр 000004.png");
+            EXPECT_EQ(error, UpscaleError::badResult({.frame = "000004.png"}));
         }
     }
     // The last chunk was reached (and retried with smaller tiles, as a missing picture is).
@@ -69,7 +70,12 @@ TEST(AnimationPath, FramesGoThroughTheNetworkInChunksAndAFailureLeavesOnlyTheSou
     EXPECT_EQ(calls(), (std::vector<std::string>{"2", "2", "1"}));
     for (std::size_t index = 1; index < reports.size(); ++index)
         EXPECT_GE(reports[index].fraction, reports[index - 1].fraction);
-    EXPECT_EQ(reports[reports.size() - 3].detail, "Кадр 5 из 5 · realesrgan-x4plus ×4");
+    EXPECT_EQ(reports[reports.size() - 3].detail,
+              (ProgressDetail{.kind = ProgressDetail::Kind::frames,
+                              .model = "realesrgan-x4plus",
+                              .scale = 4,
+                              .done = 5,
+                              .total = 5}));
     EXPECT_TRUE(fs::is_empty(folder / "tmp"));
     // The window shows source and result by their first frame, at the canvas size.
     for (const auto& [file, size] :

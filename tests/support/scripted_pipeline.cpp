@@ -3,15 +3,14 @@
 namespace clarivex::test {
 
 Pipeline ScriptedPipeline::pipeline() {
-    return [this](const Tools&, const std::filesystem::path& source, const Options& options,
-                  const std::vector<std::filesystem::path>& followingPhotos,
-                  const ProgressCallback& report, std::stop_token stopToken,
-                  std::stop_token keepPartsToken) -> UpscaleOutcome {
+    return [this](UpscaleJob job) -> UpscaleOutcome {
+        const std::stop_token stopToken = job.stopToken;
+        const ProgressCallback report = job.report;
         std::unique_lock guard(lock_);
-        lastKeepParts_ = keepPartsToken;
-        sources_.push_back(source);
-        following_.push_back(followingPhotos);
-        options_.push_back(options);
+        lastKeepParts_ = job.keepPartsToken;
+        sources_.push_back(job.source);
+        following_.push_back(job.followingPhotos);
+        options_.push_back(job.options);
         lastReport_ = report;
         while (true) {
             const auto stopped = [&] {

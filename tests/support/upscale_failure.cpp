@@ -2,7 +2,15 @@
 
 #include <stdexcept>
 
-namespace clarivex::test {
+namespace clarivex {
+
+void PrintTo(const UpscaleError& error, std::ostream* out) {
+    *out << "UpscaleError{case " << static_cast<int>(error.kind()) << ", text \"" << error.text()
+         << "\", lines \"" << error.errorLines() << "\", status " << error.status() << ", folder "
+         << error.folder() << ", needed " << error.needed() << ", free " << error.free() << "}";
+}
+
+namespace test {
 
 UpscaleError errorOf(const std::function<void()>& action) {
     try {
@@ -13,8 +21,6 @@ UpscaleError errorOf(const std::function<void()>& action) {
     throw std::logic_error("no UpscaleError was raised");
 }
 
-std::string failureOf(const std::function<void()>& action) {
-    return errorOf(action).what();
-}
+} // namespace test
 
-} // namespace clarivex::test
+} // namespace clarivex

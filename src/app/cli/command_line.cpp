@@ -2,7 +2,9 @@
 
 #include "app/cli/device_question.h"
 #include "app/cli/stop_signals.h"
+#include "app/texts/pipeline_text.h"
 #include "core/engine/device_cache.h"
+#include "core/pipeline/engine_session.h"
 #include "core/pipeline/upscale_outcome.h"
 #include "core/pipeline/upscaler.h"
 #include "core/process/tools.h"
@@ -67,49 +69,47 @@ std::optional<EngineDevices> rememberedDevices(const Tools& tools) {
 
 UpscaleOutcome runJob(const Arguments& arguments, const std::string& file,
                       std::stop_token stopToken, std::stop_token keepPartsToken) {
-    const Options options = Main::options(arguments);
-    try {
-        const Tools tools = Tools::locate(Bundle::current());
-        ProgressPrinter printer(printLine);
-        // An empty argument stays empty, for the pipeline to say that no file was given.
-        const std::filesystem::path source =
-            file.empty() ? std::filesystem::path() : std::filesystem::absolute(file);
-        UpscaleJob job{.tools = tools,
-                       .source = source,
-                       .options = options,
-                       .report = [&printer](const UpscaleProgress& progress) { printer(progress); },
-                       .stopToken = stopToken,
-                       .keepPartsToken = keepPartsToken,
-                       .tiles = std::make_shared<TileMemory>()};
-        // What the job would refuse is refused before the engine is asked anything.
-        std::optional<EngineDevices> devices = rememberedDevices(tools);
-        try {
-            Upscaler::refuseBeforeEngine(job);
-        } catch (const Cancelled&) {
-            throw;
-        } catch (...) {
-            printLine(
-                toolReport(tools, devices ? std::optional(deviceReport(*devices)) : std::nullopt));
-            throw;
-        }
-        // Asking costs a whole engine start, so the answer is remembered for the next runs with
-        // the same engine and drivers. Reaped when the job is over, so that an engine slow to
-        // die holds up nothing.
-        std::optional<DeviceQuestion> question;
-        if (!devices) {
-            question.emplace(tools, stopToken);
-            devices = question->answer(deviceQuestionLimit);
-            if (const auto folder = DeviceCache::folder(); folder && devices)
-                DeviceCache::remember(*folder, DeviceCache::keyFor(tools), *devices);
-        }
-        printLine(toolReport(tools, answerReport(devices)));
-        job.devices = devices.value_or(EngineDevices{});
-        return runUpscale(std::move(job));
-    } catch (const Cancelled&) {
-        return UpscaleCancelled{};
-    } catch (...) {
-        return UpscaleFailure{failureMessage(std::current_exception())};
-    }
+    ProgressPrinter printer(printLine);
+    return runToOutcome(
+        [&]() -> UpscaleResult {
+            const Tools tools = Tools::locate(Bundle::current());
+            // An empty argument stays empty, for the pipeline to say that no file was given.
+            const std::filesystem::path source =
+                file.empty() ? std::filesystem::path() : std::filesystem::absolute(file);
+            EngineSession session;
+            UpscaleJob job = session.equip(
+                {.source = source,
+                 .options = Main::options(arguments),
+                 .report = [&printer](const UpscaleProgress& progress) { printer(progress); },
+                 .stopToken = stopToken,
+                 .keepPartsToken = keepPartsToken},
+                tools);
+            // What the job would refuse is refused before the engine is asked anything.
+            std::optional<EngineDevices> devices = rememberedDevices(tools);
+            try {
+                Upscaler::refuseBeforeEngine(job);
+            } catch (const Cancelled&) {
+                throw;
+            } catch (...) {
+                printLine(toolReport(tools, devices ? std::optional(deviceReport(*devices))
+                                                    : std::nullopt));
+                throw;
+            }
+            // Asking costs a whole engine start, so the answer is remembered for the next runs
+            // with the same engine and drivers. Reaped when the job is over, so that an engine
+            // slow to die holds up nothing.
+            std::optional<DeviceQuestion> question;
+            if (!devices) {
+                question.emplace(tools, stopToken);
+                devices = question->answer(deviceQuestionLimit);
+                if (const auto folder = DeviceCache::folder(); folder && devices)
+                    DeviceCache::remember(*folder, DeviceCache::keyFor(tools), *devices);
+            }
+            printLine(toolReport(tools, answerReport(devices)));
+            session.setDevices(devices.value_or(EngineDevices{}));
+            return Upscaler::run(session.equip(std::move(job), tools));
+        },
+        stopToken);
 }
 
 // Prints how the job ended and gives the exit status: as shells expect, 128 plus the
@@ -120,20 +120,22 @@ int finish(const UpscaleOutcome& outcome, int signal) {
         if (result->picturesCopy)
             printLine("Копия: " + result->picturesCopy->string());
         if (result->picturesCopyFailure)
-            printLine("Копия не сделана: " + *result->picturesCopyFailure);
+            printLine("Копия не сделана: " + PipelineText::error(*result->picturesCopyFailure));
         return 0;
     }
     if (signal != 0 || std::holds_alternative<UpscaleCancelled>(outcome)) {
         const auto* cancelled = std::get_if<UpscaleCancelled>(&outcome);
-        if (cancelled && !cancelled->kept.empty()) {
-            printLine("Прервано. " + cancelled->kept + ".");
+        const std::string kept =
+            cancelled && cancelled->kept ? PipelineText::kept(*cancelled->kept) : std::string();
+        if (!kept.empty()) {
+            printLine("Прервано. " + kept + ".");
             printLine("Чтобы продолжить с этого места, запустите ту же команду снова.");
         } else {
             printLine("Отменено");
         }
         return signal != 0 ? 128 + signal : 1;
     }
-    printLine("Ошибка: " + std::get<UpscaleFailure>(outcome).message);
+    printLine("Ошибка: " + PipelineText::error(std::get<UpscaleFailure>(outcome).error));
     return 1;
 }
 
@@ -144,8 +146,9 @@ ProgressPrinter::ProgressPrinter(Printer print)
 
 std::string ProgressPrinter::line(const UpscaleProgress& progress) {
     const auto percent = static_cast<long long>(std::trunc(progress.fraction * 100));
-    return "[" + std::to_string(percent) + "%] " + std::string(title(progress.stage)) + ": " +
-           progress.detail;
+    return "[" + std::to_string(percent) + "%] " +
+           std::string(PipelineText::stage(progress.stage)) + ": " +
+           PipelineText::detail(progress.detail);
 }
 
 void ProgressPrinter::operator()(const UpscaleProgress& progress) {
@@ -181,7 +184,7 @@ int cli(const Arguments& arguments, const std::string& file) {
     try {
         signals.emplace();
     } catch (...) {
-        printLine("Ошибка: " + failureMessage(std::current_exception()));
+        printLine("Ошибка: " + PipelineText::error(UpscaleError::from(std::current_exception())));
         return 1;
     }
     std::stop_source stop;

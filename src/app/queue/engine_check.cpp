@@ -1,11 +1,9 @@
 #include "app/queue/engine_check.h"
 
-#include "core/image/photo_batches.h"
-#include "core/pipeline/upscale_outcome.h"
+#include "app/texts/pipeline_text.h"
 #include "core/vocabulary/upscale_error.h"
 
 #include <algorithm>
-#include <mutex>
 
 namespace clarivex {
 
@@ -19,24 +17,10 @@ constexpr std::chrono::milliseconds probeWait{1000};
 
 } // namespace
 
-// What the jobs' threads read while the main thread learns.
-struct EngineCheck::Shared {
-    mutable std::mutex lock;
-    EngineDevices devices;
-    const std::shared_ptr<TileMemory> tiles = std::make_shared<TileMemory>();
-    const std::shared_ptr<PhotoBatches> photoBatches = std::make_shared<PhotoBatches>();
-
-    EngineDevices currentDevices() const {
-        const std::lock_guard guard(lock);
-        return devices;
-    }
-};
-
 EngineCheck::EngineCheck(Locate locate, Probe probe, QObject* parent)
     : QObject(parent)
     , locate_(std::move(locate))
     , probe_(std::move(probe))
-    , shared_(std::make_shared<Shared>())
     , probes_(this) {
     refresh();
 }
@@ -51,7 +35,8 @@ Tools EngineCheck::locate() {
         found(tools);
         return tools;
     } catch (...) {
-        missing(QString::fromStdString(failureMessage(std::current_exception())));
+        missing(QString::fromStdString(
+            PipelineText::error(UpscaleError::from(std::current_exception()))));
         throw;
     }
 }
@@ -65,7 +50,7 @@ void EngineCheck::refresh() {
 }
 
 std::optional<EngineDevice> EngineCheck::device() const {
-    return shared_->currentDevices().preferred();
+    return session_.devices().preferred();
 }
 
 void EngineCheck::found(const Tools& tools) {
@@ -99,8 +84,7 @@ void EngineCheck::missing(const QString& error) {
 }
 
 void EngineCheck::setDevices(const EngineDevices& devices) {
-    const std::lock_guard guard(shared_->lock);
-    shared_->devices = devices;
+    session_.setDevices(devices);
 }
 
 void EngineCheck::startProbe(const Tools& tools) {
@@ -142,27 +126,12 @@ void EngineCheck::probed(const EngineDevices& devices) {
     Q_EMIT changed();
 }
 
-Pipeline EngineCheck::pipeline() const {
-    return [shared = shared_](const Tools& tools, const std::filesystem::path& source,
-                              const Options& options,
-                              const std::vector<std::filesystem::path>& followingPhotos,
-                              const ProgressCallback& report, std::stop_token stopToken,
-                              std::stop_token keepPartsToken) {
-        return runUpscale({.tools = tools,
-                           .source = source,
-                           .options = options,
-                           .report = report,
-                           .stopToken = std::move(stopToken),
-                           .keepPartsToken = std::move(keepPartsToken),
-                           .devices = shared->currentDevices(),
-                           .tiles = shared->tiles,
-                           .followingPhotos = followingPhotos,
-                           .photoBatches = shared->photoBatches});
-    };
+UpscaleJob EngineCheck::equip(UpscaleJob job) {
+    return session_.equip(std::move(job), locate());
 }
 
 void EngineCheck::stopSharedRuns() {
-    shared_->photoBatches->stopEngine();
+    session_.stopSharedRuns();
 }
 
 void EngineCheck::stop() {

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/queue/pipeline.h"
 #include "app/queue/task_runner.h"
 #include "core/engine/engine_device.h"
 #include "core/engine/installed_models.h"
+#include "core/pipeline/engine_session.h"
 #include "core/process/tools.h"
 
 #include <QObject>
@@ -28,8 +28,8 @@ namespace clarivex {
 // main thread never waits for a probe (an engine that ignores termination takes seconds to be
 // killed), not even when the check itself goes. An engine asked once is never asked again in the
 // session (asking costs an engine start of seconds), also when it comes back after it went
-// missing or another stood in its place. Its pipeline runs jobs on the preferred device with
-// the tile sizes this session found to fit. Main thread; the pipeline runs on the jobs' threads.
+// missing or another stood in its place. It readies each job with what it knows, so that the job
+// runs on the preferred device with the tile sizes this session found to fit. Main thread.
 class EngineCheck : public QObject {
     Q_OBJECT
 public:
@@ -56,8 +56,9 @@ public:
     std::optional<EngineDevice> device() const;
     bool isProbing() const { return probing_; }
 
-    // The core's upscaler with what this session knows of its engine.
-    Pipeline pipeline() const;
+    // Discovery again, and `job` with the tools and what this session knows of its engine
+    // filled in (EngineSession::equip); raises what discovery raises.
+    UpscaleJob equip(UpscaleJob job);
     // Stops the engine of a run that photos share, which no job waits for once the queue has
     // nothing left to run; does not wait for it.
     void stopSharedRuns();
@@ -73,7 +74,6 @@ Q_SIGNALS:
     void changed();
 
 private:
-    struct Shared;
     // What tells one installation from another: a reinstall replaces the executable.
     struct Identity {
         std::filesystem::path executable;
@@ -90,7 +90,7 @@ private:
 
     Locate locate_;
     Probe probe_;
-    std::shared_ptr<Shared> shared_;
+    EngineSession session_;
     QString error_;
     QString folder_;
     InstalledModels models_;

@@ -3,12 +3,12 @@
 #include "app/queue/desktop_services.h"
 #include "app/queue/file_expansion.h"
 #include "app/queue/pipeline_run.h"
+#include "app/texts/pipeline_text.h"
 #include "core/image/photo_batch.h"
 
 #include <QMetaObject>
 
 #include <algorithm>
-#include <optional>
 
 namespace clarivex {
 
@@ -178,11 +178,13 @@ std::vector<std::filesystem::path> JobQueue::followingPhotos(const Job* job) con
 }
 
 bool JobQueue::process(Job* job) {
-    std::optional<Tools> tools;
+    UpscaleJob upscaleJob{.source = job->url(),
+                          .options = services_.options(),
+                          .followingPhotos = followingPhotos(job)};
     try {
-        tools = services_.locateTools();
+        upscaleJob = services_.equip(std::move(upscaleJob));
     } catch (...) {
-        job->setStatus(JobStatus::failed(failureMessage(std::current_exception())));
+        settle(job, outcomeOf(std::current_exception(), {}), false);
         return false;
     }
     job->setStatus(JobStatus::running({}));
@@ -192,16 +194,8 @@ bool JobQueue::process(Job* job) {
 
     const QUuid id = job->id();
     runningID_ = id;
-    PipelineRun::Work work = [pipeline = services_.pipeline, tools = std::move(*tools),
-                              source = job->url(), options = services_.options(),
-                              following = followingPhotos(job)](const ProgressCallback& report,
-                                                                std::stop_token stopToken,
-                                                                std::stop_token keepPartsToken) {
-        return pipeline(tools, source, options, following, report, std::move(stopToken),
-                        std::move(keepPartsToken));
-    };
     current_ = std::make_unique<PipelineRun>(
-        this, std::move(work),
+        this, std::move(upscaleJob), services_.pipeline,
         [this, id](const UpscaleProgress& progress) {
             // A report that arrives after the job has left `running` is dropped.
             Job* job = this->job(id);
@@ -218,21 +212,24 @@ void JobQueue::finishRun() {
     const bool stopped = run->stopRequested();
     UpscaleOutcome outcome = run->finish();
     Q_EMIT currentChanged();
-    if (Job* job = this->job(runningID_)) {
-        if (auto* result = std::get_if<UpscaleResult>(&outcome)) {
-            job->setStatus(JobStatus::done(*result));
-            setSelectedID(job->id());
-            ++celebration_;
-            Q_EMIT celebrationChanged();
-            services_.desktop->playSuccessSound();
-        } else if (auto* failure = std::get_if<UpscaleFailure>(&outcome); failure && !stopped) {
-            job->setStatus(JobStatus::failed(failure->message));
-        } else {
-            job->setStatus(JobStatus::cancelled());
-        }
-    }
+    if (Job* job = this->job(runningID_))
+        settle(job, outcome, stopped);
     refreshBadge();
     scheduleAdvance();
+}
+
+void JobQueue::settle(Job* job, const UpscaleOutcome& outcome, bool stopped) {
+    if (const auto* result = std::get_if<UpscaleResult>(&outcome)) {
+        job->setStatus(JobStatus::done(*result));
+        setSelectedID(job->id());
+        ++celebration_;
+        Q_EMIT celebrationChanged();
+        services_.desktop->playSuccessSound();
+    } else if (const auto* failure = std::get_if<UpscaleFailure>(&outcome); failure && !stopped) {
+        job->setStatus(JobStatus::failed(PipelineText::error(failure->error)));
+    } else {
+        job->setStatus(JobStatus::cancelled());
+    }
 }
 
 void JobQueue::refreshBadge() {

@@ -36,9 +36,10 @@ class JobQueue : public QObject {
 public:
     // What the queue takes from outside.
     struct Services {
-        // Finds the external programs when each job starts; raises UpscaleError when the
-        // engine is missing, which fails that job without running it.
-        std::function<Tools()> locateTools;
+        // Readies a job when it starts: finds the external programs and fills in what the
+        // session knows of its engine (EngineCheck::equip). Raises UpscaleError when the engine
+        // is missing, which fails that job without running it.
+        std::function<UpscaleJob(UpscaleJob)> equip;
         // Runs one job (see Pipeline).
         Pipeline pipeline;
         // The settings a job takes when it starts.
@@ -139,6 +140,8 @@ private:
     // The photos waiting right behind `job`, in the order the worker will take them.
     std::vector<std::filesystem::path> followingPhotos(const Job* job) const;
     void finishRun();
+    // Gives the job the status its outcome calls for; `stopped`: the user asked it to stop.
+    void settle(Job* job, const UpscaleOutcome& outcome, bool stopped);
     void stopCurrent();
     void refreshBadge();
 

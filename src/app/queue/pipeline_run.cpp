@@ -74,7 +74,8 @@ struct PipelineRun::State {
     }
 };
 
-PipelineRun::PipelineRun(QObject* context, Work work, ProgressHandler progress, EndHandler ended)
+PipelineRun::PipelineRun(QObject* context, UpscaleJob job, Pipeline pipeline,
+                         ProgressHandler progress, EndHandler ended)
     : state_(std::make_shared<State>(context)) {
     state_->progress = std::move(progress);
     state_->ended = std::move(ended);
@@ -82,9 +83,9 @@ PipelineRun::PipelineRun(QObject* context, Work work, ProgressHandler progress, 
     State* state = state_.get();
     const std::weak_ptr<State> weak = state_;
     state_->task = state_->runner.start(
-        [work = std::move(work), reports = state_->reports, outcome = state_->outcome, weak,
-         keepParts = state_->keepParts.get_token()](std::stop_token stopToken,
-                                                    const TaskRunner::Deliver& deliver) {
+        [job = std::move(job), pipeline = std::move(pipeline), reports = state_->reports,
+         outcome = state_->outcome, weak, keepParts = state_->keepParts.get_token()](
+            std::stop_token stopToken, const TaskRunner::Deliver& deliver) mutable {
             const ProgressCallback report = [reports, deliver,
                                              weak](const UpscaleProgress& progress) {
                 {
@@ -98,7 +99,10 @@ PipelineRun::PipelineRun(QObject* context, Work work, ProgressHandler progress, 
                         self->scheduleDelivery(weak);
                 });
             };
-            *outcome = work(report, std::move(stopToken), keepParts);
+            job.report = report;
+            job.stopToken = std::move(stopToken);
+            job.keepPartsToken = keepParts;
+            *outcome = pipeline(std::move(job));
         },
         [state] {
             // The handler may end the run, and with it this state.

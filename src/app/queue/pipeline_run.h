@@ -1,11 +1,10 @@
 #pragma once
 
-#include "core/pipeline/upscale_outcome.h"
+#include "app/queue/pipeline.h"
 
 #include <chrono>
 #include <functional>
 #include <memory>
-#include <stop_token>
 
 class QObject;
 
@@ -17,17 +16,15 @@ namespace clarivex {
 // context's thread (the main thread); the callbacks run there too.
 class PipelineRun {
 public:
-    // The work of the run, on its own thread: reports through the callback, stops when the
-    // first token is stopped, never throws. The second is stopped, before the first, when the
-    // stop comes from the program ending rather than from the user (interrupt()).
-    using Work = std::function<UpscaleOutcome(const ProgressCallback& report, std::stop_token,
-                                              std::stop_token keepPartsToken)>;
     using ProgressHandler = std::function<void(const UpscaleProgress&)>;
     using EndHandler = std::function<void()>;
 
-    // Starts the work at once. `ended` is called once the work has returned, unless finish()
-    // was called first.
-    PipelineRun(QObject* context, Work work, ProgressHandler progress, EndHandler ended);
+    // Starts the pipeline on `job` at once, with the run's report callback and its tokens filled
+    // in: `stopToken`, and `keepPartsToken`, stopped before it when the stop comes from the
+    // program ending rather than from the user (interrupt()). `ended` is called once the
+    // pipeline has returned, unless finish() was called first.
+    PipelineRun(QObject* context, UpscaleJob job, Pipeline pipeline, ProgressHandler progress,
+                EndHandler ended);
     // Stops the pipeline and waits for it.
     ~PipelineRun();
     PipelineRun(const PipelineRun&) = delete;

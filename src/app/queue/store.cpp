@@ -55,8 +55,8 @@ Store::Store(Environment environment, QObject* parent)
     , environment_(completed(std::move(environment)))
     , engine_(environment_.locateTools, environment_.probeDevices, this)
     , settings_(environment_.settings, this)
-    , queue_({[this] { return engine_.locate(); },
-              environment_.pipeline ? environment_.pipeline : engine_.pipeline(),
+    , queue_({[this](UpscaleJob job) { return engine_.equip(std::move(job)); },
+              environment_.pipeline ? environment_.pipeline : Pipeline(runUpscale),
               [this] { return settings_.options(); }, environment_.desktop.get(),
               [this] { engine_.stopSharedRuns(); }},
              this)

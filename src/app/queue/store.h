@@ -39,7 +39,7 @@ public:
         // Finds the external programs; raises UpscaleError when the engine is missing.
         // Called on the main thread at creation and when each job starts.
         std::function<Tools()> locateTools;
-        // Runs one job. Nothing: the core's upscaler, told what the engine check learned.
+        // Runs one job, readied with what the engine check learned. Nothing: runUpscale.
         Pipeline pipeline;
         // Asks the engine for its Vulkan devices, in the background. Nothing: DeviceProbe::run.
         EngineCheck::Probe probeDevices;

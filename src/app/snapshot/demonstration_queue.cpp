@@ -24,8 +24,13 @@ void fillRunning(JobQueue& queue, const QStringList& files) {
         return;
 
     Job* running = jobs[0];
-    running->setStatus(JobStatus::running(UpscaleProgress{
-        UpscaleProgress::Stage::upscaling, 0.46, "Кадр 110 из 240 · realesr-animevideov3 ×3"}));
+    running->setStatus(
+        JobStatus::running(UpscaleProgress{UpscaleProgress::Stage::upscaling, 0.46,
+                                           ProgressDetail{.kind = ProgressDetail::Kind::frames,
+                                                          .model = "realesr-animevideov3",
+                                                          .scale = 3,
+                                                          .done = 110,
+                                                          .total = 240}}));
     running->setStartedAt(Job::Clock::now() - std::chrono::seconds(20));
     queue.setSelectedID(running->id());
 

@@ -2,6 +2,7 @@
 
 #include "app/queue/job.h"
 #include "app/queue/store.h"
+#include "app/texts/pipeline_text.h"
 #include "app/window/file_info.h"
 #include "app/window/job_texts.h"
 #include "ui/animation/appearance.h"
@@ -222,7 +223,7 @@ void JobPanel::updateRunning() {
     if (!progress || !progress_)
         return;
     progress_->setFraction(progress->fraction);
-    progress_->setDetail(QString::fromStdString(progress->detail));
+    progress_->setDetail(QString::fromStdString(PipelineText::detail(progress->detail)));
     // A stopping pipeline may report a few more steps before it ends; the panel shows at once
     // that the stop was taken, and the cancel button can no longer be pressed.
     if (store_.queue().isStopping(*job_)) {
@@ -268,7 +269,8 @@ QString JobPanel::doneDetail(const UpscaleResult& result) {
     const QString detail = JobTexts::doneDetail(result);
     if (!result.picturesCopyFailure)
         return detail;
-    return detail + "\nКопия не сделана: " + QString::fromStdString(*result.picturesCopyFailure);
+    return detail + "\nКопия не сделана: " +
+           QString::fromStdString(PipelineText::error(*result.picturesCopyFailure));
 }
 
 void JobPanel::showBriefly(QLabel* detail, const QString& usual,

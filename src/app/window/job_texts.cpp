@@ -1,5 +1,6 @@
 #include "app/window/job_texts.h"
 
+#include "app/texts/pipeline_text.h"
 #include "core/vocabulary/frame_count.h"
 #include "ui/text/eta_text.h"
 
@@ -61,7 +62,7 @@ const char* kindSymbol(MediaKind kind) {
 }
 
 QString stageTitle(UpscaleProgress::Stage stage) {
-    return fromStd(title(stage));
+    return fromStd(PipelineText::stage(stage));
 }
 
 QString counter(int pendingCount, std::optional<double> remainingSeconds) {

@@ -1,6 +1,7 @@
 #include "app/window/sidebar.h"
 
 #include "app/queue/store.h"
+#include "app/texts/pipeline_text.h"
 #include "ui/paint/theme.h"
 #include "ui/text/model_choice_display.h"
 #include "ui/text/target_display.h"
@@ -76,7 +77,8 @@ void Sidebar::refreshModels() {
         tile->setUnavailable(QStringLiteral("Не установлена"));
         // "Авто" is unavailable only when no model at all is there: it names the one it prefers.
         const std::string model = resolved(choice, MediaKind::image).name;
-        tile->setToolTip(QString::fromStdString(engine.models().absence(model)));
+        tile->setToolTip(
+            QString::fromStdString(PipelineText::error(engine.models().absence(model))));
     }
 }
 

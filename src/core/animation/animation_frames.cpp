@@ -21,10 +21,6 @@ std::string frameFile(std::int64_t index) {
     return name;
 }
 
-std::string ofTotal(std::int64_t frame, std::int64_t total) {
-    return "Кадр " + std::to_string(frame) + " из " + std::to_string(total);
-}
-
 // ffmpeg composes an animated PNG's frames (their regions, disposal and blending) itself, and
 // leaves out a still picture that is no frame of the animation.
 fs::path extractPngFrames(const UpscaleJob& job, const AnimationInfo& info) {
@@ -37,9 +33,9 @@ fs::path extractPngFrames(const UpscaleJob& job, const AnimationInfo& info) {
         if (!line.starts_with("frame=") ||
             std::from_chars(line.data() + 6, line.data() + line.size(), frames).ec != std::errc())
             return;
-        job.report(JobProgress::at(Step::extracting,
-                                   static_cast<double>(frames) / static_cast<double>(info.frames()),
-                                   ofTotal(frames, info.frames())));
+        job.report(JobProgress::at(
+            Step::extracting, static_cast<double>(frames) / static_cast<double>(info.frames()),
+            {.kind = ProgressDetail::Kind::extracted, .done = frames, .total = info.frames()}));
     };
     Shell::run(*job.tools.ffmpeg,
                {"-v", "error", "-nostats", "-progress", "pipe:1", "-f", "apng", "-i",
@@ -51,8 +47,7 @@ fs::path extractPngFrames(const UpscaleJob& job, const AnimationInfo& info) {
     for (const auto& entry : fs::directory_iterator(folder))
         count += entry.is_regular_file() ? 1 : 0;
     if (count != info.frames())
-        throw UpscaleError::failed("Анимация повреждена: ffmpeg прочитал " + std::to_string(count) +
-                                   " кадров из " + std::to_string(info.frames()));
+        throw UpscaleError::badAnimation(UpscaleError::Case::animationShort, count, info.frames());
     return folder;
 }
 
@@ -98,9 +93,8 @@ Bitmap AnimationFrames::frame(std::int64_t index) const {
         return ImageOps::toSrgb(decoded(index).autorot()).copy_memory();
     } catch (const vips::VError&) {
         vips_error_clear();
-        throw UpscaleError::failed("Анимация повреждена: не удалось декодировать кадр " +
-                                   std::to_string(index + 1) + " из " +
-                                   std::to_string(info_.frames()));
+        throw UpscaleError::badAnimation(UpscaleError::Case::animationFrameBroken, index + 1,
+                                         info_.frames());
     }
 }
 

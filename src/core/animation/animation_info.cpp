@@ -52,9 +52,8 @@ std::optional<AnimationInfo> probeStack(const std::filesystem::path& file, Anima
     if (pages < 2)
         return std::nullopt;
     if (format == AnimationFormat::gif && pages > mostGifFrames)
-        throw UpscaleError::failed("Анимация слишком длинная: GIF больше чем из " +
-                                   std::to_string(mostGifFrames) + " кадров не прочитать");
-    const std::string unreadable = "Не удалось прочитать анимацию из " + frameCountText(pages);
+        throw UpscaleError::badAnimation(UpscaleError::Case::animationTooLong, pages,
+                                         mostGifFrames);
     Bitmap stack;
     try {
         stack = Bitmap::new_from_file(
@@ -62,12 +61,13 @@ std::optional<AnimationInfo> probeStack(const std::filesystem::path& file, Anima
     } catch (const vips::VError& error) {
         const std::string reason = error.what();
         vips_error_clear();
-        throw UpscaleError::failed(unreadable + ": " + reason.substr(0, reason.find('\n')));
+        throw UpscaleError::badAnimation(UpscaleError::Case::animationUnreadable, pages, pages,
+                                         reason.substr(0, reason.find('\n')));
     }
     const int pageHeight =
         stack.get_typeof(VIPS_META_PAGE_HEIGHT) != 0 ? stack.get_int(VIPS_META_PAGE_HEIGHT) : 0;
     if (pageHeight <= 0 || std::int64_t{pageHeight} * pages != stack.height())
-        throw UpscaleError::failed(unreadable);
+        throw UpscaleError::badAnimation(UpscaleError::Case::animationUnreadable, pages, pages);
     AnimationInfo info{format, uprightPage(stack, pageHeight), {}, 0, stack.has_alpha()};
     const std::vector<int> stored =
         stack.get_typeof("delay") != 0 ? stack.get_array_int("delay") : std::vector<int>();

@@ -43,12 +43,7 @@ void requireWithinBound(const AnimationInfo& info, const Plan& plan) {
     const std::int64_t total = saturatedProduct(info.frames(), pixelsOf(largest));
     if (total <= maxAnimationPixels && pixelsOf(network) <= ImagePath::maxNetworkPixels)
         return;
-    constexpr std::int64_t million = 1'000'000;
-    throw UpscaleError::failed("Анимация слишком большая: " + frameCountText(info.frames()) +
-                               " по " + largest.description() + " — это " +
-                               std::to_string((total + million - 1) / million) +
-                               " млн пикселей, а можно не больше " +
-                               std::to_string(maxAnimationPixels / million) + " млн.");
+    throw UpscaleError::animationTooLarge(info.frames(), largest, total, maxAnimationPixels);
 }
 
 // A PNG of 8-bit pixels is at most a little larger than the pixels themselves.
@@ -130,11 +125,11 @@ void runChunk(const Animation& animation, std::int64_t chunkIndex, std::int64_t 
     }
     const auto report = [&](std::int64_t written) {
         const std::int64_t done = first + std::min(written, end - first);
-        job.report(
-            JobProgress::at(Step::upscaling, static_cast<double>(done) / static_cast<double>(total),
-                            "Кадр " + std::to_string(done) + " из " + std::to_string(total) +
-                                " · " + plan.model + " ×" + std::to_string(plan.esrganScale) +
-                                plan.fallbackNote() + NetworkStep::tileNote(job, plan)));
+        ProgressDetail detail = NetworkStep::modelDetail(ProgressDetail::Kind::frames, job, plan);
+        detail.done = done;
+        detail.total = total;
+        job.report(JobProgress::at(Step::upscaling,
+                                   static_cast<double>(done) / static_cast<double>(total), detail));
     };
     {
         const ChunkProgressWatcher watcher(out, report);
@@ -172,13 +167,13 @@ PathOutcome run(const UpscaleJob& job, const AnimationInfo& info) {
     ApngWriter writer(staged.descriptor(), info.frames(), info.plays, shownName);
     const Animation animation{job, info, plan, frames, writer};
     job.report(JobProgress::at(Step::upscaling, 0,
-                               plan.model + ", ×" + std::to_string(plan.esrganScale) +
-                                   plan.fallbackNote() + NetworkStep::tileNote(job, plan)));
+                               NetworkStep::modelDetail(ProgressDetail::Kind::network, job, plan)));
     for (std::int64_t first = 0; first < info.frames(); first += chunk)
         runChunk(animation, first / chunk, first, std::min(first + chunk, info.frames()));
 
-    job.report(JobProgress::at(Step::writing, 0,
-                               frameCountText(info.frames()) + " · " + plan.output.description()));
+    job.report(JobProgress::at(
+        Step::writing, 0,
+        {.kind = ProgressDetail::Kind::writing, .total = info.frames(), .size = plan.output}));
     writer.finish();
     job.throwIfStopped();
     const fs::path placed = staged.place([&job] { return job.freeOutputName(MediaKind::image); });

@@ -81,23 +81,20 @@ ModelPick InstalledModels::pick(ModelChoice choice, MediaKind kind) const {
                 return {usable(model), wanted.name};
         }
     }
-    throw UpscaleError::failed(absence(wanted.name));
+    throw absence(wanted.name);
 }
 
-std::string InstalledModels::absence(const std::string& model) const {
-    std::string missing;
+UpscaleError InstalledModels::absence(const std::string& model) const {
+    std::vector<std::string> missing;
     for (const int scale : knownScales(model)) {
         const std::string stem = modelFileStem(model, scale);
         for (const char* extension : {".param", ".bin"}) {
             std::error_code error;
             if (!fs::is_regular_file(folder_ / (stem + extension), error))
-                missing += (missing.empty() ? "" : ", ") + stem + extension;
+                missing.push_back(stem + extension);
         }
     }
-    return "Модель " + model + " не установлена: в папке " + folder_.string() + " нет " + missing +
-           ". Добавить: скачайте realesrgan-ncnn-vulkan-*-ubuntu.zip со страницы "
-           "github.com/xinntao/Real-ESRGAN/releases и выполните scripts/install-engine --from "
-           "<этот архив>";
+    return UpscaleError::missingModel(model, folder_, missing);
 }
 
 } // namespace clarivex

@@ -2,6 +2,7 @@
 
 #include "core/vocabulary/media_kind.h"
 #include "core/vocabulary/model_choice.h"
+#include "core/vocabulary/upscale_error.h"
 
 #include <filesystem>
 #include <set>
@@ -24,12 +25,12 @@ public:
     // Whether a choice can run at all: for "Авто", any model it may fall back to.
     bool offers(ModelChoice choice) const;
 
-    // The model to run for `choice` on a file of `kind`. Raises UpscaleError::failed with
-    // `absence` when the chosen model, or for "Авто" every model, is missing.
+    // The model to run for `choice` on a file of `kind`. Raises `absence` when the chosen model,
+    // or for "Авто" every model, is missing.
     ModelPick pick(ModelChoice choice, MediaKind kind) const;
 
-    // Why a model cannot run, and how to add it: the user's sentence.
-    std::string absence(const std::string& model) const;
+    // Why a model cannot run: the files it lacks, and where.
+    UpscaleError absence(const std::string& model) const;
 
     bool operator==(const InstalledModels&) const = default;
 

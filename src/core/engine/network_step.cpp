@@ -35,11 +35,12 @@ bool isBlack(const VImage& image) {
 
 // Why the picture the engine made from `input` is unusable, or nothing when it is fine. The
 // pixels are read only when the engine ran out of memory, which may leave a black picture.
-std::optional<std::string> problemWith(const fs::path& input, const fs::path& made,
-                                       const std::string& what, int scale, bool lookForBlack) {
+std::optional<EngineProblem> problemWith(const fs::path& input, const fs::path& made,
+                                         const std::string& what, int scale, bool lookForBlack) {
+    using Kind = EngineProblem::Kind;
     std::error_code error;
     if (!fs::is_regular_file(made, error))
-        return what.empty() ? "ESRGAN не создал результат" : "ESRGAN пропустил кадр " + what;
+        return EngineProblem{Kind::noResult, what};
     try {
         const VImage source = freshlyRead(input);
         const VImage result = freshlyRead(made);
@@ -47,20 +48,18 @@ std::optional<std::string> problemWith(const fs::path& input, const fs::path& ma
                             std::int64_t{source.height()} * scale};
         const Size got = ImageOps::sizeOf(result);
         if (got != expected)
-            return "ESRGAN вернул " + (what.empty() ? "картинку" : "кадр " + what + " размером") +
-                   " " + got.description() + " вместо " + expected.description();
+            return EngineProblem{Kind::wrongSize, what, got, expected};
         if (lookForBlack && isBlack(result) && !isBlack(source))
-            return what.empty() ? "ESRGAN вернул чёрную картинку"
-                                : "ESRGAN вернул чёрный кадр " + what;
+            return EngineProblem{Kind::black, what};
     } catch (const vips::VError&) {
         vips_error_clear();
-        return what.empty() ? "ESRGAN не создал результат" : "ESRGAN испортил кадр " + what;
+        return EngineProblem{Kind::corrupt, what};
     }
     return std::nullopt;
 }
 
-std::optional<std::string> problemWithResult(const fs::path& input, const fs::path& output,
-                                             int scale, bool lookForBlack) {
+std::optional<EngineProblem> problemWithResult(const fs::path& input, const fs::path& output,
+                                               int scale, bool lookForBlack) {
     ImageOps::startVips();
     if (!fs::is_directory(input))
         return problemWith(input, output, {}, scale, lookForBlack);
@@ -87,10 +86,6 @@ void removeResult(const fs::path& output) {
     }
     for (const auto& entry : fs::directory_iterator(output, ignored))
         fs::remove_all(entry.path(), ignored);
-}
-
-std::string withLines(std::string problem, const EngineOutput& said) {
-    return said.explains() ? problem + "\n" + said.explanation() : problem;
 }
 
 } // namespace
@@ -148,26 +143,24 @@ void run(const UpscaleJob& job, const Plan& plan, const std::filesystem::path& i
         const bool outOfMemory = said.namesAllocationFailure() || !said.explains();
         const auto smaller = TileMemory::smaller(settings.tile);
         if (!outOfMemory || !smaller) {
-            const std::string prefix = said.namesAllocationFailure()
-                                           ? "Не хватило видеопамяти даже с плиткой " +
-                                                 std::to_string(settings.tile) + " px. "
-                                           : "";
-            throw UpscaleError::failed(withLines(prefix + *problem, said));
+            throw UpscaleError::badResult(*problem, said.explains() ? said.explanation() : "",
+                                          said.namesAllocationFailure() ? settings.tile : 0);
         }
         settings.tile = *smaller;
         removeResult(output);
-        job.report(JobProgress::at(JobProgress::Step::upscaling, 0,
-                                   "Не хватило видеопамяти — повтор с плиткой " +
-                                       std::to_string(settings.tile) + " px"));
+        job.report(
+            JobProgress::at(JobProgress::Step::upscaling, 0,
+                            {.kind = ProgressDetail::Kind::tileRetry, .tile = settings.tile}));
     }
 }
 
-std::string tileNote(const UpscaleJob& job, const Plan& plan) {
-    if (!job.tiles)
-        return {};
-    const int tile = job.tiles->tileFor(deviceOf(job), plan.model);
-    return tile == TileMemory::engineChoice ? std::string()
-                                            : " · плитка " + std::to_string(tile) + " px";
+ProgressDetail modelDetail(ProgressDetail::Kind kind, const UpscaleJob& job, const Plan& plan) {
+    return {.kind = kind,
+            .model = plan.model,
+            .scale = plan.esrganScale,
+            .modelInsteadOf = plan.insteadOf,
+            .tile = job.tiles ? job.tiles->tileFor(deviceOf(job), plan.model)
+                              : TileMemory::engineChoice};
 }
 
 } // namespace clarivex::NetworkStep

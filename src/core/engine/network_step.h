@@ -37,8 +37,9 @@ void run(const UpscaleJob& job, const Plan& plan, const std::filesystem::path& i
          const std::filesystem::path& output, const Shell::LineObserver& onLine,
          std::stop_token stopToken);
 
-// " · плитка 100 px" when this job's device and model run with a smaller tile than the engine
-// would choose, for the detail line; empty otherwise.
-std::string tileNote(const UpscaleJob& job, const Plan& plan);
+// A report's detail of `kind` with the notes of the model the job runs: its name and scale, the
+// model it stands in for, and the tile this job's device and model run with when it is smaller
+// than the engine would choose.
+ProgressDetail modelDetail(ProgressDetail::Kind kind, const UpscaleJob& job, const Plan& plan);
 
 } // namespace clarivex::NetworkStep

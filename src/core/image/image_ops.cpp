@@ -107,7 +107,8 @@ void createEmpty(const std::filesystem::path& file, const std::string& shownName
             ::close(descriptor);
     }
     if (error)
-        throw UpscaleError::failed("Не удалось создать " + shownName + ": " + error.message());
+        throw UpscaleError::fileFailed(UpscaleError::Case::createFailed, shownName,
+                                       error.message());
 }
 
 } // namespace
@@ -183,7 +184,7 @@ Bitmap decodeSource(const Bitmap& opened) {
     try {
         return toSrgb(opened.autorot()).copy_memory();
     } catch (const vips::VError& error) {
-        throw UpscaleError::failed("Не удалось декодировать картинку: " + vipsReason(error));
+        throw UpscaleError::fileFailed(UpscaleError::Case::decodeFailed, {}, vipsReason(error));
     }
 }
 
@@ -195,7 +196,7 @@ Bitmap readResult(const std::filesystem::path& file) {
         return toSrgb8(result);
     } catch (const vips::VError&) {
         vips_error_clear();
-        throw UpscaleError::failed("ESRGAN не создал результат");
+        throw UpscaleError::badResult({});
     }
 }
 
@@ -224,8 +225,8 @@ void write(const Bitmap& image, const std::filesystem::path& file, FileType type
     createEmpty(file, name);
     const FileDescriptor descriptor(::open(file.c_str(), O_WRONLY | O_CLOEXEC));
     if (!descriptor.isOpen())
-        throw UpscaleError::failed("Не удалось создать " + name + ": " +
-                                   std::generic_category().message(errno));
+        throw UpscaleError::fileFailed(UpscaleError::Case::createFailed, name,
+                                       std::generic_category().message(errno));
     write(image, descriptor.get(), type, name);
 }
 
@@ -244,7 +245,8 @@ void write(const Bitmap& image, int descriptor, FileType type, const std::string
             image.pngsave_target(target, Bitmap::option()->set("strip", true));
         }
     } catch (const vips::VError& error) {
-        throw UpscaleError::failed("Не удалось записать " + shownName + ": " + vipsReason(error));
+        throw UpscaleError::fileFailed(UpscaleError::Case::writeFailed, shownName,
+                                       vipsReason(error));
     }
 }
 
@@ -258,7 +260,7 @@ void writeIntermediate(const Bitmap& image, const std::filesystem::path& file) {
                                         ->set("strip", true)
                                         ->set("filter", VIPS_FOREIGN_PNG_FILTER_NONE));
     } catch (const vips::VError& error) {
-        throw UpscaleError::failed("Не удалось записать " + name + ": " + vipsReason(error));
+        throw UpscaleError::fileFailed(UpscaleError::Case::writeFailed, name, vipsReason(error));
     }
 }
 

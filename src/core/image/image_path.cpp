@@ -41,10 +41,7 @@ void requireWithinMemory(Size source, const Plan& plan) {
     if (static_cast<double>(network.width) * static_cast<double>(network.height) <=
         static_cast<double>(maxNetworkPixels))
         return;
-    throw UpscaleError::failed("Картинка " + source.description() +
-                               " слишком большая: нейросеть выдала бы " + network.description() +
-                               " пикселей, а в память помещается не больше " +
-                               std::to_string(maxNetworkPixels / 1'000'000) + " мегапикселей.");
+    throw UpscaleError::pictureTooLarge(source, network, maxNetworkPixels);
 }
 
 // From the header, so that nothing is decoded for a refused picture.
@@ -65,7 +62,8 @@ std::optional<UpscaleProgress> engineLineProgress(const std::string& line) {
     const auto percent = percentFromLine(line);
     if (!percent)
         return std::nullopt;
-    return JobProgress::at(Step::upscaling, *percent / 100, fixedDecimal(*percent, 0) + "%");
+    return JobProgress::at(Step::upscaling, *percent / 100,
+                           {.kind = ProgressDetail::Kind::enginePercent, .value = *percent});
 }
 
 Plan plan(const UpscaleJob& job) {
@@ -80,23 +78,23 @@ PathOutcome run(const UpscaleJob& job) {
     const std::filesystem::path upscaledFile = job.work / "up.png";
     if (!job.photoBatches || !job.photoBatches->enlarge(job, plan, opened, upscaledFile)) {
         ImageOps::writeIntermediate(ImageOps::decodeSource(opened), input);
-        const std::string profileNote = ImageOps::profileIgnored(opened)
-                                            ? " · профиль ICC не подходит: цвета прочитаны как sRGB"
-                                            : "";
-        job.report(JobProgress::at(Step::upscaling, 0,
-                                   plan.model + ", ×" + std::to_string(plan.esrganScale) +
-                                       plan.fallbackNote() + profileNote +
-                                       NetworkStep::tileNote(job, plan)));
+        ProgressDetail starting =
+            NetworkStep::modelDetail(ProgressDetail::Kind::network, job, plan);
+        starting.profileIgnored = ImageOps::profileIgnored(opened);
+        job.report(JobProgress::at(Step::upscaling, 0, starting));
         const auto onLine = [&job, &plan](const std::string& line) {
             if (auto progress = engineLineProgress(line)) {
-                progress->detail += NetworkStep::tileNote(job, plan);
+                // Only the tile is said beside the engine's percent.
+                progress->detail.tile =
+                    NetworkStep::modelDetail(ProgressDetail::Kind::enginePercent, job, plan).tile;
                 job.report(*progress);
             }
         };
         NetworkStep::run(job, plan, input, upscaledFile, onLine, job.stopToken);
     }
 
-    job.report(JobProgress::at(Step::writing, 0, plan.output.description()));
+    job.report(JobProgress::at(Step::writing, 0,
+                               {.kind = ProgressDetail::Kind::writing, .size = plan.output}));
     // The network step has checked its size: stretched to the target, a picture of the wrong
     // size would pass off a broken run as a result.
     const ImageOps::Bitmap upscaled = ImageOps::readResult(upscaledFile);

@@ -176,10 +176,12 @@ bool PhotoBatch::whole(const Member& member) const {
     return wholePng(out_ / member.name, scaled(member.prepared, plan_.esrganScale));
 }
 
-std::string PhotoBatch::detail(std::size_t index) const {
-    return plan_.model + ", ×" + std::to_string(plan_.esrganScale) + plan_.fallbackNote() +
-           NetworkStep::tileNote(engineJob_, plan_) + " · общий запуск, фото " +
-           std::to_string(index + 1) + " из " + std::to_string(members_.size());
+ProgressDetail PhotoBatch::detail(std::size_t index) const {
+    ProgressDetail detail =
+        NetworkStep::modelDetail(ProgressDetail::Kind::sharedRun, engineJob_, plan_);
+    detail.done = static_cast<std::int64_t>(index) + 1;
+    detail.total = static_cast<std::int64_t>(members_.size());
+    return detail;
 }
 
 bool PhotoBatch::take(const UpscaleJob& job, const fs::path& enlarged) {

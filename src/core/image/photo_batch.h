@@ -76,7 +76,7 @@ private:
     // Whether the member's picture is whole: a PNG of the expected size, with its end. Called
     // with the lock held.
     bool whole(const Member& member) const;
-    std::string detail(std::size_t index) const;
+    ProgressDetail detail(std::size_t index) const;
 
     UpscaleJob engineJob_;
     Plan plan_;

@@ -34,7 +34,7 @@ const Band& band(Step step) {
     return rowOf(bands, step);
 }
 
-UpscaleProgress at(Step step, double share, std::string detail) {
+UpscaleProgress at(Step step, double share, ProgressDetail detail) {
     const Band& found = band(step);
     // A tool that prints "nan%" must not poison every later report.
     const double clamped = std::isnan(share) ? 0.0 : std::clamp(share, 0.0, 1.0);

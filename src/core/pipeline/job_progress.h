@@ -36,7 +36,7 @@ struct Band {
 const Band& band(Step step);
 
 // A report of `step` at `share` (0–1, clamped) of its band.
-UpscaleProgress at(Step step, double share, std::string detail);
+UpscaleProgress at(Step step, double share, ProgressDetail detail = {});
 
 // Passes reports on, never a smaller fraction after a larger one: reports come from several
 // threads, a frame estimate that grows as the extraction goes on would otherwise step back, and

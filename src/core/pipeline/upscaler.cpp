@@ -48,11 +48,11 @@ OpenFolder openDestination(const std::filesystem::path& source) {
         const int reason = errno;
         const std::string shown = folder.path().string();
         if (reason == EROFS)
-            throw UpscaleError::failed("Результат некуда сохранить: папка " + shown +
-                                       " только для чтения");
+            throw UpscaleError::closedDestination(UpscaleError::Case::readOnlyDestination,
+                                                  folder.path());
         if (reason == EACCES || reason == EPERM)
-            throw UpscaleError::failed("Результат некуда сохранить: нет прав на запись в папку " +
-                                       shown);
+            throw UpscaleError::closedDestination(UpscaleError::Case::destinationNotWritable,
+                                                  folder.path());
         throw std::system_error(reason, std::generic_category(),
                                 "Не удалось открыть папку " + shown);
     }
@@ -78,23 +78,25 @@ UpscaleResult run(UpscaleJob job) {
     job.output = job.freeOutputName(kind);
     JobProgress::Monotonic monotonic(std::move(job.report));
     job.report = std::ref(monotonic);
-    job.report(JobProgress::at(Step::preparing, 0, fileName(job.source)));
+    job.report(JobProgress::at(Step::preparing, 0,
+                               {.kind = ProgressDetail::Kind::file, .name = fileName(job.source)}));
 
     const PathOutcome outcome = kind == MediaKind::image ? runPicture(job) : VideoPath::run(job);
 
     std::optional<std::filesystem::path> picturesCopy;
-    std::optional<std::string> picturesCopyFailure;
+    std::optional<UpscaleError> picturesCopyFailure;
     if (job.options.copyToPictures) {
-        job.report(JobProgress::at(Step::copying, 0, "Копия в ~/Pictures/Clarivex"));
+        job.report(JobProgress::at(Step::copying, 0, {.kind = ProgressDetail::Kind::picturesCopy}));
         try {
             picturesCopy = copyToPictures(outcome.output);
         } catch (...) {
             // The result itself is safe next to the source; a failed extra copy is no failure,
             // but the user is told why it is missing.
-            picturesCopyFailure = failureMessage(std::current_exception());
+            picturesCopyFailure = UpscaleError::from(std::current_exception());
         }
     }
-    job.report(JobProgress::at(Step::finished, 0, fileName(outcome.output)));
+    job.report(JobProgress::at(
+        Step::finished, 0, {.kind = ProgressDetail::Kind::file, .name = fileName(outcome.output)}));
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     return UpscaleResult{outcome.output,         picturesCopy,    outcome.plan.output,
                          outcome.plan.model,     elapsed.count(), picturesCopyFailure,
@@ -122,20 +124,20 @@ void refuseBeforeEngine(const UpscaleJob& job) {
 
 void requireSourceFile(const std::filesystem::path& source) {
     if (source.empty())
-        throw UpscaleError::failed("Не указан файл");
+        throw UpscaleError::noSource();
     std::error_code error;
     const auto status = std::filesystem::status(source, error);
     switch (status.type()) {
     case std::filesystem::file_type::regular:
         break;
     case std::filesystem::file_type::not_found:
-        throw UpscaleError::failed("Файл не найден: " + source.string());
+        throw UpscaleError::badSource(UpscaleError::Case::sourceMissing, source);
     case std::filesystem::file_type::directory:
-        throw UpscaleError::failed("Это папка, а не файл: " + source.string());
+        throw UpscaleError::badSource(UpscaleError::Case::sourceIsFolder, source);
     case std::filesystem::file_type::none:
         throw std::system_error(error, "Не удалось открыть " + source.string());
     default:
-        throw UpscaleError::failed("Это не обычный файл: " + source.string());
+        throw UpscaleError::badSource(UpscaleError::Case::sourceNotRegular, source);
     }
     // Otherwise an unreadable photo would pass for one in an unsupported format.
     if (::access(source.c_str(), R_OK) != 0) {
@@ -148,7 +150,7 @@ void requireSourceFile(const std::filesystem::path& source) {
 std::filesystem::path copyToPictures(const std::filesystem::path& file) {
     const auto home = Tools::Environment::current().home;
     if (!home || home->empty())
-        throw UpscaleError::failed("Не задана домашняя папка (HOME)");
+        throw UpscaleError::noHome();
     const std::filesystem::path place = *home / "Pictures" / "Clarivex";
     std::error_code error;
     std::filesystem::create_directories(place, error);

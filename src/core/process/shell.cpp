@@ -84,8 +84,8 @@ std::string joinLines(const std::vector<std::string>& lines) {
 } // namespace
 
 UpscaleError exitError(const std::string& program, int status, const Collected& collected) {
-    return UpscaleError::failed(program + " завершился с кодом " + std::to_string(status) + "\n" +
-                                collected.lastErrorLines(errorLinesInMessage));
+    return UpscaleError::programExit(program, status,
+                                     collected.lastErrorLines(errorLinesInMessage));
 }
 
 std::string run(const std::filesystem::path& executable, const std::vector<std::string>& arguments,

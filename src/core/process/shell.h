@@ -46,15 +46,15 @@ private:
     std::vector<std::string> errLines_;
 };
 
-// How every program we run fails when it ends with a status other than 0: its name,
-// " завершился с кодом ", the status, a line feed and its last error lines.
+// How every program we run fails when it ends with a status other than 0 (run(), the frame
+// extractor, the pipe encoder): UpscaleError::programExit with its name, the status and its last
+// six error lines.
 UpscaleError exitError(const std::string& program, int status, const Collected& collected);
 
 // Runs `executable` with `arguments` (no shell, no search path), standard input on /dev/null,
 // and returns its standard-output lines joined with line feeds. Blocks until the program has
-// ended and been reaped. A non-zero exit raises UpscaleError::failed with the last error
-// lines; a launch failure raises std::system_error; a stop request terminates the program and
-// raises Cancelled once it has ended.
+// ended and been reaped. A non-zero exit raises exitError; a launch failure raises
+// std::system_error; a stop request terminates the program and raises Cancelled once it has ended.
 std::string run(const std::filesystem::path& executable, const std::vector<std::string>& arguments,
                 const LineObserver& onLine, std::stop_token stopToken);
 

@@ -100,7 +100,7 @@ void EncoderFeed::feedChunk(const VideoChunk& chunk, std::stop_token stopToken) 
             return;
         const auto file = chunk.out / name;
         if (!readWholeFile(file, frame_))
-            throw UpscaleError::failed("ESRGAN пропустил кадр " + name);
+            throw UpscaleError::frameSkipped(name);
         if (!current_)
             startSegment(frame);
         current_->encoder.write(frame_);

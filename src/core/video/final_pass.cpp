@@ -28,7 +28,8 @@ void run(const UpscaleJob& job, const VideoInfo& info, const std::filesystem::pa
     const double duration = static_cast<double>(frames) / info.fps;
     const double fade = LoopFilter::fadeFor(duration, options.loopFade);
     if (options.seamlessLoop && fade >= LoopFilter::shortestFade) {
-        job.report(JobProgress::at(Step::looping, 0, LoopFilter::seamDetail(fade)));
+        job.report(
+            JobProgress::at(Step::looping, 0, {.kind = ProgressDetail::Kind::seam, .value = fade}));
         Shell::run(*job.tools.ffmpeg,
                    VideoCommands::loop(segments, LoopFilter::make(duration, fade), output), {},
                    job.stopToken);
@@ -36,14 +37,16 @@ void run(const UpscaleJob& job, const VideoInfo& info, const std::filesystem::pa
     }
     // A loop too short for a seam still drops the sound, as a loop would.
     if (options.seamlessLoop) {
-        job.report(JobProgress::at(Step::joining, 0, "Склейка частей"));
+        job.report(JobProgress::at(Step::joining, 0, {.kind = ProgressDetail::Kind::joining}));
         join(job, info, {}, segments, VideoCommands::Carry::nothing, output);
         return;
     }
     if (!info.audio.empty() || !info.subtitles.empty())
-        job.report(JobProgress::at(Step::joining, 0, "Проверка звука и субтитров"));
+        job.report(
+            JobProgress::at(Step::joining, 0, {.kind = ProgressDetail::Kind::checkingTracks}));
     const TrackChoice choice = TrackChoice::make(info, TrackSurvey::take(job, info));
-    job.report(JobProgress::at(Step::joining, 0, choice.detail()));
+    job.report(JobProgress::at(Step::joining, 0,
+                               {.kind = ProgressDetail::Kind::joining, .tracks = choice.note()}));
     try {
         join(job, info, choice, segments, VideoCommands::Carry::everything, output);
         return;

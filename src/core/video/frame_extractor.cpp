@@ -133,13 +133,13 @@ void FrameExtractor::extract(std::stop_token stopToken) {
         if (status != 0)
             throw Shell::exitError(process_.name(), status, errors_);
         if (stream_.hasPartialFile())
-            throw UpscaleError::failed("ffmpeg оборвал кадр на середине");
+            throw UpscaleError::of(UpscaleError::Case::cutFrame);
         closeChunk();
         std::lock_guard guard(lock_);
         // A run that continues may find every frame done before, but a run from the start must
         // find some.
         if (frames_ == 0)
-            throw UpscaleError::failed("ffmpeg не извлёк ни одного кадра");
+            throw UpscaleError::of(UpscaleError::Case::noFrames);
         complete_ = true;
     } catch (...) {
         failures_.record(std::current_exception());

@@ -18,8 +18,4 @@ std::string make(double duration, double fade) {
            ":offset=" + offset + ",format=yuv420p";
 }
 
-std::string seamDetail(double fade) {
-    return "Стык " + fixedDecimal(fade, 1) + " с";
-}
-
 } // namespace clarivex::LoopFilter

@@ -14,7 +14,4 @@ double fadeFor(double duration, double loopFade);
 // ones; the result is duration − fade long. Numbers always have a decimal point.
 std::string make(double duration, double fade);
 
-// The progress detail of the loop pass, "Стык 1.5 с".
-std::string seamDetail(double fade);
-
 } // namespace clarivex::LoopFilter

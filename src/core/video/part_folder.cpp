@@ -169,8 +169,7 @@ PartFolder::PartFolder(fs::path folder, const PartManifest::Identity& identity,
     try {
         lock_ = FolderLock::claim(folder_);
         if (!lock_)
-            throw UpscaleError::failed("Это видео с теми же настройками уже обрабатывается: " +
-                                       path().string());
+            throw UpscaleError::videoBusy(path());
         load(identity, check);
     } catch (...) {
         // A folder made for nothing goes again; one that held parts is left as it was.
@@ -306,12 +305,11 @@ void PartFolder::keepFinished() {
     lock_.reset();
 }
 
-std::string PartFolder::keptDescription(std::int64_t totalFrames) const {
+std::optional<KeptFrames> PartFolder::kept(std::int64_t totalFrames) const {
     const std::int64_t done = framesDone();
     if (done == 0)
-        return {};
-    return "Готовые кадры 1–" + std::to_string(done) + " из " +
-           std::to_string(std::max(totalFrames, done)) + " сохранены в " + path().string();
+        return std::nullopt;
+    return KeptFrames{done, std::max(totalFrames, done), path()};
 }
 
 } // namespace clarivex

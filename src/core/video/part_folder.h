@@ -3,6 +3,7 @@
 #include "core/files/folder_lock.h"
 #include "core/files/open_folder.h"
 #include "core/video/part_manifest.h"
+#include "core/vocabulary/upscale_error.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -81,8 +82,8 @@ public:
     // Keeps the finished segments for a later run and removes the rest; the whole folder when no
     // segment was finished.
     void keepFinished();
-    // What keepFinished kept, of `totalFrames`, in the user's words; empty when nothing was kept.
-    std::string keptDescription(std::int64_t totalFrames) const;
+    // What keepFinished kept, of `totalFrames`; nothing when nothing was kept.
+    std::optional<KeptFrames> kept(std::int64_t totalFrames) const;
 
 private:
     void open(bool& created);

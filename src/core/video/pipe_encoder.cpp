@@ -39,16 +39,14 @@ PipeEncoder::~PipeEncoder() {
     errorReader_.join();
 }
 
-std::string PipeEncoder::collectedErrors() {
-    {
-        std::unique_lock guard(drainLock_);
-        drained_.wait_for(guard, errorDrainLimit, [this] { return errorsDrained_; });
-    }
-    return errors_.lastErrorLines(Shell::Collected::maxErrorLines);
+void PipeEncoder::waitForErrors() {
+    std::unique_lock guard(drainLock_);
+    drained_.wait_for(guard, errorDrainLimit, [this] { return errorsDrained_; });
 }
 
 void PipeEncoder::throwStopped() {
-    throw UpscaleError::failed("Кодировщик остановился: " + collectedErrors());
+    waitForErrors();
+    throw UpscaleError::encoderStopped(errors_.lastErrorLines(Shell::Collected::maxErrorLines));
 }
 
 void PipeEncoder::write(std::string_view frame) {
@@ -59,10 +57,10 @@ void PipeEncoder::write(std::string_view frame) {
 void PipeEncoder::finish() {
     process_.closeInput();
     process_.waitForExit();
-    const std::string errors = collectedErrors();
+    waitForErrors();
     const int code = process_.wait();
     if (code != 0)
-        throw UpscaleError::failed("Кодировщик: код " + std::to_string(code) + "\n" + errors);
+        throw Shell::exitError(process_.name(), code, errors_);
 }
 
 void PipeEncoder::kill() noexcept {

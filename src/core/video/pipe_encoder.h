@@ -31,8 +31,8 @@ public:
     // in the pipe. An encoder that has stopped or been killed raises UpscaleError::failed with
     // its own error output.
     void write(std::string_view frame);
-    // Closes the input and waits for the encoder's verdict; a non-zero status raises
-    // UpscaleError::failed with its error output.
+    // Closes the input and waits for the encoder's verdict; a non-zero status raises what every
+    // program we run raises then (Shell::exitError).
     void finish();
     // Closes the input without waiting: the encoder then works through what it holds, and
     // `finish` only waits for its verdict.
@@ -44,7 +44,8 @@ public:
     void kill() noexcept;
 
 private:
-    std::string collectedErrors();
+    // Until the error output has reached its end, or a bounded while.
+    void waitForErrors();
     [[noreturn]] void throwStopped();
 
     Process process_;

@@ -22,7 +22,7 @@ std::uint32_t bigEndian(std::string_view bytes) {
 }
 
 UpscaleError notPng() {
-    return UpscaleError::failed("ffmpeg выдал кадры не в формате PNG");
+    return UpscaleError::of(UpscaleError::Case::notPngFrames);
 }
 
 } // namespace
@@ -45,7 +45,7 @@ std::size_t PngStream::completeFileLength() {
             throw notPng();
         const std::size_t end = scanned_ + chunkOverhead + length;
         if (end > largestFile_)
-            throw UpscaleError::failed("ffmpeg выдал слишком большой кадр");
+            throw UpscaleError::of(UpscaleError::Case::frameTooLarge);
         if (pending_.size() < end)
             return 0;
         scanned_ = end;

@@ -6,32 +6,6 @@
 
 namespace clarivex {
 
-namespace {
-
-std::string tracks(std::size_t count) {
-    const std::size_t lastTwo = count % 100;
-    const std::size_t last = count % 10;
-    const bool few = last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14);
-    return std::to_string(count) + (few ? " дорожки" : " дорожек");
-}
-
-std::string convertedFrom(const std::vector<TrackChoice::Subtitle>& subtitles) {
-    std::vector<std::string> sets;
-    for (const auto& subtitle : subtitles) {
-        if (!subtitle.charset.empty() &&
-            std::find(sets.begin(), sets.end(), subtitle.charset) == sets.end())
-            sets.push_back(subtitle.charset);
-    }
-    if (sets.empty())
-        return {};
-    std::string text = " (перекодированы из ";
-    for (std::size_t index = 0; index < sets.size(); ++index)
-        text += (index > 0 ? ", " : "") + sets[index];
-    return text + ")";
-}
-
-} // namespace
-
 TrackChoice TrackChoice::make(const VideoInfo& info, const TrackSurvey& survey) {
     TrackChoice choice;
     for (std::size_t index = 0; index < info.audio.size(); ++index) {
@@ -61,29 +35,23 @@ TrackChoice TrackChoice::make(const VideoInfo& info, const TrackSurvey& survey) 
     return choice;
 }
 
-std::string TrackChoice::detail() const {
-    std::string text = audio.empty()       ? "Склейка частей"
-                       : audio.size() == 1 ? "Звук"
-                                           : "Звук: " + tracks(audio.size());
-    if (!subtitles.empty())
-        text += " · субтитры" + convertedFrom(subtitles);
-    if (!timecode.empty())
-        text += " · таймкод";
-    if (pictureSubtitles > 0)
-        text += " · субтитры-картинки пропущены: MP4 их не хранит";
-    if (unknownTextSubtitles > 0)
-        text += " · субтитры в неизвестной кодировке пропущены";
-    if (emptyTracks == 1)
-        text += " · пустая дорожка пропущена";
-    else if (emptyTracks > 1)
-        text += " · пустые дорожки пропущены: " + std::to_string(emptyTracks);
-    if (fonts > 0)
-        text += " · шрифты пропущены: MP4 их не хранит";
-    if (otherAttachments > 0)
-        text += " · вложенные файлы пропущены: MP4 их не хранит";
-    if (dataStreams > 0)
-        text += " · потоки данных пропущены";
-    return text;
+TrackNote TrackChoice::note() const {
+    TrackNote note{.audio = audio.size(),
+                   .subtitles = subtitles.size(),
+                   .timecode = !timecode.empty(),
+                   .emptyTracks = emptyTracks,
+                   .pictureSubtitles = pictureSubtitles,
+                   .unknownTextSubtitles = unknownTextSubtitles,
+                   .fonts = fonts,
+                   .otherAttachments = otherAttachments,
+                   .dataStreams = dataStreams};
+    for (const Subtitle& subtitle : subtitles) {
+        if (!subtitle.charset.empty() &&
+            std::find(note.convertedFrom.begin(), note.convertedFrom.end(), subtitle.charset) ==
+                note.convertedFrom.end())
+            note.convertedFrom.push_back(subtitle.charset);
+    }
+    return note;
 }
 
 bool TrackChoice::usableTimecode(const std::string& text, double fps) {

@@ -2,6 +2,7 @@
 
 #include "core/video/track_survey.h"
 #include "core/video/video_info.h"
+#include "core/vocabulary/upscale_progress.h"
 
 #include <cstddef>
 #include <string>
@@ -10,7 +11,7 @@
 namespace clarivex {
 
 // What the final pass carries from the source into the MP4 and what it leaves out, so that the
-// detail line says exactly what the result holds. A value, made by a pure function.
+// joining report says exactly what the result holds. A value, made by a pure function.
 struct TrackChoice {
     struct Subtitle {
         // The track's number among the source's subtitles.
@@ -36,9 +37,8 @@ struct TrackChoice {
 
     static TrackChoice make(const VideoInfo& info, const TrackSurvey& survey);
 
-    // "Звук: 2 дорожки · субтитры · пустая дорожка пропущена", or "Склейка частей" when
-    // nothing but the pictures is carried or left out.
-    std::string detail() const;
+    // What the joining report says of it.
+    TrackNote note() const;
 
     // Whether `text` is a time code ffmpeg writes for a video of `fps` frames per second:
     // "hh:mm:ss:ff", or with ";" or "." before the frames (drop frame) at 29.97 or 59.94 only.

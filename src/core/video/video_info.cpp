@@ -213,8 +213,7 @@ VideoInfo VideoInfo::read(std::string_view json) {
     // The parser's own message is English and about offsets; the user hears what failed.
     const Json top = Json::parse(json, nullptr, false);
     if (top.is_discarded())
-        throw UpscaleError::failed("ffprobe ответил непонятно: не удалось узнать размер и частоту "
-                                   "кадров видео");
+        throw UpscaleError::of(UpscaleError::Case::unclearProbe);
     if (!top.is_object())
         throw noVideoTrack();
     const auto streams = top.find("streams");

@@ -76,8 +76,9 @@ PartManifest::Identity identityOf(const Video& video) {
 }
 
 // Tone mapping changes how the picture looks, so the user is told while it happens.
-std::string withColourNote(const Video& video, std::string detail) {
-    return video.info.colour.hdr() ? detail + " · HDR → SDR" : detail;
+ProgressDetail withColourNote(const Video& video, ProgressDetail detail) {
+    detail.hdr = video.info.colour.hdr();
+    return detail;
 }
 
 // A PNG of RGB pixels is at most a little larger than the pixels themselves.
@@ -132,11 +133,12 @@ void upscaleChunk(const Video& video, const VideoChunk& chunk, const FrameExtrac
             computing();
         const std::int64_t total = totalFrames(video, extractor);
         const std::int64_t done = through.update(chunk, written);
+        ProgressDetail detail =
+            NetworkStep::modelDetail(ProgressDetail::Kind::frames, video.job, video.plan);
+        detail.done = done;
+        detail.total = total;
         video.job.report(JobProgress::at(
-            Step::upscaling, static_cast<double>(done) / static_cast<double>(total),
-            "Кадр " + std::to_string(done) + " из " + std::to_string(total) + " · " +
-                video.plan.model + " ×" + std::to_string(video.plan.esrganScale) +
-                video.plan.fallbackNote() + NetworkStep::tileNote(video.job, video.plan)));
+            Step::upscaling, static_cast<double>(done) / static_cast<double>(total), detail));
     };
     fs::create_directories(chunk.out);
     {
@@ -147,7 +149,7 @@ void upscaleChunk(const Video& video, const VideoChunk& chunk, const FrameExtrac
     fs::remove_all(chunk.in, ignored);
     for (const std::string& name : chunk.frames) {
         if (!fs::is_regular_file(chunk.out / name, ignored))
-            throw UpscaleError::failed("ESRGAN пропустил кадр " + name);
+            throw UpscaleError::frameSkipped(name);
     }
     report(size);
 }
@@ -179,8 +181,10 @@ std::int64_t streamFrames(const Video& video, PartFolder& parts) {
             if (!quiet)
                 job.report(JobProgress::at(
                     Step::extracting, static_cast<double>(frames) / static_cast<double>(firstChunk),
-                    withColourNote(video, "Кадр " + std::to_string(frames) + " из ~" +
-                                              std::to_string(video.frameEstimate()))));
+                    withColourNote(video, {.kind = ProgressDetail::Kind::extracted,
+                                           .done = frames,
+                                           .total = video.frameEstimate(),
+                                           .estimated = true})));
         },
         failures);
     FramesThroughNetwork through(done);
@@ -200,8 +204,9 @@ std::int64_t streamFrames(const Video& video, PartFolder& parts) {
         }
         while (runs.running() > 0)
             feed.push(runs.finishOldest(), failures.stopToken());
-        job.report(JobProgress::at(
-            Step::encoding, 0, withColourNote(video, "H.264, " + video.plan.output.description())));
+        job.report(JobProgress::at(Step::encoding, 0,
+                                   withColourNote(video, {.kind = ProgressDetail::Kind::encoding,
+                                                          .size = video.plan.output})));
         feed.finish(failures.stopToken());
         return extractor.count().frames;
     } catch (...) {
@@ -226,9 +231,7 @@ fs::path finish(const Video& video, PartFolder& parts) {
     if (done > 0)
         job.report(JobProgress::at(
             Step::upscaling, static_cast<double>(done) / static_cast<double>(estimate),
-            done < estimate ? "Продолжаю с кадра " + std::to_string(done + 1) + " из " +
-                                  std::to_string(estimate)
-                            : "Продолжаю после кадра " + std::to_string(done)));
+            {.kind = ProgressDetail::Kind::resumed, .done = done, .total = estimate}));
     const std::int64_t frames = streamFrames(video, parts);
     const std::string finishedName = "result.mp4";
     FinalPass::run(job, video.info, parts.joinList(), frames,
@@ -287,7 +290,7 @@ fs::path privatePartsPlace() {
     else if (home && !home->empty())
         place = *home / ".cache" / "clarivex";
     else
-        throw UpscaleError::failed("Не задана домашняя папка (HOME)");
+        throw UpscaleError::noHome();
     std::error_code error;
     fs::create_directories(place.parent_path(), error);
     for (const fs::path& folder : {place, place / "parts"})
@@ -309,17 +312,26 @@ std::unique_ptr<PartFolder> openParts(const Video& video, const fs::path& plainO
     } catch (const PartFolder::Unusable& unusable) {
         const fs::path elsewhere = PartFolder::pathIn(privatePartsPlace(), job.source, plainOutput);
         job.report(JobProgress::at(Step::preparing, 0,
-                                   std::string(unusable.what()) + ": части видео хранятся в " +
-                                       elsewhere.string()));
+                                   {.kind = ProgressDetail::Kind::partsElsewhere,
+                                    .name = unusable.what(),
+                                    .path = elsewhere}));
         return std::make_unique<PartFolder>(elsewhere, identity, segmentCheck(video));
     }
+}
+
+// Whether a failure's facts (a program's error lines, the system's reason) say a disk is full.
+bool saysDiskFull(const UpscaleError& error) {
+    constexpr std::string_view full = "No space left on device";
+    return error.text().find(full) != std::string::npos ||
+           error.errorLines().find(full) != std::string::npos ||
+           error.reason().find(full) != std::string::npos;
 }
 
 // A write that failed because a disk is full says where, and what was kept, in the user's words
 // rather than the encoder's.
 std::exception_ptr explainedFailure(const Video& video, const PartFolder& parts,
                                     std::exception_ptr failure) {
-    if (failureMessage(failure).find("No space left on device") == std::string::npos)
+    if (!saysDiskFull(UpscaleError::from(failure)))
         return failure;
     const UpscaleJob& job = video.job;
     const FreeSpaceQuery& query = job.freeSpace ? job.freeSpace : FreeSpaceQuery(availableSpace);
@@ -336,7 +348,7 @@ std::exception_ptr explainedFailure(const Video& video, const PartFolder& parts,
         needed, shortOne ? shortOne->available : 0,
         besideShort ? UpscaleError::Place::destination : UpscaleError::Place::temporary,
         besideShort ? parts.path().parent_path() : job.work.parent_path());
-    error.addNote(parts.keptDescription(video.frameEstimate()));
+    error.addKept(parts.kept(video.frameEstimate()));
     return std::make_exception_ptr(error);
 }
 
@@ -388,7 +400,7 @@ PathOutcome run(const UpscaleJob& job) {
         parts->keepFinished();
         if (!job.stopToken.stop_requested())
             std::rethrow_exception(explainedFailure(video, *parts, std::current_exception()));
-        throw Cancelled(parts->keptDescription(video.frameEstimate()));
+        throw Cancelled(parts->kept(video.frameEstimate()));
     }
 }
 

@@ -44,8 +44,7 @@ std::filesystem::path firstFree(const std::filesystem::path& folder, const std::
     std::filesystem::path candidate = folder / (fittingStem(stem, dotted.size()) + dotted);
     for (long long n = 2; exists(candidate); ++n) {
         if (n > lastNumber)
-            throw UpscaleError::failed("Нет свободного имени для " + stem + dotted + " в папке " +
-                                       folder.string());
+            throw UpscaleError::noFreeName(stem + dotted, folder);
         const std::string number = " " + std::to_string(n);
         candidate = folder / (fittingStem(stem, number.size() + dotted.size()) + number + dotted);
     }

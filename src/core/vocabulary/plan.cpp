@@ -74,8 +74,4 @@ Plan Plan::make(Size source, Target target, const ModelPick& pick, MediaKind kin
                 pick.insteadOf};
 }
 
-std::string Plan::fallbackNote() const {
-    return insteadOf ? " (нет " + *insteadOf + ")" : std::string();
-}
-
 } // namespace clarivex

@@ -30,10 +30,6 @@ struct Plan {
     // With the model already picked from those installed; its scales are those installed.
     static Plan make(Size source, Target target, const ModelPick& pick, MediaKind kind);
 
-    // For the detail line after the model's name: " (нет realesr-animevideov3)" when the model
-    // stands in for the one "Авто" prefers, else empty.
-    std::string fallbackNote() const;
-
     bool operator==(const Plan&) const = default;
 };
 

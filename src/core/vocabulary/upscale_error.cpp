@@ -1,12 +1,11 @@
 #include "core/vocabulary/upscale_error.h"
 
-#include "core/vocabulary/byte_count.h"
-
 #include <vips/vips8>
 
 #include <filesystem>
 #include <new>
 #include <system_error>
+#include <tuple>
 #include <utility>
 
 namespace clarivex {
@@ -17,14 +16,12 @@ UpscaleError::UpscaleError(Case errorCase)
 UpscaleError UpscaleError::unsupported(std::string what) {
     UpscaleError error(Case::unsupported);
     error.text_ = std::move(what);
-    error.describe();
     return error;
 }
 
 UpscaleError UpscaleError::failed(std::string message) {
     UpscaleError error(Case::failed);
     error.text_ = std::move(message);
-    error.describe();
     return error;
 }
 
@@ -32,18 +29,14 @@ UpscaleError UpscaleError::lowDisk(std::int64_t needed, std::int64_t free) {
     UpscaleError error(Case::lowDisk);
     error.needed_ = needed;
     error.free_ = free;
-    error.describe();
     return error;
 }
 
 UpscaleError UpscaleError::lowDisk(std::int64_t needed, std::int64_t free, Place place,
                                    std::filesystem::path folder) {
-    UpscaleError error(Case::lowDisk);
-    error.needed_ = needed;
-    error.free_ = free;
+    UpscaleError error = lowDisk(needed, free);
     error.place_ = place;
     error.folder_ = std::move(folder);
-    error.describe();
     return error;
 }
 
@@ -51,88 +44,164 @@ UpscaleError UpscaleError::alreadyLarge(Size size, std::string targetTitle) {
     UpscaleError error(Case::alreadyLarge);
     error.size_ = size;
     error.text_ = std::move(targetTitle);
-    error.describe();
     return error;
 }
 
 UpscaleError UpscaleError::missingEngine() {
-    UpscaleError error(Case::missingEngine);
-    error.describe();
-    return error;
+    return UpscaleError(Case::missingEngine);
 }
 
 UpscaleError UpscaleError::missingFFmpeg() {
-    UpscaleError error(Case::missingFFmpeg);
-    error.describe();
+    return UpscaleError(Case::missingFFmpeg);
+}
+
+UpscaleError UpscaleError::programExit(std::string program, int status, std::string errorLines) {
+    UpscaleError error(Case::programExit);
+    error.text_ = std::move(program);
+    error.status_ = status;
+    error.errorLines_ = std::move(errorLines);
     return error;
 }
 
-void UpscaleError::addNote(const std::string& note) {
-    if (note.empty())
-        return;
-    note_ = note;
-    describe();
+UpscaleError UpscaleError::encoderStopped(std::string errorLines) {
+    UpscaleError error(Case::encoderStopped);
+    error.errorLines_ = std::move(errorLines);
+    return error;
 }
 
-void UpscaleError::describe() {
-    switch (case_) {
-    case Case::unsupported:
-        description_ = "Формат не поддерживается: " + text_;
-        break;
-    case Case::failed:
-        description_ = text_;
-        break;
-    case Case::lowDisk: {
-        const std::string amounts =
-            "нужно ~" + formatByteCount(needed_) + ", свободно " + formatByteCount(free_);
-        if (folder_.empty())
-            description_ = "Мало места: " + amounts;
-        else if (place_ == Place::temporary)
-            description_ = "Мало места во временной папке " + folder_.string() + ": " + amounts +
-                           ". Освободите место или укажите другую временную папку в TMPDIR.";
-        else
-            description_ = "Мало места для результата в папке " + folder_.string() + ": " + amounts;
-        break;
-    }
-    case Case::alreadyLarge:
-        description_ = "Файл уже " + size_.description() + " — это не меньше " + text_ +
-                       ". Нейросеть тут ничего не добавит, только испортит детали. Выберите "
-                       "больший размер или файл меньшего разрешения.";
-        break;
-    case Case::missingEngine:
-        description_ = "Не найден Real-ESRGAN (ни в приложении, ни в ~/.local/opt/realesrgan)";
-        break;
-    case Case::missingFFmpeg:
-        description_ = "Для видео нужен ffmpeg: sudo apt install ffmpeg";
-        break;
-    }
-    if (!note_.empty())
-        description_ += (description_.ends_with('.') ? " " : ". ") + note_;
+UpscaleError UpscaleError::frameSkipped(std::string frame) {
+    UpscaleError error(Case::frameSkipped);
+    error.text_ = std::move(frame);
+    return error;
 }
 
-std::string failureMessage(const std::exception_ptr& error) {
+UpscaleError UpscaleError::badResult(EngineProblem problem, std::string engineLines, int tile) {
+    UpscaleError error(Case::badResult);
+    error.problem_ = std::move(problem);
+    error.errorLines_ = std::move(engineLines);
+    error.tile_ = tile;
+    return error;
+}
+
+UpscaleError UpscaleError::missingModel(std::string model, std::filesystem::path folder,
+                                        std::vector<std::string> files) {
+    UpscaleError error(Case::missingModel);
+    error.text_ = std::move(model);
+    error.folder_ = std::move(folder);
+    error.files_ = std::move(files);
+    return error;
+}
+
+UpscaleError UpscaleError::noSource() {
+    return UpscaleError(Case::noSource);
+}
+
+UpscaleError UpscaleError::badSource(Case problem, std::filesystem::path source) {
+    UpscaleError error(problem);
+    error.folder_ = std::move(source);
+    return error;
+}
+
+UpscaleError UpscaleError::closedDestination(Case problem, std::filesystem::path folder) {
+    UpscaleError error(problem);
+    error.folder_ = std::move(folder);
+    return error;
+}
+
+UpscaleError UpscaleError::noHome() {
+    return UpscaleError(Case::noHome);
+}
+
+UpscaleError UpscaleError::of(Case factless) {
+    return UpscaleError(factless);
+}
+
+UpscaleError UpscaleError::videoBusy(std::filesystem::path folder) {
+    UpscaleError error(Case::videoBusy);
+    error.folder_ = std::move(folder);
+    return error;
+}
+
+UpscaleError UpscaleError::fileFailed(Case failure, std::string file, std::string reason) {
+    UpscaleError error(failure);
+    error.text_ = std::move(file);
+    error.reason_ = std::move(reason);
+    return error;
+}
+
+UpscaleError UpscaleError::pictureTooLarge(Size size, Size made, std::int64_t limit) {
+    UpscaleError error(Case::pictureTooLarge);
+    error.size_ = size;
+    error.made_ = made;
+    error.limit_ = limit;
+    return error;
+}
+
+UpscaleError UpscaleError::animationTooLarge(std::int64_t frames, Size made, std::int64_t pixels,
+                                             std::int64_t limit) {
+    UpscaleError error(Case::animationTooLarge);
+    error.count_ = frames;
+    error.made_ = made;
+    error.needed_ = pixels;
+    error.limit_ = limit;
+    return error;
+}
+
+UpscaleError UpscaleError::badAnimation(Case problem, std::int64_t count, std::int64_t limit,
+                                        std::string reason) {
+    UpscaleError error(problem);
+    error.count_ = count;
+    error.limit_ = limit;
+    error.reason_ = std::move(reason);
+    return error;
+}
+
+UpscaleError UpscaleError::noFreeName(std::string name, std::filesystem::path folder) {
+    UpscaleError error(Case::noFreeName);
+    error.text_ = std::move(name);
+    error.folder_ = std::move(folder);
+    return error;
+}
+
+UpscaleError UpscaleError::from(const std::exception_ptr& thrown) {
     try {
-        std::rethrow_exception(error);
+        std::rethrow_exception(thrown);
     } catch (const UpscaleError& upscaleError) {
-        return upscaleError.what();
+        return upscaleError;
     } catch (const std::filesystem::filesystem_error& fileError) {
-        // The library's own text is English; the sentence names the path and the reason.
-        std::string message = "Ошибка при работе с файлом";
-        if (!fileError.path1().empty())
-            message += " " + fileError.path1().string();
-        return message + ": " + fileError.code().message();
+        // The library's own text is English; the user is told the path and the reason.
+        UpscaleError error(Case::fileError);
+        error.folder_ = fileError.path1();
+        error.text_ = fileError.code().message();
+        return error;
     } catch (const std::system_error& systemError) {
         // Raised with what failed and where in the user's words; what() adds the reason.
-        return systemError.what();
+        UpscaleError error(Case::systemError);
+        error.text_ = systemError.what();
+        return error;
     } catch (const std::bad_alloc&) {
-        return "Не хватило памяти";
+        return UpscaleError(Case::outOfMemory);
     } catch (const vips::VError& vipsError) {
-        return std::string("Ошибка libvips: ") + vipsError.what();
+        UpscaleError error(Case::imageLibrary);
+        error.text_ = vipsError.what();
+        return error;
     } catch (const std::exception& other) {
-        return std::string("Внутренняя ошибка: ") + other.what();
+        UpscaleError error(Case::internal);
+        error.text_ = other.what();
+        return error;
     } catch (...) {
-        return "Неизвестная ошибка";
+        return UpscaleError(Case::unknown);
     }
+}
+
+bool UpscaleError::operator==(const UpscaleError& other) const {
+    const auto fields = [](const UpscaleError& error) {
+        return std::tie(error.case_, error.text_, error.errorLines_, error.reason_, error.status_,
+                        error.needed_, error.free_, error.place_, error.folder_, error.size_,
+                        error.made_, error.count_, error.limit_, error.problem_, error.tile_,
+                        error.files_, error.kept_);
+    };
+    return fields(*this) == fields(other);
 }
 
 } // namespace clarivex

@@ -63,7 +63,7 @@ TEST_F(JobListModelTest, RowsFollowTheJobsAndReadTheirStatusProgressAndPictures)
     EXPECT_TRUE(read(1, JobListModel::StatusRole).value<JobStatus>().is(JobStatus::Case::waiting));
     EXPECT_FALSE(read(1, JobListModel::ProgressRole).isValid());
 
-    jobs[1]->setStatus(JobStatus::running({UpscaleProgress::Stage::upscaling, 0.42, ""}));
+    jobs[1]->setStatus(JobStatus::running({UpscaleProgress::Stage::upscaling, 0.42, {}}));
     jobs[2]->setPreview(QImage(4, 3, QImage::Format_RGB32));
     // A value set again is no change.
     jobs[2]->setStatus(JobStatus::waiting());

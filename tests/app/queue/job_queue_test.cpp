@@ -1,6 +1,7 @@
 // The worker with a scripted pipeline: every step happens when the test says so.
 #include "queue_fixture.h"
 
+#include "app/texts/pipeline_text.h"
 #include "core/vocabulary/upscale_error.h"
 
 using namespace clarivex;
@@ -40,7 +41,7 @@ TEST_F(JobQueueTest, RunsJobsOneAtATimeInOrderWithTheSettingsOfTheirStart) {
     // A setting changed while a job runs applies to the next one.
     store().settings().setTarget(Target::x4);
     script.end(test::ScriptedPipeline::resultFor(jobs[0]->url()));
-    script.end(UpscaleFailure{"Сбой."});
+    script.end(UpscaleFailure{UpscaleError::failed("Сбой.")});
     script.end(test::ScriptedPipeline::resultFor(jobs[2]->url()));
     ASSERT_TRUE(settle([&] { return idle(); }));
 
@@ -86,7 +87,7 @@ TEST_F(JobQueueTest, CancellingStopsWaitingJobsAtOnceAndTheRunningOneWhenItEnds)
     const auto jobs = queue().add({file("a.png"), file("b.png"), file("c.png")}, true);
     watch(jobs);
     ASSERT_TRUE(settle([&] { return queue().hasCurrent(); }));
-    script.report({UpscaleProgress::Stage::upscaling, 0.3, "Кадр 1"});
+    script.report({UpscaleProgress::Stage::upscaling, 0.3, {}});
     ASSERT_TRUE(settle([&] { return jobs[0]->status().progress()->fraction == 0.3; }));
     // The stage's button acts on the job by its status at the click.
     queue().cancel(jobs[1]);
@@ -94,8 +95,8 @@ TEST_F(JobQueueTest, CancellingStopsWaitingJobsAtOnceAndTheRunningOneWhenItEnds)
     queue().cancelAll();
     EXPECT_TRUE(is(jobs[2], JobStatus::Case::cancelled));
     EXPECT_TRUE(is(jobs[0], JobStatus::Case::running));
-    script.lastReport()({UpscaleProgress::Stage::upscaling, 0.9, "Кадр 3"});
-    script.end(UpscaleFailure{"realesrgan-ncnn-vulkan завершился с кодом 143"});
+    script.lastReport()({UpscaleProgress::Stage::upscaling, 0.9, {}});
+    script.end(UpscaleFailure{UpscaleError::programExit("realesrgan-ncnn-vulkan", 143, "")});
     ASSERT_TRUE(settle([&] { return idle(); }));
     EXPECT_TRUE(is(jobs[0], JobStatus::Case::cancelled));
     EXPECT_EQ(started, std::vector<std::string>{"a.png"});
@@ -125,7 +126,7 @@ TEST_F(JobQueueTest, MissingToolsFailEachJobWithoutRunningIt) {
     const auto jobs = queue().add({file("a.png"), file("b.png")}, true);
     ASSERT_TRUE(settle([&] { return idle(); }));
     for (Job* job : jobs)
-        EXPECT_EQ(*job->status().failure(), UpscaleError::missingEngine().what());
+        EXPECT_EQ(*job->status().failure(), PipelineText::error(UpscaleError::missingEngine()));
     EXPECT_TRUE(script.sources().empty());
     EXPECT_FALSE(store().engineError().isEmpty());
 }

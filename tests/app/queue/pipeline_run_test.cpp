@@ -21,10 +21,9 @@ namespace {
 constexpr int reports = 2000;
 
 // Reports 1…`reports` as fast as it can, then keeps reporting the last one until stopped.
-UpscaleOutcome reportUntilStopped(const ProgressCallback& report, std::stop_token stopToken,
-                                  std::stop_token) {
-    for (int count = 1; !stopToken.stop_requested(); count = std::min(count + 1, reports))
-        report(UpscaleProgress{UpscaleProgress::Stage::upscaling, double(count), {}});
+UpscaleOutcome reportUntilStopped(UpscaleJob job) {
+    for (int count = 1; !job.stopToken.stop_requested(); count = std::min(count + 1, reports))
+        job.report(UpscaleProgress{UpscaleProgress::Stage::upscaling, double(count), {}});
     return UpscaleCancelled{};
 }
 
@@ -36,7 +35,7 @@ struct Seen {
 
 std::unique_ptr<PipelineRun> start(QObject& context, Seen& seen) {
     return std::make_unique<PipelineRun>(
-        &context, reportUntilStopped,
+        &context, UpscaleJob{}, reportUntilStopped,
         [&seen](const UpscaleProgress& progress) {
             // Never an older report after a newer one.
             if (seen.last) {

@@ -52,7 +52,7 @@ TEST_F(JobStageTest, EachStatusShowsOnlyItsButtonsAndAFailureItsReason) {
         JobStatus status;
         std::vector<QString> buttons;
     } cases[] = {
-        {JobStatus::running({UpscaleProgress::Stage::upscaling, 0.46, ""}),
+        {JobStatus::running({UpscaleProgress::Stage::upscaling, 0.46, {}}),
          {QStringLiteral("Отменить")}},
         {JobStatus::done(sampleResult()),
          {QStringLiteral("Показать в папке"), QStringLiteral("Открыть")}},
@@ -85,7 +85,7 @@ TEST_F(JobStageTest, AStopTakenShowsAtOnceWhileThePipelineStillRuns) {
     found.queue().add({found.file("a.png")}, true);
     Job& running = *found.queue().jobs()[0];
     test::settle([&] { return running.status().is(JobStatus::Case::running); });
-    found.script.report({UpscaleProgress::Stage::upscaling, 0.4, "Кадр 1 из 9"});
+    found.script.report({UpscaleProgress::Stage::upscaling, 0.4, {}});
     test::settle([&] { return running.status().progress()->fraction > 0.3; });
     JobStage stage(*found.store, running);
     PillButton* cancel = button(stage, QStringLiteral("Отменить"));
@@ -93,7 +93,7 @@ TEST_F(JobStageTest, AStopTakenShowsAtOnceWhileThePipelineStillRuns) {
 
     found.queue().cancelAll();
     // The pipeline goes on reporting until it ends; the stage keeps showing the stop.
-    found.script.report({UpscaleProgress::Stage::upscaling, 0.5, "Кадр 2 из 9"});
+    found.script.report({UpscaleProgress::Stage::upscaling, 0.5, {}});
     test::settle([&] { return running.status().progress()->fraction > 0.45; });
     EXPECT_TRUE(running.status().is(JobStatus::Case::running));
     EXPECT_EQ(stage.panel()->progress()->stage(), QStringLiteral("Останавливается"));
@@ -113,11 +113,11 @@ TEST_F(JobStageTest, TheStageAndTheQueueCounterTellOneRemainingTimeNeverBelowASe
         test::WindowFixture fixture;
         Job& job = *fixture.queue().addDemonstration(
             fixture.file("photo.jpg"), MediaKind::image,
-            JobStatus::running({UpscaleProgress::Stage::upscaling, 0.1, ""}));
+            JobStatus::running({UpscaleProgress::Stage::upscaling, 0.1, {}}));
         job.setStartedAt(Job::Clock::now() - std::chrono::seconds(8));
         JobStage stage(*fixture.store, job);
         QueueStrip strip(*fixture.store);
-        job.setStatus(JobStatus::running({UpscaleProgress::Stage::upscaling, c.fraction, ""}));
+        job.setStatus(JobStatus::running({UpscaleProgress::Stage::upscaling, c.fraction, {}}));
         EXPECT_EQ(stage.panel()->progress()->eta(), QStringLiteral("осталось ") + c.time);
         EXPECT_EQ(strip.counterText(), QStringLiteral("1 в работе · ") + c.time);
     }
@@ -125,7 +125,7 @@ TEST_F(JobStageTest, TheStageAndTheQueueCounterTellOneRemainingTimeNeverBelowASe
 
 TEST_F(JobStageTest, AJobDoneRidesTheSpringFromTheRunningLayout) {
     test::MotionOn motion;
-    Job& job = addJob(JobStatus::running({UpscaleProgress::Stage::saving, 0.95, ""}));
+    Job& job = addJob(JobStatus::running({UpscaleProgress::Stage::saving, 0.95, {}}));
     QImage preview(1600, 1000, QImage::Format_RGB32);
     preview.fill(Qt::darkCyan);
     job.setPreview(preview);
@@ -165,7 +165,7 @@ TEST_F(JobStageTest, AJobDoneRidesTheSpringFromTheRunningLayout) {
 
 TEST_F(JobStageTest, DoneButtonsRevealAndOpenTheOutputOrSayWhyNot) {
     UpscaleResult result = sampleResult();
-    result.picturesCopyFailure = "нет места";
+    result.picturesCopyFailure = UpscaleError::failed("нет места");
     Job& job = addJob(JobStatus::done(result));
     JobStage stage(*fixture.store, job);
     const QString detail = "photo-4k.png · 12 с · realesrgan-x4plus\nКопия не сделана: нет места";

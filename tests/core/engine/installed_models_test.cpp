@@ -50,11 +50,10 @@ TEST(InstalledModels, AutoFallsBackToTheBestInstalledModelAndChoicesFailClearly)
                 installed.pick(c.choice, c.kind);
                 ADD_FAILURE() << "no failure";
             } catch (const UpscaleError& error) {
-                // The reason, the place and the cure.
-                const std::string text = error.what();
-                EXPECT_NE(text.find(" не установлена: в папке " + engine.models().string()),
-                          std::string::npos);
-                EXPECT_NE(text.find("scripts/install-engine --from"), std::string::npos) << text;
+                // The model, the place and what is missing there.
+                EXPECT_EQ(error.kind(), UpscaleError::Case::missingModel);
+                EXPECT_EQ(error.folder(), engine.models());
+                EXPECT_FALSE(error.files().empty());
             }
             continue;
         }

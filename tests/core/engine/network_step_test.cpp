@@ -49,8 +49,8 @@ protected:
                               .tiles = tiles});
     }
     std::size_t retries() const {
-        return std::count_if(details.begin(), details.end(), [](const std::string& detail) {
-            return detail.starts_with("Не хватило видеопамяти — повтор");
+        return std::count_if(details.begin(), details.end(), [](const ProgressDetail& detail) {
+            return detail.kind == ProgressDetail::Kind::tileRetry;
         });
     }
 
@@ -61,7 +61,7 @@ protected:
     EngineDevices devices;
     std::shared_ptr<TileMemory> tiles = std::make_shared<TileMemory>();
     std::mutex lock;
-    std::vector<std::string> details;
+    std::vector<ProgressDetail> details;
 };
 
 } // namespace
@@ -105,7 +105,10 @@ TEST_F(NetworkStepTest, OutOfMemoryIsRetriedWithSmallerTilesAndTheTileIsRemember
         EXPECT_EQ(std::vector(arguments.end() - 2, arguments.end()),
                   (std::vector<std::string>{"-t", std::to_string(c.tile)}));
         EXPECT_NE(std::find(details.begin(), details.end(),
-                            "realesrgan-x4plus, ×4 · плитка " + std::to_string(c.tile) + " px"),
+                            ProgressDetail{.kind = ProgressDetail::Kind::network,
+                                           .model = "realesrgan-x4plus",
+                                           .scale = 4,
+                                           .tile = c.tile}),
                   details.end());
         std::filesystem::remove(folder.path() / "photo-2x.png");
     }
@@ -114,29 +117,29 @@ TEST_F(NetworkStepTest, OutOfMemoryIsRetriedWithSmallerTilesAndTheTileIsRemember
 TEST_F(NetworkStepTest, GenuineFailuresFailWithTheEnginesOwnLines) {
     struct Case {
         std::map<std::string, std::string> environment;
-        std::string error;
+        UpscaleError error;
         std::size_t retries;
     };
+    using Kind = EngineProblem::Kind;
     const std::vector<Case> cases{
         {{{"FAKE_ESRGAN_MAX_TILE", "16"}},
-         "Не хватило видеопамяти даже с плиткой 32 px. ESRGAN вернул чёрную картинку\n"
-         "vkAllocateMemory failed -2",
+         UpscaleError::badResult({Kind::black}, "vkAllocateMemory failed -2", 32),
          4},
         {{{"FAKE_ESRGAN_SKIP", "in.png"}, {"FAKE_ESRGAN_ERROR", "encode image up.png failed"}},
-         "ESRGAN не создал результат\nencode image up.png failed",
+         UpscaleError::badResult({Kind::noResult}, "encode image up.png failed"),
          0},
         {{{"FAKE_ESRGAN_SIZE", "7x5"}, {"FAKE_ESRGAN_ERROR", "something else"}},
-         "ESRGAN вернул картинку 7×5 вместо 96×64\nsomething else",
+         UpscaleError::badResult({Kind::wrongSize, "", {7, 5}, {96, 64}}, "something else"),
          0},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.error);
+        SCOPED_TRACE(c.error.errorLines());
         std::vector<std::unique_ptr<ScopedEnvironmentVariable>> environment;
         for (const auto& [name, value] : c.environment)
             environment.push_back(std::make_unique<ScopedEnvironmentVariable>(name, value));
         details.clear();
         const UpscaleError error = test::errorOf([&] { upscale(); });
-        EXPECT_EQ(error.what(), c.error);
+        EXPECT_EQ(error, c.error);
         EXPECT_EQ(retries(), c.retries);
         EXPECT_FALSE(std::filesystem::exists(folder.path() / "photo-2x.png"));
     }

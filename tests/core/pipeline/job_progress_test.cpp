@@ -16,7 +16,7 @@ TEST(JobProgress, ShareIsClampedToTheBand) {
         double fraction;
     } cases[] = {{0, 0.02}, {0.5, 0.47}, {1, 0.92}, {1.7, 0.92}, {-3, 0.02}, {NAN, 0.02}};
     for (const auto& c : cases)
-        EXPECT_NEAR(JobProgress::at(Step::upscaling, c.share, "").fraction, c.fraction, 1e-12)
+        EXPECT_NEAR(JobProgress::at(Step::upscaling, c.share).fraction, c.fraction, 1e-12)
             << c.share;
 }
 
@@ -35,11 +35,11 @@ TEST(JobProgress, MonotonicNeverStepsBackUnderTwoThreads) {
     });
     std::jthread rising([&] {
         for (int index = 0; index < perThread; ++index)
-            monotonic({UpscaleProgress::Stage::upscaling, 0.5 * index / perThread, ""});
+            monotonic({UpscaleProgress::Stage::upscaling, 0.5 * index / perThread, {}});
     });
     std::jthread jumping([&] {
         for (int index = 0; index < perThread; ++index)
-            monotonic({UpscaleProgress::Stage::extracting, index % 2 == 0 ? 0.9 : 0.01, ""});
+            monotonic({UpscaleProgress::Stage::extracting, index % 2 == 0 ? 0.9 : 0.01, {}});
     });
     rising.join();
     jumping.join();

@@ -56,17 +56,19 @@ TEST(Shell, ReturnsStandardOutputAndShowsBothStreamsToTheObserver) {
 TEST(Shell, FailureNamesTheProgramAndItsLastErrorLines) {
     const struct {
         const char* script;
-        const char* message;
+        int status;
+        const char* errorLines;
     } cases[] = {
-        {"i=1; while [ $i -le 80 ]; do echo line $i >&2; i=$((i+1)); done; exit 2",
-         "sh завершился с кодом 2\nline 75\nline 76\nline 77\nline 78\nline 79\nline 80"},
-        {"exit 3", "sh завершился с кодом 3\n"},
-        {"echo A >&2; echo B >&2; echo not-an-error; exit 1", "sh завершился с кодом 1\nA\nB"},
+        {"i=1; while [ $i -le 80 ]; do echo line $i >&2; i=$((i+1)); done; exit 2", 2,
+         "line 75\nline 76\nline 77\nline 78\nline 79\nline 80"},
+        {"exit 3", 3, ""},
+        {"echo A >&2; echo B >&2; echo not-an-error; exit 1", 1, "A\nB"},
         // An end by a signal is still a failure, reported the way shells report it.
-        {"kill -KILL $$", "sh завершился с кодом 137\n"},
+        {"kill -KILL $$", 137, ""},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(test::failureOf([&] { runScript(c.script); }), c.message);
+        EXPECT_EQ(test::errorOf([&] { runScript(c.script); }),
+                  UpscaleError::programExit("sh", c.status, c.errorLines));
     EXPECT_TRUE(noChildLeft());
 }
 

@@ -41,7 +41,7 @@ public:
                 throw Cancelled();
             }
             if (ends_[chunk.index] == End::failure)
-                throw UpscaleError::failed("ESRGAN пропустил кадр " + std::to_string(chunk.index));
+                throw UpscaleError::frameSkipped(std::to_string(chunk.index));
         };
     }
     void let(std::int64_t index, End end) {
@@ -113,7 +113,7 @@ TEST(ChunkRunsTest, LaterFailureWaitsItsTurnAndAStopReachesEveryChunk) {
     work.let(1, ScriptedWork::End::failure);
     work.let(0, ScriptedWork::End::success);
     EXPECT_EQ(runs.finishOldest().index, 0);
-    EXPECT_EQ(test::failureOf([&] { runs.finishOldest(); }), "ESRGAN пропустил кадр 1");
+    EXPECT_EQ(test::errorOf([&] { runs.finishOldest(); }), UpscaleError::frameSkipped("1"));
 
     runs.start(chunk(2));
     runs.start(chunk(3));

@@ -76,12 +76,12 @@ TEST_F(EncoderFeedTest, FailuresTellWhyAndTheFirstOneWins) {
         std::string script;
         bool frameMissing;
         bool failedBefore;
-        std::string error;
+        UpscaleError error;
     } cases[] = {
-        {"frame missing", "cat >/dev/null", true, false, "ESRGAN пропустил кадр 0-0.png"},
+        {"frame missing", "cat >/dev/null", true, false, UpscaleError::frameSkipped("0-0.png")},
         {"encoder fails", "cat >/dev/null; echo broke >&2; exit 2", false, false,
-         "Кодировщик: код 2\nbroke"},
-        {"another side failed first", "cat >/dev/null", true, true, "first"},
+         UpscaleError::programExit("sh", 2, "broke")},
+        {"another side failed first", "cat >/dev/null", true, true, UpscaleError::failed("first")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -92,7 +92,7 @@ TEST_F(EncoderFeedTest, FailuresTellWhyAndTheFirstOneWins) {
         VideoChunk made = chunk(0, {"a"});
         if (c.frameMissing)
             fs::remove_all(made.out);
-        EXPECT_EQ(test::failureOf([&] {
+        EXPECT_EQ(test::errorOf([&] {
                       encoder.push(made, {});
                       encoder.finish({});
                   }),

@@ -50,12 +50,14 @@ TEST_F(FrameExtractorTest, FailuresTellWhyAndTheFirstOneWins) {
         int frames;
         std::string then;
         bool failedBefore;
-        std::string error;
+        UpscaleError error;
     } cases[] = {
-        {"ffmpeg fails", 2, "echo boom >&2; exit 3", false, "sh завершился с кодом 3\nboom"},
-        {"no frame at all", 0, "", false, "ffmpeg не извлёк ни одного кадра"},
-        {"cut last frame", 1, "printf '\\211PNG'", false, "ffmpeg оборвал кадр на середине"},
-        {"another side failed first", 2, "exit 3", true, "first"},
+        {"ffmpeg fails", 2, "echo boom >&2; exit 3", false,
+         UpscaleError::programExit("sh", 3, "boom")},
+        {"no frame at all", 0, "", false, UpscaleError::of(UpscaleError::Case::noFrames)},
+        {"cut last frame", 1, "printf '\\211PNG'", false,
+         UpscaleError::of(UpscaleError::Case::cutFrame)},
+        {"another side failed first", 2, "exit 3", true, UpscaleError::failed("first")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -63,7 +65,7 @@ TEST_F(FrameExtractorTest, FailuresTellWhyAndTheFirstOneWins) {
         if (c.failedBefore)
             shared.record(std::make_exception_ptr(UpscaleError::failed("first")));
         FrameExtractor extractor(setup(c.frames, c.then, 5), {}, shared);
-        EXPECT_EQ(test::failureOf([&] {
+        EXPECT_EQ(test::errorOf([&] {
                       while (extractor.next({})) {
                       }
                   }),

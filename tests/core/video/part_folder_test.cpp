@@ -89,7 +89,7 @@ TEST_F(PartFolderTest, SegmentsOfTheSameJobStayAndEverythingElseGoes) {
             PartFolder second(folder(), identity());
             ADD_FAILURE() << "a second run was let in";
         } catch (const UpscaleError& error) {
-            EXPECT_TRUE(std::string(error.what()).starts_with("Это видео с теми же настройками"));
+            EXPECT_EQ(error, UpscaleError::videoBusy(folder()));
         }
     }
     // A segment that is no longer whole ends what can be continued.

@@ -35,11 +35,10 @@ protected:
 
 TEST_F(PipeEncoderTest, EncoderThatHasStoppedFailsTheNextWriteWithItsMessage) {
     auto encoder = scriptEncoder("echo 'Unknown encoder' >&2; echo 'второй ряд' >&2; exit 1");
-    EXPECT_EQ(failureOf([&] { encoder.write(bigFrame); }),
-              "Кодировщик остановился: Unknown encoder\nвторой ряд");
+    const UpscaleError stopped = UpscaleError::encoderStopped("Unknown encoder\nвторой ряд");
+    EXPECT_EQ(errorOf([&] { encoder.write(bigFrame); }), stopped);
     // The encoder stays stopped; every later write says so too.
-    EXPECT_EQ(failureOf([&] { encoder.write("x"); }),
-              "Кодировщик остановился: Unknown encoder\nвторой ряд");
+    EXPECT_EQ(errorOf([&] { encoder.write("x"); }), stopped);
     encoder.kill();
 }
 
@@ -49,13 +48,13 @@ TEST_F(PipeEncoderTest, KillUnblocksAWriteThatWaitsForAStuckEncoder) {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         encoder.kill();
     });
-    EXPECT_EQ(failureOf([&] { encoder.write(bigFrame); }), "Кодировщик остановился: stuck");
+    EXPECT_EQ(errorOf([&] { encoder.write(bigFrame); }), UpscaleError::encoderStopped("stuck"));
 }
 
 TEST_F(PipeEncoderTest, KillOnADeadEncoderKeepsItsMessage) {
     auto dead = scriptEncoder("exit 4");
     dead.kill();
-    EXPECT_TRUE(failureOf([&] { dead.write("x"); }).starts_with("Кодировщик остановился: "));
+    EXPECT_EQ(errorOf([&] { dead.write("x"); }).kind(), UpscaleError::Case::encoderStopped);
 }
 
 TEST_F(PipeEncoderTest, DestroyingARunningEncoderReapsIt) {
@@ -76,6 +75,6 @@ TEST(PipeEncoderSignals, DeadEncoderDoesNotKillTheProgramWithoutIgnoredSigpipe) 
     std::signal(SIGPIPE, SIG_DFL);
     // Alive when the write starts, gone before it ends.
     auto encoder = PipeEncoder("/bin/sh", {"-c", "head -c 1000 >/dev/null; echo gone >&2; exit 1"});
-    EXPECT_EQ(failureOf([&] { encoder.write(bigFrame); }), "Кодировщик остановился: gone");
+    EXPECT_EQ(errorOf([&] { encoder.write(bigFrame); }), UpscaleError::encoderStopped("gone"));
     std::signal(SIGPIPE, SIG_IGN);
 }

@@ -39,12 +39,12 @@ TEST(PngStream, CutsFilesWhereverTheReadsSplitThem) {
 }
 
 TEST(PngStream, RefusesWhatIsNoPngOrTooLarge) {
-    const std::string notPng = "ffmpeg выдал кадры не в формате PNG";
-    const std::string tooLarge = "ffmpeg выдал слишком большой кадр";
+    const UpscaleError notPng = UpscaleError::of(UpscaleError::Case::notPngFrames);
+    const UpscaleError tooLarge = UpscaleError::of(UpscaleError::Case::frameTooLarge);
     const struct {
         const char* name;
         std::string bytes;
-        std::string error;
+        UpscaleError error;
     } cases[] = {
         {"bad signature", "GIF89a" + std::string(20, '\0'), notPng},
         {"garbage after a file", pngBytes(1, 1, "a") + "garbage!", notPng},
@@ -54,6 +54,6 @@ TEST(PngStream, RefusesWhatIsNoPngOrTooLarge) {
     };
     for (const auto& c : cases) {
         PngStream splitter(1000);
-        EXPECT_EQ(failureOf([&] { splitter.feed(c.bytes); }), c.error) << c.name;
+        EXPECT_EQ(errorOf([&] { splitter.feed(c.bytes); }), c.error) << c.name;
     }
 }

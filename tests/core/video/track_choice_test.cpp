@@ -5,15 +5,15 @@
 using namespace clarivex;
 using Kind = SubtitleCharset::Kind;
 
-// The detail says what the result holds: an empty track, text nobody can read and whatever MP4
-// cannot hold are named as left out, never counted as carried.
-TEST(TrackChoice, DetailSaysWhatIsCarriedAndWhatIsLeftOut) {
+// The note says what the result holds: an empty track, text nobody can read and whatever MP4
+// cannot hold are counted as left out, never as carried.
+TEST(TrackChoice, NoteSaysWhatIsCarriedAndWhatIsLeftOut) {
     struct Case {
         const char* name;
         VideoInfo info;
         std::vector<bool> audioFilled;
         std::vector<SubtitleCharset> charsets;
-        std::string expected;
+        TrackNote expected;
     };
     VideoInfo twoSounds;
     twoSounds.audio = {{"aac", 2}, {"aac", 2}};
@@ -26,31 +26,28 @@ TEST(TrackChoice, DetailSaysWhatIsCarriedAndWhatIsLeftOut) {
     extras.dataStreams = 1;
     extras.timecode = "10:00:00:00";
     const std::vector<Case> cases{
-        {"nothing but pictures", VideoInfo{}, {}, {}, "Склейка частей"},
-        {"two sounds", twoSounds, {true, true}, {}, "Звук: 2 дорожки"},
-        {"one of them empty", twoSounds, {true, false}, {}, "Звук · пустая дорожка пропущена"},
-        {"both empty",
-         twoSounds,
-         {false, false},
-         {},
-         "Склейка частей · пустые дорожки пропущены: 2"},
+        {"nothing but pictures", VideoInfo{}, {}, {}, {}},
+        {"two sounds", twoSounds, {true, true}, {}, {.audio = 2}},
+        {"one of them empty", twoSounds, {true, false}, {}, {.audio = 1, .emptyTracks = 1}},
+        {"both empty", twoSounds, {false, false}, {}, {.emptyTracks = 2}},
         {"subtitles as they are",
          subtitled,
          {},
          {{}, {}, {}},
-         "Склейка частей · субтитры · субтитры-картинки пропущены: MP4 их не хранит"},
+         {.subtitles = 2, .pictureSubtitles = 1}},
         {"converted and unreadable",
          subtitled,
          {},
          {{Kind::legacy, "CP1251"}, {}, {Kind::unknown, ""}},
-         "Склейка частей · субтитры (перекодированы из CP1251) · субтитры-картинки пропущены: "
-         "MP4 их не хранит · субтитры в неизвестной кодировке пропущены"},
+         {.subtitles = 1,
+          .convertedFrom = {"CP1251"},
+          .pictureSubtitles = 1,
+          .unknownTextSubtitles = 1}},
         {"fonts, files, data and a time code",
          extras,
          {true},
          {},
-         "Звук · таймкод · шрифты пропущены: MP4 их не хранит · вложенные файлы пропущены: MP4 "
-         "их не хранит · потоки данных пропущены"},
+         {.audio = 1, .timecode = true, .fonts = 2, .otherAttachments = 1, .dataStreams = 1}},
     };
     for (const Case& c : cases) {
         TrackSurvey survey = TrackSurvey::assumed(c.info);
@@ -58,7 +55,7 @@ TEST(TrackChoice, DetailSaysWhatIsCarriedAndWhatIsLeftOut) {
             survey.audioFilled = c.audioFilled;
         if (!c.charsets.empty())
             survey.subtitleCharsets = c.charsets;
-        EXPECT_EQ(TrackChoice::make(c.info, survey).detail(), c.expected) << c.name;
+        EXPECT_EQ(TrackChoice::make(c.info, survey).note(), c.expected) << c.name;
     }
 }
 

@@ -112,11 +112,10 @@ TEST(VideoInfo, AudioAnywhereAndVideoAfterAudio) {
 }
 
 // What ffprobe says of a file that has no usable video, or garbage instead of its answer.
-TEST(VideoInfo, AnswersWithoutAVideoGetTheUsersSentence) {
-    const std::string noVideo = "Формат не поддерживается: в файле нет видеодорожки";
-    const std::string garbage =
-        "ffprobe ответил непонятно: не удалось узнать размер и частоту кадров видео";
-    const std::pair<std::string, std::string> cases[] = {
+TEST(VideoInfo, AnswersWithoutAVideoAreRefused) {
+    const UpscaleError noVideo = UpscaleError::unsupported("в файле нет видеодорожки");
+    const UpscaleError garbage = UpscaleError::of(UpscaleError::Case::unclearProbe);
+    const std::pair<std::string, UpscaleError> cases[] = {
         {"[]", noVideo},
         {R"({"streams": {}})", noVideo},
         {answer(""), noVideo},
@@ -127,8 +126,8 @@ TEST(VideoInfo, AnswersWithoutAVideoGetTheUsersSentence) {
         {"", garbage},
         {"not json", garbage},
     };
-    for (const auto& [json, sentence] : cases)
-        EXPECT_EQ(test::failureOf([&] { VideoInfo::read(json); }), sentence) << json;
+    for (const auto& [json, error] : cases)
+        EXPECT_EQ(test::errorOf([&] { VideoInfo::read(json); }), error) << json;
 }
 
 // Tags decide; untagged fields are guessed as players guess them.

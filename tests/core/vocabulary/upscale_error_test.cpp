@@ -1,4 +1,5 @@
 #include "core/vocabulary/upscale_error.h"
+#include "support/upscale_failure.h"
 
 #include <gtest/gtest.h>
 #include <vips/vips8>
@@ -10,22 +11,27 @@
 
 using namespace clarivex;
 
-TEST(FailureMessage, EveryKindOfErrorBecomesARussianSentenceWithItsReason) {
-    const auto messageOf = [](auto error) {
-        return failureMessage(std::make_exception_ptr(error));
-    };
+TEST(UpscaleErrorFrom, EveryKindOfExceptionKeepsItsPlaceAndReason) {
+    const auto from = [](auto error) { return UpscaleError::from(std::make_exception_ptr(error)); };
+    using Case = UpscaleError::Case;
     const std::string reason = std::generic_category().message(EACCES);
     const std::error_code denied(EACCES, std::generic_category());
-    EXPECT_EQ(messageOf(UpscaleError::lowDisk(4'320'000'000, 512'000'000)),
-              "Мало места: нужно ~4,32 ГБ, свободно 512 МБ");
+
+    const UpscaleError own = UpscaleError::lowDisk(4'320'000'000, 512'000'000);
+    EXPECT_EQ(from(own), own);
     // What failed and where, in the user's words, then the system's reason.
-    EXPECT_EQ(messageOf(std::system_error(denied, "Не удалось создать папку /p")),
-              "Не удалось создать папку /p: " + reason);
-    // The standard library's own English text is not shown.
-    EXPECT_EQ(messageOf(std::filesystem::filesystem_error("cannot copy", "/a/b.png", denied)),
-              "Ошибка при работе с файлом /a/b.png: " + reason);
-    EXPECT_EQ(messageOf(std::bad_alloc()), "Не хватило памяти");
-    EXPECT_EQ(messageOf(vips::VError("pngload: out of order read")),
-              "Ошибка libvips: pngload: out of order read");
-    EXPECT_EQ(messageOf(42), "Неизвестная ошибка");
+    const UpscaleError system = from(std::system_error(denied, "Не удалось создать папку /p"));
+    EXPECT_EQ(system.kind(), Case::systemError);
+    EXPECT_EQ(system.text(), "Не удалось создать папку /p: " + reason);
+    // The standard library's own English text is dropped: the path and the reason remain.
+    const UpscaleError file =
+        from(std::filesystem::filesystem_error("cannot copy", "/a/b.png", denied));
+    EXPECT_EQ(file.kind(), Case::fileError);
+    EXPECT_EQ(file.folder(), "/a/b.png");
+    EXPECT_EQ(file.text(), reason);
+    EXPECT_EQ(from(std::bad_alloc()).kind(), Case::outOfMemory);
+    const UpscaleError vips = from(vips::VError("pngload: out of order read"));
+    EXPECT_EQ(vips.kind(), Case::imageLibrary);
+    EXPECT_EQ(vips.text(), "pngload: out of order read");
+    EXPECT_EQ(from(42).kind(), Case::unknown);
 }
