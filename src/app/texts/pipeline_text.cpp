@@ -108,6 +108,8 @@ std::string withoutKept(const UpscaleError& error) {
                error.errorLines();
     case Case::encoderStopped:
         return "Кодировщик остановился: " + error.errorLines();
+    case Case::encoderExit:
+        return "Кодировщик: код " + std::to_string(error.status()) + "\n" + error.errorLines();
     case Case::frameSkipped:
         return "ESRGAN пропустил кадр " + error.text();
     case Case::badResult:

@@ -46,9 +46,10 @@ private:
     std::vector<std::string> errLines_;
 };
 
-// How every program we run fails when it ends with a status other than 0 (run(), the frame
-// extractor, the pipe encoder): UpscaleError::programExit with its name, the status and its last
-// six error lines.
+// How a program we run fails when it ends with a status other than 0 (run(), the frame
+// extractor): UpscaleError::programExit with its name, the status and its last six error lines.
+// The encoder is the exception: the frames it was fed are what failed, so it says so itself
+// (UpscaleError::encoderExit), with all that it printed.
 UpscaleError exitError(const std::string& program, int status, const Collected& collected);
 
 // Runs `executable` with `arguments` (no shell, no search path), standard input on /dev/null,

@@ -60,7 +60,8 @@ void PipeEncoder::finish() {
     waitForErrors();
     const int code = process_.wait();
     if (code != 0)
-        throw Shell::exitError(process_.name(), code, errors_);
+        throw UpscaleError::encoderExit(code,
+                                        errors_.lastErrorLines(Shell::Collected::maxErrorLines));
 }
 
 void PipeEncoder::kill() noexcept {

@@ -69,6 +69,13 @@ UpscaleError UpscaleError::encoderStopped(std::string errorLines) {
     return error;
 }
 
+UpscaleError UpscaleError::encoderExit(int status, std::string errorLines) {
+    UpscaleError error(Case::encoderExit);
+    error.status_ = status;
+    error.errorLines_ = std::move(errorLines);
+    return error;
+}
+
 UpscaleError UpscaleError::frameSkipped(std::string frame) {
     UpscaleError error(Case::frameSkipped);
     error.text_ = std::move(frame);

@@ -48,6 +48,8 @@ public:
         programExit,
         // The encoder stopped taking frames.
         encoderStopped,
+        // The encoder ended with a status other than 0 once it had all the frames.
+        encoderExit,
         // The engine left out a frame of a video.
         frameSkipped,
         // What the engine made is unusable (`problem`), after the smallest tile when memory ran
@@ -117,6 +119,7 @@ public:
     // `program` ended with `status`; `errorLines`: its last error lines.
     static UpscaleError programExit(std::string program, int status, std::string errorLines);
     static UpscaleError encoderStopped(std::string errorLines);
+    static UpscaleError encoderExit(int status, std::string errorLines);
     static UpscaleError frameSkipped(std::string frame);
     // `engineLines`: what the engine said that explains it; `tile`: the smallest tile tried when
     // memory ran short, 0 otherwise.
@@ -156,7 +159,8 @@ public:
     // of `alreadyLarge`, the program of `programExit`, the frame of `frameSkipped`, the reason of
     // `fileError` and `imageLibrary`, the whole text of `systemError` and `internal`.
     const std::string& text() const { return text_; }
-    // The last error lines of `programExit` and `encoderStopped`, the engine's of `badResult`.
+    // The last error lines of `programExit`, `encoderStopped` and `encoderExit`, the engine's of
+    // `badResult`.
     const std::string& errorLines() const { return errorLines_; }
     // Why a file could not be made, written or decoded.
     const std::string& reason() const { return reason_; }

@@ -43,6 +43,7 @@ TEST(PipelineText, EveryErrorCaseHasItsSentence) {
         {UpscaleError::missingFFmpeg(), "Для видео нужен ffmpeg: sudo apt install ffmpeg"},
         {UpscaleError::programExit("ffmpeg", 1, "A\nB"), "ffmpeg завершился с кодом 1\nA\nB"},
         {UpscaleError::programExit("sh", 137, ""), "sh завершился с кодом 137\n"},
+        {UpscaleError::encoderExit(2, "broke"), "Кодировщик: код 2\nbroke"},
         {UpscaleError::encoderStopped("Unknown encoder"),
          "Кодировщик остановился: Unknown encoder"},
         {UpscaleError::frameSkipped("000007.png"), "ESRGAN пропустил кадр 000007.png"},

@@ -80,7 +80,7 @@ TEST_F(EncoderFeedTest, FailuresTellWhyAndTheFirstOneWins) {
     } cases[] = {
         {"frame missing", "cat >/dev/null", true, false, UpscaleError::frameSkipped("0-0.png")},
         {"encoder fails", "cat >/dev/null; echo broke >&2; exit 2", false, false,
-         UpscaleError::programExit("sh", 2, "broke")},
+         UpscaleError::encoderExit(2, "broke")},
         {"another side failed first", "cat >/dev/null", true, true, UpscaleError::failed("first")},
     };
     for (const auto& c : cases) {
