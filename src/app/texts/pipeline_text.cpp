@@ -30,6 +30,13 @@ constexpr std::array<StageRow, 6> stages{{
 }};
 static_assert(listsEveryCaseInOrder(stages));
 
+// "из N кадров": after "из" the count takes the genitive, singular only for 1, 21, 31…
+std::string framesOutOf(std::int64_t frames) {
+    const std::int64_t lastTwo = (frames < 0 ? -frames : frames) % 100;
+    const bool singular = lastTwo % 10 == 1 && lastTwo != 11;
+    return std::to_string(frames) + (singular ? " кадра" : " кадров");
+}
+
 std::string lowDisk(const UpscaleError& error) {
     const std::string amounts =
         "нужно ~" + formatByteCount(error.needed()) + ", свободно " + formatByteCount(error.free());
@@ -162,13 +169,13 @@ std::string withoutKept(const UpscaleError& error) {
         return "Анимация слишком длинная: GIF больше чем из " + std::to_string(error.limit()) +
                " кадров не прочитать";
     case Case::animationShort:
-        return "Анимация повреждена: ffmpeg прочитал " + std::to_string(error.count()) +
-               " кадров из " + std::to_string(error.limit());
+        return "Анимация повреждена: ffmpeg прочитал " + frameCountText(error.count()) + " из " +
+               std::to_string(error.limit());
     case Case::animationFrameBroken:
         return "Анимация повреждена: не удалось декодировать кадр " +
                std::to_string(error.count()) + " из " + std::to_string(error.limit());
     case Case::animationUnreadable:
-        return "Не удалось прочитать анимацию из " + frameCountText(error.count()) +
+        return "Не удалось прочитать анимацию из " + framesOutOf(error.count()) +
                (error.reason().empty() ? "" : ": " + error.reason());
     case Case::noFreeName:
         return "Нет свободного имени для " + error.text() + " в папке " + path;

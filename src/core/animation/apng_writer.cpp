@@ -1,6 +1,7 @@
 #include "core/animation/apng_writer.h"
 
 #include "core/animation/png_chunks.h"
+#include "core/vocabulary/frame_count.h"
 #include "core/vocabulary/upscale_error.h"
 
 #include <unistd.h>
@@ -68,8 +69,7 @@ void ApngWriter::add(std::string_view png, FrameDelay delay) {
 void ApngWriter::finish() {
     if (added_ != frames_)
         throw UpscaleError::failed("Не удалось записать " + shownName_ + ": записано " +
-                                   std::to_string(added_) + " кадров из " +
-                                   std::to_string(frames_));
+                                   frameCountText(added_) + " из " + std::to_string(frames_));
     write("IEND", {});
 }
 
