@@ -223,20 +223,12 @@ int benchSlider(int count) {
     std::vector<Clock::time_point> starts;
     std::vector<Clock::time_point> returns;
     Store::Environment setup = environment(engine, folder.path());
-    setup.pipeline = [&](const Tools& tools, const std::filesystem::path& source,
-                         const Options& options, const std::vector<std::filesystem::path>&,
-                         const ProgressCallback& report, std::stop_token stopToken,
-                         std::stop_token keepPartsToken) {
+    setup.pipeline = [&](UpscaleJob job) {
         {
             const std::lock_guard guard(lock);
             starts.push_back(Clock::now());
         }
-        UpscaleOutcome outcome = runUpscale({.tools = tools,
-                                             .source = source,
-                                             .options = options,
-                                             .report = report,
-                                             .stopToken = std::move(stopToken),
-                                             .keepPartsToken = std::move(keepPartsToken)});
+        UpscaleOutcome outcome = runUpscale(std::move(job));
         const std::lock_guard guard(lock);
         returns.push_back(Clock::now());
         return outcome;

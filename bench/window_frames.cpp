@@ -18,6 +18,9 @@
 using namespace clarivex;
 
 static double now = 1000.0;
+// What the stage says of the network at work: "realesrgan-x4plus, ×4".
+static const ProgressDetail network{
+    .kind = ProgressDetail::Kind::network, .model = "realesrgan-x4plus", .scale = 4};
 static QWidget* win = nullptr;
 
 static void pump() {
@@ -98,7 +101,7 @@ int main(int argc, char** argv) {
             test::writeFile(fixture.file(name));
         queue.add({fixture.file("a.png"), fixture.file("b.png"), fixture.file("c.png")}, true);
         test::settle([&] { return queue.jobs()[0]->status().is(JobStatus::Case::running); });
-        fixture.script.report({UpscaleProgress::Stage::upscaling, 0.42, "realesrgan-x4plus, ×4"});
+        fixture.script.report({UpscaleProgress::Stage::upscaling, 0.42, network});
         test::settle([&] {
             return queue.jobs()[0]->status().progress() &&
                    queue.jobs()[0]->status().progress()->fraction > 0.4;
@@ -170,7 +173,9 @@ int main(int argc, char** argv) {
         queue.add({fixture.file("a.png")}, true);
         test::settle([&] { return queue.jobs()[0]->status().is(JobStatus::Case::running); });
         const auto reach = [&](double fraction) {
-            fixture.script.report({UpscaleProgress::Stage::upscaling, fraction, "realesrgan"});
+            fixture.script.report({UpscaleProgress::Stage::upscaling,
+                                   fraction,
+                                   {.kind = ProgressDetail::Kind::file, .name = "realesrgan"}});
             test::settle([&] {
                 const UpscaleProgress* progress = queue.jobs()[0]->status().progress();
                 return progress && progress->fraction == fraction;
@@ -215,7 +220,7 @@ int main(int argc, char** argv) {
         queue.addDemonstration(fixture.file("b.png"), MediaKind::image, JobStatus::cancelled());
         queue.add({fixture.file("a.png")}, true);
         test::settle([&] { return queue.jobs()[1]->status().is(JobStatus::Case::running); });
-        fixture.script.report({UpscaleProgress::Stage::upscaling, 0.5, "realesrgan-x4plus, ×4"});
+        fixture.script.report({UpscaleProgress::Stage::upscaling, 0.5, network});
         test::settle([&] {
             return queue.jobs()[1]->status().progress() &&
                    queue.jobs()[1]->status().progress()->fraction > 0.4;
