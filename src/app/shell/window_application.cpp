@@ -10,6 +10,7 @@
 #include "app/shell/termination_signals.h"
 #include "app/shell/window_cover_watch.h"
 #include "app/window/content_view.h"
+#include "core/files/working_folder.h"
 #include "ui/paint/theme.h"
 
 #include <QApplication>
@@ -69,6 +70,9 @@ int window(int argc, char** argv) {
     installQtTranslation(application);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/clarivex.svg")));
 
+    // A window that quit while an engine deaf to termination was still being asked for its
+    // devices left that probe's working folder behind; it goes now, not at the first job.
+    WorkingFolder::removeAbandoned();
     // After the application, which it needs, and gone before it.
     Store store(Store::Environment::system());
     MainWindow mainWindow(store, new ContentView(store));

@@ -164,6 +164,20 @@ TEST_F(WindowTest, TerminationStopsTheJobAndAFileHandedOverMeanwhileGoesToTheNex
     EXPECT_TRUE(fs::is_empty(temporary()));
 }
 
+// A window that ended while its engine was still being asked, deaf to termination, left the
+// probe's working folder: the next window clears it at its start, before any job.
+TEST_F(WindowTest, AWorkingFolderLeftByAnEndedWindowGoesWhenTheNextStarts) {
+    const fs::path left = temporary() / "Clarivex-0F2B5C7E-1D3A-4B6C-8E9F-A1B2C3D4E5F6";
+    fs::create_directory(left);
+    fs::permissions(left, fs::perms::owner_all);
+    test::writeFile(left / "lock", "");
+    test::writeFile(left / "in.png", "x");
+    const auto window = start({});
+    ASSERT_TRUE(eventually([&] { return fs::exists(socket(folder / "run")); }));
+    EXPECT_FALSE(fs::exists(left));
+    EXPECT_EQ(terminate(*window).exitStatus, 0);
+}
+
 TEST_F(WindowTest, TheSocketGoesToAnotherPrivatePlaceWhenItsOwnIsUnusable) {
     // Someone else's folder where the temporary place would be, with a lock that sends later
     // starts to a listener of theirs. (That listener is this test's: as the same user, a start
