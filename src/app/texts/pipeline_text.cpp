@@ -92,6 +92,25 @@ std::string missingModel(const UpscaleError& error) {
            "<этот архив>";
 }
 
+std::string apngProblem(const UpscaleError& error) {
+    const std::string count = std::to_string(error.count());
+    switch (error.kind()) {
+    case Case::apngTooManyFrames:
+        return count + " кадров не помещаются в PNG";
+    case Case::apngFrameNotEncoded:
+        return "кадр " + count + " не удалось закодировать";
+    case Case::apngFrameDiffers:
+        return "кадр " + count + " не такой, как первый";
+    case Case::apngExtraFrame:
+        return "кадров больше " + std::to_string(error.limit());
+    case Case::apngShort:
+        return "записано " + frameCountText(error.count()) + " из " + std::to_string(error.limit());
+    default:
+        break;
+    }
+    return {};
+}
+
 std::string withoutKept(const UpscaleError& error) {
     const std::string path = error.folder().string();
     switch (error.kind()) {
@@ -155,6 +174,20 @@ std::string withoutKept(const UpscaleError& error) {
         return "Не удалось записать " + error.text() + ": " + error.reason();
     case Case::decodeFailed:
         return "Не удалось декодировать картинку: " + error.reason();
+    case Case::imageLibraryStart:
+        return "Не удалось запустить libvips: " + error.reason();
+    case Case::resizeFailed:
+        return "Не удалось изменить размер: " + error.reason();
+    case Case::apngNeedsFFmpeg:
+        return "Для анимированного PNG нужен ffmpeg: sudo apt install ffmpeg";
+    case Case::frameNotEncoded:
+        return "Не удалось закодировать кадр " + std::to_string(error.count());
+    case Case::apngTooManyFrames:
+    case Case::apngFrameNotEncoded:
+    case Case::apngFrameDiffers:
+    case Case::apngExtraFrame:
+    case Case::apngShort:
+        return "Не удалось записать " + error.text() + ": " + apngProblem(error);
     case Case::pictureTooLarge:
         return "Картинка " + error.size().description() + " слишком большая: нейросеть выдала бы " +
                error.made().description() + " пикселей, а в память помещается не больше " +

@@ -25,7 +25,7 @@ std::string frameFile(std::int64_t index) {
 // leaves out a still picture that is no frame of the animation.
 fs::path extractPngFrames(const UpscaleJob& job, const AnimationInfo& info) {
     if (!job.tools.ffmpeg)
-        throw UpscaleError::failed("Для анимированного PNG нужен ffmpeg: sudo apt install ffmpeg");
+        throw UpscaleError::of(UpscaleError::Case::apngNeedsFFmpeg);
     const fs::path folder = job.work / "frames";
     fs::create_directories(folder);
     const auto onLine = [&](const std::string& line) {

@@ -91,7 +91,7 @@ std::string encodedPng(const Bitmap& frame, std::int64_t index) {
         frame.write_to_buffer(".png", &buffer, &length, Bitmap::option()->set("strip", true));
     } catch (const vips::VError&) {
         vips_error_clear();
-        throw UpscaleError::failed("Не удалось закодировать кадр " + std::to_string(index + 1));
+        throw UpscaleError::frameNotEncoded(index + 1);
     }
     std::string bytes(static_cast<const char*>(buffer), length);
     g_free(buffer);

@@ -1,7 +1,6 @@
 #include "core/animation/apng_writer.h"
 
 #include "core/animation/png_chunks.h"
-#include "core/vocabulary/frame_count.h"
 #include "core/vocabulary/upscale_error.h"
 
 #include <unistd.h>
@@ -14,6 +13,7 @@ namespace clarivex {
 
 namespace {
 
+using Case = UpscaleError::Case;
 constexpr std::uint8_t disposeNone = 0;
 constexpr std::uint8_t blendSource = 0;
 
@@ -25,19 +25,15 @@ ApngWriter::ApngWriter(int descriptor, std::int64_t frames, int plays, std::stri
     , plays_(plays)
     , shownName_(std::move(shownName)) {
     if (frames_ < 1 || frames_ > std::numeric_limits<std::uint32_t>::max())
-        throw UpscaleError::failed("Не удалось записать " + shownName_ + ": " +
-                                   std::to_string(frames_) + " кадров не помещаются в PNG");
+        throw UpscaleError::badApng(Case::apngTooManyFrames, shownName_, frames_);
 }
 
 void ApngWriter::add(std::string_view png, FrameDelay delay) {
-    const std::string frameName = "кадр " + std::to_string(added_ + 1);
     const auto chunks = PngChunks::split(png);
     if (!chunks || chunks->empty() || chunks->front().type != "IHDR")
-        throw UpscaleError::failed("Не удалось записать " + shownName_ + ": " + frameName +
-                                   " не удалось закодировать");
+        throw UpscaleError::badApng(Case::apngFrameNotEncoded, shownName_, added_ + 1);
     if (added_ == frames_)
-        throw UpscaleError::failed("Не удалось записать " + shownName_ + ": кадров больше " +
-                                   std::to_string(frames_));
+        throw UpscaleError::badApng(Case::apngExtraFrame, shownName_, added_ + 1, frames_);
     const std::string& header = chunks->front().data;
     if (added_ == 0) {
         header_ = header;
@@ -46,8 +42,7 @@ void ApngWriter::add(std::string_view png, FrameDelay delay) {
         write("acTL", PngChunks::bigEndian32(static_cast<std::uint32_t>(frames_)) +
                           PngChunks::bigEndian32(static_cast<std::uint32_t>(plays_)));
     } else if (header != header_) {
-        throw UpscaleError::failed("Не удалось записать " + shownName_ + ": " + frameName +
-                                   " не такой, как первый");
+        throw UpscaleError::badApng(Case::apngFrameDiffers, shownName_, added_ + 1);
     }
     const std::string control =
         PngChunks::bigEndian32(sequence_++) + header.substr(0, 8) + PngChunks::bigEndian32(0) +
@@ -68,8 +63,7 @@ void ApngWriter::add(std::string_view png, FrameDelay delay) {
 
 void ApngWriter::finish() {
     if (added_ != frames_)
-        throw UpscaleError::failed("Не удалось записать " + shownName_ + ": записано " +
-                                   frameCountText(added_) + " из " + std::to_string(frames_));
+        throw UpscaleError::badApng(Case::apngShort, shownName_, added_, frames_);
     write("IEND", {});
 }
 
@@ -84,8 +78,9 @@ void ApngWriter::writeBytes(std::string_view bytes) {
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
-            throw UpscaleError::failed("Не удалось записать " + shownName_ + ": " +
-                                       std::generic_category().message(written < 0 ? errno : EIO));
+            throw UpscaleError::fileFailed(
+                Case::writeFailed, shownName_,
+                std::generic_category().message(written < 0 ? errno : EIO));
         rest.remove_prefix(static_cast<std::size_t>(written));
     }
 }

@@ -20,10 +20,12 @@ public:
     // for the error sentences.
     ApngWriter(int descriptor, std::int64_t frames, int plays, std::string shownName);
 
-    // Adds the next frame. Raises UpscaleError::failed when the frame is no PNG, differs from
-    // the first in size or pixel format, is one too many, or the write fails.
+    // Adds the next frame. Raises an UpscaleError (an `apng…` case, or `writeFailed`) when the
+    // frame is no PNG, differs from the first in size or pixel format, is one too many, or the
+    // write fails.
     void add(std::string_view png, FrameDelay delay);
-    // Ends the file. Raises UpscaleError::failed when frames are missing or the write fails.
+    // Ends the file. Raises an UpscaleError (`apngShort` or `writeFailed`) when frames are
+    // missing or the write fails.
     void finish();
 
 private:

@@ -121,7 +121,7 @@ void startVips() {
         if (VIPS_INIT("clarivex") != 0) {
             const std::string reason = vipsReason(vips_error_buffer());
             vips_error_clear();
-            throw UpscaleError::failed("Не удалось запустить libvips: " + reason);
+            throw UpscaleError::fileFailed(UpscaleError::Case::imageLibraryStart, {}, reason);
         }
         // The pipeline's own errors say what failed; libvips' warnings would only be noise
         // on the command line's standard output and error.
@@ -215,7 +215,7 @@ Bitmap resize(const Bitmap& image, Size size) {
                                   Bitmap::option()->set("extend", VIPS_EXTEND_COPY));
         return scaled;
     } catch (const vips::VError& error) {
-        throw UpscaleError::failed("Не удалось изменить размер: " + vipsReason(error));
+        throw UpscaleError::fileFailed(UpscaleError::Case::resizeFailed, {}, vipsReason(error));
     }
 }
 

@@ -136,6 +136,21 @@ UpscaleError UpscaleError::fileFailed(Case failure, std::string file, std::strin
     return error;
 }
 
+UpscaleError UpscaleError::frameNotEncoded(std::int64_t frame) {
+    UpscaleError error(Case::frameNotEncoded);
+    error.count_ = frame;
+    return error;
+}
+
+UpscaleError UpscaleError::badApng(Case problem, std::string file, std::int64_t count,
+                                   std::int64_t limit) {
+    UpscaleError error(problem);
+    error.text_ = std::move(file);
+    error.count_ = count;
+    error.limit_ = limit;
+    return error;
+}
+
 UpscaleError UpscaleError::pictureTooLarge(Size size, Size made, std::int64_t limit) {
     UpscaleError error(Case::pictureTooLarge);
     error.size_ = size;

@@ -78,6 +78,21 @@ public:
         createFailed,
         writeFailed,
         decodeFailed,
+        // libvips would not start, or could not resize a picture, for `reason`.
+        imageLibraryStart,
+        resizeFailed,
+        // An animated PNG is read through ffmpeg, which is not installed.
+        apngNeedsFFmpeg,
+        // Frame `count` of an animation could not be encoded as PNG.
+        frameNotEncoded,
+        // The animated PNG `text` could not be written: `count` frames do not fit in a PNG;
+        // frame `count` could not be encoded or differs from the first; a frame came beyond
+        // the `limit` announced; only `count` of the `limit` frames came.
+        apngTooManyFrames,
+        apngFrameNotEncoded,
+        apngFrameDiffers,
+        apngExtraFrame,
+        apngShort,
         // A picture of `size` the network would make `made` of, more than `limit` pixels.
         pictureTooLarge,
         // An animation of `count` frames of `made` each, `needed` pixels in all, more than
@@ -134,11 +149,16 @@ public:
     static UpscaleError closedDestination(Case problem, std::filesystem::path folder);
     static UpscaleError noHome();
     // One of the cases that carry no facts: `noFrames`, `cutFrame`, `notPngFrames`,
-    // `frameTooLarge`, `unclearProbe`.
+    // `frameTooLarge`, `unclearProbe`, `apngNeedsFFmpeg`.
     static UpscaleError of(Case factless);
     static UpscaleError videoBusy(std::filesystem::path folder);
-    // `Case::createFailed`, `writeFailed` or `decodeFailed` (where `file` is empty).
+    // `Case::createFailed` or `writeFailed`; `decodeFailed`, `imageLibraryStart` or
+    // `resizeFailed`, where `file` is empty.
     static UpscaleError fileFailed(Case failure, std::string file, std::string reason);
+    static UpscaleError frameNotEncoded(std::int64_t frame);
+    // One of the `apng…` cases of the animated PNG `file`: a count of frames and the limit.
+    static UpscaleError badApng(Case problem, std::string file, std::int64_t count,
+                                std::int64_t limit = 0);
     static UpscaleError pictureTooLarge(Size size, Size made, std::int64_t limit);
     static UpscaleError animationTooLarge(std::int64_t frames, Size made, std::int64_t pixels,
                                           std::int64_t limit);
