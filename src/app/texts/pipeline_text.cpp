@@ -56,6 +56,49 @@ std::string fileError(const UpscaleError& error) {
     return sentence + ": " + error.text();
 }
 
+std::string_view operation(UpscaleError::Operation operation) {
+    using Operation = UpscaleError::Operation;
+    switch (operation) {
+    case Operation::open:
+        return "Не удалось открыть";
+    case Operation::openFolder:
+        return "Не удалось открыть папку";
+    case Operation::openTemporaryFolder:
+        return "Не удалось открыть временную папку";
+    case Operation::createFolder:
+        return "Не удалось создать папку";
+    case Operation::createWorkingFolder:
+        return "Не удалось создать рабочую папку";
+    case Operation::create:
+        return "Не удалось создать";
+    case Operation::copyInto:
+        return "Не удалось скопировать в папку";
+    case Operation::save:
+    case Operation::saveSwapped:
+        return "Не удалось сохранить";
+    case Operation::claimFolder:
+        return "Не удалось занять папку";
+    case Operation::read:
+        return "Не удалось прочитать";
+    case Operation::write:
+        return "Не удалось записать";
+    case Operation::writeFrame:
+        return "Не удалось записать кадр";
+    case Operation::createPartsFolder:
+        return "Не удалось создать папку для частей видео";
+    case Operation::openPartsFolder:
+        break;
+    }
+    return "Не удалось открыть папку для частей видео";
+}
+
+// Worded as std::system_error words its own: the reason is the system's, in its locale.
+std::string operationFailed(const UpscaleError& error) {
+    const bool swapped = error.operation() == UpscaleError::Operation::saveSwapped;
+    return std::string(operation(error.operation())) + " " + error.folder().string() +
+           (swapped ? ": файл подменили во время сохранения" : "") + ": " + error.code().message();
+}
+
 std::string engineProblem(const EngineProblem& problem) {
     const std::string& frame = problem.frame;
     switch (problem.kind) {
@@ -214,6 +257,8 @@ std::string withoutKept(const UpscaleError& error) {
         return "Нет свободного имени для " + error.text() + " в папке " + path;
     case Case::fileError:
         return fileError(error);
+    case Case::operationFailed:
+        return operationFailed(error);
     case Case::outOfMemory:
         return "Не хватило памяти";
     case Case::imageLibrary:

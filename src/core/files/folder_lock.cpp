@@ -2,6 +2,7 @@
 
 #include "core/files/file_descriptor.h"
 #include "core/files/working_folder.h"
+#include "core/vocabulary/upscale_error.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -47,8 +48,7 @@ Taken lockExisting(int folder, int& descriptor) {
 }
 
 [[noreturn]] void fail(int error, const std::filesystem::path& folder) {
-    throw std::system_error(error, std::generic_category(),
-                            "Не удалось занять папку " + folder.string());
+    throw UpscaleError::operationFailed(UpscaleError::Operation::claimFolder, folder, error);
 }
 
 } // namespace

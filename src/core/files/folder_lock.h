@@ -14,8 +14,8 @@ namespace clarivex {
 class FolderLock {
 public:
     // Takes the lock of `folder`, making its lock file when there is none; nothing while another
-    // run holds it. Raises std::system_error when the lock file cannot be made or opened.
-    // A lock file that cannot be opened for writing (a read-only mount) raises too: it is
+    // run holds it. Raises UpscaleError (`operationFailed`) when the lock file cannot be made or
+    // opened. A lock file that cannot be opened for writing (a read-only mount) raises too: it is
     // no sign of another run.
     static std::optional<FolderLock> claim(const std::filesystem::path& folder);
     // The same in a folder already open, relative to its descriptor.

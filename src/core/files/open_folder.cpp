@@ -1,4 +1,5 @@
 #include "core/files/open_folder.h"
+#include "core/vocabulary/upscale_error.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -61,8 +62,7 @@ OpenFolder OpenFolder::open(const std::filesystem::path& path) {
     OpenFolder folder;
     folder.descriptor_ = FileDescriptor(::open(path.c_str(), folderFlags));
     if (!folder.descriptor_.isOpen())
-        throw std::system_error(errno, std::generic_category(),
-                                "Не удалось открыть папку " + path.string());
+        throw UpscaleError::operationFailed(UpscaleError::Operation::openFolder, path, errno);
     folder.path_ = path;
     return folder;
 }
@@ -93,8 +93,7 @@ std::filesystem::path OpenFolder::reachablePath() const {
 struct stat OpenFolder::status() const {
     struct stat status {};
     if (::fstat(descriptor_.get(), &status) != 0)
-        throw std::system_error(errno, std::generic_category(),
-                                "Не удалось открыть папку " + path_.string());
+        throw UpscaleError::operationFailed(UpscaleError::Operation::openFolder, path_, errno);
     return status;
 }
 

@@ -21,7 +21,7 @@ public:
     OpenFolder() = default;
 
     // Opens the folder at `path`; links along the way are followed, since the user named them.
-    // Raises std::system_error with "Не удалось открыть папку …".
+    // Raises UpscaleError (`operationFailed`, `openFolder`).
     static OpenFolder open(const std::filesystem::path& path);
     // The entry `name` of `parent`, opened as a folder only if it is one and not a link.
     // Returns the reason otherwise: ENOENT, ENOTDIR, ELOOP (a link) and the like.
@@ -34,7 +34,7 @@ public:
     // A path that reaches this very folder through our descriptor, for child processes that
     // write into it: a name swapped meanwhile does not redirect them.
     std::filesystem::path reachablePath() const;
-    // The folder as it is now. Raises std::system_error.
+    // The folder as it is now. Raises UpscaleError (`operationFailed`).
     struct stat status() const;
 
     // The names of the entries in the folder now, "." and ".." left out.

@@ -2,6 +2,7 @@
 
 #include "core/files/private_files.h"
 #include "core/files/working_folder.h"
+#include "core/vocabulary/upscale_error.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -20,8 +21,7 @@ enum class Way { rename, link, copy };
 enum class Outcome { placed, taken, unsupported };
 
 [[noreturn]] void cannotSave(int error, const std::filesystem::path& shown) {
-    throw std::system_error(error, std::generic_category(),
-                            "Не удалось сохранить " + shown.string());
+    throw UpscaleError::operationFailed(UpscaleError::Operation::save, shown, error);
 }
 
 struct stat statusOf(int descriptor, const std::filesystem::path& shown) {
@@ -37,9 +37,8 @@ struct stat statusOf(int descriptor, const std::filesystem::path& shown) {
 [[noreturn]] void refuseSwapped(const OpenFolder& destination, const std::string& name,
                                 const std::filesystem::path& shown) {
     ::unlinkat(destination.descriptor(), name.c_str(), 0);
-    throw std::system_error(std::make_error_code(std::errc::operation_not_permitted),
-                            "Не удалось сохранить " + shown.string() +
-                                ": файл подменили во время сохранения");
+    throw UpscaleError::operationFailed(UpscaleError::Operation::saveSwapped, shown,
+                                        std::make_error_code(std::errc::operation_not_permitted));
 }
 
 class Placement {
@@ -147,7 +146,7 @@ std::filesystem::path placeWithoutReplacing(const FinishedFile& finished,
                                             const NameChooser& chooseName) {
     const std::filesystem::path shownFinished = finished.folder.path() / finished.name;
     if (const std::error_code error = PrivateFiles::giveUsualPermissions(finished.descriptor))
-        throw std::system_error(error, "Не удалось сохранить " + shownFinished.string());
+        throw UpscaleError::operationFailed(UpscaleError::Operation::save, shownFinished, error);
     Placement placement(finished, destination);
     // Every failed try means the name was taken since it was chosen; the chooser then moves
     // on, so the loop ends unless other processes keep taking names as fast as we choose.
@@ -160,8 +159,8 @@ std::filesystem::path placeWithoutReplacing(const FinishedFile& finished,
         if (outcome == Outcome::placed)
             return destination.path() / candidate.filename();
     }
-    throw std::system_error(std::make_error_code(std::errc::file_exists),
-                            "Не удалось сохранить " + shownFinished.filename().string());
+    throw UpscaleError::operationFailed(UpscaleError::Operation::save, shownFinished.filename(),
+                                        std::make_error_code(std::errc::file_exists));
 }
 
 StagedFile::StagedFile(const OpenFolder& folder, const std::string& extension,
@@ -171,7 +170,7 @@ StagedFile::StagedFile(const OpenFolder& folder, const std::string& extension,
     , shownName_(shownName)
     , descriptor_(PrivateFiles::createFileIn(folder.descriptor(), name_)) {
     if (!descriptor_.isOpen())
-        throw std::system_error(errno, std::generic_category(), "Не удалось создать " + shownName);
+        throw UpscaleError::operationFailed(UpscaleError::Operation::create, shownName, errno);
 }
 
 StagedFile::~StagedFile() {

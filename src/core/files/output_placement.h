@@ -37,7 +37,7 @@ std::filesystem::path placeWithoutReplacing(const FinishedFile& finished,
 // For one thread.
 class StagedFile {
 public:
-    // Raises std::system_error with "Не удалось создать …" and `shownName`.
+    // Raises UpscaleError (`operationFailed`, `create`) naming `shownName`.
     StagedFile(const OpenFolder& folder, const std::string& extension,
                const std::string& shownName);
     ~StagedFile();

@@ -1,6 +1,7 @@
 #include "core/files/working_folder.h"
 
 #include "core/files/private_files.h"
+#include "core/vocabulary/upscale_error.h"
 
 #include <array>
 #include <cstdio>
@@ -43,8 +44,8 @@ std::filesystem::path temporaryFolder() {
     std::filesystem::path folder = std::filesystem::temp_directory_path(error);
     if (error) {
         const char* named = std::getenv("TMPDIR");
-        throw std::system_error(error, "Не удалось открыть временную папку " +
-                                           std::string(named != nullptr ? named : "/tmp"));
+        throw UpscaleError::operationFailed(UpscaleError::Operation::openTemporaryFolder,
+                                            named != nullptr ? named : "/tmp", error);
     }
     return folder;
 }
@@ -54,7 +55,8 @@ std::filesystem::path temporaryFolder() {
 WorkingFolder::WorkingFolder()
     : path_(temporaryFolder() / (std::string(prefix) + upperCaseUuid())) {
     if (const std::error_code error = PrivateFiles::createFolder(path_))
-        throw std::system_error(error, "Не удалось создать рабочую папку " + path_.string());
+        throw UpscaleError::operationFailed(UpscaleError::Operation::createWorkingFolder, path_,
+                                            error);
     try {
         lock_ = FolderLock::claim(path_);
     } catch (...) {

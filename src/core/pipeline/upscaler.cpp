@@ -46,15 +46,14 @@ OpenFolder openDestination(const std::filesystem::path& source) {
     OpenFolder folder = OpenFolder::open(parent.empty() ? std::filesystem::path(".") : parent);
     if (::faccessat(folder.descriptor(), ".", W_OK | X_OK, AT_EACCESS) != 0) {
         const int reason = errno;
-        const std::string shown = folder.path().string();
         if (reason == EROFS)
             throw UpscaleError::closedDestination(UpscaleError::Case::readOnlyDestination,
                                                   folder.path());
         if (reason == EACCES || reason == EPERM)
             throw UpscaleError::closedDestination(UpscaleError::Case::destinationNotWritable,
                                                   folder.path());
-        throw std::system_error(reason, std::generic_category(),
-                                "Не удалось открыть папку " + shown);
+        throw UpscaleError::operationFailed(UpscaleError::Operation::openFolder, folder.path(),
+                                            reason);
     }
     return folder;
 }
@@ -135,15 +134,14 @@ void requireSourceFile(const std::filesystem::path& source) {
     case std::filesystem::file_type::directory:
         throw UpscaleError::badSource(UpscaleError::Case::sourceIsFolder, source);
     case std::filesystem::file_type::none:
-        throw std::system_error(error, "Не удалось открыть " + source.string());
+        throw UpscaleError::operationFailed(UpscaleError::Operation::open, source, error);
     default:
         throw UpscaleError::badSource(UpscaleError::Case::sourceNotRegular, source);
     }
     // Otherwise an unreadable photo would pass for one in an unsupported format.
     if (::access(source.c_str(), R_OK) != 0) {
         const int reason = errno;
-        throw std::system_error(reason, std::generic_category(),
-                                "Не удалось открыть " + source.string());
+        throw UpscaleError::operationFailed(UpscaleError::Operation::open, source, reason);
     }
 }
 
@@ -155,15 +153,14 @@ std::filesystem::path copyToPictures(const std::filesystem::path& file) {
     std::error_code error;
     std::filesystem::create_directories(place, error);
     if (error)
-        throw std::system_error(error, "Не удалось создать папку " + place.string());
+        throw UpscaleError::operationFailed(UpscaleError::Operation::createFolder, place, error);
     const FileDescriptor result(::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
     if (!result.isOpen())
-        throw std::system_error(errno, std::generic_category(),
-                                "Не удалось скопировать в папку " + place.string());
+        throw UpscaleError::operationFailed(UpscaleError::Operation::copyInto, place, errno);
     const OpenFolder folder = OpenFolder::open(place);
     StagedFile staged(folder, pathExtension(file), file.filename().string());
     if (const std::error_code failed = PrivateFiles::copyInto(result.get(), staged.descriptor()))
-        throw std::system_error(failed, "Не удалось скопировать в папку " + place.string());
+        throw UpscaleError::operationFailed(UpscaleError::Operation::copyInto, place, failed);
     return staged.place(
         [&] { return Naming::firstFree(place, file.filename(), Naming::existsOnDisk); });
 }

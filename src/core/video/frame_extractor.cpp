@@ -22,8 +22,7 @@ std::string frameName(std::int64_t number) {
 void writeNewFile(const std::filesystem::path& file, std::string_view bytes) {
     const int descriptor = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (descriptor < 0)
-        throw std::system_error(errno, std::system_category(),
-                                "Не удалось записать кадр " + file.string());
+        throw UpscaleError::operationFailed(UpscaleError::Operation::writeFrame, file, errno);
     std::size_t written = 0;
     int failure = 0;
     while (written < bytes.size()) {
@@ -39,8 +38,7 @@ void writeNewFile(const std::filesystem::path& file, std::string_view bytes) {
     if (::close(descriptor) != 0 && failure == 0)
         failure = errno;
     if (failure != 0)
-        throw std::system_error(failure, std::system_category(),
-                                "Не удалось записать кадр " + file.string());
+        throw UpscaleError::operationFailed(UpscaleError::Operation::writeFrame, file, failure);
 }
 
 } // namespace

@@ -27,8 +27,10 @@ constexpr const char* listName = "segments.txt";
 // A manifest is a few kilobytes; anything much larger is not one of ours.
 constexpr off_t largestManifest = 16 << 20;
 
-[[noreturn]] void fail(int error, const std::string& what, const fs::path& path) {
-    throw std::system_error(error, std::generic_category(), what + " " + path.string());
+using Operation = UpscaleError::Operation;
+
+[[noreturn]] void fail(int error, Operation operation, const fs::path& path) {
+    throw UpscaleError::operationFailed(operation, path, error);
 }
 
 std::string readSmallFile(const OpenFolder& folder, const char* name) {
@@ -59,8 +61,10 @@ void replaceDurably(const OpenFolder& folder, const std::string& name, const std
     const int place = folder.descriptor();
     const int descriptor =
         ::openat(place, fresh.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (descriptor < 0)
-        fail(errno, "Не удалось записать", folder.path() / fresh);
+    if (descriptor < 0) {
+        const int error = errno;
+        fail(error, Operation::write, folder.path() / fresh);
+    }
     std::size_t written = 0;
     int failure = 0;
     while (written < text.size() && failure == 0) {
@@ -78,7 +82,7 @@ void replaceDurably(const OpenFolder& folder, const std::string& name, const std
         failure = errno;
     if (failure != 0) {
         ::unlinkat(place, fresh.c_str(), 0);
-        fail(failure, "Не удалось записать", folder.path() / name);
+        fail(failure, Operation::write, folder.path() / name);
     }
     ::fsync(place);
 }
@@ -86,8 +90,10 @@ void replaceDurably(const OpenFolder& folder, const std::string& name, const std
 void makeDurable(const OpenFolder& folder, const std::string& name) {
     const FileDescriptor file(
         ::openat(folder.descriptor(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    if (!file.isOpen() || ::fsync(file.get()) != 0)
-        fail(errno, "Не удалось сохранить", folder.path() / name);
+    if (!file.isOpen() || ::fsync(file.get()) != 0) {
+        const int error = errno;
+        fail(error, Operation::save, folder.path() / name);
+    }
 }
 
 // A file of ours of the recorded size: never a link, never one that someone else put there.
@@ -185,13 +191,13 @@ void PartFolder::open(bool& created) {
     const std::string name = wanted_.filename().string();
     created = ::mkdirat(parent_.descriptor(), name.c_str(), 0700) == 0;
     if (!created && errno != EEXIST)
-        fail(errno, "Не удалось создать папку для частей видео", wanted_);
+        fail(errno, Operation::createPartsFolder, wanted_);
     if (const std::error_code error = OpenFolder::openEntry(parent_, name, folder_)) {
         if (error == std::errc::not_a_directory ||
             error == std::errc::too_many_symbolic_link_levels)
             throw Unusable("На месте папки для частей видео " + wanted_.string() +
                            " лежит не папка");
-        fail(error.value(), "Не удалось открыть папку для частей видео", wanted_);
+        fail(error.value(), Operation::openPartsFolder, wanted_);
     }
     struct stat status = folder_.status();
     if (status.st_uid != ::geteuid())

@@ -53,8 +53,8 @@ public:
     // The finished segments that are still whole (and pass `check`, when given) stay for the run
     // to continue after; a folder made for another source or other settings is emptied, and so
     // is anything left of a segment that was never finished. Raises UpscaleError::failed while
-    // another run uses the folder, Unusable (see above), std::system_error when it cannot be
-    // made or opened.
+    // another run uses the folder, Unusable (see above), UpscaleError (`operationFailed`) when it
+    // cannot be made or opened.
     PartFolder(std::filesystem::path folder, const PartManifest::Identity& identity,
                const SegmentCheck& check = {});
     PartFolder(const PartFolder&) = delete;

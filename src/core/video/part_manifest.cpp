@@ -1,6 +1,7 @@
 #include "core/video/part_manifest.h"
 
 #include "core/files/file_descriptor.h"
+#include "core/vocabulary/upscale_error.h"
 
 #include <nlohmann/json.hpp>
 
@@ -55,8 +56,7 @@ bool hashRange(int descriptor, std::int64_t offset, std::int64_t count, std::uin
 }
 
 [[noreturn]] void unreadable(int error, const std::filesystem::path& file) {
-    throw std::system_error(error, std::generic_category(),
-                            "Не удалось прочитать " + file.string());
+    throw UpscaleError::operationFailed(UpscaleError::Operation::read, file, error);
 }
 
 } // namespace

@@ -27,7 +27,7 @@ struct PartManifest {
         // 0 on file systems whose inode numbers do not last (FUSE numbers them per mount).
         std::uint64_t inode = 0;
 
-        // The source as it is now. Raises std::system_error when it cannot be read.
+        // The source as it is now. Raises UpscaleError (`operationFailed`) when it cannot be read.
         static Source of(const std::filesystem::path& file);
         bool operator==(const Source&) const = default;
     };

@@ -239,9 +239,11 @@ fs::path finish(const Video& video, PartFolder& parts) {
     job.throwIfStopped();
     const FileDescriptor finished(::openat(parts.folder().descriptor(), finishedName.c_str(),
                                            O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-    if (!finished.isOpen())
-        throw std::system_error(errno, std::generic_category(),
-                                "Не удалось открыть " + (parts.path() / finishedName).string());
+    if (!finished.isOpen()) {
+        const int error = errno;
+        throw UpscaleError::operationFailed(UpscaleError::Operation::open,
+                                            parts.path() / finishedName, error);
+    }
     // The name chosen at the start may have been taken while the video was being made.
     return job.placeResult({parts.folder(), finishedName, finished.get()}, MediaKind::video);
 }
@@ -297,7 +299,7 @@ fs::path privatePartsPlace() {
         if (!error)
             error = PrivateFiles::ensureFolder(folder);
     if (error)
-        throw std::system_error(error, "Не удалось создать папку " + place.string());
+        throw UpscaleError::operationFailed(UpscaleError::Operation::createFolder, place, error);
     return place / "parts";
 }
 

@@ -185,6 +185,21 @@ UpscaleError UpscaleError::noFreeName(std::string name, std::filesystem::path fo
     return error;
 }
 
+UpscaleError UpscaleError::operationFailed(Operation operation, std::filesystem::path path,
+                                           std::error_code code) {
+    UpscaleError error(Case::operationFailed);
+    error.operation_ = operation;
+    error.folder_ = std::move(path);
+    error.code_ = code;
+    return error;
+}
+
+UpscaleError UpscaleError::operationFailed(Operation operation, std::filesystem::path path,
+                                           int error) {
+    return operationFailed(operation, std::move(path),
+                           std::error_code(error, std::generic_category()));
+}
+
 UpscaleError UpscaleError::from(const std::exception_ptr& thrown) {
     try {
         std::rethrow_exception(thrown);
@@ -221,7 +236,7 @@ bool UpscaleError::operator==(const UpscaleError& other) const {
         return std::tie(error.case_, error.text_, error.errorLines_, error.reason_, error.status_,
                         error.needed_, error.free_, error.place_, error.folder_, error.size_,
                         error.made_, error.count_, error.limit_, error.problem_, error.tile_,
-                        error.files_, error.kept_);
+                        error.files_, error.kept_, error.operation_, error.code_);
     };
     return fields(*this) == fields(other);
 }

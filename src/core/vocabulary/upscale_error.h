@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <utility>
 #include <vector>
 
@@ -108,6 +109,8 @@ public:
         animationUnreadable,
         // No free name is left for the file `text` in `folder`.
         noFreeName,
+        // The system refused `operation` on `folder` (a file or a folder), for `code`.
+        operationFailed,
         // What a platform error became: a file's path and the system's reason; a failure
         // raised with what failed and where (`text`, the system's reason appended); memory;
         // libvips' reason; anything else's own text; nothing at all.
@@ -120,6 +123,25 @@ public:
     };
     // Where space ran short: beside the result, or in the temporary folder.
     enum class Place { destination, temporary };
+    // What the system refused to do with a path.
+    enum class Operation {
+        open,
+        openFolder,
+        openTemporaryFolder,
+        createFolder,
+        createWorkingFolder,
+        create,
+        copyInto,
+        save,
+        // Saving, when someone swapped the finished file under its new name.
+        saveSwapped,
+        claimFolder,
+        read,
+        write,
+        writeFrame,
+        createPartsFolder,
+        openPartsFolder
+    };
 
     static UpscaleError unsupported(std::string what);
     // A failure told as it is: `message` is what the user reads.
@@ -167,6 +189,10 @@ public:
     static UpscaleError badAnimation(Case problem, std::int64_t count, std::int64_t limit,
                                      std::string reason = {});
     static UpscaleError noFreeName(std::string name, std::filesystem::path folder);
+    static UpscaleError operationFailed(Operation operation, std::filesystem::path path,
+                                        std::error_code code);
+    // The same for an errno value.
+    static UpscaleError operationFailed(Operation operation, std::filesystem::path path, int error);
     // Whatever ended a job, as an UpscaleError: its own, or a platform error's case with its
     // path and reason. Never throws; not for Cancelled, which is no error.
     static UpscaleError from(const std::exception_ptr& error);
@@ -189,7 +215,7 @@ public:
     std::int64_t free() const { return free_; }
     Place place() const { return place_; }
     // The folder of `lowDisk` and the closed destinations; the file of the source cases and of
-    // `fileError`.
+    // `fileError`; the path of `operationFailed`.
     const std::filesystem::path& folder() const { return folder_; }
     Size size() const { return size_; }
     Size made() const { return made_; }
@@ -199,6 +225,9 @@ public:
     int tile() const { return tile_; }
     const std::vector<std::string>& files() const { return files_; }
     const std::optional<KeptFrames>& kept() const { return kept_; }
+    Operation operation() const { return operation_; }
+    // The system's reason of `operationFailed`.
+    const std::error_code& code() const { return code_; }
 
     // For logs and debuggers only; the user reads errorText.
     const char* what() const noexcept override { return "UpscaleError"; }
@@ -225,6 +254,8 @@ private:
     int tile_ = 0;
     std::vector<std::string> files_;
     std::optional<KeptFrames> kept_;
+    Operation operation_ = Operation::open;
+    std::error_code code_;
 };
 
 // A job stopped on request. Never an UpscaleError: a cancelled job is neither failed nor done.

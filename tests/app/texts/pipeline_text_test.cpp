@@ -14,6 +14,7 @@ namespace {
 
 using Case = UpscaleError::Case;
 using Place = UpscaleError::Place;
+using Operation = UpscaleError::Operation;
 using Kind = EngineProblem::Kind;
 
 UpscaleError platform(std::exception_ptr error) {
@@ -134,6 +135,40 @@ TEST(PipelineText, EveryErrorCaseHasItsSentence) {
         {platform(std::make_exception_ptr(std::system_error(
              std::error_code(EACCES, std::generic_category()), "Не удалось создать папку /p"))),
          "Не удалось создать папку /p: " + denied},
+        {UpscaleError::operationFailed(Operation::open, "/p/a.png", EACCES),
+         "Не удалось открыть /p/a.png: " + denied},
+        {UpscaleError::operationFailed(Operation::openFolder, "/p", EACCES),
+         "Не удалось открыть папку /p: " + denied},
+        {UpscaleError::operationFailed(Operation::openTemporaryFolder, "/tmp", EACCES),
+         "Не удалось открыть временную папку /tmp: " + denied},
+        {UpscaleError::operationFailed(Operation::createFolder, "/p", EACCES),
+         "Не удалось создать папку /p: " + denied},
+        {UpscaleError::operationFailed(Operation::createWorkingFolder, "/tmp/w", EACCES),
+         "Не удалось создать рабочую папку /tmp/w: " + denied},
+        {UpscaleError::operationFailed(Operation::create, "a-4k.png", EACCES),
+         "Не удалось создать a-4k.png: " + denied},
+        {UpscaleError::operationFailed(Operation::copyInto, "/p", EACCES),
+         "Не удалось скопировать в папку /p: " + denied},
+        {UpscaleError::operationFailed(Operation::save, "a-4k.png",
+                                       std::make_error_code(std::errc::file_exists)),
+         "Не удалось сохранить a-4k.png: " + std::generic_category().message(EEXIST)},
+        {UpscaleError::operationFailed(Operation::saveSwapped, "/p/a-4k.png",
+                                       std::make_error_code(std::errc::operation_not_permitted)),
+         "Не удалось сохранить /p/a-4k.png: файл подменили во время сохранения: " +
+             std::generic_category().message(EPERM)},
+        {UpscaleError::operationFailed(Operation::claimFolder, "/p", EACCES),
+         "Не удалось занять папку /p: " + denied},
+        {UpscaleError::operationFailed(Operation::read, "/v/a.mp4", EACCES),
+         "Не удалось прочитать /v/a.mp4: " + denied},
+        {UpscaleError::operationFailed(Operation::write, "/v/p/manifest.json", EACCES),
+         "Не удалось записать /v/p/manifest.json: " + denied},
+        {UpscaleError::operationFailed(Operation::createPartsFolder, "/v/.a.parts", EACCES),
+         "Не удалось создать папку для частей видео /v/.a.parts: " + denied},
+        {UpscaleError::operationFailed(Operation::openPartsFolder, "/v/.a.parts", EACCES),
+         "Не удалось открыть папку для частей видео /v/.a.parts: " + denied},
+        {UpscaleError::operationFailed(Operation::writeFrame, "/w/000001.png",
+                                       std::error_code(EACCES, std::system_category())),
+         "Не удалось записать кадр /w/000001.png: " + denied},
         {platform(std::make_exception_ptr(std::bad_alloc())), "Не хватило памяти"},
         {platform(std::make_exception_ptr(std::logic_error("oops"))), "Внутренняя ошибка: oops"},
         {platform(std::make_exception_ptr(42)), "Неизвестная ошибка"},

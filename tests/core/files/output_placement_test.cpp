@@ -1,6 +1,8 @@
 #include "core/files/output_placement.h"
 #include "core/vocabulary/naming.h"
+#include "core/vocabulary/upscale_error.h"
 #include "support/temporary_folder.h"
+#include "support/upscale_failure.h"
 
 #include <gtest/gtest.h>
 
@@ -49,8 +51,10 @@ TEST_F(PlacementTest, NeverReplacesANameTakenAfterItWasChosen) {
 }
 
 TEST_F(PlacementTest, FailureLeavesTheFinishedFileAndNothingElse) {
-    EXPECT_THROW(placeFinished(source, [&] { return folder / std::string(300, 'x'); }),
-                 std::system_error);
+    const UpscaleError failure = test::errorOf(
+        [&] { placeFinished(source, [&] { return folder / std::string(300, 'x'); }); });
+    EXPECT_EQ(failure.kind(), UpscaleError::Case::operationFailed);
+    EXPECT_EQ(failure.operation(), UpscaleError::Operation::save);
     EXPECT_EQ(test::readFile(folder / "finished.tmp"), "new");
     EXPECT_EQ(test::namesIn(folder), std::vector<std::string>{"finished.tmp"});
 }
@@ -96,7 +100,7 @@ TEST_F(PlacementTest, StagedFileIsWrittenThroughItsOwnDescriptor) {
         std::filesystem::create_symlink(victim, stagedName);
         ASSERT_EQ(::write(staged.descriptor(), "png", 3), 3);
         // What now has the staged name is the link, not our file: it is not placed.
-        EXPECT_THROW(staged.place([&] { return folder / "photo-4k.png"; }), std::system_error);
+        EXPECT_THROW(staged.place([&] { return folder / "photo-4k.png"; }), UpscaleError);
         std::filesystem::remove(folder / "moved-away");
     }
     EXPECT_EQ(test::readFile(victim), "private");
