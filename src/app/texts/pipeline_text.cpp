@@ -297,6 +297,20 @@ std::string countOfTracks(std::size_t count) {
     return std::to_string(count) + (few ? " дорожки" : " дорожек");
 }
 
+std::string partsProblem(const ProgressDetail& detail) {
+    const std::string place = detail.unusable.string();
+    switch (detail.partsProblem) {
+    case ProgressDetail::PartsProblem::notAFolder:
+        return "На месте папки для частей видео " + place + " лежит не папка";
+    case ProgressDetail::PartsProblem::othersFolder:
+        return "Имя " + place + " занято: эта папка принадлежит другому пользователю (" +
+               detail.name + ")";
+    case ProgressDetail::PartsProblem::cannotClose:
+        break;
+    }
+    return "В папке " + place + " нельзя закрыть файлы от других пользователей";
+}
+
 std::string ofTotal(std::int64_t done, std::int64_t total) {
     return "Кадр " + std::to_string(done) + " из " + std::to_string(total);
 }
@@ -364,7 +378,7 @@ std::string detail(const ProgressDetail& detail) {
     case Kind::partsElsewhere:
         break;
     }
-    return detail.name + ": части видео хранятся в " + detail.path.string();
+    return partsProblem(detail) + ": части видео хранятся в " + detail.path.string();
 }
 
 std::string tracks(const TrackNote& note) {

@@ -195,14 +195,13 @@ void PartFolder::open(bool& created) {
     if (const std::error_code error = OpenFolder::openEntry(parent_, name, folder_)) {
         if (error == std::errc::not_a_directory ||
             error == std::errc::too_many_symbolic_link_levels)
-            throw Unusable("На месте папки для частей видео " + wanted_.string() +
-                           " лежит не папка");
+            throw Unusable(ProgressDetail::PartsProblem::notAFolder, wanted_);
         fail(error.value(), Operation::openPartsFolder, wanted_);
     }
     struct stat status = folder_.status();
     if (status.st_uid != ::geteuid())
-        throw Unusable("Имя " + wanted_.string() + " занято: эта папка принадлежит другому " +
-                       "пользователю (" + ownerName(status.st_uid) + ")");
+        throw Unusable(ProgressDetail::PartsProblem::othersFolder, wanted_,
+                       ownerName(status.st_uid));
     // A folder of ours that others may enter is closed; where the file system keeps no modes
     // (exFAT, many network mounts), it cannot be, and the parts go elsewhere.
     if ((status.st_mode & 077) != 0 && ::fchmod(folder_.descriptor(), 0700) == 0)
@@ -210,8 +209,7 @@ void PartFolder::open(bool& created) {
     if ((status.st_mode & 077) != 0) {
         if (created)
             ::unlinkat(parent_.descriptor(), name.c_str(), AT_REMOVEDIR);
-        throw Unusable("В папке " + parent_.path().string() +
-                       " нельзя закрыть файлы от других пользователей");
+        throw Unusable(ProgressDetail::PartsProblem::cannotClose, parent_.path());
     }
 }
 

@@ -4,6 +4,7 @@
 #include "core/files/open_folder.h"
 #include "core/video/part_manifest.h"
 #include "core/vocabulary/upscale_error.h"
+#include "core/vocabulary/upscale_progress.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -25,12 +26,25 @@ namespace clarivex {
 // `record` from the encoder's feeding thread, everything else from the job's thread.
 class PartFolder {
 public:
-    // The place cannot hold a private part folder of ours: it belongs to someone else, is no
-    // plain folder, or its file system cannot keep others out. what() says so in the user's
-    // words; the run can keep its parts elsewhere.
+    // The place cannot hold a private part folder of ours: it belongs to someone else (`owner`),
+    // is no plain folder, or its file system cannot keep others out; the run can keep its parts
+    // elsewhere.
     class Unusable : public std::runtime_error {
     public:
-        using std::runtime_error::runtime_error;
+        Unusable(ProgressDetail::PartsProblem problem, std::filesystem::path place,
+                 std::string owner = {})
+            : std::runtime_error("part folder unusable")
+            , problem_(problem)
+            , place_(std::move(place))
+            , owner_(std::move(owner)) {}
+        ProgressDetail::PartsProblem problem() const { return problem_; }
+        const std::filesystem::path& place() const { return place_; }
+        const std::string& owner() const { return owner_; }
+
+    private:
+        ProgressDetail::PartsProblem problem_;
+        std::filesystem::path place_;
+        std::string owner_;
     };
 
     // Whether a segment file holds what its manifest entry says (frames, size, rate).

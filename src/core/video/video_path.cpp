@@ -315,8 +315,10 @@ std::unique_ptr<PartFolder> openParts(const Video& video, const fs::path& plainO
         const fs::path elsewhere = PartFolder::pathIn(privatePartsPlace(), job.source, plainOutput);
         job.report(JobProgress::at(Step::preparing, 0,
                                    {.kind = ProgressDetail::Kind::partsElsewhere,
-                                    .name = unusable.what(),
-                                    .path = elsewhere}));
+                                    .name = unusable.owner(),
+                                    .path = elsewhere,
+                                    .partsProblem = unusable.problem(),
+                                    .unusable = unusable.place()}));
         return std::make_unique<PartFolder>(elsewhere, identity, segmentCheck(video));
     }
 }

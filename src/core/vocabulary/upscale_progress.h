@@ -62,9 +62,13 @@ struct ProgressDetail {
         checkingTracks,
         // The parts are joined, with `tracks`.
         joining,
-        // The parts are kept at `path`, since the usual place cannot hold them: `name` says why.
+        // The parts are kept at `path`, since the usual place `unusable` cannot hold them, for
+        // `partsProblem` (`name`: the other user who owns it).
         partsElsewhere,
     };
+    // Why a place cannot hold a private part folder: something other than a folder has its
+    // name, another user owns it, or its file system cannot keep others out.
+    enum class PartsProblem { notAFolder, othersFolder, cannotClose };
 
     Kind kind = Kind::none;
     std::string name{};
@@ -85,6 +89,8 @@ struct ProgressDetail {
     double value = 0;
     Size size{};
     TrackNote tracks{};
+    PartsProblem partsProblem = PartsProblem::notAFolder;
+    std::filesystem::path unusable{};
 
     bool operator==(const ProgressDetail&) const = default;
 };

@@ -266,8 +266,24 @@ TEST(PipelineText, EveryProgressDetailHasItsLine) {
         {{.kind = DetailKind::seam, .value = 1.5}, "Стык 1.5 с"},
         {{.kind = DetailKind::checkingTracks}, "Проверка звука и субтитров"},
         {{.kind = DetailKind::joining}, "Склейка частей"},
-        {{.kind = DetailKind::partsElsewhere, .name = "Имя /v/p занято", .path = "/c/p"},
-         "Имя /v/p занято: части видео хранятся в /c/p"},
+        {{.kind = DetailKind::partsElsewhere,
+          .path = "/c/p",
+          .partsProblem = ProgressDetail::PartsProblem::notAFolder,
+          .unusable = "/v/.a.parts"},
+         "На месте папки для частей видео /v/.a.parts лежит не папка: части видео хранятся в /c/p"},
+        {{.kind = DetailKind::partsElsewhere,
+          .name = "nobody",
+          .path = "/c/p",
+          .partsProblem = ProgressDetail::PartsProblem::othersFolder,
+          .unusable = "/v/.a.parts"},
+         "Имя /v/.a.parts занято: эта папка принадлежит другому пользователю (nobody): части "
+         "видео хранятся в /c/p"},
+        {{.kind = DetailKind::partsElsewhere,
+          .path = "/c/p",
+          .partsProblem = ProgressDetail::PartsProblem::cannotClose,
+          .unusable = "/mnt/usb"},
+         "В папке /mnt/usb нельзя закрыть файлы от других пользователей: части видео хранятся в "
+         "/c/p"},
     };
     for (const auto& [detail, line] : cases)
         EXPECT_EQ(PipelineText::detail(detail), line);

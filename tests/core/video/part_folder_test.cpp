@@ -146,9 +146,9 @@ TEST_F(PartFolderTest, AnotherUsersFolderIsRefusedWithTheirName) {
         PartFolder parts(folder(), identity());
         ADD_FAILURE() << "another user's folder was taken";
     } catch (const PartFolder::Unusable& unusable) {
-        EXPECT_NE(std::string(unusable.what()).find("другому пользователю (nobody)"),
-                  std::string::npos)
-            << unusable.what();
+        EXPECT_EQ(unusable.problem(), ProgressDetail::PartsProblem::othersFolder);
+        EXPECT_EQ(unusable.place(), folder());
+        EXPECT_EQ(unusable.owner(), "nobody");
     }
 }
 

@@ -644,13 +644,13 @@ TEST_F(VideoPathTest, AnotherUsersPartFolderSendsThePartsToTheUsersOwnFolder) {
     ASSERT_EQ(::chown(parts.c_str(), 65534, 65534), 0);
     const ScopedEnvironmentVariable cache("XDG_CACHE_HOME", (folder_ / "cache").string());
     const auto result = upscale(source, options());
-    EXPECT_TRUE(
-        log_.contains(Stage::preparing,
-                      {.kind = ProgressDetail::Kind::partsElsewhere,
-                       .name = "Имя " + parts.string() +
-                               " занято: эта папка принадлежит другому пользователю " + "(nobody)",
-                       .path = PartFolder::pathIn(folder_ / "cache" / "clarivex" / "parts", source,
-                                                  sources() / "clip-2x.mp4")}));
+    EXPECT_TRUE(log_.contains(Stage::preparing,
+                              {.kind = ProgressDetail::Kind::partsElsewhere,
+                               .name = "nobody",
+                               .path = PartFolder::pathIn(folder_ / "cache" / "clarivex" / "parts",
+                                                          source, sources() / "clip-2x.mp4"),
+                               .partsProblem = ProgressDetail::PartsProblem::othersFolder,
+                               .unusable = parts}));
     EXPECT_EQ(probeFile(result.output).frames, 6);
     EXPECT_EQ(readFile(parts / "segment-000000.mp4"), "theirs");
     EXPECT_TRUE(std::filesystem::is_empty(folder_ / "cache" / "clarivex" / "parts"));
