@@ -66,9 +66,9 @@ public:
     // Opens the part folder `folder` for the video `identity` describes, making it when missing.
     // The finished segments that are still whole (and pass `check`, when given) stay for the run
     // to continue after; a folder made for another source or other settings is emptied, and so
-    // is anything left of a segment that was never finished. Raises UpscaleError::failed while
-    // another run uses the folder, Unusable (see above), UpscaleError (`operationFailed`) when it
-    // cannot be made or opened.
+    // is anything left of a segment that was never finished. Raises UpscaleError (`videoBusy`)
+    // while another run uses the folder, Unusable (see above), UpscaleError (`operationFailed`)
+    // when it cannot be made or opened.
     PartFolder(std::filesystem::path folder, const PartManifest::Identity& identity,
                const SegmentCheck& check = {});
     PartFolder(const PartFolder&) = delete;
