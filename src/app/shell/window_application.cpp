@@ -82,11 +82,9 @@ int window(int argc, char** argv) {
                          store.add(paths, true);
                          mainWindow.bringToFront();
                      });
-    instance.listen(channel);
-    // From the moment the quit is decided no file is taken that the quit would then cancel.
-    QObject::connect(&mainWindow, &MainWindow::quitting, &channel,
-                     [&instance, &channel] { instance.quitting(channel); });
-    // The session is ending: no question, but the same orderly stop as after "Выйти".
+    // The session is ending: no question, but the same orderly stop as after "Выйти". Caught
+    // before the socket is there, since a later start may hand files over, or the session end,
+    // the moment it is; the stop itself waits for the event loop.
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::requested, &mainWindow,
                      [&mainWindow, &instance, &channel] {
@@ -94,6 +92,10 @@ int window(int argc, char** argv) {
                          mainWindow.hide();
                          QCoreApplication::quit();
                      });
+    instance.listen(channel);
+    // From the moment the quit is decided no file is taken that the quit would then cancel.
+    QObject::connect(&mainWindow, &MainWindow::quitting, &channel,
+                     [&instance, &channel] { instance.quitting(channel); });
     // Nothing to animate behind other windows.
     WindowCoverWatch coverWatch(mainWindow);
     mainWindow.show();
